@@ -1,0 +1,22 @@
+#!/bin/sh
+# Installs, from Debian's packages, whatever the build and the tests need and this machine lacks.
+set -e
+need=""
+have() { command -v "$1" >/dev/null 2>&1; }
+have cmake || need="$need cmake"
+have ninja || need="$need ninja-build"
+have g++ || need="$need g++"
+have x86_64-w64-mingw32-g++-posix || need="$need g++-mingw-w64-x86-64-posix"
+have x86_64-w64-mingw32-windres || need="$need binutils-mingw-w64-x86-64"
+have wine || need="$need wine"
+have wine64 || [ -x /usr/lib/wine/wine64 ] || need="$need wine64"
+have Xvfb || need="$need xvfb"
+have xvfb-run || need="$need xvfb"
+have xauth || need="$need xauth"
+[ -f /usr/src/googletest/CMakeLists.txt ] || need="$need googletest"
+if [ -n "$need" ]; then
+  echo "Installing:$need"
+  if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
+  $SUDO apt-get update
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $need mingw-w64-tools
+fi

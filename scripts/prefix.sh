@@ -1,0 +1,23 @@
+#!/bin/sh
+# Makes the build tree's own Wine prefix (once) and puts our copier in place of
+# Wine's robocopy stub. Usage: prefix.sh BUILD_DIR
+set -e
+build=$(cd "$1" && pwd)
+export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "Creating Wine prefix $WINEPREFIX"
+  wineboot -i >/dev/null 2>&1 || true
+  wineserver -w
+fi
+sys="$WINEPREFIX/drive_c/windows/system32/robocopy.exe"
+ours="$build/tools/robocopy/robocopy.exe"
+if [ -f "$ours" ]; then
+  # Replace only Wine's builtin stub (or an older copy of ours), never a real robocopy.
+  if [ ! -f "$sys" ] || grep -q "Wine builtin DLL" "$sys" || grep -q "Ostrevin copier" "$sys"; then
+    if ! cmp -s "$ours" "$sys"; then
+      cp "$ours" "$sys"
+      wine reg add 'HKCU\Software\Wine\DllOverrides' /v robocopy.exe /d native /f >/dev/null 2>&1
+      wineserver -w
+    fi
+  fi
+fi

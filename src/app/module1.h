@@ -1,0 +1,44 @@
+#pragma once
+// The program's global state, shared by its windows.
+#include <array>
+#include <string>
+
+#include "core/jobrow.h"
+#include "core/settings.h"
+#include "core/text.h"
+
+namespace app {
+
+inline constexpr wchar_t kUntitled[] = L"UNTITLED";
+inline constexpr wchar_t kAppTitle[] = L"Ostrevin";
+inline constexpr wchar_t kSettingsFileName[] = L"Ostrevin.cfg";
+// Only on the developer's own machine (user "Programming") does start-up move here.
+inline constexpr wchar_t kDeveloperFolder[] = L"H:\\Programming\\Ostrevin";
+
+struct Module1 {
+    // Text constants
+    std::wstring CrLf = std::wstring(core::CRLF);
+    std::wstring TwoCr = std::wstring(core::TWO_CR);
+    std::wstring Quote = std::wstring(1, core::QUOTE);
+
+    std::wstring JobFileName = kUntitled;
+    std::wstring DataFolder;
+    std::wstring JobFolder;
+    core::Settings settings;  // DefaultJob and BackupDates
+    std::wstring LastBackupDate;
+
+    short JobCount = 0;
+    // Rows 1..13 used; row 0 unused so indexes match the rows on screen.
+    std::array<core::JobFolders, core::kMaxJobs + 1> JobPaths{};
+    bool JobChanged = false;
+
+    std::wstring& DefaultJob() { return settings.DefaultJob; }
+    std::wstring JobFilePath() const { return JobFolder + L"\\" + JobFileName; }
+    std::wstring SettingsPath() const;
+};
+
+// The one instance; tests reset it between cases.
+Module1& state();
+void reset_state();
+
+}  // namespace app

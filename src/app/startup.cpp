@@ -1,0 +1,80 @@
+#include "app/startup.h"
+
+#include <vector>
+
+#include "app/module1.h"
+#include "app/settings_file.h"
+#include "folders/path_exists.h"
+#include "win/errors.h"
+#include "win/prompt.h"
+
+namespace app {
+namespace {
+
+std::wstring env(const wchar_t* name) {
+    DWORD n = GetEnvironmentVariableW(name, nullptr, 0);
+    if (n == 0) return {};
+    std::wstring v(n, L'\0');
+    n = GetEnvironmentVariableW(name, v.data(), n);
+    v.resize(n);
+    return v;
+}
+
+std::wstring current_folder() {
+    DWORD n = GetCurrentDirectoryW(0, nullptr);
+    std::wstring v(n, L'\0');
+    n = GetCurrentDirectoryW(n, v.data());
+    v.resize(n);
+    return v;
+}
+
+}  // namespace
+
+void StartupLoad(HWND owner) {
+    Module1& m = state();
+    m.JobFileName = kUntitled;
+
+    if (env(L"USERNAME") == L"Programming" && current_folder() != kDeveloperFolder) {
+        // The developer's own machine; elsewhere the drive is simply absent and nothing changes.
+        if (SetCurrentDirectoryW(L"H:\\")) SetCurrentDirectoryW(kDeveloperFolder);
+    }
+    m.DataFolder = current_folder();
+    m.JobFolder = env(L"USERPROFILE") + L"\\Documents\\Ostrevin";
+
+    if (!folders::PathExistsOrFalse(m.JobFolder, 16) && !CreateDirectoryW(m.JobFolder.c_str(), nullptr)) {
+        DWORD err = GetLastError();
+        win::ask(owner, L"FOLDER NOT CREATED",
+                 L"The job folder " + m.Quote + m.JobFolder + m.Quote + L" could not be created: " +
+                     win::error_text(err) + L"." + m.TwoCr +
+                     L"Job files cannot be opened or saved until that folder exists.",
+                 MB_OK | MB_ICONEXCLAMATION);
+    }
+    ReadSettings(owner);
+}
+
+core::Version AppVersion() {
+    core::Version v{OSTREVIN_VERSION_MAJOR, OSTREVIN_VERSION_MINOR, OSTREVIN_VERSION_PATCH};
+    wchar_t exe[MAX_PATH];
+    if (!GetModuleFileNameW(nullptr, exe, MAX_PATH)) return v;
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeW(exe, &ignored);
+    if (!size) return v;
+    std::vector<unsigned char> data(size);
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT len = 0;
+    if (GetFileVersionInfoW(exe, 0, size, data.data()) &&
+        VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &len) && info) {
+        v.major = HIWORD(info->dwFileVersionMS);
+        v.minor = LOWORD(info->dwFileVersionMS);
+        v.revision = HIWORD(info->dwFileVersionLS);
+    }
+    return v;
+}
+
+std::wstring TodayShortDate() {
+    wchar_t buf[128];
+    int n = GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, buf, 128);
+    return n > 0 ? std::wstring(buf) : std::wstring();
+}
+
+}  // namespace app

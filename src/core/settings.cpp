@@ -1,0 +1,84 @@
+#include "core/settings.h"
+
+#include "core/text.h"
+
+namespace core {
+namespace {
+constexpr std::wstring_view kGeneral = L"[GENERAL SETTINGS]";
+constexpr std::wstring_view kDates = L"[BACKUP DATES]";
+constexpr std::wstring_view kDefaultKey = L"DefaultJob";
+}  // namespace
+
+Settings parse_settings(std::wstring_view text) {
+    Settings s;
+    enum class Section { None, General, Dates } section = Section::None;
+    std::size_t next_row = 0;
+    for (const auto& line : split_lines(text)) {
+        if (line == kGeneral) {
+            section = Section::General;
+            continue;
+        }
+        if (line == kDates) {
+            section = Section::Dates;
+            continue;
+        }
+        auto eq = line.find(L'=');
+        if (section == Section::None || eq == std::wstring::npos) continue;
+        if (section == Section::General) {
+            if (std::wstring_view(line).substr(0, eq) == kDefaultKey) s.DefaultJob = line.substr(eq + 1);
+        } else if (next_row < kBackupDateRows) {
+            s.BackupDates[next_row].name = line.substr(0, eq);
+            s.BackupDates[next_row].date = line.substr(eq + 1);
+            ++next_row;
+        }
+    }
+    return s;
+}
+
+std::wstring format_settings(const Settings& s) {
+    std::wstring out;
+    out += kGeneral;
+    out += CRLF;
+    out += kDefaultKey;
+    out += L'=';
+    out += s.DefaultJob;
+    out += CRLF;
+    if (!s.BackupDates[0].name.empty()) {
+        out += kDates;
+        out += CRLF;
+        for (const auto& row : s.BackupDates) {
+            if (row.name.empty()) continue;
+            out += row.name;
+            out += L'=';
+            out += row.date;
+            out += CRLF;
+        }
+    }
+    return out;
+}
+
+LookupResult LookupBackupDate(const Settings& s, std::wstring_view name) {
+    for (const auto& row : s.BackupDates) {
+        if (row.name == name) return {DateLookup::Found, row.date};
+        if (row.name.empty()) return {DateLookup::Never, {}};
+    }
+    return {DateLookup::NotInTable, {}};
+}
+
+bool RecordBackupDate(Settings& s, std::wstring_view name, std::wstring_view date) {
+    bool found = false;
+    for (auto& row : s.BackupDates) {
+        if (row.name.empty() && !found) {
+            row.name = name;
+            row.date = date;
+            return true;
+        }
+        if (row.name == name) {
+            row.date = date;
+            found = true;
+        }
+    }
+    return found;
+}
+
+}  // namespace core

@@ -1,0 +1,39 @@
+#pragma once
+// The settings file: the default job and the date of the last backup of each job file.
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace core {
+
+inline constexpr std::size_t kBackupDateRows = 100;
+inline constexpr std::wstring_view kNoDefaultJob = L"None";
+
+struct BackupDateRow {
+    std::wstring name;
+    std::wstring date;
+};
+
+struct Settings {
+    std::wstring DefaultJob;  // empty until read; "None" when no default job is set
+    std::array<BackupDateRow, kBackupDateRows> BackupDates{};  // rows in use first, no gaps
+};
+
+// Lenient reader: unknown keys, lines before a section, lines without "=" and
+// dates lines beyond the 100th are skipped.
+Settings parse_settings(std::wstring_view text);
+
+// The file's exact text, every line ended by CR LF.
+std::wstring format_settings(const Settings& s);
+
+enum class DateLookup { Found, Never, NotInTable };
+struct LookupResult {
+    DateLookup kind;
+    std::wstring date;  // set when Found
+};
+LookupResult LookupBackupDate(const Settings& s, std::wstring_view name);
+
+// Updates the rows of that name, or fills the first empty row; false when nothing was stored.
+bool RecordBackupDate(Settings& s, std::wstring_view name, std::wstring_view date);
+
+}  // namespace core

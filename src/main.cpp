@@ -1,0 +1,40 @@
+// Ostrevin: a simple file backup utility.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+
+#include "ui/frmMain.h"
+#include "ui/frmSplash.h"
+#include "win/case_rules.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+    win::install_case_rules();
+
+    std::unique_ptr<ui::FrmMain> main_window;
+    ui::FrmSplash splash;
+    splash.on_dismissed = [&] {
+        main_window = std::make_unique<ui::FrmMain>();
+        main_window->on_destroyed = [] { PostQuitMessage(0); };
+        if (!main_window->Create(true)) {
+            MessageBoxW(nullptr, L"The main window could not be created.", L"Ostrevin", MB_OK | MB_ICONERROR);
+            PostQuitMessage(1);
+        }
+    };
+    if (!splash.Create(true)) {
+        MessageBoxW(nullptr, L"The start-up window could not be created.", L"Ostrevin", MB_OK | MB_ICONERROR);
+        return 1;
+    }
+
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        HWND main_hwnd = main_window ? main_window->hwnd() : nullptr;
+        if (main_hwnd && TranslateAcceleratorW(main_hwnd, main_window->accelerators, &msg)) continue;
+        if (main_hwnd && IsDialogMessageW(main_hwnd, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}

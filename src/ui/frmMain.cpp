@@ -1,0 +1,300 @@
+#include "ui/frmMain.h"
+
+#include <commctrl.h>
+
+#include "app/module1.h"
+#include "app/settings_file.h"
+#include "core/title.h"
+#include "win/dpi.h"
+#include "win/prompt.h"
+
+namespace ui {
+namespace {
+
+FrmMain* g_main = nullptr;
+constexpr wchar_t kClass[] = L"OstrevinMain";
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+
+void add_tooltip(HWND tip, HWND owner, HWND tool, const wchar_t* text) {
+    TOOLINFOW ti{};
+    ti.cbSize = sizeof ti;
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = owner;
+    ti.uId = reinterpret_cast<UINT_PTR>(tool);
+    ti.lpszText = const_cast<wchar_t*>(text);
+    SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+}  // namespace
+
+FrmMain* main_form() { return g_main; }
+
+FrmMain::FrmMain() { g_main = this; }
+
+FrmMain::~FrmMain() {
+    if (accelerators) DestroyAcceleratorTable(accelerators);
+    if (g_main == this) g_main = nullptr;
+}
+
+bool FrmMain::Create(bool show) {
+    createMenu();
+    if (!create(kClass, app::kAppTitle, kStyle, WS_EX_CONTROLPARENT, nullptr, menuBar, kClientWidth, kClientHeight))
+        return false;
+    design_outer_height_twips_ = outerHeightTwips();
+    createControls();
+    SetTimer(hwnd(), ID_TIMER1, 500, nullptr);
+    Form_Load();
+    if (show) {
+        ShowWindow(hwnd(), SW_SHOWNORMAL);
+        UpdateWindow(hwnd());
+    }
+    return true;
+}
+
+void FrmMain::createMenu() {
+    menuBar = CreateMenu();
+    menuFile = CreatePopupMenu();
+    AppendMenuW(menuFile, MF_STRING, ID_MENU_NEW, L"&New\tCtrl+N");
+    AppendMenuW(menuFile, MF_STRING, ID_MENU_OPEN, L"&Open\tCtrl+O");
+    AppendMenuW(menuFile, MF_STRING, ID_MENU_SAVE, L"&Save\tCtrl+S");
+    AppendMenuW(menuFile, MF_STRING, ID_MENU_SAVEAS, L"Save &As\tCtrl+A");
+    AppendMenuW(menuFile, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menuFile, MF_STRING, ID_MENU_PRINT, L"Print Program Files\tCtrl+P");
+    AppendMenuW(menuFile, MF_STRING, ID_MENU_SETDEFAULT, L"Set &Default Job\tCtrl+D");
+    AppendMenuW(menuFile, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menuFile, MF_STRING, ID_MENU_EXIT, L"E&xit");
+    AppendMenuW(menuBar, MF_POPUP, reinterpret_cast<UINT_PTR>(menuFile), L"&File");
+    AppendMenuW(menuBar, MF_STRING, ID_MENU_ABOUT, L"&About");
+
+    ACCEL keys[] = {
+        {FVIRTKEY | FCONTROL, 'N', ID_MENU_NEW},    {FVIRTKEY | FCONTROL, 'O', ID_MENU_OPEN},
+        {FVIRTKEY | FCONTROL, 'S', ID_MENU_SAVE},   {FVIRTKEY | FCONTROL, 'A', ID_MENU_SAVEAS},
+        {FVIRTKEY | FCONTROL, 'P', ID_MENU_PRINT},  {FVIRTKEY | FCONTROL, 'D', ID_MENU_SETDEFAULT},
+    };
+    accelerators = CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys)));
+}
+
+void FrmMain::createControls() {
+    const DWORD label = WS_VISIBLE | SS_LEFT;
+    const DWORD button = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY;
+    const DWORD box = WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL;
+    const DWORD check = WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX;
+
+    Label1[0] = win::Window(addControl(L"STATIC", L"Select SOURCE folder", label, ID_LABEL_SOURCE, 120, 150, 2640, 285));
+    cmdSource = win::Window(addControl(L"BUTTON", L"1", button, ID_CMD_SOURCE, 2820, 60, 435, 375));
+    txtSource = win::Window(addControl(L"EDIT", L"", box, ID_TXT_SOURCE, 120, 510, 4755, 375, WS_EX_CLIENTEDGE));
+    Label1[1] = win::Window(addControl(L"STATIC", L"Select DESTINATION folder", label, ID_LABEL_DEST, 4980, 150, 2640, 285));
+    cmdDest = win::Window(addControl(L"BUTTON", L"1", button, ID_CMD_DEST, 7680, 60, 435, 375));
+    txtDest = win::Window(addControl(L"EDIT", L"", box, ID_TXT_DEST, 4980, 510, 4755, 375, WS_EX_CLIENTEDGE));
+    cmdAddJob = win::Window(addControl(L"BUTTON", L"ADD JOB", button | WS_DISABLED, ID_CMD_ADDJOB, 120, 1020, 1815, 495));
+    chkEmpty = win::Window(addControl(L"BUTTON", L"Include Empty Folders", check, ID_CHK_EMPTY, 2100, 990, 3900, 270));
+    chkRemove = win::Window(addControl(L"BUTTON", L"Remove Files && Folders Not in Source", check, ID_CHK_REMOVE, 2100,
+                                       1275, 3900, 270));
+    chkExit = win::Window(addControl(L"BUTTON", L"Exit when Complete", check, ID_CHK_EXIT, 6060, 990, 1740, 270));
+    cmdRun = win::Window(addControl(L"BUTTON", L"RUN BACKUPS", button | WS_DISABLED, ID_CMD_RUN, 7920, 1020, 1815, 495));
+    Label2 = win::Window(addControl(L"STATIC", L"Job List", label, ID_LABEL2, 120, 1800, 4755, 285));
+    lblBUDateDisplay = win::Window(addControl(L"STATIC", L"", WS_VISIBLE | SS_RIGHT, ID_LBL_BUDATE, 4980, 1800, 4755, 285));
+
+    HFONT symbols = win::font_named(L"Wingdings", 14);
+    cmdSource.send(WM_SETFONT, reinterpret_cast<WPARAM>(symbols), FALSE);
+    cmdDest.send(WM_SETFONT, reinterpret_cast<WPARAM>(symbols), FALSE);
+    HFONT strong = win::font_named(L"MS Shell Dlg 2", 9, true);
+    cmdAddJob.send(WM_SETFONT, reinterpret_cast<WPARAM>(strong), FALSE);
+    cmdRun.send(WM_SETFONT, reinterpret_cast<WPARAM>(strong), FALSE);
+
+    // Row templates: hidden, never hold a job.
+    JobRowControls tmpl;
+    tmpl.text = win::Window(addControl(L"EDIT", L"", ES_READONLY | ES_AUTOHSCROLL, ID_ROW_TEXT, kRowLeft, kRowTop,
+                                       kRowWidth, kRowHeight, WS_EX_CLIENTEDGE));
+    tmpl.del = win::Window(addControl(L"BUTTON", L"X", BS_PUSHBUTTON, ID_ROW_DELETE, kDeleteLeft, kRowTop, kDeleteSize,
+                                      kDeleteSize));
+    tmpl.text.send(WM_SETFONT, reinterpret_cast<WPARAM>(win::font_named(L"Arial", 12)), FALSE);
+    rows.clear();
+    rows.push_back(tmpl);
+
+    HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, GetModuleHandleW(nullptr),
+                               nullptr);
+    if (tip) {
+        add_tooltip(tip, hwnd(), cmdSource.hwnd(), L"BROWSE");
+        add_tooltip(tip, hwnd(), cmdDest.hwnd(), L"BROWSE");
+        add_tooltip(tip, hwnd(), tmpl.del.hwnd(), L"Delete This Job");
+    }
+    tooltip_ = tip;
+
+    // Enter in the folder boxes, and their focus loss, come through here.
+    SetWindowSubclass(txtSource.hwnd(), &FrmMain::boxProc, ID_TXT_SOURCE, reinterpret_cast<DWORD_PTR>(this));
+    SetWindowSubclass(txtDest.hwnd(), &FrmMain::boxProc, ID_TXT_DEST, reinterpret_cast<DWORD_PTR>(this));
+    SetWindowSubclass(cmdSource.hwnd(), &FrmMain::boxProc, ID_CMD_SOURCE, reinterpret_cast<DWORD_PTR>(this));
+    SetWindowSubclass(cmdDest.hwnd(), &FrmMain::boxProc, ID_CMD_DEST, reinterpret_cast<DWORD_PTR>(this));
+}
+
+bool FrmMain::menuEnabled(int id) const {
+    UINT s = GetMenuState(menuFile, static_cast<UINT>(id), MF_BYCOMMAND);
+    return s != static_cast<UINT>(-1) && !(s & (MF_DISABLED | MF_GRAYED));
+}
+void FrmMain::enableMenu(int id, bool on) const {
+    EnableMenuItem(menuFile, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+}
+bool FrmMain::menuChecked(int id) const {
+    UINT s = GetMenuState(menuFile, static_cast<UINT>(id), MF_BYCOMMAND);
+    return s != static_cast<UINT>(-1) && (s & MF_CHECKED);
+}
+void FrmMain::checkMenu(int id, bool on) const {
+    CheckMenuItem(menuFile, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void FrmMain::addRowTooltip(HWND button) {
+    if (tooltip_) add_tooltip(tooltip_, hwnd(), button, L"Delete This Job");
+}
+
+void FrmMain::Form_Load() {
+    app::Module1& m = app::state();
+    enableMenu(ID_MENU_NEW, false);
+    enableMenu(ID_MENU_SAVE, false);
+    enableMenu(ID_MENU_SAVEAS, false);
+    enableMenu(ID_MENU_SETDEFAULT, false);
+    createAuxiliaryWindows();
+    if (m.DefaultJob() == core::kNoDefaultJob) {
+        UpdateTitle();
+        return;
+    }
+    LoadJobFile();
+    ShowBackupDate(L"Last backup on ");
+    if (m.JobCount == core::kMaxJobs) FreezeEntry();
+    // A default job that could not be read leaves an untitled list: nothing to tick then.
+    checkMenu(ID_MENU_SETDEFAULT, m.JobFileName != app::kUntitled);
+    UpdateTitle();
+}
+
+void FrmMain::UpdateTitle() {
+    const app::Module1& m = app::state();
+    core::TitleState t = core::compose_title(m.JobFileName, m.JobChanged, m.settings.DefaultJob);
+    window().setText(t.title);
+    if (t.save_enabled) enableMenu(ID_MENU_SAVE, *t.save_enabled);
+    if (t.save_as_enabled) enableMenu(ID_MENU_SAVEAS, *t.save_as_enabled);
+    DrawMenuBar(hwnd());
+}
+
+void FrmMain::MenuFileSetDefault_Click() {
+    app::Module1& m = app::state();
+    if (menuChecked(ID_MENU_SETDEFAULT)) {
+        m.DefaultJob() = std::wstring(core::kNoDefaultJob);
+        checkMenu(ID_MENU_SETDEFAULT, false);
+    } else {
+        m.DefaultJob() = m.JobFileName;
+        checkMenu(ID_MENU_SETDEFAULT, true);
+    }
+    UpdateTitle();
+}
+
+bool FrmMain::Form_QueryUnload() {
+    app::Module1& m = app::state();
+    if (!m.JobChanged) return true;
+    int answer = win::ask(hwnd(), L"File Not Saved",
+                          L"The job file " + m.Quote + m.JobFileName + m.Quote + L" has not been saved." + m.TwoCr +
+                              L"Do you want to save the changes?",
+                          MB_YESNOCANCEL | MB_ICONQUESTION);
+    if (answer == IDCANCEL) return false;
+    // A list that could not be saved is not given up silently: the user is told and may stay.
+    if (answer == IDYES && !SaveJobFile()) return false;
+    return true;
+}
+
+void FrmMain::Form_Unload() {
+    app::WriteSettings(hwnd());
+    destroyAuxiliaryWindows();
+}
+
+bool FrmMain::RequestClose() {
+    HWND h = hwnd();
+    SendMessageW(h, WM_CLOSE, 0, 0);
+    return !IsWindow(h);
+}
+
+void FrmMain::MenuFileExit_Click() { RequestClose(); }
+
+bool FrmMain::refuseDuringRun() {
+    if (!run_in_progress) return false;
+    win::ask(hwnd(), L"BACKUP RUNNING",
+             L"A backup is running." + app::state().TwoCr + L"Please wait until it has finished.",
+             MB_OK | MB_ICONEXCLAMATION);
+    return true;
+}
+
+void FrmMain::onCommand(int id, int code, HWND ctl) {
+    if (id >= ID_ROW_DELETE && id <= ID_ROW_DELETE + core::kMaxJobs) {
+        if (code == BN_CLICKED) cmdDeleteJob_Click(id - ID_ROW_DELETE);
+        return;
+    }
+    switch (id) {
+        case ID_MENU_NEW:
+        case ID_MENU_OPEN:
+        case ID_MENU_SAVE:
+        case ID_MENU_SAVEAS:
+        case ID_MENU_PRINT:
+        case ID_MENU_SETDEFAULT:
+        case ID_MENU_EXIT:
+            // Accelerators reach here for disabled items too; honour the menu's state.
+            if (!menuEnabled(id)) return;
+            if (refuseDuringRun()) return;
+            break;
+        default:
+            break;
+    }
+    switch (id) {
+        case ID_MENU_NEW: MenuFileNew_Click(); break;
+        case ID_MENU_OPEN: MenuFileOpen_Click(); break;
+        case ID_MENU_SAVE: MenuFileSave_Click(); break;
+        case ID_MENU_SAVEAS: MenuFileSaveAs_Click(); break;
+        case ID_MENU_PRINT: MenuFilePrint_Click(); break;
+        case ID_MENU_SETDEFAULT: MenuFileSetDefault_Click(); break;
+        case ID_MENU_EXIT: MenuFileExit_Click(); break;
+        case ID_MENU_ABOUT: MenuAbout_Click(); break;
+        case ID_CMD_ADDJOB:
+            if (code == BN_CLICKED) cmdAddJob_Click();
+            break;
+        case ID_CMD_RUN:
+            if (code == BN_CLICKED) cmdRun_Click();
+            break;
+        case ID_CMD_SOURCE:
+            if (code == BN_CLICKED) cmdSource_Click();
+            break;
+        case ID_CMD_DEST:
+            if (code == BN_CLICKED) cmdDest_Click();
+            break;
+        default:
+            (void)ctl;
+            break;
+    }
+}
+
+LRESULT FrmMain::handle(UINT msg, WPARAM w, LPARAM l) {
+    switch (msg) {
+        case WM_COMMAND:
+            onCommand(LOWORD(w), HIWORD(w), reinterpret_cast<HWND>(l));
+            return 0;
+        case WM_TIMER:
+            if (w == ID_TIMER1) Timer1_Timer();
+            return 0;
+        case WM_CLOSE:
+            if (refuseDuringRun()) return 0;
+            if (!Form_QueryUnload()) return 0;
+            Form_Unload();
+            DestroyWindow(hwnd());
+            return 0;
+        case WM_QUERYENDSESSION:
+            return Form_QueryUnload() ? TRUE : FALSE;
+        case WM_ENDSESSION:
+            if (w) Form_Unload();
+            return 0;
+        case WM_DESTROY:
+            KillTimer(hwnd(), ID_TIMER1);
+            if (on_destroyed) on_destroyed();
+            return 0;
+        default:
+            return defaultHandle(msg, w, l);
+    }
+}
+
+}  // namespace ui

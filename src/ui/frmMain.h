@@ -1,0 +1,137 @@
+#pragma once
+// The main window: folder entry, the job list, the run options and the menus.
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "win/form.h"
+
+namespace ui {
+
+enum MainId : int {
+    ID_LABEL_SOURCE = 100, ID_CMD_SOURCE, ID_TXT_SOURCE, ID_LABEL_DEST, ID_CMD_DEST, ID_TXT_DEST,
+    ID_CMD_ADDJOB, ID_CMD_RUN, ID_LABEL2, ID_LBL_BUDATE, ID_CHK_EMPTY, ID_CHK_REMOVE, ID_CHK_EXIT,
+    ID_ROW_TEXT = 200,    // + row index
+    ID_ROW_DELETE = 300,  // + row index
+    ID_MENU_NEW = 1001, ID_MENU_OPEN, ID_MENU_SAVE, ID_MENU_SAVEAS, ID_MENU_PRINT, ID_MENU_SETDEFAULT,
+    ID_MENU_EXIT, ID_MENU_ABOUT,
+    ID_TIMER1 = 1,
+};
+
+// Layout in twips; the job rows' positions are fixed, the rest is ours.
+inline constexpr int kClientWidth = 9885;
+inline constexpr int kClientHeight = 2175;
+inline constexpr int kRowLeft = 120, kRowTop = 1680, kRowWidth = 9135, kRowHeight = 390;
+inline constexpr int kDeleteLeft = 9360, kDeleteSize = 375;
+inline constexpr int kRowPitch = 480;
+
+struct JobRowControls {
+    win::Window text;    // txtActionDisplay(i)
+    win::Window del;     // cmdDeleteJob(i)
+    std::wstring Tag;    // "True" on the selected row
+    bool bold = false;
+};
+
+class FrmMain : public win::Form {
+public:
+    FrmMain();
+    ~FrmMain() override;
+
+    // Creates the window and its controls and runs the load steps; shows it when asked.
+    bool Create(bool show);
+
+    // Controls
+    win::Window Label1[2], cmdSource, txtSource, cmdDest, txtDest, cmdAddJob, cmdRun, Label2, lblBUDateDisplay,
+        chkEmpty, chkRemove, chkExit;
+    std::vector<JobRowControls> rows;  // [0] is the hidden template
+    HMENU menuBar = nullptr, menuFile = nullptr;
+    HACCEL accelerators = nullptr;
+    std::wstring Timer1Tag = L"FIRST";
+
+    // Menu state, read back from the menu itself.
+    bool menuEnabled(int id) const;
+    void enableMenu(int id, bool on) const;
+    bool menuChecked(int id) const;
+    void checkMenu(int id, bool on) const;
+
+    // Title and shutdown
+    void UpdateTitle();
+    bool Form_QueryUnload();  // false: the close was cancelled
+    void Form_Unload();
+    void MenuFileExit_Click();
+    void MenuFileSetDefault_Click();
+    void MenuAbout_Click();
+    // Asks to close (as the close box does); true when the window is gone.
+    bool RequestClose();
+
+    // Called once the window is destroyed (the program's main loop ends there).
+    std::function<void()> on_destroyed;
+
+    // The job rows
+    void AppendJobRow(const std::wstring& text);
+    void RemoveJobRow(int i);
+    void ClearJobRows();
+    void ClearJobSelection();
+    void RefreshJobPaths();
+    int SelectedRow() const;
+    void SetRowBold(int i, bool bold);
+    void addRowTooltip(HWND button);
+    void FreezeEntry();  // 13 jobs: no further pair can be entered
+    void ThawEntry();
+    int designOuterHeightTwips() const { return design_outer_height_twips_; }
+
+    // Jobs: editing, files
+    void cmdAddJob_Click();
+    void txtActionDisplay_Click(int i);
+    void cmdDeleteJob_Click(int i);
+    void LoadJobFile();
+    bool SaveJobFile();
+    void MenuFileNew_Click();
+    void MenuFileOpen_Click();
+    void MenuFileSave_Click();
+    void MenuFileSaveAs_Click();
+    void ShowBackupDate(const wchar_t* found_prefix);
+
+    // Folder entry
+    void ValidateFolderBox(win::Window box, win::Window partner);
+    void txtSource_LostFocus() { ValidateFolderBox(txtSource, txtDest); }
+    void cmdSource_LostFocus() { ValidateFolderBox(txtSource, txtDest); }
+    void txtDest_LostFocus() { ValidateFolderBox(txtDest, txtSource); }
+    void cmdDest_LostFocus() { ValidateFolderBox(txtDest, txtSource); }
+    void txtDest_KeyPress(wchar_t key);
+    void txtSource_KeyPress(wchar_t key);
+
+    // Browsing, the run, the drive check, the Program Files list
+    void cmdSource_Click();
+    void cmdDest_Click();
+    void cmdRun_Click();
+    void MenuFilePrint_Click();
+    void Timer1_Timer();
+
+    // True while a backup run waits for its script: file commands and closing are refused.
+    bool run_in_progress = false;
+
+protected:
+    LRESULT handle(UINT msg, WPARAM w, LPARAM l) override;
+
+private:
+    void createControls();
+    void createMenu();
+    void Form_Load();
+    void onCommand(int id, int code, HWND ctl);
+    bool refuseDuringRun();
+    void resizeForRows();
+    static LRESULT CALLBACK boxProc(HWND h, UINT msg, WPARAM w, LPARAM l, UINT_PTR id, DWORD_PTR ref);
+    void createAuxiliaryWindows();
+    void destroyAuxiliaryWindows();
+    int design_outer_height_twips_ = 0;
+    HWND tooltip_ = nullptr;
+};
+
+// The main window of the running program (null before it exists).
+FrmMain* main_form();
+
+}  // namespace ui

@@ -1,0 +1,80 @@
+#include "win/prompt.h"
+
+#include <commdlg.h>
+
+#include <vector>
+
+#include "win/modal.h"
+
+namespace win {
+namespace {
+
+class RealPrompter : public Prompter {
+public:
+    int message(const MessageRequest& r) override {
+        return MessageBoxW(r.owner, r.text.c_str(), r.title.c_str(), r.flags);
+    }
+
+    std::wstring file_dialog(const FileDialogRequest& r) override {
+        // "Label|*.ext" becomes the double-NUL-terminated list the dialog wants.
+        std::wstring filter = r.filter;
+        for (auto& c : filter)
+            if (c == L'|') c = L'\0';
+        filter.push_back(L'\0');
+        filter.push_back(L'\0');
+        std::vector<wchar_t> file(32768, L'\0');
+        OPENFILENAMEW ofn{};
+        ofn.lStructSize = sizeof ofn;
+        ofn.hwndOwner = r.owner;
+        ofn.lpstrFilter = filter.c_str();
+        ofn.nFilterIndex = 1;
+        ofn.lpstrFile = file.data();
+        ofn.nMaxFile = static_cast<DWORD>(file.size());
+        ofn.lpstrInitialDir = r.initial_folder.c_str();
+        ofn.lpstrTitle = r.title.c_str();
+        ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_EXPLORER | OFN_PATHMUSTEXIST;
+        BOOL ok = r.save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+        return ok ? std::wstring(file.data()) : std::wstring();
+    }
+
+    void show_modal(ModalWindow& w, HWND owner) override { w.run_modal(owner); }
+};
+
+RealPrompter g_real;
+Prompter* g_current = &g_real;
+
+}  // namespace
+
+Prompter& prompter() { return *g_current; }
+void set_prompter(Prompter* p) { g_current = p ? p : &g_real; }
+
+int ask(HWND owner, const std::wstring& title, const std::wstring& text, UINT flags) {
+    return prompter().message(MessageRequest{owner, title, text, flags});
+}
+
+void ModalWindow::run_modal(HWND owner) {
+    HWND self = hwnd();
+    if (!self) return;
+    bool owner_was_enabled = owner && IsWindowEnabled(owner);
+    if (owner_was_enabled) EnableWindow(owner, FALSE);
+    ShowWindow(self, SW_SHOW);
+    SetForegroundWindow(self);
+    MSG msg;
+    while (IsWindow(self) && IsWindowVisible(self)) {
+        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));  // hand the quit on to the main loop
+            break;
+        }
+        if (!IsDialogMessageW(self, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    if (owner_was_enabled) {
+        EnableWindow(owner, TRUE);
+        SetActiveWindow(owner);
+    }
+}
+
+}  // namespace win

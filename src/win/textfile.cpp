@@ -1,0 +1,95 @@
+#include "win/textfile.h"
+
+#include <vector>
+
+namespace win {
+namespace {
+
+std::string encode(const std::wstring& text, UINT codepage) {
+    if (text.empty()) return {};
+    int n = WideCharToMultiByte(codepage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        WideCharToMultiByte(codepage, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+struct Handle {
+    HANDLE h;
+    ~Handle() {
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
+};
+
+}  // namespace
+
+std::optional<std::wstring> read_text_file(const std::wstring& path, UINT codepage, DWORD* error) {
+    Handle f{CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr)};
+    auto fail = [&]() -> std::optional<std::wstring> {
+        if (error) *error = GetLastError();
+        return std::nullopt;
+    };
+    if (f.h == INVALID_HANDLE_VALUE) return fail();
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(f.h, &size)) return fail();
+    // Our files are small; refuse absurd sizes rather than exhausting memory.
+    if (size.QuadPart > 64LL * 1024 * 1024) {
+        if (error) *error = ERROR_FILE_TOO_LARGE;
+        return std::nullopt;
+    }
+    std::vector<char> bytes(static_cast<size_t>(size.QuadPart));
+    DWORD got = 0;
+    if (!bytes.empty() && !ReadFile(f.h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) return fail();
+    bytes.resize(got);
+    if (bytes.empty()) return std::wstring();
+    int n = MultiByteToWideChar(codepage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) MultiByteToWideChar(codepage, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
+    return text;
+}
+
+bool representable(const std::wstring& text, UINT codepage) {
+    if (text.empty()) return true;
+    BOOL used_default = FALSE;
+    int n = WideCharToMultiByte(codepage, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                nullptr, &used_default);
+    if (n <= 0 || used_default) return false;
+    // Some code pages map silently; a round trip tells for sure.
+    std::string bytes(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(codepage, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), bytes.data(), n,
+                        nullptr, nullptr);
+    int m = MultiByteToWideChar(codepage, 0, bytes.data(), n, nullptr, 0);
+    std::wstring back(static_cast<size_t>(m > 0 ? m : 0), L'\0');
+    if (m > 0) MultiByteToWideChar(codepage, 0, bytes.data(), n, back.data(), m);
+    return back == text;
+}
+
+FileResult write_text_file(const std::wstring& path, const std::wstring& text, UINT codepage) {
+    std::string bytes = encode(text, codepage);
+    std::wstring temp = path + L".new";
+    {
+        Handle f{CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
+        if (f.h == INVALID_HANDLE_VALUE) return {false, GetLastError()};
+        DWORD written = 0;
+        bool ok = (bytes.empty() ||
+                   (WriteFile(f.h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size())) &&
+                  FlushFileBuffers(f.h);
+        if (!ok) {
+            DWORD err = GetLastError();
+            CloseHandle(f.h);
+            f.h = INVALID_HANDLE_VALUE;
+            DeleteFileW(temp.c_str());
+            return {false, err ? err : ERROR_WRITE_FAULT};
+        }
+    }
+    if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DWORD err = GetLastError();
+        DeleteFileW(temp.c_str());
+        return {false, err};
+    }
+    return {true, 0};
+}
+
+}  // namespace win

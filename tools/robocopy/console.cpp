@@ -1,0 +1,67 @@
+#include "console.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace robocopy {
+
+Console::Console() : out_(GetStdHandle(STD_OUTPUT_HANDLE)), is_console_(false), code_page_(CP_OEMCP) {
+  DWORD mode = 0;
+  is_console_ = out_ != nullptr && out_ != INVALID_HANDLE_VALUE && GetConsoleMode(out_, &mode);
+  if (!is_console_) {
+    const UINT cp = GetConsoleOutputCP();
+    if (cp != 0) code_page_ = cp;
+  }
+}
+
+Console::~Console() { flush(); }
+
+void Console::write(const std::wstring& text) {
+  pending_ += text;
+  if (pending_.size() > 16384) flush();
+}
+
+void Console::write_ascii(const char* text) {
+  for (; *text; ++text) pending_.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*text)));
+}
+
+void Console::flush() {
+  if (pending_.empty() || out_ == nullptr || out_ == INVALID_HANDLE_VALUE) {
+    pending_.clear();
+    return;
+  }
+  if (is_console_) {
+    DWORD done = 0;
+    WriteConsoleW(out_, pending_.data(), static_cast<DWORD>(pending_.size()), &done, nullptr);
+  } else {
+    const int wide = static_cast<int>(pending_.size());
+    const int bytes = WideCharToMultiByte(code_page_, 0, pending_.data(), wide, nullptr, 0, nullptr, nullptr);
+    if (bytes > 0) {
+      std::string narrow(static_cast<std::size_t>(bytes), '\0');
+      WideCharToMultiByte(code_page_, 0, pending_.data(), wide, narrow.data(), bytes, nullptr, nullptr);
+      DWORD done = 0;
+      WriteFile(out_, narrow.data(), static_cast<DWORD>(narrow.size()), &done, nullptr);
+    }
+  }
+  pending_.clear();
+}
+
+std::wstring error_text(unsigned long code, const std::wstring& action, const std::wstring& path) {
+  wchar_t head[64];
+  std::swprintf(head, 64, L"ERROR %lu (0x%08lX) ", code, code);
+  std::wstring text = head + action + L" " + path + L"\r\n";
+  wchar_t* message = nullptr;
+  const DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      code, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+  if (n > 0 && message != nullptr) {
+    std::wstring m(message, n);
+    while (!m.empty() && (m.back() == L'\n' || m.back() == L'\r' || m.back() == L' ')) m.pop_back();
+    text += m + L"\r\n";
+  }
+  if (message != nullptr) LocalFree(message);
+  return text;
+}
+
+}  // namespace robocopy

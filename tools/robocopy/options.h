@@ -1,0 +1,84 @@
+// Command line, path text and copy decisions of our robocopy-compatible copier.
+// Standard C++ only, so it can be unit-tested without touching a file system.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace robocopy {
+
+// Exit code bits, as the real tool reports them; they OR together.
+constexpr int kExitCopied = 1;     // one or more files were copied
+constexpr int kExitExtras = 2;     // extra files or folders were seen in the target (purged or not)
+constexpr int kExitMismatch = 4;   // a file in one tree is a folder in the other
+constexpr int kExitFailed = 8;     // some copies or deletions failed after all retries
+constexpr int kExitFatal = 16;     // bad arguments, or the source/target could not be used at all
+
+// The real tool's defaults; the project's batch script always gives both.
+constexpr unsigned kDefaultRetries = 1000000;
+constexpr unsigned kDefaultWaitSeconds = 30;
+
+enum class SubDirs {
+  None,       // only the top-level files
+  NonEmpty,   // /S: sub-folders that hold files somewhere below them
+  All,        // /E: every sub-folder, empty ones too
+};
+
+struct Options {
+  std::wstring source;
+  std::wstring target;
+  SubDirs subdirs = SubDirs::None;
+  bool purge = false;
+  unsigned retries = kDefaultRetries;
+  unsigned wait_seconds = kDefaultWaitSeconds;
+};
+
+struct ParseResult {
+  bool ok = false;
+  Options options;
+  std::wstring error;  // what was wrong, for the usage message
+};
+
+// Splits a raw Windows command line (program name included) into arguments.
+// Quotes group blanks; a backslash is never an escape, so "C:\" "E:\X\" reads
+// as two paths. Windows paths cannot hold a quote, so nothing is lost.
+std::vector<std::wstring> split_command_line(const std::wstring& line);
+
+// Parses the arguments after the program name.
+ParseResult parse_arguments(const std::vector<std::wstring>& args);
+
+// Tidies a folder path: forward slashes become backslashes, runs of
+// backslashes collapse (a leading "\\" of a UNC path stays), "." components
+// and a trailing backslash go, and a bare drive root keeps its backslash:
+// "C:\." -> "C:\", "E:\BACKUP\\PHOTOS\" -> "E:\BACKUP\PHOTOS".
+std::wstring normalize_folder(const std::wstring& path);
+
+// Joins a folder and a name with exactly one backslash between them.
+std::wstring join_path(const std::wstring& folder, const std::wstring& name);
+
+// What the listing tells about one file; times are FILETIME ticks.
+struct FileStamp {
+  std::uint64_t size = 0;
+  std::uint64_t last_write = 0;
+};
+
+// A file is copied when the target lacks it or differs in size or in
+// last-write time, whichever way the time differs.
+bool needs_copy(const FileStamp& source, const FileStamp* target);
+
+// One row of the summary: dirs, files or bytes. Skipped is what is left of
+// the total after copied and failed.
+struct Tally {
+  std::uint64_t total = 0, copied = 0, mismatch = 0, failed = 0, extra = 0;
+  std::uint64_t skipped() const { return total - copied - failed; }
+};
+
+struct Counts {
+  Tally dirs, files, bytes;
+};
+
+// The exit code of a run that got past its fatal checks.
+int exit_code(const Counts& counts);
+
+}  // namespace robocopy
