@@ -7,6 +7,8 @@ namespace {
 constexpr std::wstring_view kGeneral = L"[GENERAL SETTINGS]";
 constexpr std::wstring_view kDates = L"[BACKUP DATES]";
 constexpr std::wstring_view kDefaultKey = L"DefaultJob";
+constexpr std::wstring_view kServerKey = L"UpdateServer";
+constexpr std::wstring_view kHostKey = L"UpdateHost";
 }  // namespace
 
 Settings parse_settings(std::wstring_view text) {
@@ -25,7 +27,10 @@ Settings parse_settings(std::wstring_view text) {
         auto eq = line.find(L'=');
         if (section == Section::None || eq == std::wstring::npos) continue;
         if (section == Section::General) {
-            if (std::wstring_view(line).substr(0, eq) == kDefaultKey) s.DefaultJob = line.substr(eq + 1);
+            std::wstring_view key = std::wstring_view(line).substr(0, eq);
+            if (key == kDefaultKey) s.DefaultJob = line.substr(eq + 1);
+            else if (key == kServerKey) s.UpdateServer = line.substr(eq + 1);
+            else if (key == kHostKey) s.UpdateHost = line.substr(eq + 1);
         } else if (next_row < kBackupDateRows) {
             s.BackupDates[next_row].name = line.substr(0, eq);
             s.BackupDates[next_row].date = line.substr(eq + 1);
@@ -43,6 +48,13 @@ std::wstring format_settings(const Settings& s) {
     out += L'=';
     out += s.DefaultJob;
     out += CRLF;
+    for (auto [key, value] : {std::pair{kServerKey, &s.UpdateServer}, std::pair{kHostKey, &s.UpdateHost}}) {
+        if (value->empty()) continue;
+        out += key;
+        out += L'=';
+        out += *value;
+        out += CRLF;
+    }
     if (!s.BackupDates[0].name.empty()) {
         out += kDates;
         out += CRLF;

@@ -17,7 +17,14 @@ struct BackupDateRow {
 struct Settings {
     std::wstring DefaultJob;  // empty until read; "None" when no default job is set
     std::array<BackupDateRow, kBackupDateRows> BackupDates{};  // rows in use first, no gaps
+    // Where the About window asks for the newest version. Empty: the built-in default.
+    // Kept in the general section only when set, so a default file stays two lines.
+    std::wstring UpdateServer;  // host[:port] the version file is fetched from
+    std::wstring UpdateHost;    // the name shown to the user
 };
+
+inline constexpr std::wstring_view kDefaultUpdateServer = L"updates.ostrevin.example";
+inline constexpr std::wstring_view kDefaultUpdateHost = L"ostrevin.example";
 
 // Lenient reader: unknown keys, lines before a section, lines without "=" and
 // dates lines beyond the 100th are skipped.

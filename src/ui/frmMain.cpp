@@ -5,6 +5,8 @@
 #include "app/module1.h"
 #include "app/settings_file.h"
 #include "core/title.h"
+#include "ui/frmBrowser.h"
+#include "ui/frmDriveSelect.h"
 #include "win/dpi.h"
 #include "win/prompt.h"
 
@@ -87,17 +89,23 @@ void FrmMain::createControls() {
     cmdDest = win::Window(addControl(L"BUTTON", L"1", button, ID_CMD_DEST, 7680, 60, 435, 375));
     txtDest = win::Window(addControl(L"EDIT", L"", box, ID_TXT_DEST, 4980, 510, 4755, 375, WS_EX_CLIENTEDGE));
     cmdAddJob = win::Window(addControl(L"BUTTON", L"ADD JOB", button | WS_DISABLED, ID_CMD_ADDJOB, 120, 1020, 1815, 495));
-    chkEmpty = win::Window(addControl(L"BUTTON", L"Include Empty Folders", check, ID_CHK_EMPTY, 2100, 990, 3900, 270));
+    chkEmpty = win::Window(addControl(L"BUTTON", L"Include Empty Folders", check, ID_CHK_EMPTY, 2100, 990, 2640, 270));
     chkRemove = win::Window(addControl(L"BUTTON", L"Remove Files && Folders Not in Source", check, ID_CHK_REMOVE, 2100,
                                        1275, 3900, 270));
-    chkExit = win::Window(addControl(L"BUTTON", L"Exit when Complete", check, ID_CHK_EXIT, 6060, 990, 1740, 270));
+    chkExit = win::Window(addControl(L"BUTTON", L"Exit when Complete", check, ID_CHK_EXIT, 4860, 990, 2400, 270));
     cmdRun = win::Window(addControl(L"BUTTON", L"RUN BACKUPS", button | WS_DISABLED, ID_CMD_RUN, 7920, 1020, 1815, 495));
     Label2 = win::Window(addControl(L"STATIC", L"Job List", label, ID_LABEL2, 120, 1800, 4755, 285));
     lblBUDateDisplay = win::Window(addControl(L"STATIC", L"", WS_VISIBLE | SS_RIGHT, ID_LBL_BUDATE, 4980, 1800, 4755, 285));
 
-    HFONT symbols = win::font_named(L"Wingdings", 14);
-    cmdSource.send(WM_SETFONT, reinterpret_cast<WPARAM>(symbols), FALSE);
-    cmdDest.send(WM_SETFONT, reinterpret_cast<WPARAM>(symbols), FALSE);
+    // "1" in Wingdings is an open folder; where that font is missing, "..." says "browse".
+    if (win::font_installed(L"Wingdings")) {
+        HFONT symbols = win::font_named(L"Wingdings", 14);
+        cmdSource.send(WM_SETFONT, reinterpret_cast<WPARAM>(symbols), FALSE);
+        cmdDest.send(WM_SETFONT, reinterpret_cast<WPARAM>(symbols), FALSE);
+    } else {
+        cmdSource.setText(L"...");
+        cmdDest.setText(L"...");
+    }
     HFONT strong = win::font_named(L"MS Shell Dlg 2", 9, true);
     cmdAddJob.send(WM_SETFONT, reinterpret_cast<WPARAM>(strong), FALSE);
     cmdRun.send(WM_SETFONT, reinterpret_cast<WPARAM>(strong), FALSE);
@@ -155,7 +163,8 @@ void FrmMain::Form_Load() {
     enableMenu(ID_MENU_SAVEAS, false);
     enableMenu(ID_MENU_SETDEFAULT, false);
     createAuxiliaryWindows();
-    if (m.DefaultJob() == core::kNoDefaultJob) {
+    // A settings file without a DefaultJob line names no default job either.
+    if (m.DefaultJob() == core::kNoDefaultJob || m.DefaultJob().empty()) {
         UpdateTitle();
         return;
     }

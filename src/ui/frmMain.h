@@ -11,6 +11,9 @@
 
 namespace ui {
 
+class FrmBrowser;
+class FrmDriveSelect;
+
 enum MainId : int {
     ID_LABEL_SOURCE = 100, ID_CMD_SOURCE, ID_TXT_SOURCE, ID_LABEL_DEST, ID_CMD_DEST, ID_TXT_DEST,
     ID_CMD_ADDJOB, ID_CMD_RUN, ID_LABEL2, ID_LBL_BUDATE, ID_CHK_EMPTY, ID_CHK_REMOVE, ID_CHK_EXIT,
@@ -110,6 +113,12 @@ public:
     void cmdRun_Click();
     void MenuFilePrint_Click();
     void Timer1_Timer();
+
+    // The hidden windows made with this one and discarded with it.
+    std::unique_ptr<FrmBrowser> frmBrowser;
+    std::unique_ptr<FrmDriveSelect> frmDriveSelect;
+    bool CheckBackupDrive();  // the drive presence check; see Timer1_Timer
+    bool drive_check_running = false;  // a tick during the check's own questions is skipped
 
     // True while a backup run waits for its script: file commands and closing are refused.
     bool run_in_progress = false;

@@ -127,6 +127,23 @@ HFONT font_named(const wchar_t* face, int points, bool bold) {
     return f;
 }
 
+bool font_installed(const wchar_t* face) {
+    HDC dc = GetDC(nullptr);
+    if (!dc) return false;
+    LOGFONTW lf{};
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+    bool found = false;
+    EnumFontFamiliesExW(
+        dc, &lf, [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM p) -> int {
+            *reinterpret_cast<bool*>(p) = true;
+            return 0;
+        },
+        reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, dc);
+    return found;
+}
+
 void report_unexpected(HWND owner, const char* what) {
     std::wstring text = L"An unexpected error occurred: ";
     for (const char* p = what; *p; ++p) text += static_cast<wchar_t>(static_cast<unsigned char>(*p));

@@ -93,3 +93,12 @@ TEST(BackupDates, LookupAndRecord) {
     EXPECT_TRUE(RecordBackupDate(full, L"f99", L"new"));
     EXPECT_EQ(full.BackupDates[99].date, L"new");
 }
+
+TEST(SettingsFile, UpdateServerSettingsAreKeptOnlyWhenSet) {
+    Settings s = parse_settings(L"[GENERAL SETTINGS]\r\nDefaultJob=None\r\nUpdateServer=127.0.0.1:8080\r\nUpdateHost=test\r\n");
+    EXPECT_EQ(s.UpdateServer, L"127.0.0.1:8080");
+    EXPECT_EQ(s.UpdateHost, L"test");
+    EXPECT_EQ(format_settings(s), L"[GENERAL SETTINGS]\r\nDefaultJob=None\r\nUpdateServer=127.0.0.1:8080\r\nUpdateHost=test\r\n");
+    s.UpdateServer.clear();
+    EXPECT_EQ(format_settings(s), L"[GENERAL SETTINGS]\r\nDefaultJob=None\r\nUpdateHost=test\r\n");
+}

@@ -47,8 +47,8 @@ Sandbox::Sandbox() {
 }
 
 Sandbox::~Sandbox() {
-    for (wchar_t d : std::vector<wchar_t>(drives_)) unmapDrive(d);
     SetCurrentDirectoryW(old_cwd_.c_str());
+    for (wchar_t d : std::vector<wchar_t>(drives_)) unmapDrive(d);
     SetEnvironmentVariableW(L"USERPROFILE", old_profile_.empty() ? nullptr : old_profile_.c_str());
     remove_tree(root_);
     app::reset_state();

@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include "app/startup.h"
+#include "support/app_fixture.h"
+
+using test::App;
+
+TEST(Startup, FirstStartWritesFreshSettingsAndMakesTheJobFolder) {
+    App a;
+    a.start();
+    EXPECT_EQ(test::read_bytes(a.settingsPath()), "[GENERAL SETTINGS]\r\nDefaultJob=None\r\n");
+    EXPECT_TRUE(test::exists(a.box.jobFolder()));
+    EXPECT_EQ(app::state().DataFolder, a.box.data());
+    EXPECT_EQ(a.title(), L"Ostrevin: UNTITLED");
+    EXPECT_FALSE(a.main->menuEnabled(ui::ID_MENU_NEW));
+    EXPECT_FALSE(a.main->menuEnabled(ui::ID_MENU_SAVE));
+    EXPECT_FALSE(a.main->menuEnabled(ui::ID_MENU_SAVEAS));
+    EXPECT_FALSE(a.main->menuEnabled(ui::ID_MENU_SETDEFAULT));
+    EXPECT_FALSE(a.main->menuChecked(ui::ID_MENU_SETDEFAULT));
+    EXPECT_EQ(a.main->lblBUDateDisplay.text(), L"");
+    EXPECT_TRUE(a.prompts.asked.empty());
+    EXPECT_TRUE(a.close());
+    EXPECT_EQ(test::read_bytes(a.settingsPath()), "[GENERAL SETTINGS]\r\nDefaultJob=None\r\n");
+}
+
+TEST(Startup, SettingsWithDefaultJobAndDatesSurviveStartAndExit) {
+    App a;
+    const std::string cfg =
+        "[GENERAL SETTINGS]\r\nDefaultJob=Weekly.ojf\r\n[BACKUP DATES]\r\nPhotos.ojf=2/28/2014\r\nWeekly.ojf=3/12/2014\r\n";
+    test::write_bytes(a.settingsPath(), cfg);
+    test::make_dirs(a.box.jobFolder());
+    test::write_bytes(a.box.jobFolder() + L"\\Weekly.ojf",
+                      "COPY FOLDER  \"C:\\DATA\"  INTO  \"E:\\BACKUP\\DATA\"\r\n");
+    a.start();
+    EXPECT_EQ(a.title(), L"Ostrevin: Weekly.ojf (Default)");
+    EXPECT_EQ(app::state().JobCount, 1);
+    EXPECT_EQ(a.main->lblBUDateDisplay.text(), L"Last backup on 3/12/2014");
+    EXPECT_EQ(app::state().LastBackupDate, L"3/12/2014");
+    EXPECT_TRUE(a.main->menuChecked(ui::ID_MENU_SETDEFAULT));
+    EXPECT_TRUE(a.main->menuEnabled(ui::ID_MENU_NEW));
+    EXPECT_TRUE(a.main->cmdRun.enabled());
+    EXPECT_TRUE(a.close());
+    EXPECT_EQ(test::read_bytes(a.settingsPath()), cfg);
+}
+
+TEST(Startup, SetDefaultJobTogglesTheMarkAndReachesTheFileAtExit) {
+    App a;
+    test::write_bytes(a.settingsPath(), "[GENERAL SETTINGS]\r\nDefaultJob=Weekly.ojf\r\n");
+    test::make_dirs(a.box.jobFolder());
+    test::write_bytes(a.box.jobFolder() + L"\\Weekly.ojf", "");
+    a.start();
+    EXPECT_EQ(a.title(), L"Ostrevin: Weekly.ojf (Default)");
+    EXPECT_EQ(a.main->lblBUDateDisplay.text(), L"Last Backup Never");
+    a.main->MenuFileSetDefault_Click();
+    EXPECT_EQ(a.title(), L"Ostrevin: Weekly.ojf");
+    EXPECT_FALSE(a.main->menuChecked(ui::ID_MENU_SETDEFAULT));
+    EXPECT_EQ(app::state().settings.DefaultJob, L"None");
+    // The file is only written at the end.
+    EXPECT_EQ(test::read_bytes(a.settingsPath()), "[GENERAL SETTINGS]\r\nDefaultJob=Weekly.ojf\r\n");
+    a.main->MenuFileSetDefault_Click();
+    EXPECT_EQ(a.title(), L"Ostrevin: Weekly.ojf (Default)");
+    a.main->MenuFileSetDefault_Click();
+    EXPECT_TRUE(a.close());
+    EXPECT_EQ(test::read_bytes(a.settingsPath()), "[GENERAL SETTINGS]\r\nDefaultJob=None\r\n");
+}
+
+TEST(Startup, BadSettingsFilesNeverStopStartUp) {
+    {
+        App a;  // binary junk: read leniently, nothing taken from it
+        std::string junk;
+        for (int i = 0; i < 3 * 1024 * 1024; ++i) junk += static_cast<char>((i * 131) & 0xFF);
+        test::write_bytes(a.settingsPath(), junk);
+        a.start();
+        EXPECT_EQ(a.title(), L"Ostrevin: UNTITLED");
+        EXPECT_TRUE(a.prompts.asked.empty());
+    }
+    {
+        App a;  // no DefaultJob line: no default job, nothing to open
+        test::write_bytes(a.settingsPath(), "[GENERAL SETTINGS]\r\nOther=1\r\n\r\n");
+        a.start();
+        EXPECT_EQ(a.title(), L"Ostrevin: UNTITLED");
+        EXPECT_TRUE(a.prompts.asked.empty());
+        EXPECT_TRUE(a.close());
+        EXPECT_EQ(test::read_bytes(a.settingsPath()), "[GENERAL SETTINGS]\r\nDefaultJob=\r\n");
+    }
+    {
+        App a;  // the default job file was deleted
+        test::write_bytes(a.settingsPath(), "[GENERAL SETTINGS]\r\nDefaultJob=Gone.ojf\r\n");
+        a.start();
+        ASSERT_EQ(a.prompts.asked.size(), 1u);
+        EXPECT_NE(a.prompts.asked[0].text.find(L"Gone.ojf"), std::wstring::npos);
+        EXPECT_EQ(a.title(), L"Ostrevin: UNTITLED");
+        EXPECT_EQ(app::state().JobCount, 0);
+        EXPECT_FALSE(a.main->menuChecked(ui::ID_MENU_SETDEFAULT));
+        EXPECT_TRUE(a.close());
+        // The default is kept for the next start, when the file may be back.
+        EXPECT_EQ(test::read_bytes(a.settingsPath()), "[GENERAL SETTINGS]\r\nDefaultJob=Gone.ojf\r\n");
+    }
+}
+
+TEST(Startup, UnwritableSettingsAreReportedAndTheOldFileKept) {
+    App a;
+    const std::string cfg = "[GENERAL SETTINGS]\r\nDefaultJob=None\r\n[BACKUP DATES]\r\nA.ojf=1/1/2020\r\n";
+    test::write_bytes(a.settingsPath(), cfg);
+    a.start();
+    app::state().settings.DefaultJob = L"Changed.ojf";
+    // The replacement file cannot be made: something already occupies its name.
+    test::make_dirs(a.settingsPath() + L".new");
+    EXPECT_TRUE(a.close());  // the program still ends
+    ASSERT_EQ(a.prompts.asked.size(), 1u);
+    EXPECT_EQ(a.prompts.asked[0].title, L"SETTINGS NOT SAVED");
+    EXPECT_NE(a.prompts.asked[0].text.find(L"\"" + a.settingsPath() + L"\""), std::wstring::npos);
+    EXPECT_EQ(a.prompts.asked[0].icon(), static_cast<UINT>(MB_ICONERROR));
+    EXPECT_EQ(test::read_bytes(a.settingsPath()), cfg);
+}
+
+TEST(Startup, UnwritableFolderReportedAtFirstStart) {
+    App a;
+    SetCurrentDirectoryW(L"Z:\\proc\\self");  // a folder nobody can create files in
+    a.start();
+    ASSERT_FALSE(a.prompts.asked.empty());
+    EXPECT_EQ(a.prompts.asked[0].title, L"SETTINGS NOT SAVED");
+    EXPECT_EQ(a.title(), L"Ostrevin: UNTITLED");
+    EXPECT_TRUE(a.close());
+}
+
+TEST(Startup, JobFolderThatCannotBeMadeIsReported) {
+    App a;
+    SetEnvironmentVariableW(L"USERPROFILE", a.box.path(L"no-such-profile").c_str());
+    a.start();
+    ASSERT_EQ(a.prompts.asked.size(), 1u);
+    EXPECT_EQ(a.prompts.asked[0].title, L"FOLDER NOT CREATED");
+    EXPECT_NE(a.prompts.asked[0].text.find(L"no-such-profile\\Documents\\Ostrevin"), std::wstring::npos);
+    EXPECT_EQ(a.title(), L"Ostrevin: UNTITLED");
+}
+
+TEST(Startup, AFileNamedLikeTheJobFolderCountsAsPresent) {
+    App a;
+    test::write_bytes(a.box.jobFolder(), "not a folder");
+    a.start();
+    EXPECT_TRUE(a.prompts.asked.empty());
+    EXPECT_EQ(GetFileAttributesW(a.box.jobFolder().c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+}
+
+TEST(Startup, DeveloperSwitchAndDriveRoot) {
+    {
+        App a;  // other letter case: no switch
+        SetEnvironmentVariableW(L"USERNAME", L"programming");
+        a.box.mapDrive(L'H', a.box.path(L"h"));
+        test::make_dirs(a.box.path(L"h\\Programming\\Ostrevin"));
+        a.start();
+        EXPECT_EQ(app::state().DataFolder, a.box.data());
+    }
+    {
+        App a;
+        SetEnvironmentVariableW(L"USERNAME", L"Programming");
+        a.box.mapDrive(L'H', a.box.path(L"h"));
+        test::make_dirs(a.box.path(L"h\\Programming\\Ostrevin"));
+        a.start();
+        EXPECT_EQ(app::state().DataFolder, L"H:\\Programming\\Ostrevin");
+        EXPECT_TRUE(test::exists(a.box.path(L"h\\Programming\\Ostrevin\\Ostrevin.cfg")));
+    }
+    {
+        App a;  // started at a drive root: two backslashes in the settings path, accepted
+        a.box.mapDrive(L'R', a.box.path(L"r"));
+        SetCurrentDirectoryW(L"R:\\");
+        a.start();
+        EXPECT_EQ(app::state().DataFolder, L"R:\\");
+        EXPECT_EQ(test::read_bytes(a.box.path(L"r\\Ostrevin.cfg")), "[GENERAL SETTINGS]\r\nDefaultJob=None\r\n");
+        SetCurrentDirectoryW(a.box.data().c_str());
+    }
+}

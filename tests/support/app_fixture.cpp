@@ -1,0 +1,20 @@
+#include "support/app_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include "app/startup.h"
+
+namespace test {
+
+void App::start() {
+    app::StartupLoad(nullptr);
+    main = std::make_unique<ui::FrmMain>();
+    ASSERT_TRUE(main->Create(false));
+    KillTimer(main->hwnd(), ui::ID_TIMER1);  // tests call the tick themselves
+}
+
+bool App::close() { return main->RequestClose(); }
+
+std::wstring App::title() const { return main->window().text(); }
+
+}  // namespace test

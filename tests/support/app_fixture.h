@@ -1,0 +1,26 @@
+#pragma once
+// The program as a test drives it: a sandbox, the scripted prompter, start-up and
+// the main window (not shown).
+#include <memory>
+
+#include "app/module1.h"
+#include "support/prompter.h"
+#include "support/sandbox.h"
+#include "ui/frmMain.h"
+
+namespace test {
+
+struct App {
+    Sandbox box;
+    ScriptedPrompter prompts;
+    std::unique_ptr<ui::FrmMain> main;
+
+    // Start-up steps, then the main window's load.
+    void start();
+    // Closes the main window as the close box does; true when it is gone.
+    bool close();
+    std::wstring title() const;
+    std::wstring settingsPath() const { return box.data() + L"\\Ostrevin.cfg"; }
+};
+
+}  // namespace test
