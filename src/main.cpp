@@ -30,11 +30,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        HWND main_hwnd = main_window ? main_window->hwnd() : nullptr;
-        if (main_hwnd && TranslateAcceleratorW(main_hwnd, main_window->accelerators, &msg)) continue;
-        if (main_hwnd && IsDialogMessageW(main_hwnd, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        if (main_window) {
+            main_window->dispatch(msg);
+        } else {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
     }
     return static_cast<int>(msg.wParam);
 }

@@ -223,6 +223,14 @@ bool FrmMain::RequestClose() {
 
 void FrmMain::MenuFileExit_Click() { RequestClose(); }
 
+void FrmMain::dispatch(MSG& msg) {
+    HWND h = hwnd();
+    if (h && accelerators && TranslateAcceleratorW(h, accelerators, &msg)) return;
+    if (h && IsDialogMessageW(h, &msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+
 bool FrmMain::refuseDuringRun() {
     if (!run_in_progress) return false;
     win::ask(hwnd(), L"BACKUP RUNNING",
@@ -292,6 +300,12 @@ LRESULT FrmMain::handle(UINT msg, WPARAM w, LPARAM l) {
             Form_Unload();
             DestroyWindow(hwnd());
             return 0;
+        case WM_SETCURSOR:
+            if (run_in_progress) {
+                SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+                return TRUE;
+            }
+            return defaultHandle(msg, w, l);
         case WM_QUERYENDSESSION:
             return Form_QueryUnload() ? TRUE : FALSE;
         case WM_ENDSESSION:

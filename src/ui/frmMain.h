@@ -70,6 +70,9 @@ public:
     // Asks to close (as the close box does); true when the window is gone.
     bool RequestClose();
 
+    // One message of the program's loop: shortcuts, dialog keys, then the window.
+    void dispatch(MSG& msg);
+
     // Called once the window is destroyed (the program's main loop ends there).
     std::function<void()> on_destroyed;
 
@@ -112,6 +115,8 @@ public:
     void cmdDest_Click();
     void cmdRun_Click();
     void MenuFilePrint_Click();
+    // Writes the Program Files list into the first job's destination; the reason when it cannot.
+    bool WriteProgramFilesList(std::wstring* why);
     void Timer1_Timer();
 
     // The hidden windows made with this one and discarded with it.

@@ -1,0 +1,76 @@
+#include "core/batch_script.h"
+
+#include <algorithm>
+
+#include "core/text.h"
+
+namespace core {
+
+std::wstring option_suffix(bool include_empty, bool purge) {
+    std::wstring s = include_empty ? L" /E" : L" /S";
+    if (purge) s += L" /PURGE";
+    s += L" /R:3 /W:3";
+    return s;
+}
+
+JobCopy job_copy(const JobFolders& job) {
+    JobCopy c;
+    c.source = job.source;
+    c.target_name = source_folder_name(job.source);
+    if (c.target_name.empty() && !c.source.empty()) {
+        // A drive root: "C:\" would escape the closing quote, and copying it into the
+        // destination itself would let /PURGE empty the whole destination.
+        c.source += L'.';
+        c.target_name = std::wstring(1, job.source.front());
+    }
+    c.target = job.destination + L"\\" + c.target_name;
+    return c;
+}
+
+std::wstring escape_percent(std::wstring_view text) {
+    std::wstring out;
+    for (wchar_t ch : text) {
+        out += ch;
+        if (ch == L'%') out += L'%';
+    }
+    return out;
+}
+
+std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std::wstring_view suffix,
+                                       std::wstring_view results_path) {
+    std::vector<std::wstring> lines;
+    lines.push_back(L"Title \"Ostrevin");
+    int n = 0;
+    for (const auto& job : jobs) {
+        ++n;
+        JobCopy c = job_copy(job);
+        lines.push_back(L"robocopy " + quoted(escape_percent(c.source)) + L" " + quoted(escape_percent(c.target)) +
+                        std::wstring(suffix));
+        lines.push_back(L"if errorlevel 8 echo " + std::to_wstring(n) + L" >>" +
+                        quoted(escape_percent(results_path)));
+    }
+    lines.push_back(L"del batchrun.bat");
+    return lines;
+}
+
+std::vector<int> failed_jobs(std::wstring_view results_text) {
+    std::vector<int> jobs;
+    for (const auto& line : split_lines(results_text)) {
+        int n = 0;
+        bool digits = false;
+        for (wchar_t c : line) {
+            if (c >= L'0' && c <= L'9') {
+                n = n * 10 + (c - L'0');
+                digits = true;
+                if (n > 1000) break;
+            } else if (c != L' ' && c != L'\t') {
+                digits = false;
+                break;
+            }
+        }
+        if (digits && n > 0 && std::find(jobs.begin(), jobs.end(), n) == jobs.end()) jobs.push_back(n);
+    }
+    return jobs;
+}
+
+}  // namespace core

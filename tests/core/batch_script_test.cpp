@@ -1,0 +1,63 @@
+#include "core/batch_script.h"
+
+#include <gtest/gtest.h>
+
+#include "core/program_files.h"
+#include "core/text.h"
+
+using namespace core;
+
+namespace {
+std::wstring script(const std::vector<JobFolders>& jobs, bool empty, bool purge) {
+    return join_lines(script_lines(jobs, option_suffix(empty, purge), L"C:\\TEMP\\BatchRun.failed"));
+}
+}  // namespace
+
+TEST(BatchScript, ExactLinesForTheFourOptionSets) {
+    std::vector<JobFolders> jobs{{L"C:\\DATA\\PHOTOS", L"E:\\BACKUP"}, {L"D:\\MUSIC", L"E:\\"}};
+    const std::wstring head = L"Title \"Ostrevin\r\n";
+    const std::wstring line1 = L"robocopy \"C:\\DATA\\PHOTOS\" \"E:\\BACKUP\\PHOTOS\"";
+    const std::wstring line2 = L"robocopy \"D:\\MUSIC\" \"E:\\\\MUSIC\"";  // a drive-root destination: two backslashes
+    const std::wstring fail1 = L"if errorlevel 8 echo 1 >>\"C:\\TEMP\\BatchRun.failed\"\r\n";
+    const std::wstring fail2 = L"if errorlevel 8 echo 2 >>\"C:\\TEMP\\BatchRun.failed\"\r\n";
+    const std::wstring tail = L"del batchrun.bat\r\n";
+    struct Case {
+        bool empty, purge;
+        const wchar_t* suffix;
+    } cases[] = {{false, false, L" /S /R:3 /W:3"},
+                 {false, true, L" /S /PURGE /R:3 /W:3"},
+                 {true, false, L" /E /R:3 /W:3"},
+                 {true, true, L" /E /PURGE /R:3 /W:3"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(script(jobs, c.empty, c.purge),
+                  head + line1 + c.suffix + L"\r\n" + fail1 + line2 + c.suffix + L"\r\n" + fail2 + tail);
+    }
+    EXPECT_EQ(script({}, false, false), head + tail);
+}
+
+TEST(BatchScript, PercentAndDriveRootSources) {
+    auto lines = script_lines({{L"C:\\100%\\%PATH%", L"E:\\B%"}}, L" /S /R:3 /W:3", L"C:\\T%\\r");
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[1], L"robocopy \"C:\\100%%\\%%PATH%%\" \"E:\\B%%\\%%PATH%%\" /S /R:3 /W:3");
+    EXPECT_EQ(lines[2], L"if errorlevel 8 echo 1 >>\"C:\\T%%\\r\"");
+
+    // "C:\" would escape the closing quote; it is copied into a folder named after the drive.
+    JobCopy c = job_copy({L"C:\\", L"E:\\BACKUP"});
+    EXPECT_EQ(c.source, L"C:\\.");
+    EXPECT_EQ(c.target, L"E:\\BACKUP\\C");
+    lines = script_lines({{L"C:\\", L"E:\\BACKUP"}}, L" /E /PURGE /R:3 /W:3", L"R");
+    EXPECT_EQ(lines[1], L"robocopy \"C:\\.\" \"E:\\BACKUP\\C\" /E /PURGE /R:3 /W:3");
+    for (const auto& l : lines) EXPECT_EQ(l.find(L"\\\""), std::wstring::npos) << "a quote escaped in: " << l.size();
+}
+
+TEST(BatchScript, FailedJobsFromTheResultsFile) {
+    EXPECT_TRUE(failed_jobs(L"").empty());
+    EXPECT_EQ(failed_jobs(L"2 \r\n5 \r\n2 \r\n"), (std::vector<int>{2, 5}));
+    EXPECT_EQ(failed_jobs(L"x\r\n 3\r\n0\r\n"), (std::vector<int>{3}));
+}
+
+TEST(ProgramFilesList, HeadingEmptyLineAndOrdinalOrder) {
+    EXPECT_EQ(program_files_text({L"ZETA", L"_TOOLS", L"COMMON FILES"}),
+              L"List of directories in Program Files\r\n\r\nCOMMON FILES\r\nZETA\r\n_TOOLS\r\n");
+    EXPECT_EQ(program_files_text({}), L"List of directories in Program Files\r\n\r\n");
+}
