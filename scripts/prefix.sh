@@ -1,6 +1,8 @@
 #!/bin/sh
 # Makes the build tree's own Wine prefix (once) and puts our copier in place of
-# Wine's robocopy stub. Usage: prefix.sh BUILD_DIR
+# Wine's robocopy stub. Usage: prefix.sh BUILD_DIR [no-wm]
+# "no-wm": the display has no window manager (Xvfb), so Wine must not wait for one
+# whenever a window is hidden.
 set -e
 build=$(cd "$1" && pwd)
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
@@ -20,4 +22,15 @@ if [ -f "$ours" ]; then
       wineserver -w
     fi
   fi
+fi
+
+user_reg="$WINEPREFIX/user.reg"
+if [ "${2:-}" = "no-wm" ]; then
+  if ! grep -q '"Managed"="N"' "$user_reg"; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    wineserver -w
+  fi
+elif grep -q '"Managed"="N"' "$user_reg"; then
+  wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1
+  wineserver -w
 fi

@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh
 cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
 cmake --build build/win -j "${JOBS:-2}"
-scripts/prefix.sh build/win
+if [ -z "${DISPLAY:-}" ]; then scripts/prefix.sh build/win no-wm; else scripts/prefix.sh build/win; fi
 # The working folder holds the settings file.
 mkdir -p build/win/run
 cd build/win/run

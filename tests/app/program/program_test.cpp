@@ -1,0 +1,156 @@
+// The real Ostrevin.exe, started as a user starts it.
+#include <windows.h>
+#include <psapi.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+
+#include "support/sandbox.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::wstring exe_beside_tests() {
+    wchar_t buf[MAX_PATH];
+    GetModuleFileNameW(nullptr, buf, MAX_PATH);
+    std::wstring p(buf);
+    return p.substr(0, p.rfind(L'\\')) + L"\\Ostrevin.exe";
+}
+
+HWND wait_window(const wchar_t* cls, DWORD pid, int ms) {
+    auto end = Clock::now() + std::chrono::milliseconds(ms);
+    while (Clock::now() < end) {
+        for (HWND h = FindWindowExW(nullptr, nullptr, cls, nullptr); h; h = FindWindowExW(nullptr, h, cls, nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(h, &owner);
+            if (owner == pid && IsWindowVisible(h)) return h;
+        }
+        Sleep(2);
+    }
+    return nullptr;
+}
+
+std::wstring text_of(HWND h) {
+    wchar_t buf[512];
+    int n = GetWindowTextW(h, buf, 512);
+    return std::wstring(buf, static_cast<size_t>(n > 0 ? n : 0));
+}
+
+struct Started {
+    PROCESS_INFORMATION pi{};
+    Clock::time_point t0;
+    bool start(const std::wstring& folder) {
+        std::wstring exe = exe_beside_tests();
+        std::wstring cl = L"\"" + exe + L"\"";
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        t0 = Clock::now();
+        return CreateProcessW(exe.c_str(), cl.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi);
+    }
+    ~Started() {
+        if (!pi.hProcess) return;
+        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi.hProcess, 1);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+};
+
+}  // namespace
+
+TEST(Program, SplashThenMainWindowThenCleanExit) {
+    test::Sandbox box;
+    Started p;
+    ASSERT_TRUE(p.start(box.data()));
+    HWND splash = wait_window(L"OstrevinSplash", p.pi.dwProcessId, 20000);
+    ASSERT_TRUE(splash);
+    auto t_splash = Clock::now();
+    // The version on the splash comes from the program's version resource.
+    std::wstring texts;
+    EnumChildWindows(
+        splash,
+        [](HWND h, LPARAM l) -> BOOL {
+            *reinterpret_cast<std::wstring*>(l) += text_of(h) + L"|";
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&texts));
+    EXPECT_NE(texts.find(L"|Ostrevin|"), std::wstring::npos) << test::narrow(texts);
+    EXPECT_NE(texts.find(L"Version " + std::to_wstring(OSTREVIN_VERSION_MAJOR) + L"." +
+                         std::to_wstring(OSTREVIN_VERSION_MINOR) + L"." + std::to_wstring(OSTREVIN_VERSION_PATCH)),
+              std::wstring::npos);
+    EXPECT_NE(texts.find(L"For Windows Vista && 7, 32 or 64bit"), std::wstring::npos);
+    EXPECT_NE(texts.find(L"A simple file backup utility"), std::wstring::npos);
+
+    auto t_key = Clock::now();
+    PostMessageW(splash, WM_KEYDOWN, VK_SPACE, 0);
+    HWND main = wait_window(L"OstrevinMain", p.pi.dwProcessId, 10000);
+    ASSERT_TRUE(main);
+    auto t_main = Clock::now();
+    EXPECT_FALSE(IsWindow(splash));
+    EXPECT_EQ(text_of(main), L"Ostrevin: UNTITLED");
+
+    using ms = std::chrono::duration<double, std::milli>;
+    double to_splash = ms(t_splash - p.t0).count(), splash_to_main = ms(t_main - t_key).count();
+    PROCESS_MEMORY_COUNTERS mem{};
+    GetProcessMemoryInfo(p.pi.hProcess, &mem, sizeof mem);
+    std::printf("[ measure  ] start to splash %.0f ms, key to main window %.0f ms, sum %.0f ms; peak working set %.1f MB\n",
+                to_splash, splash_to_main, to_splash + splash_to_main, mem.PeakWorkingSetSize / 1048576.0);
+
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WaitForSingleObject(p.pi.hProcess, 10000), WAIT_OBJECT_0);
+    DWORD code = 1;
+    GetExitCodeProcess(p.pi.hProcess, &code);
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(test::read_bytes(box.data() + L"\\Ostrevin.cfg"), "[GENERAL SETTINGS]\r\nDefaultJob=None\r\n");
+}
+
+TEST(Program, SplashGoesByItselfAndNotOnALabelClick) {
+    test::Sandbox box;
+    Started p;
+    ASSERT_TRUE(p.start(box.data()));
+    HWND splash = wait_window(L"OstrevinSplash", p.pi.dwProcessId, 20000);
+    ASSERT_TRUE(splash);
+    auto shown = Clock::now();
+    // A click lands on whatever window is under the pointer: the labels take their own.
+    HWND frame = GetWindow(splash, GW_CHILD);
+    ASSERT_TRUE(frame);
+    HWND label = FindWindowExW(frame, nullptr, L"Static", nullptr);
+    ASSERT_TRUE(label);
+    RECT r{};
+    GetWindowRect(label, &r);
+    POINT inside_label{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    EXPECT_EQ(WindowFromPoint(inside_label), label);
+    PostMessageW(label, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    PostMessageW(label, WM_LBUTTONUP, 0, 0);
+    Sleep(300);
+    EXPECT_TRUE(IsWindow(splash));
+    HWND main = wait_window(L"OstrevinMain", p.pi.dwProcessId, 10000);
+    ASSERT_TRUE(main);
+    double waited = std::chrono::duration<double>(Clock::now() - shown).count();
+    EXPECT_GT(waited, 2.0);  // about three seconds after the splash's load
+    EXPECT_LT(waited, 6.0);
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(p.pi.hProcess, 10000), WAIT_OBJECT_0);
+}
+
+TEST(Program, AClickOnTheFrameDismissesTheSplash) {
+    test::Sandbox box;
+    Started p;
+    ASSERT_TRUE(p.start(box.data()));
+    HWND splash = wait_window(L"OstrevinSplash", p.pi.dwProcessId, 20000);
+    ASSERT_TRUE(splash);
+    HWND frame = GetWindow(splash, GW_CHILD);
+    RECT r{};
+    GetWindowRect(frame, &r);
+    POINT corner{r.left + 3, r.bottom - 3};  // frame area, away from every label
+    EXPECT_EQ(WindowFromPoint(corner), frame);
+    PostMessageW(frame, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    PostMessageW(frame, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    HWND main = wait_window(L"OstrevinMain", p.pi.dwProcessId, 1500);
+    EXPECT_TRUE(main);
+    EXPECT_FALSE(IsWindow(splash));
+    if (main) PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(p.pi.hProcess, 10000), WAIT_OBJECT_0);
+}
