@@ -93,3 +93,42 @@ TEST(CloseQuestion, YesWhoseSaveFailsKeepsTheWindowOpen) {
     EXPECT_EQ(a.prompts.titles(), (std::vector<std::wstring>{L"File Not Saved", L"FILE NOT SAVED"}));
     EXPECT_TRUE(app::state().JobChanged);
 }
+
+namespace {
+// A key pressed with Ctrl held, through the program's own message handling.
+void ctrl_key(App& a, wchar_t key) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    MSG msg{a.main->txtSource.hwnd(), WM_KEYDOWN, static_cast<WPARAM>(key), 0, 0, {}};
+    a.main->dispatch(msg);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+}
+}  // namespace
+
+TEST(Shortcuts, CtrlKeysRunTheirMenuCommandsOnlyWhenEnabled) {
+    App a;
+    test::write_bytes(a.settingsPath(), "[GENERAL SETTINGS]\r\nDefaultJob=None\r\n");
+    test::make_dirs(a.box.jobFolder());
+    test::write_bytes(a.box.jobFolder() + L"\\W.ojf", "");
+    a.start();
+    ctrl_key(a, L'D');  // Set Default Job is disabled: nothing happens
+    EXPECT_EQ(app::state().settings.DefaultJob, L"None");
+    a.prompts.paths = {a.box.jobFolder() + L"\\W.ojf"};
+    ctrl_key(a, L'O');
+    EXPECT_EQ(a.title(), L"Ostrevin: W.ojf");
+    ctrl_key(a, L'D');
+    EXPECT_EQ(a.title(), L"Ostrevin: W.ojf (Default)");
+    add_job(a, kRow);
+    ctrl_key(a, L'S');
+    EXPECT_EQ(test::read_bytes(a.box.jobFolder() + L"\\W.ojf"), test::narrow(kRow) + "\r\n");
+    a.prompts.paths = {a.box.jobFolder() + L"\\X.ojf"};
+    ctrl_key(a, L'A');
+    EXPECT_EQ(a.title(), L"Ostrevin: X.ojf");
+    ctrl_key(a, L'N');
+    EXPECT_EQ(a.title(), L"Ostrevin: UNTITLED");
+    EXPECT_EQ(app::state().JobCount, 0);
+    EXPECT_TRUE(a.prompts.asked.empty());
+}
