@@ -1,0 +1,97 @@
+// The drive selection window: its controls and message routing.
+#include "ui/frmDriveSelect.h"
+
+#include <algorithm>
+
+#include "ui/frmMain.h"
+#include "win/dpi.h"
+
+namespace ui {
+namespace {
+
+constexpr wchar_t kClass[] = L"OstrevinDriveSelect";
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
+// The design width was made for a narrower font: widen a check box until its caption
+// fits, but never past `right` (twips).
+void fit_check_box(win::Window box, int left, int right) {
+    HDC dc = GetDC(box.hwnd());
+    if (!dc) return;
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(box.send(WM_GETFONT)));
+    const std::wstring caption = box.text();
+    SIZE text{};
+    BOOL measured = GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
+    if (old) SelectObject(dc, old);
+    ReleaseDC(box.hwnd(), dc);
+    if (!measured) return;
+    RECT r = box.rectIn(GetParent(box.hwnd()));
+    const int needed = text.cx + GetSystemMetrics(SM_CXMENUCHECK) + GetSystemMetrics(SM_CXEDGE) * 4;
+    const int width = std::min(needed, win::px(right - left));
+    if (width > r.right - r.left)
+        SetWindowPos(box.hwnd(), nullptr, 0, 0, width, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+bool ensure_drive_select(std::unique_ptr<FrmDriveSelect>& window, FrmMain& main) {
+    if (window && window->hwnd()) return true;
+    window = std::make_unique<FrmDriveSelect>();
+    if (window->Create(main)) return true;
+    window.reset();
+    return false;
+}
+
+bool FrmDriveSelect::Create(FrmMain& main) {
+    main_ = &main;
+    if (!create(kClass, L"DRIVE SELECTION", kStyle, kExStyle, main.hwnd(), nullptr, 4650, 975)) return false;
+    HWND drives = addControl(L"COMBOBOX", L"", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS,
+                             ID_DS_DRIVES, 120, 120, 4335, 315 * 8);
+    Check1 = win::Window(addControl(L"BUTTON", L"Apply to all jobs", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
+                                    ID_DS_ALL, 120, 480, 1455, 375));
+    Command1 = win::Window(addControl(L"BUTTON", L"OK", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, ID_DS_OK, 3720, 480,
+                                      735, 375));
+    if (!drives || !Check1 || !Command1) {
+        DestroyWindow(hwnd());
+        return false;
+    }
+    Drive1.attach(drives);
+    Drive1.setClosedHeight(315);
+    Check1.send(BM_SETCHECK, BST_CHECKED);
+    fit_check_box(Check1, 120, 3720 - 120);
+
+    // Centred on the screen, like the browser.
+    RECT outer{}, area{};
+    if (GetWindowRect(hwnd(), &outer) && SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) {
+        SetWindowPos(hwnd(), nullptr, area.left + (area.right - area.left - (outer.right - outer.left)) / 2,
+                     area.top + (area.bottom - area.top - (outer.bottom - outer.top)) / 2, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return true;
+}
+
+LRESULT FrmDriveSelect::handle(UINT msg, WPARAM w, LPARAM l) {
+    switch (msg) {
+        case WM_COMMAND:
+            if (LOWORD(w) == ID_DS_DRIVES) Drive1.userChanged(HIWORD(w));  // refreshes the list as it opens
+            else if (LOWORD(w) == ID_DS_OK && HIWORD(w) == BN_CLICKED) Command1_Click();
+            return 0;
+        case WM_SHOWWINDOW:
+            if (w) Drive1.refill();  // the backup drive may have been plugged in since the last use
+            return defaultHandle(msg, w, l);
+        case WM_ACTIVATE:
+            if (LOWORD(w) == WA_INACTIVE) {
+                HWND f = GetFocus();
+                if (f && IsChild(hwnd(), f)) last_focus_ = f;
+            } else {
+                HWND to = last_focus_ && IsWindow(last_focus_) && IsChild(hwnd(), last_focus_) ? last_focus_
+                                                                                              : Drive1.hwnd();
+                if (to) SetFocus(to);
+            }
+            return 0;
+        default:
+            return defaultHandle(msg, w, l);
+    }
+}
+
+}  // namespace ui

@@ -1,0 +1,49 @@
+// Shows the main window with three jobs, the folder browser and the drive selection
+// side by side for a look at their layout (take a screenshot meanwhile).
+// Usage: layout_view [SECONDS]   (see tools/layout_view/show.sh)
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "app/drives/plugged_drives.h"
+#include "core/jobrow.h"
+#include "support/app_fixture.h"
+#include "ui/frmBrowser.h"
+#include "ui/frmDriveSelect.h"
+
+int main(int argc, char** argv) {
+    const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
+    test::App a;
+    test::PluggedDrives drives(a.box);
+    drives.plug(L'E', a.box.path(L"e"), "BACKUP");
+    test::make_dirs(L"E:\\BACKUP\\Documents");
+    test::make_dirs(L"E:\\BACKUP\\Photos");
+    test::make_dirs(L"E:\\BACKUP\\Music");
+    a.start();
+    a.main->AppendJobRow(core::FormatJobRow(L"C:\\Users\\tester\\Documents", L"E:\\BACKUP"));
+    a.main->AppendJobRow(core::FormatJobRow(L"C:\\Users\\tester\\Pictures", L"E:\\BACKUP"));
+    a.main->AppendJobRow(core::FormatJobRow(L"C:\\Users\\tester\\Music", L"E:\\BACKUP"));
+    a.main->RefreshJobPaths();
+    a.main->Timer1_Timer();
+    SetWindowPos(a.main->hwnd(), nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ShowWindow(a.main->hwnd(), SW_SHOW);
+
+    ui::FrmBrowser& b = *a.main->frmBrowser;
+    b.window().setText(L"SELECT DESTINATION FOLDER");
+    if (!b.drvSelector.setDrive(L'E')) return 1;
+    b.drvSelector_Change();
+    if (b.dirSelector.setPath(L"E:\\BACKUP") != 0u) return 1;
+    RECT r{};
+    GetWindowRect(a.main->hwnd(), &r);
+    SetWindowPos(b.hwnd(), nullptr, r.right + 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ShowWindow(b.hwnd(), SW_SHOW);
+    b.dirSelector.select(core::open_row(b.dirSelector.rows()) + 1);
+    b.dirSelector_Click();
+
+    ui::FrmDriveSelect& d = *a.main->frmDriveSelect;
+    SetWindowPos(d.hwnd(), nullptr, 10, r.bottom + 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ShowWindow(d.hwnd(), SW_SHOWNOACTIVATE);
+    test::pump(static_cast<DWORD>(seconds) * 1000);
+    SetCurrentDirectoryW(a.box.data().c_str());
+    return 0;
+}
