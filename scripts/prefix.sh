@@ -9,7 +9,8 @@ export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "Creating Wine prefix $WINEPREFIX"
   wineboot -i >/dev/null 2>&1 || true
-  wineserver -w
+  # Let the first start settle; a server kept alive by someone else must not block us.
+  timeout 120 wineserver -w || true
 fi
 sys="$WINEPREFIX/drive_c/windows/system32/robocopy.exe"
 ours="$build/tools/robocopy/robocopy.exe"
@@ -19,7 +20,6 @@ if [ -f "$ours" ]; then
     if ! cmp -s "$ours" "$sys"; then
       cp "$ours" "$sys"
       wine reg add 'HKCU\Software\Wine\DllOverrides' /v robocopy.exe /d native /f >/dev/null 2>&1
-      wineserver -w
     fi
   fi
 fi
@@ -28,9 +28,7 @@ user_reg="$WINEPREFIX/user.reg"
 if [ "${2:-}" = "no-wm" ]; then
   if ! grep -q '"Managed"="N"' "$user_reg"; then
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-    wineserver -w
   fi
 elif grep -q '"Managed"="N"' "$user_reg"; then
   wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1
-  wineserver -w
 fi
