@@ -1,11 +1,16 @@
 // The tree walk: lists each source and target folder once, copies what
 // differs, creates and purges folders, and counts everything for the summary.
+// The walk decides; file copies run on a few worker threads, because under
+// Wine a small file costs mostly wineserver round trips, which overlap well.
 #pragma once
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
+#include <deque>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "console.h"
@@ -23,6 +28,7 @@ class Copier {
   // Copies the tree; returns the exit code. Source and target in options
   // must already be full, tidied paths.
   int run();
+  // Valid after run().
   const Counts& counts() const { return counts_; }
 
  private:
@@ -41,15 +47,42 @@ class Copier {
     bool failed = false;
   };
 
+  // One file to copy; made by the walk, done by a worker.
+  struct Job {
+    std::wstring source, target;
+    Entry from;
+    Entry existing;
+    bool has_existing = false;
+  };
+  struct Worker {
+    std::thread thread;
+    Counts counts;  // merged into counts_ once the thread has ended
+    void* buffer = nullptr;
+  };
+  // Two measured best on two cores; more only queued at the wineserver.
+  static constexpr std::size_t kWorkers = 2;
+  // A target folder listed on the lister thread while the walk lists the source.
+  struct Listing {
+    std::wstring folder;
+    std::vector<Entry> entries;
+    DWORD error = ERROR_SUCCESS;
+    bool wanted = false;
+    bool ready = false;
+  };
+
   DWORD list(const std::wstring& folder, std::vector<Entry>& entries);
   // False when the source folder could not be listed.
   bool walk(const std::wstring& source, std::size_t level);
   bool ensure_levels(std::size_t level);
-  void copy_with_retries(const std::wstring& source, const std::wstring& target, const Entry& from,
-                         const Entry* existing, std::size_t level);
-  DWORD copy_file(const std::wstring& source, const std::wstring& target, const Entry& from,
-                  const Entry* existing);
-  DWORD copy_data(HANDLE in, HANDLE out, std::uint64_t expected);
+  void enqueue(Job job);
+  void work(Worker& worker);
+  void stop_threads();
+  void lister();
+  void begin_target_listing(const std::wstring& folder);
+  DWORD end_target_listing(std::vector<Entry>& entries);
+  void copy_with_retries(const Job& job, Counts& counts, void* buffer);
+  DWORD copy_file(const Job& job, void* buffer);
+  static DWORD copy_data(HANDLE in, HANDLE out, std::uint64_t expected, void* buffer);
   DWORD create_folder_with_retries(const std::wstring& path);
   void purge_file(const std::wstring& path, const Entry& entry);
   bool remove_tree(const std::wstring& path);
@@ -59,9 +92,22 @@ class Copier {
 
   const Options& options_;
   Console& console_;
-  Counts counts_;
+  SRWLOCK console_lock_ = SRWLOCK_INIT;
+  Counts counts_;  // the walk's own counts; workers keep theirs apart
   std::vector<Level> levels_;
-  void* buffer_ = nullptr;
+
+  // Win32 locks and condition variables, because Wine runs them in-process
+  // while the C runtime's pthread ones go through the wineserver.
+  SRWLOCK lock_ = SRWLOCK_INIT;
+  CONDITION_VARIABLE job_ready_ = CONDITION_VARIABLE_INIT;
+  CONDITION_VARIABLE room_free_ = CONDITION_VARIABLE_INIT;
+  CONDITION_VARIABLE listing_changed_ = CONDITION_VARIABLE_INIT;
+  std::deque<Job> queue_;
+  bool closing_ = false;
+  bool started_ = false;
+  std::array<Worker, kWorkers> workers_;
+  Listing listing_;
+  std::thread lister_;
 };
 
 }  // namespace robocopy

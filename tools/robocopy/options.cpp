@@ -161,6 +161,25 @@ bool needs_copy(const FileStamp& source, const FileStamp* target) {
   return source.size != target->size || source.last_write != target->last_write;
 }
 
+namespace {
+
+void add(Tally& into, const Tally& part) {
+  into.total += part.total;
+  into.copied += part.copied;
+  into.mismatch += part.mismatch;
+  into.failed += part.failed;
+  into.extra += part.extra;
+}
+
+}  // namespace
+
+Counts& operator+=(Counts& into, const Counts& part) {
+  add(into.dirs, part.dirs);
+  add(into.files, part.files);
+  add(into.bytes, part.bytes);
+  return into;
+}
+
 int exit_code(const Counts& counts) {
   int code = 0;
   if (counts.files.copied > 0) code |= kExitCopied;

@@ -78,6 +78,9 @@ struct Counts {
   Tally dirs, files, bytes;
 };
 
+// Adds the counts of one part of a run (a worker thread's) to the whole.
+Counts& operator+=(Counts& into, const Counts& part);
+
 // The exit code of a run that got past its fatal checks.
 int exit_code(const Counts& counts);
 

@@ -1,0 +1,78 @@
+// Black-box helpers: temp trees on disk and runs of the built robocopy.exe.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace rctest {
+
+// A unique folder under GetTempPathW, removed with everything in it at the end.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::wstring& path() const { return path_; }
+  std::wstring operator/(const std::wstring& rel) const { return path_ + L"\\" + rel; }
+
+ private:
+  std::wstring path_;
+};
+
+struct RunResult {
+  DWORD code = 0xFFFFFFFF;
+  std::string output;
+  double seconds = 0;
+  // The six numbers of a summary row ("Dirs", "Files", "Bytes"); empty if absent.
+  std::vector<std::uint64_t> row(const char* label) const;
+};
+
+// Starts robocopy.exe with the given argument text (quoting is the caller's).
+RunResult run_robocopy(const std::wstring& args);
+std::wstring quote(const std::wstring& path);
+
+void write_file(const std::wstring& path, const std::string& content);
+std::string read_file(const std::wstring& path);
+void make_dirs(const std::wstring& path);
+bool is_file(const std::wstring& path);
+bool is_dir(const std::wstring& path);
+void remove_tree(const std::wstring& path);
+std::uint64_t write_time(const std::wstring& path);
+void set_write_time(const std::wstring& path, std::uint64_t ticks);
+// Every file and folder below root, relative, sorted, folders ending in "\".
+std::vector<std::wstring> tree(const std::wstring& root);
+
+// Holds a file open with no sharing, so copies to or from it fail.
+class Lock {
+ public:
+  explicit Lock(const std::wstring& path);
+  ~Lock() { release(); }
+  Lock(const Lock&) = delete;
+  Lock& operator=(const Lock&) = delete;
+  bool held() const { return handle_ != INVALID_HANDLE_VALUE; }
+  void release();
+
+ private:
+  HANDLE handle_;
+};
+
+// Under Wine, a spare drive letter pointing at a folder, for drive-root paths;
+// letter() is 0 when that cannot be done (not Wine, or no free letter).
+class WineDrive {
+ public:
+  explicit WineDrive(const std::wstring& folder);
+  ~WineDrive();
+  WineDrive(const WineDrive&) = delete;
+  WineDrive& operator=(const WineDrive&) = delete;
+  wchar_t letter() const { return letter_; }
+
+ private:
+  wchar_t letter_ = 0;
+  std::string link_;
+};
+
+}  // namespace rctest
