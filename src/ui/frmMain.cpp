@@ -239,7 +239,7 @@ bool FrmMain::refuseDuringRun() {
     return true;
 }
 
-void FrmMain::onCommand(int id, int code, HWND ctl) {
+void FrmMain::onCommand(int id, int code) {
     if (id >= ID_ROW_DELETE && id <= ID_ROW_DELETE + core::kMaxJobs) {
         if (code == BN_CLICKED) cmdDeleteJob_Click(id - ID_ROW_DELETE);
         return;
@@ -281,7 +281,6 @@ void FrmMain::onCommand(int id, int code, HWND ctl) {
             if (code == BN_CLICKED) cmdDest_Click();
             break;
         default:
-            (void)ctl;
             break;
     }
 }
@@ -289,7 +288,7 @@ void FrmMain::onCommand(int id, int code, HWND ctl) {
 LRESULT FrmMain::handle(UINT msg, WPARAM w, LPARAM l) {
     switch (msg) {
         case WM_COMMAND:
-            onCommand(LOWORD(w), HIWORD(w), reinterpret_cast<HWND>(l));
+            onCommand(LOWORD(w), HIWORD(w));
             return 0;
         case WM_TIMER:
             if (w == ID_TIMER1) Timer1_Timer();

@@ -135,7 +135,7 @@ private:
     void createControls();
     void createMenu();
     void Form_Load();
-    void onCommand(int id, int code, HWND ctl);
+    void onCommand(int id, int code);
     bool refuseDuringRun();
     void resizeForRows();
     static LRESULT CALLBACK boxProc(HWND h, UINT msg, WPARAM w, LPARAM l, UINT_PTR id, DWORD_PTR ref);

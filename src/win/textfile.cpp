@@ -51,6 +51,8 @@ std::optional<std::wstring> read_text_file(const std::wstring& path, UINT codepa
 
 bool representable(const std::wstring& text, UINT codepage) {
     if (text.empty()) return true;
+    UINT cp = codepage == CP_ACP ? GetACP() : codepage == CP_OEMCP ? GetOEMCP() : codepage;
+    if (cp == CP_UTF8) return true;  // holds every character (and takes no best-fit flags)
     BOOL used_default = FALSE;
     int n = WideCharToMultiByte(codepage, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), nullptr, 0,
                                 nullptr, &used_default);

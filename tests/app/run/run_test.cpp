@@ -97,8 +97,11 @@ TEST(BackupRun, PurgeAndEmptyFolderOptions) {
     EXPECT_FALSE(test::exists(a.e(L"BK\\SRCA\\extra.txt")));
     EXPECT_TRUE(test::exists(a.e(L"BK\\SRCA\\emptydir")));
     EXPECT_EQ(test::read_bytes(a.e(L"BK\\SRCA\\a.txt")), "alpha");
-    for (const auto& q : a.prompts.asked)
-        if (q.title != L"PATH NOT FOUND") EXPECT_EQ(q.title, L"BACKUP COMPLETE");
+    for (const auto& q : a.prompts.asked) {
+        if (q.title != L"PATH NOT FOUND") {
+            EXPECT_EQ(q.title, L"BACKUP COMPLETE");
+        }
+    }
 }
 
 TEST(BackupRun, AFailingJobIsNamedAndNoDateRecorded) {
