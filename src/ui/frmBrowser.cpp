@@ -158,15 +158,7 @@ LRESULT FrmBrowser::handle(UINT msg, WPARAM w, LPARAM l) {
             }
             return defaultHandle(msg, w, l);
         case WM_ACTIVATE:
-            // Give the keyboard back to the control that had it, as a dialog does.
-            if (LOWORD(w) == WA_INACTIVE) {
-                HWND f = GetFocus();
-                if (f && IsChild(hwnd(), f)) last_focus_ = f;
-            } else {
-                HWND to = last_focus_ && IsWindow(last_focus_) && IsChild(hwnd(), last_focus_) ? last_focus_
-                                                                                              : drvSelector.hwnd();
-                if (to) SetFocus(to);
-            }
+            keepFocus(w, drvSelector.hwnd());
             return 0;
         case WM_SIZE:
             if (w != SIZE_MINIMIZED) Form_Resize();

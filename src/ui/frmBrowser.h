@@ -44,7 +44,6 @@ private:
     void onCommand(int id, int code);
     void centre();
     SIZE minimumOuterSize() const;
-    HWND last_focus_ = nullptr;
 };
 
 // Makes the browser when it does not exist (yet, or any more since its close box

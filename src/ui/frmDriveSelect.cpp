@@ -80,14 +80,7 @@ LRESULT FrmDriveSelect::handle(UINT msg, WPARAM w, LPARAM l) {
             if (w) Drive1.refill();  // the backup drive may have been plugged in since the last use
             return defaultHandle(msg, w, l);
         case WM_ACTIVATE:
-            if (LOWORD(w) == WA_INACTIVE) {
-                HWND f = GetFocus();
-                if (f && IsChild(hwnd(), f)) last_focus_ = f;
-            } else {
-                HWND to = last_focus_ && IsWindow(last_focus_) && IsChild(hwnd(), last_focus_) ? last_focus_
-                                                                                              : Drive1.hwnd();
-                if (to) SetFocus(to);
-            }
+            keepFocus(w, Drive1.hwnd());
             return 0;
         default:
             return defaultHandle(msg, w, l);

@@ -34,7 +34,6 @@ protected:
 
 private:
     FrmMain* main_ = nullptr;
-    HWND last_focus_ = nullptr;
 };
 
 // Makes the window when it does not exist (yet, or any more since its close box

@@ -79,6 +79,16 @@ HWND Form::addControl(const wchar_t* cls, const std::wstring& text, DWORD style,
 
 HFONT Form::uiFont() const { return font_message(); }
 
+void Form::keepFocus(WPARAM activate, HWND fallback) {
+    if (LOWORD(activate) == WA_INACTIVE) {
+        HWND f = GetFocus();
+        if (f && IsChild(hwnd_, f)) last_focus_ = f;
+        return;
+    }
+    HWND to = last_focus_ && IsWindow(last_focus_) && IsChild(hwnd_, last_focus_) ? last_focus_ : fallback;
+    if (to) SetFocus(to);
+}
+
 void Form::setClientSizeTwips(int width, int height) const {
     RECT r{0, 0, px(width), px(height)};
     AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), GetMenu(hwnd_) != nullptr,

@@ -39,9 +39,14 @@ protected:
 
     HFONT uiFont() const;
 
+    // On WM_ACTIVATE: remember the focused control when the window goes inactive and give
+    // it back (or `fallback`) when it comes back, as a dialog does.
+    void keepFocus(WPARAM activate, HWND fallback);
+
 private:
     static LRESULT CALLBACK proc(HWND h, UINT msg, WPARAM w, LPARAM l);
     HWND hwnd_ = nullptr;
+    HWND last_focus_ = nullptr;
 };
 
 // Fonts shared by every window; created once.
