@@ -1,6 +1,7 @@
 #include "ui/frmAbout.h"
 
 #include "about/web_client.h"
+#include "app/module1.h"
 #include "core/update_check.h"
 #include "res/resource.h"
 #include "win/dpi.h"
@@ -23,13 +24,7 @@ bool FrmAbout::Create(HWND owner) {
     if (!create(kClass, L"", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
                 WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, owner, nullptr, kWidth, kHeight))
         return false;
-    // Centred over the main window (or the screen when there is none).
-    RECT outer{}, over{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    if (GetWindowRect(hwnd(), &outer) && (!owner || GetWindowRect(owner, &over))) {
-        int w = outer.right - outer.left, h = outer.bottom - outer.top;
-        int x = over.left + ((over.right - over.left) - w) / 2, y = over.top + ((over.bottom - over.top) - h) / 2;
-        SetWindowPos(hwnd(), nullptr, x > 0 ? x : 0, y > 0 ? y : 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    centreOver(owner);  // the main window, or the screen when there is none
     createControls();
     for (const win::Window* c : {&picIcon, &lblTitle, &lblVersion, &lblDescription, &lblDisclaimer[0], &lblDisclaimer[1],
                                  &Line1[0], &Line1[1], &cmdOK, &CheckVersion, &TimerCounter})
@@ -60,8 +55,8 @@ void FrmAbout::createControls() {
     TimerCounter = add(L"STATIC", L"TimerCounter", kLabel, ID_ABOUT_TIMERCOUNTER, 30, 3555, 15, 15);
     Line1[1] = add(L"STATIC", L"", WS_VISIBLE | SS_ETCHEDHORZ, ID_ABOUT_LINE1, 120, 2040, 5490, 30);
     lblDisclaimer[0] =
-        add(L"STATIC", L"Written by the Ostrevin developers", kLabel, ID_ABOUT_DISCLAIMER0, 240, 2190, 3900, 270);
-    lblDisclaimer[1] = add(L"STATIC", L"Copyright (C) 2026 Ostrevin developers", kLabel, ID_ABOUT_DISCLAIMER1, 240,
+        add(L"STATIC", app::kAuthorCredit, kLabel, ID_ABOUT_DISCLAIMER0, 240, 2190, 3900, 270);
+    lblDisclaimer[1] = add(L"STATIC", app::kCopyrightLine, kLabel, ID_ABOUT_DISCLAIMER1, 240,
                            2490, 3900, 270);
     cmdOK = add(L"BUTTON", L"Close", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, ID_ABOUT_OK, 4290, 3060, 1215, 375);
 }

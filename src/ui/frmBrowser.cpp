@@ -44,7 +44,7 @@ bool FrmBrowser::Create(HWND owner) {
         if (wchar_t d = drvSelector.drive()) dirSelector.setPath(std::wstring{d, L':', L'\\'});
     }
     Form_Resize();
-    centre();
+    centreOver(nullptr);
     return true;
 }
 
@@ -86,20 +86,6 @@ SIZE FrmBrowser::minimumOuterSize() const {
     // Should the frame not be measurable, the client size is still a floor.
     if (!AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle)) r = RECT{0, 0, r.right, r.bottom};
     return SIZE{r.right - r.left, r.bottom - r.top};
-}
-
-void FrmBrowser::centre() {
-    RECT outer{};
-    if (!GetWindowRect(hwnd(), &outer)) return;
-    RECT area{};
-    MONITORINFO mi{};
-    mi.cbSize = sizeof mi;
-    HMONITOR mon = MonitorFromWindow(hwnd(), MONITOR_DEFAULTTOPRIMARY);
-    if (mon && GetMonitorInfoW(mon, &mi)) area = mi.rcWork;
-    else if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) return;
-    const int w = outer.right - outer.left, h = outer.bottom - outer.top;
-    SetWindowPos(hwnd(), nullptr, area.left + (area.right - area.left - w) / 2, area.top + (area.bottom - area.top - h) / 2,
-                 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // The rule is written for the outer size the window had on the frame it was laid

@@ -42,7 +42,6 @@ protected:
 private:
     void createControls();
     void onCommand(int id, int code);
-    void centre();
     SIZE minimumOuterSize() const;
 };
 

@@ -64,8 +64,8 @@ bool FrmSplash::Create(bool show) {
     lblPlatform[0] = label(L"For Windows Vista && 7, 32 or 64bit", 1560, 1500, 4800, 300, normal);
     SetWindowLongPtrW(lblPlatform[0].hwnd(), GWL_STYLE, WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_LEFT);
     lblPlatform[1] = label(L"A simple file backup utility", 1560, 1830, 4800, 300, normal);
-    lblCopyright = label(L"Copyright (C) 2026 Ostrevin developers", 360, 2880, 5900, 270, normal);
-    lblWarning = label(L"Written by the Ostrevin developers", 360, 3180, 5900, 270, normal);
+    lblCopyright = label(app::kCopyrightLine, 360, 2880, 5900, 270, normal);
+    lblWarning = label(app::kAuthorCredit, 360, 3180, 5900, 270, normal);
 
     app::StartupLoad(hwnd());
     lblVersion.setText(L"Version " + core::plain_version_text(app::AppVersion()));
@@ -73,11 +73,7 @@ bool FrmSplash::Create(bool show) {
     if (SetTimer(hwnd(), kTimer, 3000, nullptr)) timer_running_ = true;
 
     if (show) {
-        RECT r{};
-        GetWindowRect(hwnd(), &r);
-        int w = r.right - r.left, h = r.bottom - r.top;
-        SetWindowPos(hwnd(), HWND_TOP, (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2,
-                     0, 0, SWP_NOSIZE);
+        centreOver(nullptr);
         ShowWindow(hwnd(), SW_SHOW);
         UpdateWindow(hwnd());
         SetForegroundWindow(hwnd());

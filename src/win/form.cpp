@@ -112,6 +112,21 @@ void Form::setOuterSizeTwips(int width, int height) const {
     SetWindowPos(hwnd_, nullptr, 0, 0, px(width), px(height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void Form::centreOver(HWND over) const {
+    RECT outer{}, area{};
+    if (!GetWindowRect(hwnd_, &outer)) return;
+    if (!over || !GetWindowRect(over, &area)) {
+        MONITORINFO mi{};
+        mi.cbSize = sizeof mi;
+        HMONITOR mon = MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY);
+        if (mon && GetMonitorInfoW(mon, &mi)) area = mi.rcWork;
+        else if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) return;
+    }
+    const int w = outer.right - outer.left, h = outer.bottom - outer.top;
+    const int x = area.left + (area.right - area.left - w) / 2, y = area.top + (area.bottom - area.top - h) / 2;
+    SetWindowPos(hwnd_, nullptr, x > 0 ? x : 0, y > 0 ? y : 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 HFONT font_message() {
     static HFONT f = [] {
         NONCLIENTMETRICSW ncm{};

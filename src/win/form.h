@@ -25,6 +25,8 @@ public:
     int outerWidthTwips() const;
     int outerHeightTwips() const;
     void setOuterSizeTwips(int width, int height) const;
+    // Centres the window over `over`, or over the work area of its monitor when null.
+    void centreOver(HWND over) const;
 
 protected:
     // Registers the class once and creates the window.

@@ -42,6 +42,10 @@ std::wstring text_of(HWND h) {
 struct Started {
     PROCESS_INFORMATION pi{};
     Clock::time_point t0;
+    // Starts the program in `folder`; its splash window, or null when none showed.
+    HWND startToSplash(const std::wstring& folder) {
+        return start(folder) ? wait_window(L"OstrevinSplash", pi.dwProcessId, 20000) : nullptr;
+    }
     bool start(const std::wstring& folder) {
         std::wstring exe = exe_beside_tests();
         std::wstring cl = L"\"" + exe + L"\"";
@@ -63,8 +67,7 @@ struct Started {
 TEST(Program, SplashThenMainWindowThenCleanExit) {
     test::Sandbox box;
     Started p;
-    ASSERT_TRUE(p.start(box.data()));
-    HWND splash = wait_window(L"OstrevinSplash", p.pi.dwProcessId, 20000);
+    HWND splash = p.startToSplash(box.data());
     ASSERT_TRUE(splash);
     auto t_splash = Clock::now();
     // The version on the splash comes from the program's version resource.
@@ -96,7 +99,7 @@ TEST(Program, SplashThenMainWindowThenCleanExit) {
     PROCESS_MEMORY_COUNTERS mem{};
     GetProcessMemoryInfo(p.pi.hProcess, &mem, sizeof mem);
     std::printf("[ measure  ] start to splash %.0f ms, key to main window %.0f ms, sum %.0f ms; peak working set %.1f MB\n",
-                to_splash, splash_to_main, to_splash + splash_to_main, mem.PeakWorkingSetSize / 1048576.0);
+                to_splash, splash_to_main, to_splash + splash_to_main, static_cast<double>(mem.PeakWorkingSetSize) / 1048576.0);
 
     PostMessageW(main, WM_CLOSE, 0, 0);
     ASSERT_EQ(WaitForSingleObject(p.pi.hProcess, 10000), WAIT_OBJECT_0);
@@ -109,8 +112,7 @@ TEST(Program, SplashThenMainWindowThenCleanExit) {
 TEST(Program, SplashGoesByItselfAndNotOnALabelClick) {
     test::Sandbox box;
     Started p;
-    ASSERT_TRUE(p.start(box.data()));
-    HWND splash = wait_window(L"OstrevinSplash", p.pi.dwProcessId, 20000);
+    HWND splash = p.startToSplash(box.data());
     ASSERT_TRUE(splash);
     auto shown = Clock::now();
     // A click lands on whatever window is under the pointer: the labels take their own.
@@ -138,8 +140,7 @@ TEST(Program, SplashGoesByItselfAndNotOnALabelClick) {
 TEST(Program, AClickOnTheFrameDismissesTheSplash) {
     test::Sandbox box;
     Started p;
-    ASSERT_TRUE(p.start(box.data()));
-    HWND splash = wait_window(L"OstrevinSplash", p.pi.dwProcessId, 20000);
+    HWND splash = p.startToSplash(box.data());
     ASSERT_TRUE(splash);
     HWND frame = GetWindow(splash, GW_CHILD);
     RECT r{};
