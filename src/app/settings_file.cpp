@@ -11,7 +11,10 @@ namespace app {
 void ReadSettings(HWND owner) {
     Module1& m = state();
     const std::wstring path = m.SettingsPath();
-    if (!folders::PathExistsOrFalse(path, 0)) {
+    // A hidden or system settings file is still ours: read it rather than write over it.
+    const bool present = folders::PathExistsOrFalse(path, 0) ||
+                         GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (!present) {
         m.DefaultJob() = std::wstring(core::kNoDefaultJob);
         WriteSettings(owner);
         return;

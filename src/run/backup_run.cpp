@@ -147,8 +147,20 @@ void FrmMain::cmdRun_Click() {
         return;
     }
     std::vector<int> failed;
-    if (auto text = win::read_text_file(results, CP_OEMCP)) failed = core::failed_jobs(*text);
+    DWORD read_error = 0;
+    auto text = win::read_text_file(results, CP_OEMCP, &read_error);
+    if (text) failed = core::failed_jobs(*text);
     DeleteFileW(results.c_str());
+    // No results file means no job failed; one that cannot be read tells nothing either way.
+    if (!text && read_error != ERROR_FILE_NOT_FOUND && read_error != ERROR_PATH_NOT_FOUND) {
+        busy.restore();
+        win::ask(hwnd(), L"BACKUP NOT CONFIRMED",
+                 L"Ostrevin could not read which jobs failed from " + m.Quote + results + m.Quote + L": " +
+                     win::error_text(read_error) + L"." + m.TwoCr +
+                     L"The backup may be incomplete; please run the backups again.",
+                 MB_OK | MB_ICONSTOP);
+        return;
+    }
     if (!failed.empty()) {
         busy.restore();
         std::wstring names;

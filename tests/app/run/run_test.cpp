@@ -119,6 +119,20 @@ TEST(BackupRun, AFailingJobIsNamedAndNoDateRecorded) {
     EXPECT_FALSE(test::exists(a.e(L"BK\\ProgramFilesList.txt")));
 }
 
+TEST(BackupRun, AnUnreadableOutcomeIsNotReportedAsSuccess) {
+    RunApp a;
+    // Something the run can neither remove nor read stands where the results go.
+    const std::wstring results = temp_file(L"BatchRun.failed");
+    test::make_dirs(results);
+    a.prompts.asked.clear();
+    a.main->cmdRun_Click();
+    RemoveDirectoryW(results.c_str());
+    ASSERT_EQ(a.prompts.asked.size(), 1u);
+    EXPECT_EQ(a.prompts.asked[0].title, L"BACKUP NOT CONFIRMED");
+    EXPECT_EQ(core::LookupBackupDate(app::state().settings, L"UNTITLED").kind, core::DateLookup::Never);
+    EXPECT_EQ(a.main->Label2.text(), L"Job List");
+}
+
 namespace {
 RunApp* g_app = nullptr;
 std::vector<std::wstring> g_refusals;

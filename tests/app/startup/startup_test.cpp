@@ -98,6 +98,16 @@ TEST(Startup, BadSettingsFilesNeverStopStartUp) {
     }
 }
 
+TEST(Startup, AHiddenSettingsFileIsReadNotReplaced) {
+    App a;
+    const std::string cfg = "[GENERAL SETTINGS]\r\nDefaultJob=None\r\n[BACKUP DATES]\r\nA.ojf=1/1/2020\r\n";
+    test::write_bytes(a.settingsPath(), cfg);
+    SetFileAttributesW(a.settingsPath().c_str(), FILE_ATTRIBUTE_HIDDEN);
+    a.start();
+    EXPECT_EQ(core::LookupBackupDate(app::state().settings, L"A.ojf").date, L"1/1/2020");
+    EXPECT_EQ(test::read_bytes(a.settingsPath()), cfg);
+}
+
 TEST(Startup, UnwritableSettingsAreReportedAndTheOldFileKept) {
     App a;
     const std::string cfg = "[GENERAL SETTINGS]\r\nDefaultJob=None\r\n[BACKUP DATES]\r\nA.ojf=1/1/2020\r\n";
