@@ -142,49 +142,93 @@ std::vector<std::uint64_t> RunResult::row(const char* label) const {
 
 std::wstring quote(const std::wstring& path) { return L"\"" + path + L"\""; }
 
-RunResult run_robocopy(const std::wstring& args) {
-  RunResult result;
+RunResult run_robocopy(const std::wstring& args) { return Running(args).finish(); }
+
+Running::Running(const std::wstring& args) {
   wchar_t temp[MAX_PATH], log[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
   GetTempFileNameW(temp, L"rco", 0, log);
+  output_path_ = log;
   SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
   HANDLE out = CreateFileW(log, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (out == INVALID_HANDLE_VALUE) {
     ADD_FAILURE() << "cannot create the output file";
-    return result;
+    return;
   }
   STARTUPINFOW si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdInput = nullptr;
   si.hStdOutput = out;
   si.hStdError = out;
   std::wstring line = quote(exe_path()) + L" " + args;
-  PROCESS_INFORMATION pi{};
-  LARGE_INTEGER freq, start, stop;
-  QueryPerformanceFrequency(&freq);
-  QueryPerformanceCounter(&start);
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
-    ADD_FAILURE() << "cannot start robocopy.exe, error " << GetLastError();
-    CloseHandle(out);
-    DeleteFileW(log);
-    return result;
+  QueryPerformanceCounter(&start_);
+  // Wine now and then fails a start under load with an internal error; one more try.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi_))
+      break;
+    const DWORD error = GetLastError();
+    if (error != ERROR_INTERNAL_ERROR || attempt == 2) ADD_FAILURE() << "cannot start robocopy.exe, error " << error;
+    pi_ = PROCESS_INFORMATION{};
+    Sleep(200);
   }
   CloseHandle(out);
-  if (WaitForSingleObject(pi.hProcess, 120000) != WAIT_OBJECT_0) {
-    ADD_FAILURE() << "robocopy.exe did not finish in 120 s";
-    TerminateProcess(pi.hProcess, 999);
-    WaitForSingleObject(pi.hProcess, 10000);
+}
+
+Running::~Running() {
+  if (pi_.hProcess != nullptr) {
+    TerminateProcess(pi_.hProcess, 999);
+    WaitForSingleObject(pi_.hProcess, 10000);
+    CloseHandle(pi_.hThread);
+    CloseHandle(pi_.hProcess);
   }
+  DeleteFileW(output_path_.c_str());
+}
+
+void Running::kill() {
+  if (pi_.hProcess == nullptr) return;
+  TerminateProcess(pi_.hProcess, 1);
+  WaitForSingleObject(pi_.hProcess, 10000);
+}
+
+RunResult Running::finish(DWORD timeout_ms) {
+  RunResult result;
+  if (pi_.hProcess == nullptr) return result;
+  if (WaitForSingleObject(pi_.hProcess, timeout_ms) != WAIT_OBJECT_0) {
+    ADD_FAILURE() << "robocopy.exe did not finish in " << timeout_ms / 1000 << " s";
+    TerminateProcess(pi_.hProcess, 999);
+    WaitForSingleObject(pi_.hProcess, 10000);
+  }
+  LARGE_INTEGER freq, stop;
+  QueryPerformanceFrequency(&freq);
   QueryPerformanceCounter(&stop);
-  result.seconds = static_cast<double>(stop.QuadPart - start.QuadPart) / static_cast<double>(freq.QuadPart);
-  GetExitCodeProcess(pi.hProcess, &result.code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  result.output = read_file(log);
-  DeleteFileW(log);
+  result.seconds = static_cast<double>(stop.QuadPart - start_.QuadPart) / static_cast<double>(freq.QuadPart);
+  GetExitCodeProcess(pi_.hProcess, &result.code);
+  CloseHandle(pi_.hThread);
+  CloseHandle(pi_.hProcess);
+  pi_ = PROCESS_INFORMATION{};
+  result.output = read_file(output_path_);
   return result;
+}
+
+std::string unix_name(const std::wstring& windows_path) {
+  UnixNameFn fn = wine_unix_name();
+  if (fn == nullptr) return {};
+  char* name = fn(windows_path.c_str());
+  if (name == nullptr) return {};
+  std::string out = name;
+  HeapFree(GetProcessHeap(), 0, name);
+  while (out.size() > 1 && out.back() == '/') out.pop_back();
+  return out;
+}
+
+bool unix_shell(const std::string& script) {
+  // The marker tells when the script has ended, since Wine cannot wait for it.
+  TempDir marker_dir;
+  const std::string marker = unix_name(marker_dir / L"done");
+  if (marker.empty()) return false;
+  if (!run_unix("/bin/sh", {"-c", script + "\ntouch '" + marker + "'"})) return false;
+  return eventually([&] { return is_file(marker_dir / L"done"); });
 }
 
 void write_file(const std::wstring& path, const std::string& content) {

@@ -33,6 +33,29 @@ struct RunResult {
 
 // Starts robocopy.exe with the given argument text (quoting is the caller's).
 RunResult run_robocopy(const std::wstring& args);
+
+// A copier left running, for tests that pull the drive or kill it halfway.
+class Running {
+ public:
+  explicit Running(const std::wstring& args);
+  ~Running();
+  Running(const Running&) = delete;
+  Running& operator=(const Running&) = delete;
+  // Waits up to timeout_ms; a copier still running then is killed and the test fails.
+  RunResult finish(DWORD timeout_ms = 120000);
+  // Ends it as Task Manager does.
+  void kill();
+
+ private:
+  PROCESS_INFORMATION pi_{};
+  std::wstring output_path_;
+  LARGE_INTEGER start_{};
+};
+
+// Runs a shell script on the Unix side and waits for it: links, and names
+// that Windows calls cannot make. Paths in it are Unix paths (unix_name).
+bool unix_shell(const std::string& script);
+std::string unix_name(const std::wstring& windows_path);
 std::wstring quote(const std::wstring& path);
 
 void write_file(const std::wstring& path, const std::string& content);

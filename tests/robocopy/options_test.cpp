@@ -57,7 +57,7 @@ TEST(ParseArguments, RejectsWhatItDoesNotKnow) {
       {L"a", L"b", L"/R:x"},
       {L"a", L"b", L"/W:-1"},
       {L"a", L"b", L"/R:99999999999"},
-      {L"a", L"b", L"/?"},
+      {L"a", L"b", L"/LOG:"},
       {L"", L"b"},
   };
   for (const Args& args : bad) {

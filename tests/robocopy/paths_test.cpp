@@ -97,17 +97,6 @@ TEST_F(CopyTest, NamesDifferingOnlyInCaseAreTheSameFile) {
   EXPECT_EQ(tree(dst), (Tree{L"ALBUM\\", L"ALBUM\\x.txt", L"PHOTO.JPG"}));
 }
 
-TEST_F(CopyTest, TargetInsideTheSourceIsNotCopiedIntoItself) {
-  put(L"a.txt", "a");
-  put(L"s\\b.txt", "b");
-  dst = src + L"\\backup";
-  RunResult r = run(L"/E /R:0 /W:0");
-  EXPECT_EQ(r.code, kCopied) << r.output;
-  EXPECT_EQ(tree(dst), (Tree{L"a.txt", L"s\\", L"s\\b.txt"}));
-  r = run(L"/E /PURGE /R:0 /W:0");
-  EXPECT_EQ(r.code, 0u) << r.output;
-}
-
 TEST_F(CopyTest, ReadOnlyAndHiddenFilesKeepTheirAttributesAndCanBeReplaced) {
   put(L"ro.txt", "one");
   put(L"hidden.txt", "h");

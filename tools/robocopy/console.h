@@ -1,5 +1,6 @@
 // Text output of the copier: wide text to a console, or the console's code
-// page when standard output is redirected, as the real tool does.
+// page when standard output is redirected, as the real tool does. With a log
+// file the text goes there instead (or as well, with /TEE).
 #pragma once
 
 #include <string>
@@ -13,19 +14,29 @@ class Console {
   Console(const Console&) = delete;
   Console& operator=(const Console&) = delete;
 
+  // Sends everything from now on to the file, appended or replacing it;
+  // returns 0 or the system error.
+  unsigned long open_log(const std::wstring& path, bool append, bool tee);
   void write(const std::wstring& text);
   void write_ascii(const char* text);
   // Buffered text goes out in one call; console writes under Wine are slow.
   void flush();
 
  private:
+  void write_narrow(void* handle, const std::wstring& text);
+
   void* out_;
+  void* log_ = nullptr;
+  bool tee_ = false;
   bool is_console_;
   unsigned code_page_;
+  unsigned long long last_flush_ = 0;
   std::wstring pending_;
 };
 
-// "ERROR 5 (0x00000005) Copying File X\r\nAccess is denied.\r\n"
-std::wstring error_text(unsigned long code, const std::wstring& action, const std::wstring& path);
+// "ERROR 5 (0x00000005) Copying File X\r\nAccess is denied.\r\n"; a note, when
+// given, stands in for the system's message.
+std::wstring error_text(unsigned long code, const std::wstring& action, const std::wstring& path,
+                        const wchar_t* note = nullptr);
 
 }  // namespace robocopy

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -30,6 +31,8 @@ class Copier {
   int run();
   // Valid after run().
   const Counts& counts() const { return counts_; }
+  // The walk began but stopped early (the target vanished): counts are partial.
+  bool stopped() const { return stopped_; }
 
  private:
   struct Entry {
@@ -38,6 +41,15 @@ class Copier {
     FileStamp stamp;
     FILETIME created{}, accessed{};
     bool is_dir() const { return (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+    // A junction or symbolic link (under Wine: a Unix link to a folder).
+    bool is_link() const { return (attrs & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+  };
+  // Which folder a path is, whatever its spelling.
+  struct FolderId {
+    DWORD volume = 0;
+    std::uint64_t index = 0;
+    bool valid = false;
+    bool operator==(const FolderId& o) const { return valid && o.valid && volume == o.volume && index == o.index; }
   };
   // A target folder on the current path; with /S it is made only when a
   // file must go into it.
@@ -70,7 +82,18 @@ class Copier {
     bool ready = false;
   };
 
+  static FolderId folder_id(const std::wstring& path, std::wstring* final_path = nullptr);
+  // True when a folder with this identity is path itself or one of its parents.
+  static bool within(const std::wstring& path, const FolderId& id);
+  // Refuses a source and target that lie inside each other; false after reporting.
+  bool check_identity(int& code);
   DWORD list(const std::wstring& folder, std::vector<Entry>& entries);
+  // Drops the source names that would land on one target name, reporting
+  // them; keeps their names so that the purge leaves them alone too.
+  void drop_twins(const std::wstring& folder, std::vector<Entry>& from, std::vector<std::wstring>& keys);
+  // True (and the run stops) when the target's root or drive is gone.
+  bool target_lost();
+  void note_copy(const std::wstring& label, const Entry& from, const std::wstring& path);
   // False when the source folder could not be listed.
   bool walk(const std::wstring& source, std::size_t level);
   bool ensure_levels(std::size_t level);
@@ -82,19 +105,29 @@ class Copier {
   DWORD end_target_listing(std::vector<Entry>& entries);
   void copy_with_retries(const Job& job, Counts& counts, void* buffer);
   DWORD copy_file(const Job& job, void* buffer);
-  static DWORD copy_data(HANDLE in, HANDLE out, std::uint64_t expected, void* buffer);
+  DWORD write_copy(const Job& job, const std::wstring& path, DWORD disposition, void* buffer);
+  static DWORD copy_data(HANDLE in, HANDLE out, std::uint64_t expected, void* buffer, std::uint64_t& done);
   DWORD create_folder_with_retries(const std::wstring& path);
-  void purge_file(const std::wstring& path, const Entry& entry);
+  void purge_file(const std::wstring& folder, const Entry& entry);
   bool remove_tree(const std::wstring& path);
-  bool remove_file(const std::wstring& path, DWORD attrs);
+  // Deletes a file of the folder, never what a link in its place points to.
+  bool remove_file(const std::wstring& folder, const std::wstring& name, DWORD attrs);
+  // Removes a link itself where the system allows it, else reports it.
+  bool remove_link(const std::wstring& path);
   void wait_before_retry();
-  void report(DWORD error, const wchar_t* action, const std::wstring& path);
+  void report(DWORD error, const wchar_t* action, const std::wstring& path, const wchar_t* note = nullptr);
 
   const Options& options_;
   Console& console_;
   SRWLOCK console_lock_ = SRWLOCK_INIT;
   Counts counts_;  // the walk's own counts; workers keep theirs apart
   std::vector<Level> levels_;
+  // Paths in the \\?\ form, so that every name is taken literally.
+  std::wstring source_root_, target_root_;
+  FolderId source_id_, target_id_;
+  std::vector<FolderId> walk_ids_;  // the source folders on the current path
+  std::atomic<bool> lost_{false};
+  bool stopped_ = false;
 
   // Win32 locks and condition variables, because Wine runs them in-process
   // while the C runtime's pthread ones go through the wineserver.

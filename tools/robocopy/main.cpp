@@ -19,12 +19,19 @@ constexpr char kRule[] = "------------------------------------------------------
 constexpr char kUsage[] =
     "\r\n"
     "Usage :: ROBOCOPY source destination [/S | /E] [/PURGE] [/R:n] [/W:n]\r\n"
+    "                  [/LOG:file | /LOG+:file] [/TEE] [/NP]\r\n"
     "\r\n"
     "        /S :: copy Subdirectories, but not empty ones.\r\n"
     "        /E :: copy subdirectories, including Empty ones.\r\n"
     "    /PURGE :: delete dest files/dirs that no longer exist in source.\r\n"
     "      /R:n :: number of Retries on failed copies (default 1000000).\r\n"
-    "      /W:n :: Wait time between retries in seconds (default 30).\r\n";
+    "      /W:n :: Wait time between retries in seconds (default 30).\r\n"
+    "  /LOG:file :: output status to LOG file (overwrite existing log).\r\n"
+    " /LOG+:file :: output status to LOG file (append to existing log).\r\n"
+    "      /TEE :: output to console window, as well as the log file.\r\n"
+    "       /NP :: No Progress - don't display percentage copied.\r\n"
+    "\r\n"
+    "The log's \"Ended :\" line is written only when the copy ran to its end.\r\n";
 
 std::wstring full_path(const std::wstring& path) {
   const std::wstring tidy = normalize_folder(path);
@@ -40,6 +47,8 @@ std::wstring full_path(const std::wstring& path) {
 
 std::wstring option_text(const Options& o) {
   std::wstring text;
+  if (o.no_progress) text += L"/NP ";
+  if (o.tee) text += L"/TEE ";
   if (o.subdirs == SubDirs::NonEmpty) text += L"/S ";
   if (o.subdirs == SubDirs::All) text += L"/E ";
   if (o.purge) text += L"/PURGE ";
@@ -50,7 +59,8 @@ std::wstring option_text(const Options& o) {
 
 std::wstring summary_row(const wchar_t* label, const Tally& t) {
   wchar_t line[160];
-  std::swprintf(line, 160, L"%10ls :%10llu%10llu%10llu%10llu%10llu%10llu\r\n", label,
+  // A blank before every column, so that large numbers never run together.
+  std::swprintf(line, 160, L"%10ls : %9llu %9llu %9llu %9llu %9llu %9llu\r\n", label,
                 static_cast<unsigned long long>(t.total), static_cast<unsigned long long>(t.copied),
                 static_cast<unsigned long long>(t.skipped()), static_cast<unsigned long long>(t.mismatch),
                 static_cast<unsigned long long>(t.failed), static_cast<unsigned long long>(t.extra));
@@ -60,6 +70,14 @@ std::wstring summary_row(const wchar_t* label, const Tally& t) {
 // Shown with a trailing backslash, as the real tool shows folders.
 std::wstring folder_text(const std::wstring& path) {
   return !path.empty() && path.back() == L'\\' ? path : path + L"\\";
+}
+
+// "Sunday, December 6, 2026 1:27:37 PM" in the user's format.
+std::wstring now_text() {
+  wchar_t date[128] = L"", time[64] = L"";
+  GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_LONGDATE, nullptr, nullptr, date, 128, nullptr);
+  GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, nullptr, nullptr, time, 64);
+  return std::wstring(date) + L" " + time;
 }
 
 }  // namespace
@@ -75,6 +93,10 @@ int wmain(int, wchar_t**) {
   std::vector<std::wstring> args = split_command_line(GetCommandLineW());
   if (!args.empty()) args.erase(args.begin());
   ParseResult parsed = parse_arguments(args);
+  if (parsed.help) {
+    console.write_ascii(kUsage);
+    return kExitFatal;
+  }
   if (!parsed.ok) {
     console.write(L"\r\nERROR : " + parsed.error + L"\r\n");
     console.write_ascii(kUsage);
@@ -83,15 +105,24 @@ int wmain(int, wchar_t**) {
   Options options = parsed.options;
   options.source = full_path(options.source);
   options.target = full_path(options.target);
+  // The banner is still unwritten, so it goes to the log.
+  if (!options.log.empty()) {
+    const std::wstring log = full_path(options.log);
+    const DWORD error = console.open_log(log, options.log_append, options.tee);
+    if (error != ERROR_SUCCESS) {
+      console.write(error_text(error, L"Opening Log File", log));
+      return kExitFatal;
+    }
+  }
 
-  console.write(L"\r\n  Source : " + folder_text(options.source) + L"\r\n    Dest : " + folder_text(options.target) +
-                L"\r\n\r\n Options : " + option_text(options) + L"\r\n\r\n");
+  console.write(L"\r\n  Started : " + now_text() + L"\r\n   Source : " + folder_text(options.source) + L"\r\n     Dest : " + folder_text(options.target) +
+                L"\r\n\r\n  Options : " + option_text(options) + L"\r\n\r\n");
   console.write_ascii(kRule);
   console.flush();
 
   Copier copier(options, console);
   const int code = copier.run();
-  if (code & kExitFatal) {
+  if ((code & kExitFatal) && !copier.stopped()) {
     console.write(L"\r\nERROR : the copy could not start; nothing was copied.\r\n");
     return code;
   }
@@ -106,5 +137,8 @@ int wmain(int, wchar_t**) {
   wchar_t line[64];
   std::swprintf(line, 64, L"\r\n   Exit code : %d\r\n", code);
   console.write(line);
+  // The proof of a normal end: a killed, crashed or stopped copy never writes it.
+  if (copier.stopped()) console.write(L"\r\nERROR : the copy stopped before its end.\r\n");
+  else console.write(L"   Ended : " + now_text() + L"\r\n");
   return code;
 }

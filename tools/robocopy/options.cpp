@@ -66,6 +66,20 @@ ParseResult parse_arguments(const std::vector<std::wstring>& args) {
         empty_too = true;
       } else if (opt == L"/PURGE") {
         result.options.purge = true;
+      } else if (opt == L"/?") {
+        result.help = true;
+        return result;
+      } else if (opt == L"/NP") {
+        result.options.no_progress = true;
+      } else if (opt == L"/TEE") {
+        result.options.tee = true;
+      } else if (opt.rfind(L"/LOG:", 0) == 0 || opt.rfind(L"/LOG+:", 0) == 0) {
+        result.options.log_append = opt[4] == L'+';
+        result.options.log = arg.substr(result.options.log_append ? 6 : 5);
+        if (result.options.log.empty()) {
+          result.error = L"No log file given: " + arg;
+          return result;
+        }
       } else if (opt.rfind(L"/R:", 0) == 0) {
         if (!read_count(opt, 3, result.options.retries)) {
           result.error = L"Invalid retry count: " + arg;

@@ -32,10 +32,15 @@ struct Options {
   bool purge = false;
   unsigned retries = kDefaultRetries;
   unsigned wait_seconds = kDefaultWaitSeconds;
+  std::wstring log;  // /LOG:file or /LOG+:file; empty for none
+  bool log_append = false;
+  bool tee = false;  // /TEE: the console too
+  bool no_progress = false;  // /NP; we never show percentages anyway
 };
 
 struct ParseResult {
   bool ok = false;
+  bool help = false;  // /? asked for the usage text
   Options options;
   std::wstring error;  // what was wrong, for the usage message
 };
@@ -71,7 +76,7 @@ bool needs_copy(const FileStamp& source, const FileStamp* target);
 // the total after copied and failed.
 struct Tally {
   std::uint64_t total = 0, copied = 0, mismatch = 0, failed = 0, extra = 0;
-  std::uint64_t skipped() const { return total - copied - failed; }
+  std::uint64_t skipped() const { return total > copied + failed ? total - copied - failed : 0; }
 };
 
 struct Counts {

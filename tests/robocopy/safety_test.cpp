@@ -1,0 +1,224 @@
+// What a backup copier must never do: delete or write outside its target,
+// copy a tree into itself, lose a name, lose the old copy, or hide how it ended.
+#include <memory>
+
+#include "fixture.h"
+
+using namespace rctest;
+using namespace robocopy;
+
+namespace {
+
+const DWORD kFatal = kExitFatal;
+
+std::string sh_quote(const std::wstring& windows_path) { return "'" + unix_name(windows_path) + "'"; }
+
+bool has_end_line(const std::string& log) { return log.find("   Ended : ") != std::string::npos; }
+
+// ---- links: never entered, never deleted or written through ----
+
+TEST_F(CopyTest, LinksInTheTargetAreNeverFollowed) {
+  if (unix_name(src).empty()) GTEST_SKIP() << "needs Wine to make Unix links";
+  const std::wstring outside = tmp / L"outside";
+  make_dirs(outside + L"\\deep");
+  write_file(outside + L"\\keep.txt", "outside");
+  write_file(outside + L"\\deep\\keep2.txt", "outside too");
+  make_dirs(tmp / L"empty_outside");
+  put(L"sub\\a.txt", "a");
+  put(L"f.txt", "new content");
+  make_dirs(dst);
+  // An extra folder link (full and empty), an extra file link, a folder link
+  // where the source has a folder, and a file link where it has a file.
+  ASSERT_TRUE(unix_shell("ln -s " + sh_quote(outside) + " " + sh_quote(dst) + "/extra_link && ln -s " +
+                         sh_quote(tmp / L"empty_outside") + " " + sh_quote(dst) + "/empty_link && ln -s " +
+                         sh_quote(outside + L"\\keep.txt") + " " + sh_quote(dst) + "/extra_file && ln -s " +
+                         sh_quote(outside) + " " + sh_quote(dst) + "/sub && ln -s " +
+                         sh_quote(outside + L"\\deep\\keep2.txt") + " " + sh_quote(dst) + "/f.txt"));
+  const Tree before = tree(outside);
+
+  const RunResult r = run(L"/S /PURGE /R:0 /W:0");
+  EXPECT_EQ(tree(outside), before) << r.output;
+  EXPECT_EQ(read_file(outside + L"\\keep.txt"), "outside");
+  EXPECT_EQ(read_file(outside + L"\\deep\\keep2.txt"), "outside too");
+  EXPECT_TRUE(is_dir(tmp / L"empty_outside"));
+  EXPECT_FALSE(is_file(outside + L"\\a.txt"));
+  EXPECT_EQ(r.code & (kExitMismatch | kExitFailed), static_cast<DWORD>(kExitMismatch | kExitFailed)) << r.output;
+  EXPECT_EQ(r.output.find("18446744"), std::string::npos) << r.output;
+}
+
+TEST_F(CopyTest, ALinkInTheSourceIsCopiedOnceAndNeverLoops) {
+  if (unix_name(src).empty()) GTEST_SKIP() << "needs Wine to make Unix links";
+  put(L"a.txt", "a");
+  write_file(tmp / L"elsewhere.txt", "x");
+  make_dirs(tmp / L"photos");
+  write_file(tmp / L"photos\\p.jpg", "p");
+  ASSERT_TRUE(unix_shell("ln -s " + sh_quote(src) + " " + sh_quote(src) + "/loop && ln -s " + sh_quote(tmp / L"photos") +
+                         " " + sh_quote(src) + "/photos"));
+  const RunResult r = run(L"/S /R:0 /W:0");
+  EXPECT_EQ(r.code, static_cast<DWORD>(kExitCopied | kExitFailed)) << r.output;
+  EXPECT_EQ(tree(dst), (Tree{L"a.txt", L"photos\\", L"photos\\p.jpg"}));
+  EXPECT_NE(r.output.find("loop"), std::string::npos) << r.output;
+}
+
+// ---- identity: never onto itself, whatever the spelling ----
+
+TEST_F(CopyTest, SourceAndTargetInsideEachOtherAreRefusedWithNothingTouched) {
+  put(L"Photos\\Photos\\p1.jpg", "1");
+  put(L"Photos\\Photos\\p2.jpg", "2");
+  put(L"Photos\\old.jpg", "old");
+  const Tree before = tree(src);
+  // Source inside the target: its purge would delete the source itself.
+  RunResult r = run_robocopy(quote(src + L"\\Photos\\Photos") + L" " + quote(src + L"\\Photos") + L" /S /PURGE /R:0 /W:0");
+  EXPECT_EQ(r.code, kFatal) << r.output;
+  // The target inside the source.
+  r = run_robocopy(quote(src) + L" " + quote(src + L"\\Photos\\bak") + L" /S /R:0 /W:0");
+  EXPECT_EQ(r.code, kFatal) << r.output;
+  EXPECT_EQ(tree(src), before);
+}
+
+TEST_F(CopyTest, IdentityNotSpellingDecidesInsideAndSame) {
+  put(L"a.txt", "a");
+  WineDrive drive(src);
+  if (drive.letter() == 0) GTEST_SKIP() << "needs a spare Wine drive letter";
+  const std::wstring root = std::wstring(1, drive.letter()) + L":\\";
+  // The target inside the source, spelled through another drive letter.
+  RunResult r = run_robocopy(quote(root) + L" " + quote(src + L"\\bak") + L" /S /R:0 /W:0");
+  EXPECT_EQ(r.code, kFatal) << r.output;
+  EXPECT_LT(r.seconds, 20.0);
+  EXPECT_FALSE(is_dir(src + L"\\bak"));
+  // The same folder under two names: nothing to do.
+  write_file(src + L"\\extra.txt", "kept");
+  r = run_robocopy(quote(root) + L" " + quote(src) + L" /S /PURGE /R:0 /W:0");
+  EXPECT_EQ(r.code, 0u) << r.output;
+  EXPECT_EQ(tree(src), (Tree{L"a.txt", L"extra.txt"}));
+}
+
+// ---- names: each copied exactly or reported, never merged ----
+
+TEST_F(CopyTest, NamesThePlatformMapsAreCopiedExactly) {
+  if (unix_name(src).empty()) GTEST_SKIP() << "needs Wine to make such names";
+  const Tree names{L"aux.c", L"com1.log", L"con.txt", L"nul.txt", L"w ", L"z."};
+  std::string script = "cd " + sh_quote(src);
+  for (const std::wstring& n : names) script += " && printf '" + std::string(n.begin(), n.end()) + "' > '" +
+                                              std::string(n.begin(), n.end()) + "'";
+  ASSERT_TRUE(unix_shell(script));
+  const RunResult r = run_robocopy(quote(src) + L" " + quote(dst) + L" /R:0 /W:0");
+  EXPECT_EQ(r.code, static_cast<DWORD>(kExitCopied)) << r.output;
+  EXPECT_EQ(tree(dst), names);
+  for (const std::wstring& n : names)
+    EXPECT_EQ(read_file(L"\\\\?\\" + dst + L"\\" + n), std::string(n.begin(), n.end()));
+  EXPECT_EQ(run(L"/PURGE /R:0 /W:0").code, 0u);
+}
+
+TEST_F(CopyTest, NamesThatDifferOnlyInCaseOrTrailingDotsAreReportedNotMerged) {
+  if (unix_name(src).empty()) GTEST_SKIP() << "needs Wine to make such names";
+  ASSERT_TRUE(unix_shell("cd " + sh_quote(src) +
+                         " && printf one > Note.txt && printf two > note.txt && mkdir Photos photos"
+                         " && printf 1 > Photos/a.jpg && printf 2 > photos/b.jpg && printf k > keep.txt"
+                         " && printf x > x && printf x. > x. && printf y > y && printf y_ > 'y '"));
+  make_dirs(dst + L"\\Photos");
+  write_file(dst + L"\\Note.txt", "earlier backup");
+  write_file(dst + L"\\Photos\\a.jpg", "earlier photo");
+  for (int run_no = 0; run_no < 2; ++run_no) {
+    const RunResult r = run(L"/S /PURGE /R:0 /W:0");
+    EXPECT_EQ(r.code & kExitFailed, static_cast<DWORD>(kExitFailed)) << r.output;
+    EXPECT_EQ(tree(dst), (Tree{L"Note.txt", L"Photos\\", L"Photos\\a.jpg", L"keep.txt"})) << r.output;
+    EXPECT_EQ(read_file(dst + L"\\Note.txt"), "earlier backup");
+    for (const char* name : {"Note.txt", "note.txt", "photos", "x.", "y "})
+      EXPECT_NE(r.output.find(name), std::string::npos) << name << " not reported: " << r.output;
+  }
+}
+
+// ---- the old copy stays until the new one is complete ----
+
+TEST_F(CopyTest, AFailedReplacementKeepsTheOldCopy) {
+  if (unix_name(src).empty()) GTEST_SKIP() << "needs Wine for an unreadable file";
+  const std::string old_copy(3 << 20, 'o');
+  make_dirs(dst);
+  write_file(dst + L"\\mem", old_copy);
+  // Opens, then every read fails: a bad sector, seen from the copier.
+  ASSERT_TRUE(unix_shell("ln -s /proc/self/mem " + sh_quote(src) + "/mem"));
+  const RunResult r = run(L"/R:0 /W:0");
+  EXPECT_EQ(r.code & kExitFailed, static_cast<DWORD>(kExitFailed)) << r.output;
+  EXPECT_TRUE(read_file(dst + L"\\mem") == old_copy);
+  EXPECT_EQ(tree(dst), (Tree{L"mem"}));
+}
+
+TEST_F(CopyTest, KilledHalfwayThroughAReplacementKeepsTheOldCopyAndNoEndLine) {
+  std::string big(48 << 20, '\0');
+  for (std::size_t i = 0; i < big.size(); i += 4096) big[i] = static_cast<char>(i >> 12);
+  put(L"big.bin", big);
+  const std::string old_copy(1 << 20, 'o');
+  make_dirs(dst);
+  write_file(dst + L"\\big.bin", old_copy);
+  const std::wstring log = tmp / L"run.log";
+  Running copier(quote(src) + L" " + quote(dst) + L" /R:0 /W:0 /NP /LOG+:" + quote(log));
+  // Killed as soon as it has started writing the new copy.
+  bool writing = false;
+  for (int i = 0; i < 20000 && !writing; ++i) {
+    for (const std::wstring& name : tree(dst)) writing = writing || name != L"big.bin";
+    if (!writing) Sleep(1);
+  }
+  copier.kill();
+  EXPECT_TRUE(writing) << "never saw the new copy being written";
+  EXPECT_TRUE(read_file(dst + L"\\big.bin") == old_copy);
+  EXPECT_FALSE(has_end_line(read_file(log))) << read_file(log);
+}
+
+// ---- a vanished target ends the job at once ----
+
+TEST_F(CopyTest, AnUnpluggedTargetDriveEndsTheRunAtOnce) {
+  for (int d = 0; d < 40; ++d)
+    for (int f = 0; f < 50; ++f) put(L"d" + std::to_wstring(d) + L"\\f" + std::to_wstring(f), std::string(2000, 'x'));
+  const std::wstring disk = tmp / L"disk";
+  make_dirs(disk);
+  auto drive = std::make_unique<WineDrive>(disk);
+  if (drive->letter() == 0) GTEST_SKIP() << "needs a spare Wine drive letter";
+  const std::wstring target = std::wstring(1, drive->letter()) + L":\\BK";
+  Running copier(quote(src) + L" " + quote(target) + L" /S /R:3 /W:3");
+  for (int i = 0; i < 2000 && tree(disk).size() < 40; ++i) Sleep(5);
+  drive.reset();  // unplugged
+  const RunResult r = copier.finish(60000);
+  EXPECT_EQ(r.code & kFatal, kFatal) << r.output;
+  EXPECT_LT(r.seconds, 30.0);
+  EXPECT_NE(r.output.find(std::string(1, static_cast<char>(target[0])) + ":\\BK"), std::string::npos) << r.output;
+  EXPECT_FALSE(has_end_line(r.output));
+}
+
+// ---- the log: the real tool's shape, an end line only at a normal end ----
+
+TEST_F(CopyTest, LogHasHeaderFileLinesErrorsSummaryAndEndLine) {
+  put(L"a.txt", "alpha");
+  put(L"sub\\b.txt", "bravo");
+  put(L"busy.txt", "b");
+  make_dirs(dst);
+  write_file(dst + L"\\busy.txt", "old");
+  const std::wstring log = tmp / L"run.log";
+  Lock lock(dst + L"\\busy.txt");
+  RunResult r = run(L"/S /R:0 /W:0 /NP /LOG:" + quote(log));
+  lock.release();
+  EXPECT_EQ(r.code, static_cast<DWORD>(kExitCopied | kExitFailed)) << r.output;
+  EXPECT_EQ(r.output.find("a.txt"), std::string::npos) << "the log replaces the console: " << r.output;
+  std::string text = read_file(log);
+  for (const char* part : {"Source : ", "Dest : ", "Options : ", "New File", "a.txt", "sub\\b.txt", "ERROR ", "(0x000000",
+                           "busy.txt", "Files :", "   Ended : "})
+    EXPECT_NE(text.find(part), std::string::npos) << part << " missing from:\n" << text;
+
+  // Appended, and also on the console with /TEE; a fatal start writes no end line.
+  r = run(L"/S /R:0 /W:0 /TEE /LOG+:" + quote(log));
+  EXPECT_EQ(r.code, static_cast<DWORD>(kExitCopied)) << r.output;
+  EXPECT_TRUE(has_end_line(r.output));
+  r = run_robocopy(quote(tmp / L"missing") + L" " + quote(dst) + L" /LOG+:" + quote(log));
+  EXPECT_EQ(r.code, kFatal);
+  text = read_file(log);
+  EXPECT_EQ(count_of(text, "   Ended : "), 2u) << text;
+  EXPECT_LT(text.rfind("   Ended : "), text.find("missing")) << text;
+}
+
+TEST(Usage, QuestionMarkShowsUsageNotAnError) {
+  const RunResult r = run_robocopy(L"/?");
+  EXPECT_NE(r.output.find("Usage"), std::string::npos) << r.output;
+  EXPECT_EQ(r.output.find("Invalid parameter"), std::string::npos) << r.output;
+}
+
+}  // namespace
