@@ -5,6 +5,8 @@
 # Usage: bench/copier.sh BUILD_DIR
 # Sizes (environment): SMALL_FILES=20000 SMALL_DIRS=200 (files of 100..8000 bytes),
 #   LARGE_FILES=20 LARGE_MB=20, REPEAT=3 (best and median of that many runs).
+# ROBOCOPY_BASE=path/to/another/robocopy.exe times that build beside ours on
+# the all-changed rerun (every file replaced), for before/after figures.
 # The Wine prefix is BUILD_DIR/wineprefix. A wineserver is kept alive during
 # the runs, so each Wine timing includes the program's start-up in a running
 # Wine session (as in the backup script), not the wineserver's own boot.
@@ -108,6 +110,12 @@ for tree in small large; do
   timeit "$tree robocopy" "rm -rf '$work/out_rc'" wine "$robocopy" "$(winpath "$src")" "$(winpath "$work/out_rc")" /E /R:0 /W:0
   timeit "$tree rsync -a rerun" ":" rsync -a "$src/" "$work/out_rs/"
   timeit "$tree robocopy rerun" ":" wine "$robocopy" "$(winpath "$src")" "$(winpath "$work/out_rc")" /E /R:0 /W:0
+  # Every file newer: each copy replaces an older one.
+  touch_all="find '$src' -type f -exec touch {} +"
+  for rc in ${ROBOCOPY_BASE:-} "$robocopy"; do
+    label="$tree robocopy all-changed"; [ "$rc" = "$robocopy" ] || label="$tree base all-changed"
+    timeit "$label" "$touch_all" wine "$rc" "$(winpath "$src")" "$(winpath "$work/out_rc")" /E /R:0 /W:0
+  done
   rm -rf "$work/out_cp" "$work/out_rs" "$work/out_loop" "$work/out_rc"
 done
 
@@ -126,4 +134,8 @@ printf '  no-change rerun, small, robocopy/rsync : %s (%s)   aim <= 2.0\n' \
   "$(ratio "${best[small robocopy rerun]}" "${best[small rsync -a rerun]}")" "$(ratio "${median[small robocopy rerun]}" "${median[small rsync -a rerun]}")"
 printf '  no-change rerun, large, robocopy/rsync : %s (%s)   aim <= 2.0\n' \
   "$(ratio "${best[large robocopy rerun]}" "${best[large rsync -a rerun]}")" "$(ratio "${median[large robocopy rerun]}" "${median[large rsync -a rerun]}")"
+if [ -n "${ROBOCOPY_BASE:-}" ]; then
+  printf '  all-changed small, ours / base         : %s (%s)\n' \
+    "$(ratio "${best[small robocopy all-changed]}" "${best[small base all-changed]}")" "$(ratio "${median[small robocopy all-changed]}" "${median[small base all-changed]}")"
+fi
 echo "Load average now: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores; bench took $(echo "$(date +%s.%N) - $start" | bc | cut -d. -f1) s"

@@ -36,21 +36,59 @@ std::wstring escape_percent(std::wstring_view text) {
     return out;
 }
 
+namespace {
+// "echo Ostrevin job 3 >>log": the blank keeps "3>>" from reading as a redirection.
+std::wstring job_marker(int n) { return L"Ostrevin job " + std::to_wstring(n); }
+}  // namespace
+
 std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std::wstring_view suffix,
-                                       std::wstring_view results_path) {
+                                       std::wstring_view results_path, std::wstring_view log_path) {
     std::vector<std::wstring> lines;
     lines.push_back(L"Title \"Ostrevin");
+    const std::wstring log = quoted(escape_percent(log_path));
     int n = 0;
     for (const auto& job : jobs) {
         ++n;
         JobCopy c = job_copy(job);
+        lines.push_back(L"echo " + job_marker(n) + L" >>" + log);
         lines.push_back(L"robocopy " + quoted(escape_percent(c.source)) + L" " + quoted(escape_percent(c.target)) +
-                        std::wstring(suffix));
+                        std::wstring(suffix) + L" /NP /LOG+:" + log);
         lines.push_back(L"if errorlevel 8 echo " + std::to_wstring(n) + L" >>" +
                         quoted(escape_percent(results_path)));
     }
     lines.push_back(L"del batchrun.bat");
     return lines;
+}
+
+std::vector<int> unfinished_jobs(std::wstring_view log_text, int job_count) {
+    std::vector<bool> ended(static_cast<size_t>(job_count > 0 ? job_count : 0) + 1, false);
+    int section = 0;  // the job whose lines these are; 0 before the first marker
+    bool last_is_end = false;
+    auto close = [&] {
+        if (section > 0 && section <= job_count) ended[static_cast<size_t>(section)] = last_is_end;
+    };
+    for (const auto& raw : split_lines(log_text)) {
+        std::wstring_view line = raw;
+        while (!line.empty() && (line.front() == L' ' || line.front() == L'\t')) line.remove_prefix(1);
+        while (!line.empty() && (line.back() == L' ' || line.back() == L'\t')) line.remove_suffix(1);
+        if (line.empty()) continue;
+        if (line.rfind(L"Ostrevin job ", 0) == 0) {
+            close();
+            section = 0;
+            const std::wstring_view number = line.substr(13);
+            if (!number.empty() && number.size() < 4 &&
+                std::all_of(number.begin(), number.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; }))
+                section = std::stoi(std::wstring(number));
+            last_is_end = false;
+            continue;
+        }
+        last_is_end = line.rfind(L"Ended :", 0) == 0;
+    }
+    close();
+    std::vector<int> jobs;
+    for (int n = 1; n <= job_count; ++n)
+        if (!ended[static_cast<size_t>(n)]) jobs.push_back(n);
+    return jobs;
 }
 
 std::vector<int> failed_jobs(std::wstring_view results_text) {

@@ -11,6 +11,7 @@ namespace core {
 inline constexpr wchar_t kScriptName[] = L"BatchRun.bat";
 inline constexpr wchar_t kScriptNameLower[] = L"batchrun.bat";
 inline constexpr wchar_t kResultsName[] = L"BatchRun.failed";
+inline constexpr wchar_t kLogName[] = L"BatchRun.log";
 
 // " /S /R:3 /W:3" and its three variants.
 std::wstring option_suffix(bool include_empty, bool purge);
@@ -26,10 +27,16 @@ JobCopy job_copy(const JobFolders& job);
 // For the command interpreter: "%" would start a variable.
 std::wstring escape_percent(std::wstring_view text);
 
-// The script's lines, without line ends. After each robocopy line one line records
-// the job's number in the results file when robocopy reports a failure (exit code 8 or more).
+// The script's lines, without line ends. Before each robocopy line one line marks
+// the job's section in the run log, which robocopy then appends to; after it one
+// line records the job's number in the results file when robocopy reports a
+// failure (exit code 8 or more).
 std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std::wstring_view suffix,
-                                       std::wstring_view results_path);
+                                       std::wstring_view results_path, std::wstring_view log_path);
+
+// The jobs (1-based) whose section of the run log does not end with the line
+// robocopy writes only at a normal end: killed, crashed or never started.
+std::vector<int> unfinished_jobs(std::wstring_view log_text, int job_count);
 
 // The job numbers a results file names, in order, without repeats.
 std::vector<int> failed_jobs(std::wstring_view results_text);

@@ -1,4 +1,5 @@
 // RUN BACKUPS: write the script, run it, wait, record the date, report.
+#include <algorithm>
 #include <vector>
 
 #include "app/module1.h"
@@ -20,6 +21,17 @@ std::wstring temp_folder() {
     std::wstring t = n ? std::wstring(buf, n) : std::wstring(L".\\");
     while (t.size() > 3 && t.back() == L'\\') t.pop_back();
     return t;
+}
+
+// The folder's name as the command interpreter can hold it in the script: as it
+// stands, or its short 8.3 form; empty when neither will do.
+std::wstring console_safe(const std::wstring& folder) {
+    if (win::representable(folder, CP_OEMCP)) return folder;
+    wchar_t buf[MAX_PATH + 1];
+    DWORD n = GetShortPathNameW(folder.c_str(), buf, MAX_PATH + 1);
+    if (n == 0 || n > MAX_PATH) return {};
+    std::wstring s(buf, n);
+    return win::representable(s, CP_OEMCP) ? s : std::wstring();
 }
 
 // Makes one folder level when the folder is not there; false (after telling the user) when it cannot.
@@ -95,8 +107,21 @@ void FrmMain::cmdRun_Click() {
 
     const std::wstring folder = temp_folder();
     const std::wstring script = folder + L"\\" + core::kScriptName;
-    const std::wstring results = folder + L"\\" + core::kResultsName;
+    // The script names these two, so they must survive the console code page:
+    // a failure line written nowhere would read as "no failures".
+    const std::wstring safe = console_safe(folder);
+    if (safe.empty()) {
+        win::ask(hwnd(), L"BACKUP NOT STARTED",
+                 L"The temporary folder " + m.Quote + folder + m.Quote +
+                     L" has characters that the command interpreter cannot handle." + m.TwoCr +
+                     L"Please set the TEMP variable to a folder with a plain name; nothing has been copied.",
+                 MB_OK | MB_ICONSTOP);
+        return;
+    }
+    const std::wstring results = safe + L"\\" + core::kResultsName;
+    const std::wstring log = safe + L"\\" + core::kLogName;
     DeleteFileW(results.c_str());
+    DeleteFileW(log.c_str());
 
     // The command interpreter reads the script in the console code page.
     for (const auto& job : jobs) {
@@ -115,7 +140,7 @@ void FrmMain::cmdRun_Click() {
         if (!ensure_folder(hwnd(), job.destination)) return;
         if (!ensure_folder(hwnd(), core::job_copy(job).target)) return;
     }
-    auto written = win::write_text_file(script, core::join_lines(core::script_lines(jobs, suffix, results)), CP_OEMCP);
+    auto written = win::write_text_file(script, core::join_lines(core::script_lines(jobs, suffix, results, log)), CP_OEMCP);
     if (!written.ok) {
         win::ask(hwnd(), L"BACKUP NOT STARTED",
                  L"The backup script " + m.Quote + script + m.Quote + L" could not be written: " +
@@ -161,14 +186,44 @@ void FrmMain::cmdRun_Click() {
                  MB_OK | MB_ICONSTOP);
         return;
     }
-    if (!failed.empty()) {
-        busy.restore();
+    auto job_rows = [&](const std::vector<int>& numbers) {
         std::wstring names;
-        for (int n : failed) {
+        for (int n : numbers) {
             if (n < 1 || n > static_cast<int>(jobs.size())) continue;
             names += L"\r" + core::FormatJobRow(jobs[static_cast<size_t>(n) - 1].source,
                                                 jobs[static_cast<size_t>(n) - 1].destination);
         }
+        return names;
+    };
+    // A job is done only when robocopy's log shows its normal end; its exit code
+    // alone cannot tell a killed or crashed copy from a good one.
+    DWORD log_error = 0;
+    auto log_text = win::read_text_file(log, CP_OEMCP, &log_error);
+    if (!log_text) {
+        busy.restore();
+        win::ask(hwnd(), L"BACKUP NOT CONFIRMED",
+                 L"Ostrevin could not read the backup log " + m.Quote + log + m.Quote + L": " +
+                     win::error_text(log_error) + L"." + m.TwoCr +
+                     L"The backup may be incomplete; please run the backups again.",
+                 MB_OK | MB_ICONSTOP);
+        return;
+    }
+    std::vector<int> unfinished;
+    for (int n : core::unfinished_jobs(*log_text, static_cast<int>(jobs.size())))
+        if (std::find(failed.begin(), failed.end(), n) == failed.end()) unfinished.push_back(n);
+    if (failed.empty() && !unfinished.empty()) {
+        busy.restore();
+        win::ask(hwnd(), L"BACKUP NOT FINISHED",
+                 std::wstring(unfinished.size() == 1 ? L"This job did not run to its end:"
+                                                     : L"These jobs did not run to their end:") +
+                     job_rows(unfinished) + m.TwoCr +
+                     L"Some files may not have been copied. Please run the backups again.",
+                 MB_OK | MB_ICONSTOP);
+        return;
+    }
+    if (!failed.empty()) {
+        busy.restore();
+        const std::wstring names = job_rows(failed);
         win::ask(hwnd(), L"BACKUP FAILED",
                  std::wstring(failed.size() == 1 ? L"This job could not copy all its files:"
                                                  : L"These jobs could not copy all their files:") +

@@ -9,7 +9,8 @@ using namespace core;
 
 namespace {
 std::wstring script(const std::vector<JobFolders>& jobs, bool empty, bool purge) {
-    return join_lines(script_lines(jobs, option_suffix(empty, purge), L"C:\\TEMP\\BatchRun.failed"));
+    return join_lines(
+        script_lines(jobs, option_suffix(empty, purge), L"C:\\TEMP\\BatchRun.failed", L"C:\\TEMP\\BatchRun.log"));
 }
 }  // namespace
 
@@ -18,6 +19,9 @@ TEST(BatchScript, ExactLinesForTheFourOptionSets) {
     const std::wstring head = L"Title \"Ostrevin\r\n";
     const std::wstring line1 = L"robocopy \"C:\\DATA\\PHOTOS\" \"E:\\BACKUP\\PHOTOS\"";
     const std::wstring line2 = L"robocopy \"D:\\MUSIC\" \"E:\\\\MUSIC\"";  // a drive-root destination: two backslashes
+    const std::wstring mark1 = L"echo Ostrevin job 1 >>\"C:\\TEMP\\BatchRun.log\"\r\n";
+    const std::wstring mark2 = L"echo Ostrevin job 2 >>\"C:\\TEMP\\BatchRun.log\"\r\n";
+    const std::wstring log = L" /NP /LOG+:\"C:\\TEMP\\BatchRun.log\"\r\n";
     const std::wstring fail1 = L"if errorlevel 8 echo 1 >>\"C:\\TEMP\\BatchRun.failed\"\r\n";
     const std::wstring fail2 = L"if errorlevel 8 echo 2 >>\"C:\\TEMP\\BatchRun.failed\"\r\n";
     const std::wstring tail = L"del batchrun.bat\r\n";
@@ -30,23 +34,25 @@ TEST(BatchScript, ExactLinesForTheFourOptionSets) {
                  {true, true, L" /E /PURGE /R:3 /W:3"}};
     for (const auto& c : cases) {
         EXPECT_EQ(script(jobs, c.empty, c.purge),
-                  head + line1 + c.suffix + L"\r\n" + fail1 + line2 + c.suffix + L"\r\n" + fail2 + tail);
+                  head + mark1 + line1 + c.suffix + log + fail1 + mark2 + line2 + c.suffix + log + fail2 + tail);
     }
     EXPECT_EQ(script({}, false, false), head + tail);
 }
 
 TEST(BatchScript, PercentAndDriveRootSources) {
-    auto lines = script_lines({{L"C:\\100%\\%PATH%", L"E:\\B%"}}, L" /S /R:3 /W:3", L"C:\\T%\\r");
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[1], L"robocopy \"C:\\100%%\\%%PATH%%\" \"E:\\B%%\\%%PATH%%\" /S /R:3 /W:3");
-    EXPECT_EQ(lines[2], L"if errorlevel 8 echo 1 >>\"C:\\T%%\\r\"");
+    auto lines = script_lines({{L"C:\\100%\\%PATH%", L"E:\\B%"}}, L" /S /R:3 /W:3", L"C:\\T%\\r", L"C:\\T%\\l");
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[1], L"echo Ostrevin job 1 >>\"C:\\T%%\\l\"");
+    EXPECT_EQ(lines[2],
+              L"robocopy \"C:\\100%%\\%%PATH%%\" \"E:\\B%%\\%%PATH%%\" /S /R:3 /W:3 /NP /LOG+:\"C:\\T%%\\l\"");
+    EXPECT_EQ(lines[3], L"if errorlevel 8 echo 1 >>\"C:\\T%%\\r\"");
 
     // "C:\" would escape the closing quote; it is copied into a folder named after the drive.
     JobCopy c = job_copy({L"C:\\", L"E:\\BACKUP"});
     EXPECT_EQ(c.source, L"C:\\.");
     EXPECT_EQ(c.target, L"E:\\BACKUP\\C");
-    lines = script_lines({{L"C:\\", L"E:\\BACKUP"}}, L" /E /PURGE /R:3 /W:3", L"R");
-    EXPECT_EQ(lines[1], L"robocopy \"C:\\.\" \"E:\\BACKUP\\C\" /E /PURGE /R:3 /W:3");
+    lines = script_lines({{L"C:\\", L"E:\\BACKUP"}}, L" /E /PURGE /R:3 /W:3", L"R", L"L");
+    EXPECT_EQ(lines[2], L"robocopy \"C:\\.\" \"E:\\BACKUP\\C\" /E /PURGE /R:3 /W:3 /NP /LOG+:\"L\"");
     for (const auto& l : lines) EXPECT_EQ(l.find(L"\\\""), std::wstring::npos) << "a quote escaped in: " << l.size();
 }
 
@@ -54,6 +60,24 @@ TEST(BatchScript, FailedJobsFromTheResultsFile) {
     EXPECT_TRUE(failed_jobs(L"").empty());
     EXPECT_EQ(failed_jobs(L"2 \r\n5 \r\n2 \r\n"), (std::vector<int>{2, 5}));
     EXPECT_EQ(failed_jobs(L"x\r\n 3\r\n0\r\n"), (std::vector<int>{3}));
+}
+
+TEST(BatchScript, OnlyAJobWhoseLogSectionEndsWithTheEndLineIsFinished) {
+    const std::wstring done = L"Ostrevin job 1 \r\n  Started : x\r\n   Files :  1\r\n   Ended : Sunday 1 PM\r\n\r\n";
+    struct Case {
+        std::wstring log;
+        int jobs;
+        std::vector<int> unfinished;
+    } cases[] = {
+        {done, 1, {}},
+        {done + L"Ostrevin job 2 \r\n  Started : x\r\n", 2, {2}},             // killed mid-job
+        {done + L"Ostrevin job 2 \r\nOstrevin job 3 \r\n" + done.substr(16), 3, {2}},  // never started
+        {L"Ostrevin job 1 \r\n   Ended : x\r\nERROR 5 later\r\n", 1, {1}},  // the end line must be last
+        {L"", 2, {1, 2}},
+        {L"   Ended : x\r\n", 1, {1}},                                      // no marker: whose is it?
+        {L"Ostrevin job 14 \r\n   Ended : x\r\nOstrevin job x1 \r\n", 1, {1}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(unfinished_jobs(c.log, c.jobs), c.unfinished) << c.log.size();
 }
 
 TEST(ProgramFilesList, HeadingEmptyLineAndOrdinalOrder) {

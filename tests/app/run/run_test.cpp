@@ -185,6 +185,48 @@ TEST(BackupRun, AScriptStoppedMidwayIsReportedAsNotFinished) {
     g_app = nullptr;
 }
 
+namespace {
+void CALLBACK kill_copier(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    kill_children(L"robocopy.exe");  // as Task Manager ends it: exit code 1, "files copied"
+}
+}  // namespace
+
+TEST(BackupRun, AKilledCopierIsNotAFinishedJob) {
+    RunApp a;
+    HANDLE lock = CreateFileW((a.srcA + L"\\a.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    a.prompts.asked.clear();
+    SetTimer(nullptr, 0, 1500, kill_copier);
+    a.main->cmdRun_Click();
+    CloseHandle(lock);
+    ASSERT_EQ(a.prompts.asked.size(), 1u);
+    EXPECT_EQ(a.prompts.asked[0].title, L"BACKUP NOT FINISHED");
+    EXPECT_NE(a.prompts.asked[0].text.find(L"SRCA"), std::wstring::npos) << test::narrow(a.prompts.asked[0].text);
+    EXPECT_EQ(a.prompts.asked[0].text.find(L"SRCB"), std::wstring::npos);  // the next job ran to its end
+    EXPECT_TRUE(test::exists(a.e(L"BK2\\SRCB\\c.txt")));
+    EXPECT_EQ(core::LookupBackupDate(app::state().settings, L"UNTITLED").kind, core::DateLookup::Never);
+}
+
+TEST(BackupRun, ATempFolderTheConsoleCannotNameStillRecordsFailures) {
+    RunApp a;
+    const std::wstring temp = a.box.path(L"t\u0416mp");
+    test::make_dirs(temp);
+    wchar_t old_tmp[MAX_PATH] = L"", old_temp[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"TMP", old_tmp, MAX_PATH);
+    GetEnvironmentVariableW(L"TEMP", old_temp, MAX_PATH);
+    SetEnvironmentVariableW(L"TMP", temp.c_str());
+    SetEnvironmentVariableW(L"TEMP", temp.c_str());
+    test::remove_tree(a.srcB);
+    a.prompts.asked.clear();
+    a.main->cmdRun_Click();
+    SetEnvironmentVariableW(L"TMP", *old_tmp ? old_tmp : nullptr);
+    SetEnvironmentVariableW(L"TEMP", *old_temp ? old_temp : nullptr);
+    ASSERT_EQ(a.prompts.asked.size(), 1u);
+    EXPECT_EQ(a.prompts.asked[0].title, L"BACKUP FAILED") << test::narrow(a.prompts.asked[0].text);
+    EXPECT_NE(a.prompts.asked[0].text.find(L"SRCB"), std::wstring::npos);
+}
+
 TEST(BackupRun, ExitWhenCompleteClosesThroughTheNormalExit) {
     RunApp a;
     a.check(a.main->chkExit, true);
