@@ -22,12 +22,12 @@ TEST_F(CopyTest, WithoutSubdirOptionsOnlyTopLevelFilesAreCopiedIntoNewParents) {
   put(L"a.txt", "alpha");
   put(L"sub\\c.txt", "not copied");
   put(L"sub\\deeper\\d.txt", "not copied either");
-  dst = tmp / L"dst\\made\\on\\demand";
+  dst = box.path(L"dst\\made\\on\\demand");
 
   const RunResult r = run(L"/R:0 /W:0");
   EXPECT_EQ(r.code, static_cast<DWORD>(kExitCopied)) << r.output;
   EXPECT_EQ(tree(dst), (Tree{L"a.txt"}));
-  EXPECT_EQ(read_file(dst + L"\\a.txt"), "alpha");
+  EXPECT_EQ(read_bytes(dst + L"\\a.txt"), "alpha");
   EXPECT_EQ(r.row("Files"), (Row{1, 1, 0, 0, 0, 0}));
 }
 
@@ -46,7 +46,7 @@ TEST_F(CopyTest, BytesAndWriteTimesSurviveAtEveryBufferBoundary) {
   seed = 1;
   for (const auto& [name, size] : files) {
     const std::wstring rel = name;
-    const std::string copy = read_file(dst + L"\\" + rel);
+    const std::string copy = read_bytes(dst + L"\\" + rel);
     EXPECT_EQ(copy.size(), size) << "size of " << std::string(rel.begin(), rel.end());
     EXPECT_TRUE(copy == pattern(size, seed++)) << "bytes of " << std::string(rel.begin(), rel.end());
     EXPECT_EQ(write_time(dst + L"\\" + rel), write_time(src + L"\\" + rel));
@@ -68,7 +68,7 @@ TEST_F(CopyTest, MoreFilesThanTheCopyQueueHoldsAllArriveIntact) {
   EXPECT_EQ(tree(dst).size(), static_cast<std::size_t>(kFiles + 3));  // the files and two folders
   int wrong = 0;
   for (int i = 0; i < kFiles; ++i)
-    if (read_file(dst + L"\\many\\f" + std::to_wstring(i)) != "content " + std::to_string(i * 7919)) ++wrong;
+    if (read_bytes(dst + L"\\many\\f" + std::to_wstring(i)) != "content " + std::to_string(i * 7919)) ++wrong;
   EXPECT_EQ(wrong, 0);
   EXPECT_EQ(run(L"/S /R:0 /W:0").code, 0u);
 }
@@ -88,11 +88,11 @@ TEST_F(CopyTest, UnchangedRerunCopiesNothingAndDecidesBySizeAndTimeOnly) {
   // Same size and time but other bytes: the real tool skips it, and so do we.
   const std::wstring copy = dst + L"\\a.txt";
   const std::uint64_t t = write_time(copy);
-  write_file(copy, "ALPHA");
+  write_bytes(copy, "ALPHA");
   set_write_time(copy, t);
   again = run(L"/E /R:0 /W:0");
   EXPECT_EQ(again.code, 0u) << again.output;
-  EXPECT_EQ(read_file(copy), "ALPHA");
+  EXPECT_EQ(read_bytes(copy), "ALPHA");
 }
 
 TEST_F(CopyTest, ChangedSizeOrEitherWayChangedTimeIsRecopied) {
@@ -105,7 +105,7 @@ TEST_F(CopyTest, ChangedSizeOrEitherWayChangedTimeIsRecopied) {
   RunResult r = run(L"/R:0 /W:0");
   EXPECT_EQ(r.code, static_cast<DWORD>(kExitCopied)) << r.output;
   EXPECT_EQ(r.row("Files"), (Row{3, 1, 2, 0, 0, 0}));
-  EXPECT_EQ(read_file(dst + L"\\a.txt"), "alpha, longer now");
+  EXPECT_EQ(read_bytes(dst + L"\\a.txt"), "alpha, longer now");
 
   // Same size, older time: still copied, and the target takes the older time.
   const std::uint64_t old_time = write_time(src + L"\\b.txt") - 10'000'000ull * 3600;
@@ -117,8 +117,8 @@ TEST_F(CopyTest, ChangedSizeOrEitherWayChangedTimeIsRecopied) {
   r = run(L"/R:0 /W:0");
   EXPECT_EQ(r.code, static_cast<DWORD>(kExitCopied)) << r.output;
   EXPECT_EQ(r.row("Files"), (Row{3, 2, 1, 0, 0, 0}));
-  EXPECT_EQ(read_file(dst + L"\\b.txt"), "BRAVO");
-  EXPECT_EQ(read_file(dst + L"\\c.txt"), "CHARLIE");
+  EXPECT_EQ(read_bytes(dst + L"\\b.txt"), "BRAVO");
+  EXPECT_EQ(read_bytes(dst + L"\\c.txt"), "CHARLIE");
   EXPECT_EQ(write_time(dst + L"\\b.txt"), old_time);
 
   EXPECT_EQ(run(L"/R:0 /W:0").code, 0u);
@@ -157,7 +157,7 @@ TEST_F(SubFolders, ECopiesEmptyFoldersToo) {
 }
 
 TEST_F(SubFolders, AnEmptySourceStillGetsItsTargetFolder) {
-  const std::wstring empty_src = tmp / L"nothing";
+  const std::wstring empty_src = box.path(L"nothing");
   make_dirs(empty_src);
   const RunResult r = run_robocopy(quote(empty_src) + L" " + quote(dst) + L" /S /R:0 /W:0");
   EXPECT_EQ(r.code, 0u) << r.output;
@@ -175,11 +175,11 @@ class Extras : public CopyTest {
     put(L"deep\\keep2.txt", "k2");
     make_dirs(src + L"\\kept_empty");
     ASSERT_EQ(run(L"/E /R:0 /W:0").code, static_cast<DWORD>(kExitCopied));
-    write_file(dst + L"\\extra.txt", "x");
-    write_file(dst + L"\\deep\\stale.txt", "s");
+    write_bytes(dst + L"\\extra.txt", "x");
+    write_bytes(dst + L"\\deep\\stale.txt", "s");
     make_dirs(dst + L"\\old\\older");
-    write_file(dst + L"\\old\\older\\inner.txt", "i");
-    write_file(dst + L"\\readonly.txt", "r");
+    write_bytes(dst + L"\\old\\older\\inner.txt", "i");
+    write_bytes(dst + L"\\readonly.txt", "r");
     SetFileAttributesW((dst + L"\\readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY);
   }
   const Tree copied{L"deep\\", L"deep\\keep2.txt", L"keep.txt", L"kept_empty\\"};
@@ -222,8 +222,8 @@ TEST_F(Extras, PurgeAlsoCopiesWhatChanged) {
   put(L"new\\n.txt", "n");
   const RunResult r = run(L"/S /PURGE /R:0 /W:0");
   EXPECT_EQ(r.code, static_cast<DWORD>(kExitCopied | kExitExtras)) << r.output;
-  EXPECT_EQ(read_file(dst + L"\\deep\\keep2.txt"), "changed");
-  EXPECT_EQ(read_file(dst + L"\\new\\n.txt"), "n");
+  EXPECT_EQ(read_bytes(dst + L"\\deep\\keep2.txt"), "changed");
+  EXPECT_EQ(read_bytes(dst + L"\\new\\n.txt"), "n");
   EXPECT_FALSE(is_file(dst + L"\\extra.txt"));
 }
 

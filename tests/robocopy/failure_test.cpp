@@ -13,7 +13,7 @@ const DWORD kFatal = kExitFatal;
 // ---- fatal: nothing is copied and the code is 16 ----
 
 TEST_F(CopyTest, MissingSourceIsFatalAndMakesNoTarget) {
-  src = tmp / L"no_such_folder";
+  src = box.path(L"no_such_folder");
   const RunResult r = run(L"/E /R:0 /W:0");
   EXPECT_EQ(r.code, kFatal) << r.output;
   EXPECT_NE(r.output.find("ERROR"), std::string::npos);
@@ -21,18 +21,18 @@ TEST_F(CopyTest, MissingSourceIsFatalAndMakesNoTarget) {
 }
 
 TEST_F(CopyTest, SourceOrTargetThatIsAFileIsFatal) {
-  write_file(tmp / L"file", "f");
+  write_bytes(box.path(L"file"), "f");
   put(L"a.txt", "a");
-  EXPECT_EQ(run_robocopy(quote(tmp / L"file") + L" " + quote(dst) + L" /R:0 /W:0").code, kFatal);
-  EXPECT_EQ(run_robocopy(quote(src) + L" " + quote(tmp / L"file") + L" /R:0 /W:0").code, kFatal);
-  EXPECT_EQ(read_file(tmp / L"file"), "f");
+  EXPECT_EQ(run_robocopy(quote(box.path(L"file")) + L" " + quote(dst) + L" /R:0 /W:0").code, kFatal);
+  EXPECT_EQ(run_robocopy(quote(src) + L" " + quote(box.path(L"file")) + L" /R:0 /W:0").code, kFatal);
+  EXPECT_EQ(read_bytes(box.path(L"file")), "f");
 }
 
 TEST_F(CopyTest, BadArgumentsPrintUsageAndCopyNothing) {
   put(L"a.txt", "a");
   const std::wstring paths = quote(src) + L" " + quote(dst);
   for (const std::wstring& args : {paths + L" /MIR", paths + L" /R:x", paths + L" /W:", quote(src), std::wstring(),
-                                  paths + L" " + quote(tmp / L"third")}) {
+                                  paths + L" " + quote(box.path(L"third"))}) {
     const RunResult r = run_robocopy(args);
     EXPECT_EQ(r.code, kFatal) << std::string(args.begin(), args.end());
     EXPECT_NE(r.output.find("Usage"), std::string::npos) << r.output;
@@ -64,8 +64,8 @@ TEST_F(Locked, LockedTargetFailsAfterExactlyTheRetriesAsked) {
   EXPECT_EQ(count_of(r.output, "Copying File"), 2u) << r.output;  // the try and one retry
   EXPECT_NE(r.output.find("RETRY LIMIT"), std::string::npos);
   EXPECT_EQ(r.row("Files"), (Row{2, 1, 0, 0, 1, 0}));
-  EXPECT_EQ(read_file(busy_target()), "old");
-  EXPECT_EQ(read_file(dst + L"\\free.txt"), "free, changed");
+  EXPECT_EQ(read_bytes(busy_target()), "old");
+  EXPECT_EQ(read_bytes(dst + L"\\free.txt"), "free, changed");
   EXPECT_LT(r.seconds, 30.0);
 }
 
@@ -90,7 +90,7 @@ TEST_F(Locked, RetrySucceedsOnceTheLockIsGone) {
   release.join();
   EXPECT_EQ(r.code, static_cast<DWORD>(kExitCopied)) << r.output;
   EXPECT_GE(count_of(r.output, "Copying File"), 1u);
-  EXPECT_EQ(read_file(busy_target()), "new and longer");
+  EXPECT_EQ(read_bytes(busy_target()), "new and longer");
 }
 
 TEST_F(Locked, LockedSourceFailsTooAndLeavesTheOldCopy) {
@@ -99,7 +99,7 @@ TEST_F(Locked, LockedSourceFailsTooAndLeavesTheOldCopy) {
   const RunResult r = run(L"/R:1 /W:0");
   lock.release();
   EXPECT_EQ(r.code, static_cast<DWORD>(kExitCopied | kExitFailed)) << r.output;
-  EXPECT_EQ(read_file(busy_target()), "old");
+  EXPECT_EQ(read_bytes(busy_target()), "old");
 }
 
 // ---- mismatches: a file on one side, a folder on the other ----
@@ -108,21 +108,21 @@ TEST_F(CopyTest, FolderWhereAFileShouldGoFailsAsMismatch) {
   put(L"clash", "file in source");
   put(L"fine.txt", "fine");
   make_dirs(dst + L"\\clash");
-  write_file(dst + L"\\clash\\inner.txt", "kept");
+  write_bytes(dst + L"\\clash\\inner.txt", "kept");
   const RunResult r = run(L"/R:1 /W:0");
   EXPECT_EQ(r.code, static_cast<DWORD>(kExitCopied | kExitMismatch | kExitFailed)) << r.output;
-  EXPECT_EQ(read_file(dst + L"\\clash\\inner.txt"), "kept");
-  EXPECT_EQ(read_file(dst + L"\\fine.txt"), "fine");
+  EXPECT_EQ(read_bytes(dst + L"\\clash\\inner.txt"), "kept");
+  EXPECT_EQ(read_bytes(dst + L"\\fine.txt"), "fine");
   EXPECT_EQ(r.row("Files"), (Row{2, 1, 0, 1, 1, 0}));
 }
 
 TEST_F(CopyTest, FileWhereAFolderShouldGoFailsAsMismatch) {
   put(L"clash\\f.txt", "in a folder");
   make_dirs(dst);
-  write_file(dst + L"\\clash", "a file in the target");
+  write_bytes(dst + L"\\clash", "a file in the target");
   const RunResult r = run(L"/S /PURGE /R:0 /W:0");
   EXPECT_EQ(r.code, static_cast<DWORD>(kExitMismatch | kExitFailed)) << r.output;
-  EXPECT_EQ(read_file(dst + L"\\clash"), "a file in the target");
+  EXPECT_EQ(read_bytes(dst + L"\\clash"), "a file in the target");
 }
 
 }  // namespace

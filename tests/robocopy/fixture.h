@@ -1,4 +1,4 @@
-// A source and a target folder in a fresh temp folder, and a way to run
+// A source and a target folder in a fresh sandbox, and a way to run
 // robocopy.exe between them.
 #pragma once
 
@@ -13,9 +13,9 @@ namespace rctest {
 
 class CopyTest : public ::testing::Test {
  protected:
-  TempDir tmp;
-  std::wstring src = tmp / L"src";
-  std::wstring dst = tmp / L"dst";
+  test::Sandbox box;
+  std::wstring src = box.path(L"src");
+  std::wstring dst = box.path(L"dst");
 
   void SetUp() override { make_dirs(src); }
 
@@ -25,7 +25,7 @@ class CopyTest : public ::testing::Test {
   void put(const std::wstring& rel, const std::string& content) {
     const std::wstring path = src + L"\\" + rel;
     make_dirs(path.substr(0, path.find_last_of(L'\\')));
-    write_file(path, content);
+    write_bytes(path, content);
   }
 };
 

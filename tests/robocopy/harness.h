@@ -1,4 +1,4 @@
-// Black-box helpers: temp trees on disk and runs of the built robocopy.exe.
+// Black-box runs of the built robocopy.exe on real trees in the shared sandbox.
 #pragma once
 
 #include <windows.h>
@@ -7,21 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "support/sandbox.h"
+
 namespace rctest {
 
-// A unique folder under GetTempPathW, removed with everything in it at the end.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::wstring& path() const { return path_; }
-  std::wstring operator/(const std::wstring& rel) const { return path_ + L"\\" + rel; }
-
- private:
-  std::wstring path_;
-};
+using test::make_dirs;
+using test::read_bytes;
+using test::remove_tree;
+using test::write_bytes;
 
 struct RunResult {
   DWORD code = 0xFFFFFFFF;
@@ -31,13 +24,10 @@ struct RunResult {
   std::vector<std::uint64_t> row(const char* label) const;
 };
 
-// Starts robocopy.exe with the given argument text (quoting is the caller's).
-RunResult run_robocopy(const std::wstring& args);
-
 // A copier left running, for tests that pull the drive or kill it halfway.
 class Running {
  public:
-  explicit Running(const std::wstring& args);
+  explicit Running(const std::wstring& args);  // quoting is the caller's
   ~Running();
   Running(const Running&) = delete;
   Running& operator=(const Running&) = delete;
@@ -52,22 +42,19 @@ class Running {
   LARGE_INTEGER start_{};
 };
 
-// Runs a shell script on the Unix side and waits for it: links, and names
-// that Windows calls cannot make. Paths in it are Unix paths (unix_name).
-bool unix_shell(const std::string& script);
-std::string unix_name(const std::wstring& windows_path);
+inline RunResult run_robocopy(const std::wstring& args) { return Running(args).finish(); }
 std::wstring quote(const std::wstring& path);
 
-void write_file(const std::wstring& path, const std::string& content);
-std::string read_file(const std::wstring& path);
-void make_dirs(const std::wstring& path);
 bool is_file(const std::wstring& path);
 bool is_dir(const std::wstring& path);
-void remove_tree(const std::wstring& path);
 std::uint64_t write_time(const std::wstring& path);
 void set_write_time(const std::wstring& path, std::uint64_t ticks);
 // Every file and folder below root, relative, sorted, folders ending in "\".
 std::vector<std::wstring> tree(const std::wstring& root);
+// Runs a shell script on the Unix side and waits for it: links, and names
+// that Windows calls cannot make. Quote paths with sh_quote.
+bool unix_shell(const std::string& script);
+std::string sh_quote(const std::wstring& windows_path);
 
 // Holds a file open with no sharing, so copies to or from it fail.
 class Lock {
@@ -81,21 +68,6 @@ class Lock {
 
  private:
   HANDLE handle_;
-};
-
-// Under Wine, a spare drive letter pointing at a folder, for drive-root paths;
-// letter() is 0 when that cannot be done (not Wine, or no free letter).
-class WineDrive {
- public:
-  explicit WineDrive(const std::wstring& folder);
-  ~WineDrive();
-  WineDrive(const WineDrive&) = delete;
-  WineDrive& operator=(const WineDrive&) = delete;
-  wchar_t letter() const { return letter_; }
-
- private:
-  wchar_t letter_ = 0;
-  std::string link_;
 };
 
 }  // namespace rctest

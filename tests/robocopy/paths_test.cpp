@@ -20,9 +20,9 @@ TEST_F(CopyTest, TrailingBackslashDotAndDoubledBackslashForms) {
   EXPECT_EQ(r.code, 0u) << r.output;
 
   // What the backup script writes for a destination that ends in a backslash.
-  r = run_robocopy(quote(src) + L" " + quote(tmp.path() + L"\\second\\\\SRC") + L" /S /R:0 /W:0");
+  r = run_robocopy(quote(src) + L" " + quote(box.root() + L"\\second\\\\SRC") + L" /S /R:0 /W:0");
   EXPECT_EQ(r.code, kCopied) << r.output;
-  EXPECT_EQ(tree(tmp / L"second\\SRC"), (Tree{L"a.txt", L"s\\", L"s\\b.txt"}));
+  EXPECT_EQ(tree(box.path(L"second\\SRC")), (Tree{L"a.txt", L"s\\", L"s\\b.txt"}));
 
   // Forward slashes and lower-case options.
   std::wstring slashed = dst;
@@ -35,9 +35,8 @@ TEST_F(CopyTest, TrailingBackslashDotAndDoubledBackslashForms) {
 TEST_F(CopyTest, DriveRootAsSource) {
   put(L"root.txt", "r");
   put(L"photos\\p.jpg", "p");
-  WineDrive drive(src);
-  if (drive.letter() == 0) GTEST_SKIP() << "needs a spare Wine drive letter";
-  const std::wstring root = std::wstring(1, drive.letter()) + L":\\";
+  box.mapDrive(L'W', src);
+  const std::wstring root = L"W:\\";
 
   // The backup script's form for a drive root: the quoted root, then "E:\BACKUP\" and no name.
   RunResult r = run_robocopy(quote(root) + L" " + quote(dst + L"\\") + L" /E /R:0 /W:0");
@@ -54,9 +53,8 @@ TEST_F(CopyTest, DriveRootAsTargetAndFoldersBelowIt) {
   put(L"a.txt", "a");
   put(L"s\\b.txt", "b");
   make_dirs(dst);
-  WineDrive drive(dst);
-  if (drive.letter() == 0) GTEST_SKIP() << "needs a spare Wine drive letter";
-  const std::wstring root = std::wstring(1, drive.letter()) + L":\\";
+  box.mapDrive(L'W', dst);
+  const std::wstring root = L"W:\\";
 
   RunResult r = run_robocopy(quote(src) + L" " + quote(root + L".") + L" /S /R:0 /W:0");
   EXPECT_EQ(r.code, kCopied) << r.output;
@@ -65,10 +63,10 @@ TEST_F(CopyTest, DriveRootAsTargetAndFoldersBelowIt) {
   // "E:\BACKUP\C": missing parents below the root are made.
   r = run_robocopy(quote(src) + L" " + quote(root + L"BACKUP\\C") + L" /S /R:0 /W:0");
   EXPECT_EQ(r.code, kCopied) << r.output;
-  EXPECT_EQ(read_file(dst + L"\\BACKUP\\C\\s\\b.txt"), "b");
+  EXPECT_EQ(read_bytes(dst + L"\\BACKUP\\C\\s\\b.txt"), "b");
 
   // Purging at a root only touches what is extra there.
-  write_file(dst + L"\\extra.txt", "x");
+  write_bytes(dst + L"\\extra.txt", "x");
   r = run_robocopy(quote(src) + L" " + quote(root) + L" /PURGE /R:0 /W:0");
   EXPECT_EQ(r.code, static_cast<DWORD>(kExitExtras)) << r.output;
   EXPECT_FALSE(is_file(dst + L"\\extra.txt"));
@@ -82,7 +80,7 @@ TEST_F(CopyTest, UnicodeNamesAreCopiedAsTheyAre) {
   const RunResult r = run(L"/S /R:0 /W:0");
   EXPECT_EQ(r.code, kCopied) << r.output;
   EXPECT_EQ(tree(dst), (Tree{folder + L"\\", folder + L"\\" + file}));
-  EXPECT_EQ(read_file(dst + L"\\" + folder + L"\\" + file), "gruss");
+  EXPECT_EQ(read_bytes(dst + L"\\" + folder + L"\\" + file), "gruss");
   EXPECT_EQ(run(L"/S /R:0 /W:0").code, 0u);
 }
 
@@ -90,7 +88,7 @@ TEST_F(CopyTest, NamesDifferingOnlyInCaseAreTheSameFile) {
   put(L"photo.jpg", "same");
   put(L"Album\\x.txt", "x");
   make_dirs(dst + L"\\ALBUM");
-  write_file(dst + L"\\PHOTO.JPG", "same");
+  write_bytes(dst + L"\\PHOTO.JPG", "same");
   set_write_time(dst + L"\\PHOTO.JPG", write_time(src + L"\\photo.jpg"));
   const RunResult r = run(L"/S /PURGE /R:0 /W:0");
   EXPECT_EQ(r.code, kCopied) << r.output;  // only x.txt; no extras, nothing purged
@@ -113,8 +111,8 @@ TEST_F(CopyTest, ReadOnlyAndHiddenFilesKeepTheirAttributesAndCanBeReplaced) {
   put(L"hidden.txt", "h, longer");
   r = run(L"/R:0 /W:0");
   EXPECT_EQ(r.code, kCopied) << r.output;
-  EXPECT_EQ(read_file(dst + L"\\ro.txt"), "two, longer");
-  EXPECT_EQ(read_file(dst + L"\\hidden.txt"), "h, longer");
+  EXPECT_EQ(read_bytes(dst + L"\\ro.txt"), "two, longer");
+  EXPECT_EQ(read_bytes(dst + L"\\hidden.txt"), "h, longer");
   EXPECT_FALSE(GetFileAttributesW((dst + L"\\ro.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
 }
 

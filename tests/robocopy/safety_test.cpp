@@ -1,7 +1,5 @@
 // What a backup copier must never do: delete or write outside its target,
 // copy a tree into itself, lose a name, lose the old copy, or hide how it ended.
-#include <memory>
-
 #include "fixture.h"
 
 using namespace rctest;
@@ -11,26 +9,24 @@ namespace {
 
 const DWORD kFatal = kExitFatal;
 
-std::string sh_quote(const std::wstring& windows_path) { return "'" + unix_name(windows_path) + "'"; }
-
 bool has_end_line(const std::string& log) { return log.find("   Ended : ") != std::string::npos; }
 
 // ---- links: never entered, never deleted or written through ----
 
 TEST_F(CopyTest, LinksInTheTargetAreNeverFollowed) {
-  if (unix_name(src).empty()) GTEST_SKIP() << "needs Wine to make Unix links";
-  const std::wstring outside = tmp / L"outside";
+  if (test::unix_path(src).empty()) GTEST_SKIP() << "needs Wine to make Unix links";
+  const std::wstring outside = box.path(L"outside");
   make_dirs(outside + L"\\deep");
-  write_file(outside + L"\\keep.txt", "outside");
-  write_file(outside + L"\\deep\\keep2.txt", "outside too");
-  make_dirs(tmp / L"empty_outside");
+  write_bytes(outside + L"\\keep.txt", "outside");
+  write_bytes(outside + L"\\deep\\keep2.txt", "outside too");
+  make_dirs(box.path(L"empty_outside"));
   put(L"sub\\a.txt", "a");
   put(L"f.txt", "new content");
   make_dirs(dst);
   // An extra folder link (full and empty), an extra file link, a folder link
   // where the source has a folder, and a file link where it has a file.
   ASSERT_TRUE(unix_shell("ln -s " + sh_quote(outside) + " " + sh_quote(dst) + "/extra_link && ln -s " +
-                         sh_quote(tmp / L"empty_outside") + " " + sh_quote(dst) + "/empty_link && ln -s " +
+                         sh_quote(box.path(L"empty_outside")) + " " + sh_quote(dst) + "/empty_link && ln -s " +
                          sh_quote(outside + L"\\keep.txt") + " " + sh_quote(dst) + "/extra_file && ln -s " +
                          sh_quote(outside) + " " + sh_quote(dst) + "/sub && ln -s " +
                          sh_quote(outside + L"\\deep\\keep2.txt") + " " + sh_quote(dst) + "/f.txt"));
@@ -38,21 +34,21 @@ TEST_F(CopyTest, LinksInTheTargetAreNeverFollowed) {
 
   const RunResult r = run(L"/S /PURGE /R:0 /W:0");
   EXPECT_EQ(tree(outside), before) << r.output;
-  EXPECT_EQ(read_file(outside + L"\\keep.txt"), "outside");
-  EXPECT_EQ(read_file(outside + L"\\deep\\keep2.txt"), "outside too");
-  EXPECT_TRUE(is_dir(tmp / L"empty_outside"));
+  EXPECT_EQ(read_bytes(outside + L"\\keep.txt"), "outside");
+  EXPECT_EQ(read_bytes(outside + L"\\deep\\keep2.txt"), "outside too");
+  EXPECT_TRUE(is_dir(box.path(L"empty_outside")));
   EXPECT_FALSE(is_file(outside + L"\\a.txt"));
   EXPECT_EQ(r.code & (kExitMismatch | kExitFailed), static_cast<DWORD>(kExitMismatch | kExitFailed)) << r.output;
   EXPECT_EQ(r.output.find("18446744"), std::string::npos) << r.output;
 }
 
 TEST_F(CopyTest, ALinkInTheSourceIsCopiedOnceAndNeverLoops) {
-  if (unix_name(src).empty()) GTEST_SKIP() << "needs Wine to make Unix links";
+  if (test::unix_path(src).empty()) GTEST_SKIP() << "needs Wine to make Unix links";
   put(L"a.txt", "a");
-  write_file(tmp / L"elsewhere.txt", "x");
-  make_dirs(tmp / L"photos");
-  write_file(tmp / L"photos\\p.jpg", "p");
-  ASSERT_TRUE(unix_shell("ln -s " + sh_quote(src) + " " + sh_quote(src) + "/loop && ln -s " + sh_quote(tmp / L"photos") +
+  write_bytes(box.path(L"elsewhere.txt"), "x");
+  make_dirs(box.path(L"photos"));
+  write_bytes(box.path(L"photos\\p.jpg"), "p");
+  ASSERT_TRUE(unix_shell("ln -s " + sh_quote(src) + " " + sh_quote(src) + "/loop && ln -s " + sh_quote(box.path(L"photos")) +
                          " " + sh_quote(src) + "/photos"));
   const RunResult r = run(L"/S /R:0 /W:0");
   EXPECT_EQ(r.code, static_cast<DWORD>(kExitCopied | kExitFailed)) << r.output;
@@ -78,16 +74,15 @@ TEST_F(CopyTest, SourceAndTargetInsideEachOtherAreRefusedWithNothingTouched) {
 
 TEST_F(CopyTest, IdentityNotSpellingDecidesInsideAndSame) {
   put(L"a.txt", "a");
-  WineDrive drive(src);
-  if (drive.letter() == 0) GTEST_SKIP() << "needs a spare Wine drive letter";
-  const std::wstring root = std::wstring(1, drive.letter()) + L":\\";
+  box.mapDrive(L'V', src);
+  const std::wstring root = L"V:\\";
   // The target inside the source, spelled through another drive letter.
   RunResult r = run_robocopy(quote(root) + L" " + quote(src + L"\\bak") + L" /S /R:0 /W:0");
   EXPECT_EQ(r.code, kFatal) << r.output;
   EXPECT_LT(r.seconds, 20.0);
   EXPECT_FALSE(is_dir(src + L"\\bak"));
   // The same folder under two names: nothing to do.
-  write_file(src + L"\\extra.txt", "kept");
+  write_bytes(src + L"\\extra.txt", "kept");
   r = run_robocopy(quote(root) + L" " + quote(src) + L" /S /PURGE /R:0 /W:0");
   EXPECT_EQ(r.code, 0u) << r.output;
   EXPECT_EQ(tree(src), (Tree{L"a.txt", L"extra.txt"}));
@@ -96,7 +91,7 @@ TEST_F(CopyTest, IdentityNotSpellingDecidesInsideAndSame) {
 // ---- names: each copied exactly or reported, never merged ----
 
 TEST_F(CopyTest, NamesThePlatformMapsAreCopiedExactly) {
-  if (unix_name(src).empty()) GTEST_SKIP() << "needs Wine to make such names";
+  if (test::unix_path(src).empty()) GTEST_SKIP() << "needs Wine to make such names";
   const Tree names{L"aux.c", L"com1.log", L"con.txt", L"nul.txt", L"w ", L"z."};
   std::string script = "cd " + sh_quote(src);
   for (const std::wstring& n : names) script += " && printf '" + std::string(n.begin(), n.end()) + "' > '" +
@@ -106,24 +101,24 @@ TEST_F(CopyTest, NamesThePlatformMapsAreCopiedExactly) {
   EXPECT_EQ(r.code, static_cast<DWORD>(kExitCopied)) << r.output;
   EXPECT_EQ(tree(dst), names);
   for (const std::wstring& n : names)
-    EXPECT_EQ(read_file(L"\\\\?\\" + dst + L"\\" + n), std::string(n.begin(), n.end()));
+    EXPECT_EQ(read_bytes(L"\\\\?\\" + dst + L"\\" + n), std::string(n.begin(), n.end()));
   EXPECT_EQ(run(L"/PURGE /R:0 /W:0").code, 0u);
 }
 
 TEST_F(CopyTest, NamesThatDifferOnlyInCaseOrTrailingDotsAreReportedNotMerged) {
-  if (unix_name(src).empty()) GTEST_SKIP() << "needs Wine to make such names";
+  if (test::unix_path(src).empty()) GTEST_SKIP() << "needs Wine to make such names";
   ASSERT_TRUE(unix_shell("cd " + sh_quote(src) +
                          " && printf one > Note.txt && printf two > note.txt && mkdir Photos photos"
                          " && printf 1 > Photos/a.jpg && printf 2 > photos/b.jpg && printf k > keep.txt"
                          " && printf x > x && printf x. > x. && printf y > y && printf y_ > 'y '"));
   make_dirs(dst + L"\\Photos");
-  write_file(dst + L"\\Note.txt", "earlier backup");
-  write_file(dst + L"\\Photos\\a.jpg", "earlier photo");
+  write_bytes(dst + L"\\Note.txt", "earlier backup");
+  write_bytes(dst + L"\\Photos\\a.jpg", "earlier photo");
   for (int run_no = 0; run_no < 2; ++run_no) {
     const RunResult r = run(L"/S /PURGE /R:0 /W:0");
     EXPECT_EQ(r.code & kExitFailed, static_cast<DWORD>(kExitFailed)) << r.output;
     EXPECT_EQ(tree(dst), (Tree{L"Note.txt", L"Photos\\", L"Photos\\a.jpg", L"keep.txt"})) << r.output;
-    EXPECT_EQ(read_file(dst + L"\\Note.txt"), "earlier backup");
+    EXPECT_EQ(read_bytes(dst + L"\\Note.txt"), "earlier backup");
     for (const char* name : {"Note.txt", "note.txt", "photos", "x.", "y "})
       EXPECT_NE(r.output.find(name), std::string::npos) << name << " not reported: " << r.output;
   }
@@ -132,15 +127,15 @@ TEST_F(CopyTest, NamesThatDifferOnlyInCaseOrTrailingDotsAreReportedNotMerged) {
 // ---- the old copy stays until the new one is complete ----
 
 TEST_F(CopyTest, AFailedReplacementKeepsTheOldCopy) {
-  if (unix_name(src).empty()) GTEST_SKIP() << "needs Wine for an unreadable file";
+  if (test::unix_path(src).empty()) GTEST_SKIP() << "needs Wine for an unreadable file";
   const std::string old_copy(3 << 20, 'o');
   make_dirs(dst);
-  write_file(dst + L"\\mem", old_copy);
+  write_bytes(dst + L"\\mem", old_copy);
   // Opens, then every read fails: a bad sector, seen from the copier.
   ASSERT_TRUE(unix_shell("ln -s /proc/self/mem " + sh_quote(src) + "/mem"));
   const RunResult r = run(L"/R:0 /W:0");
   EXPECT_EQ(r.code & kExitFailed, static_cast<DWORD>(kExitFailed)) << r.output;
-  EXPECT_TRUE(read_file(dst + L"\\mem") == old_copy);
+  EXPECT_TRUE(read_bytes(dst + L"\\mem") == old_copy);
   EXPECT_EQ(tree(dst), (Tree{L"mem"}));
 }
 
@@ -150,8 +145,8 @@ TEST_F(CopyTest, KilledHalfwayThroughAReplacementKeepsTheOldCopyAndNoEndLine) {
   put(L"big.bin", big);
   const std::string old_copy(1 << 20, 'o');
   make_dirs(dst);
-  write_file(dst + L"\\big.bin", old_copy);
-  const std::wstring log = tmp / L"run.log";
+  write_bytes(dst + L"\\big.bin", old_copy);
+  const std::wstring log = box.path(L"run.log");
   Running copier(quote(src) + L" " + quote(dst) + L" /R:0 /W:0 /NP /LOG+:" + quote(log));
   // Killed as soon as it has started writing the new copy.
   bool writing = false;
@@ -161,8 +156,8 @@ TEST_F(CopyTest, KilledHalfwayThroughAReplacementKeepsTheOldCopyAndNoEndLine) {
   }
   copier.kill();
   EXPECT_TRUE(writing) << "never saw the new copy being written";
-  EXPECT_TRUE(read_file(dst + L"\\big.bin") == old_copy);
-  EXPECT_FALSE(has_end_line(read_file(log))) << read_file(log);
+  EXPECT_TRUE(read_bytes(dst + L"\\big.bin") == old_copy);
+  EXPECT_FALSE(has_end_line(read_bytes(log))) << read_bytes(log);
 }
 
 // ---- a vanished target ends the job at once ----
@@ -170,14 +165,13 @@ TEST_F(CopyTest, KilledHalfwayThroughAReplacementKeepsTheOldCopyAndNoEndLine) {
 TEST_F(CopyTest, AnUnpluggedTargetDriveEndsTheRunAtOnce) {
   for (int d = 0; d < 40; ++d)
     for (int f = 0; f < 50; ++f) put(L"d" + std::to_wstring(d) + L"\\f" + std::to_wstring(f), std::string(2000, 'x'));
-  const std::wstring disk = tmp / L"disk";
+  const std::wstring disk = box.path(L"disk");
   make_dirs(disk);
-  auto drive = std::make_unique<WineDrive>(disk);
-  if (drive->letter() == 0) GTEST_SKIP() << "needs a spare Wine drive letter";
-  const std::wstring target = std::wstring(1, drive->letter()) + L":\\BK";
+  box.mapDrive(L'U', disk);
+  const std::wstring target = L"U:\\BK";
   Running copier(quote(src) + L" " + quote(target) + L" /S /R:3 /W:3");
   for (int i = 0; i < 2000 && tree(disk).size() < 40; ++i) Sleep(5);
-  drive.reset();  // unplugged
+  box.unmapDrive(L'U');  // unplugged
   const RunResult r = copier.finish(60000);
   EXPECT_EQ(r.code & kFatal, kFatal) << r.output;
   EXPECT_LT(r.seconds, 30.0);
@@ -192,14 +186,14 @@ TEST_F(CopyTest, LogHasHeaderFileLinesErrorsSummaryAndEndLine) {
   put(L"sub\\b.txt", "bravo");
   put(L"busy.txt", "b");
   make_dirs(dst);
-  write_file(dst + L"\\busy.txt", "old");
-  const std::wstring log = tmp / L"run.log";
+  write_bytes(dst + L"\\busy.txt", "old");
+  const std::wstring log = box.path(L"run.log");
   Lock lock(dst + L"\\busy.txt");
   RunResult r = run(L"/S /R:0 /W:0 /NP /LOG:" + quote(log));
   lock.release();
   EXPECT_EQ(r.code, static_cast<DWORD>(kExitCopied | kExitFailed)) << r.output;
   EXPECT_EQ(r.output.find("a.txt"), std::string::npos) << "the log replaces the console: " << r.output;
-  std::string text = read_file(log);
+  std::string text = read_bytes(log);
   for (const char* part : {"Source : ", "Dest : ", "Options : ", "New File", "a.txt", "sub\\b.txt", "ERROR ", "(0x000000",
                            "busy.txt", "Files :", "   Ended : "})
     EXPECT_NE(text.find(part), std::string::npos) << part << " missing from:\n" << text;
@@ -208,9 +202,9 @@ TEST_F(CopyTest, LogHasHeaderFileLinesErrorsSummaryAndEndLine) {
   r = run(L"/S /R:0 /W:0 /TEE /LOG+:" + quote(log));
   EXPECT_EQ(r.code, static_cast<DWORD>(kExitCopied)) << r.output;
   EXPECT_TRUE(has_end_line(r.output));
-  r = run_robocopy(quote(tmp / L"missing") + L" " + quote(dst) + L" /LOG+:" + quote(log));
+  r = run_robocopy(quote(box.path(L"missing")) + L" " + quote(dst) + L" /LOG+:" + quote(log));
   EXPECT_EQ(r.code, kFatal);
-  text = read_file(log);
+  text = read_bytes(log);
   EXPECT_EQ(count_of(text, "   Ended : "), 2u) << text;
   EXPECT_LT(text.rfind("   Ended : "), text.find("missing")) << text;
 }

@@ -3,8 +3,16 @@
 #include <gtest/gtest.h>
 
 #include "app/startup.h"
+#include "win/case_rules.h"
 
 namespace test {
+
+FreshState::FreshState() {
+    win::install_case_rules();
+    app::reset_state();
+}
+
+FreshState::~FreshState() { app::reset_state(); }
 
 void App::start() {
     app::StartupLoad(nullptr);

@@ -10,7 +10,14 @@
 
 namespace test {
 
+// The program's global state, fresh for each test and cleared after it.
+struct FreshState {
+    FreshState();
+    ~FreshState();
+};
+
 struct App {
+    FreshState state;
     Sandbox box;
     ScriptedPrompter prompts;
     std::unique_ptr<ui::FrmMain> main;

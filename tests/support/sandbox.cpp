@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 #include <shellapi.h>
 
-#include "app/module1.h"
-#include "win/case_rules.h"
 
 namespace test {
 
@@ -30,8 +28,6 @@ std::string narrow(const std::wstring& w) {
 }
 
 Sandbox::Sandbox() {
-    win::install_case_rules();
-    app::reset_state();
     wchar_t tmp[MAX_PATH];
     GetTempPathW(MAX_PATH, tmp);
     static int counter = 0;
@@ -51,7 +47,6 @@ Sandbox::~Sandbox() {
     for (wchar_t d : std::vector<wchar_t>(drives_)) unmapDrive(d);
     SetEnvironmentVariableW(L"USERPROFILE", old_profile_.empty() ? nullptr : old_profile_.c_str());
     remove_tree(root_);
-    app::reset_state();
 }
 
 std::string unix_path(const std::wstring& windows_path) {
@@ -140,6 +135,21 @@ bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) 
 
 void remove_tree(const std::wstring& path) {
     if (!exists(path)) return;
+    // Under Wine, deleting through Windows calls follows Unix links, out of the
+    // sandbox; rm removes a link as a link. Never a drive or a folder just below one.
+    const std::string unix = unix_path(path);
+    if (!unix.empty()) {
+        if (path.size() < 4 || path.find(L'\\', 3) == std::wstring::npos) {
+            ADD_FAILURE() << "refusing to delete " << unix;
+            return;
+        }
+        std::wstring wide(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, unix.c_str(), -1, nullptr, 0)), L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, unix.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+        wide.resize(wcslen(wide.c_str()));
+        run_unix(L"/bin/rm -rf \"" + wide + L"\"");
+        for (int i = 0; i < 1000 && exists(path); ++i) Sleep(10);
+        return;
+    }
     std::wstring from = path;
     from.push_back(L'\0');
     from.push_back(L'\0');
