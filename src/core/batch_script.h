@@ -1,5 +1,6 @@
 #pragma once
 // The batch script of a backup run: one robocopy line per job.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,7 +32,9 @@ std::wstring escape_percent(std::wstring_view text);
 std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std::wstring_view suffix,
                                        std::wstring_view results_path);
 
-// The job numbers a results file names, in order, without repeats.
-std::vector<int> failed_jobs(std::wstring_view results_text);
+// The job numbers a results file names, in order, without repeats: one number from
+// 1 to job_count per line, blanks around it and empty lines allowed. Anything else
+// means the file cannot be trusted: nullopt.
+std::optional<std::vector<int>> failed_jobs(std::wstring_view results_text, std::size_t job_count);
 
 }  // namespace core
