@@ -9,15 +9,14 @@
 namespace app {
 namespace {
 
-// `old_file`: whether a settings file is there, which a failed write leaves as it was.
-bool write_file(HWND owner, const core::Settings& s, bool old_file, const std::wstring& lost) {
+bool write_file(HWND owner, const core::Settings& s, const std::wstring& consequence) {
     Module1& m = state();
     const std::wstring path = m.SettingsPath();
     auto r = win::write_text_file(path, core::format_settings(s), CP_ACP);
     if (r.ok) return true;
     win::ask(owner, L"SETTINGS NOT SAVED",
              L"The settings file " + m.Quote + path + m.Quote + L" could not be written: " + win::error_text(r.error) +
-                 L"." + m.TwoCr + lost + (old_file ? L"; the old file is unchanged." : L"; there is no settings file."),
+                 L"." + m.TwoCr + consequence,
              MB_OK | MB_ICONERROR);
     return false;
 }
@@ -45,7 +44,7 @@ void ReadSettings(HWND owner) {
     if (!present) {
         m.DefaultJob() = std::wstring(core::kNoDefaultJob);
         m.settings_at_start = m.settings;
-        write_file(owner, m.settings, false, L"Ostrevin goes on without one and tries again when it ends");
+        write_file(owner, m.settings, L"There is no settings file yet; Ostrevin tries again when it ends.");
         return;
     }
     DWORD err = 0;
@@ -84,7 +83,8 @@ bool WriteSettings(HWND owner) {
         merged = core::parse_settings(*text);
         core::apply_changes(merged, changes);
     }
-    if (!write_file(owner, merged, !gone, L"The default job and the backup dates of this session are lost"))
+    const std::wstring lost = L"The default job and the backup dates of this session are lost; ";
+    if (!write_file(owner, merged, lost + (gone ? L"there is no settings file." : L"the old file is unchanged.")))
         return false;
     m.settings_at_start = m.settings;  // written: a second write applies nothing twice
     return true;

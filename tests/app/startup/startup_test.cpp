@@ -93,6 +93,7 @@ TEST(Startup, BadSettingsFilesNeverStopStartUp) {
         EXPECT_EQ(a.title(), L"Ostrevin: UNTITLED");
         EXPECT_EQ(app::state().JobCount, 0);
         EXPECT_FALSE(a.main->menuChecked(ui::ID_MENU_SETDEFAULT));
+        EXPECT_EQ(a.main->lblBUDateDisplay.text(), L"");  // an untitled list shows no date
         EXPECT_TRUE(a.close());
         // The default is kept for the next start, when the file may be back.
         EXPECT_EQ(test::read_bytes(a.settingsPath()), "[GENERAL SETTINGS]\r\nDefaultJob=Gone.ojf\r\n");
@@ -176,6 +177,7 @@ TEST(Startup, UnwritableFolderReportedAtFirstStart) {
     a.start();
     ASSERT_FALSE(a.prompts.asked.empty());
     EXPECT_EQ(a.prompts.asked[0].title, L"SETTINGS NOT SAVED");
+    EXPECT_EQ(a.prompts.asked[0].text.find(L"old file"), std::wstring::npos);  // there is none
     EXPECT_EQ(a.title(), L"Ostrevin: UNTITLED");
     EXPECT_TRUE(a.close());
 }
