@@ -25,7 +25,9 @@ bool write_file(HWND owner, const core::Settings& s, const std::wstring& consequ
 std::wstring describe(const core::SettingsChanges& c) {
     const Module1& m = state();
     std::wstring s;
-    if (c.DefaultJob) s = L"the default job " + m.Quote + *c.DefaultJob + m.Quote;
+    if (c.DefaultJob)
+        s = *c.DefaultJob == core::kNoDefaultJob ? L"the removal of the default job"
+                                                 : L"the default job " + m.Quote + *c.DefaultJob + m.Quote;
     for (size_t i = 0; i < c.dates.size(); ++i) {
         if (!s.empty()) s += i + 1 == c.dates.size() ? L" and " : L", ";
         s += L"the backup date " + c.dates[i].date + L" of " + m.Quote + c.dates[i].name + m.Quote;
