@@ -7,6 +7,35 @@
 #include "win/textfile.h"
 
 namespace app {
+namespace {
+
+bool write_file(HWND owner, const core::Settings& s, const std::wstring& consequence) {
+    Module1& m = state();
+    const std::wstring path = m.SettingsPath();
+    auto r = win::write_text_file(path, core::format_settings(s), CP_ACP);
+    if (r.ok) return true;
+    win::ask(owner, L"SETTINGS NOT SAVED",
+             L"The settings file " + m.Quote + path + m.Quote + L" could not be written: " + win::error_text(r.error) +
+                 L"." + m.TwoCr + consequence,
+             MB_OK | MB_ICONERROR);
+    return false;
+}
+
+// "the default job "X" and the backup date D of "Y"", for telling what was not saved.
+std::wstring describe(const core::SettingsChanges& c) {
+    const Module1& m = state();
+    std::wstring s;
+    if (c.DefaultJob)
+        s = *c.DefaultJob == core::kNoDefaultJob ? L"the removal of the default job"
+                                                 : L"the default job " + m.Quote + *c.DefaultJob + m.Quote;
+    for (size_t i = 0; i < c.dates.size(); ++i) {
+        if (!s.empty()) s += i + 1 == c.dates.size() ? L" and " : L", ";
+        s += L"the backup date " + c.dates[i].date + L" of " + m.Quote + c.dates[i].name + m.Quote;
+    }
+    return s;
+}
+
+}  // namespace
 
 void ReadSettings(HWND owner) {
     Module1& m = state();
@@ -16,13 +45,15 @@ void ReadSettings(HWND owner) {
                          GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     if (!present) {
         m.DefaultJob() = std::wstring(core::kNoDefaultJob);
-        WriteSettings(owner);
+        m.settings_at_start = m.settings;
+        write_file(owner, m.settings, L"There is no settings file yet; Ostrevin tries again when it ends.");
         return;
     }
     DWORD err = 0;
     auto text = win::read_text_file(path, CP_ACP, &err);
     if (!text) {
         m.DefaultJob() = std::wstring(core::kNoDefaultJob);
+        m.settings_at_start = m.settings;
         win::ask(owner, L"SETTINGS NOT READ",
                  L"The settings file " + m.Quote + path + m.Quote + L" could not be read: " + win::error_text(err) +
                      L"." + m.TwoCr + L"Ostrevin will start without a default job.",
@@ -30,20 +61,34 @@ void ReadSettings(HWND owner) {
         return;
     }
     m.settings = core::parse_settings(*text);
+    m.settings_at_start = m.settings;
 }
 
 bool WriteSettings(HWND owner) {
     Module1& m = state();
     const std::wstring path = m.SettingsPath();
-    auto r = win::write_text_file(path, core::format_settings(m.settings), CP_ACP);
-    if (!r.ok) {
+    const core::SettingsChanges changes = core::settings_changes(m.settings_at_start, m.settings);
+    DWORD err = 0;
+    auto text = win::read_text_file(path, CP_ACP, &err);
+    const bool gone = !text && (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND);
+    if (!text && !gone) {
+        if (changes.empty()) return true;  // nothing of this session would be lost
         win::ask(owner, L"SETTINGS NOT SAVED",
-                 L"The settings file " + m.Quote + path + m.Quote + L" could not be written: " +
-                     win::error_text(r.error) + L"." + m.TwoCr +
-                     L"The default job and the backup dates of this session are lost; the old file is unchanged.",
+                 L"The settings file " + m.Quote + path + m.Quote + L" could not be read: " + win::error_text(err) +
+                     L". It has been left as it is, so " + describe(changes) + L" could not be saved." + m.TwoCr +
+                     L"Please make sure no other program holds the file open the next time Ostrevin ends.",
                  MB_OK | MB_ICONERROR);
         return false;
     }
+    core::Settings merged = m.settings;  // no file left to keep: this session's settings as they are
+    if (text) {
+        merged = core::parse_settings(*text);
+        core::apply_changes(merged, changes);
+    }
+    const std::wstring lost = L"The default job and the backup dates of this session are lost; ";
+    if (!write_file(owner, merged, lost + (gone ? L"there is no settings file." : L"the old file is unchanged.")))
+        return false;
+    m.settings_at_start = m.settings;  // written: a second write applies nothing twice
     return true;
 }
 

@@ -7,7 +7,9 @@ namespace app {
 // fresh file when there is none. Problems are reported to the user, never fatal.
 void ReadSettings(HWND owner);
 
-// Replaces the settings file; false (after telling the user) when it cannot be written.
+// At exit: reads the file again and applies only this session's changes to it, so
+// another window's dates or a hand edit survive. False (after telling the user)
+// when it cannot be read or written; an unreadable file is left as it is.
 bool WriteSettings(HWND owner);
 
 }  // namespace app

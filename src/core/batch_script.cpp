@@ -91,22 +91,21 @@ std::vector<int> unfinished_jobs(std::wstring_view log_text, int job_count) {
     return jobs;
 }
 
-std::vector<int> failed_jobs(std::wstring_view results_text) {
+std::optional<std::vector<int>> failed_jobs(std::wstring_view results_text, std::size_t job_count) {
     std::vector<int> jobs;
     for (const auto& line : split_lines(results_text)) {
-        int n = 0;
-        bool digits = false;
-        for (wchar_t c : line) {
-            if (c >= L'0' && c <= L'9') {
-                n = n * 10 + (c - L'0');
-                digits = true;
-                if (n > 1000) break;
-            } else if (c != L' ' && c != L'\t') {
-                digits = false;
-                break;
-            }
+        std::wstring_view t = line;
+        while (!t.empty() && (t.front() == L' ' || t.front() == L'\t')) t.remove_prefix(1);
+        while (!t.empty() && (t.back() == L' ' || t.back() == L'\t')) t.remove_suffix(1);
+        if (t.empty()) continue;
+        std::size_t n = 0;
+        for (wchar_t c : t) {
+            if (c < L'0' || c > L'9') return std::nullopt;
+            n = n * 10 + static_cast<std::size_t>(c - L'0');
+            if (n > job_count) return std::nullopt;
         }
-        if (digits && n > 0 && std::find(jobs.begin(), jobs.end(), n) == jobs.end()) jobs.push_back(n);
+        if (n == 0) return std::nullopt;
+        if (std::find(jobs.begin(), jobs.end(), static_cast<int>(n)) == jobs.end()) jobs.push_back(static_cast<int>(n));
     }
     return jobs;
 }

@@ -1,5 +1,6 @@
 #pragma once
 // The batch script of a backup run: one robocopy line per job.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,7 +39,9 @@ std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std:
 // robocopy writes only at a normal end: killed, crashed or never started.
 std::vector<int> unfinished_jobs(std::wstring_view log_text, int job_count);
 
-// The job numbers a results file names, in order, without repeats.
-std::vector<int> failed_jobs(std::wstring_view results_text);
+// The job numbers a results file names, in order, without repeats: one number from
+// 1 to job_count per line, blanks around it and empty lines allowed. Anything else
+// means the file cannot be trusted: nullopt.
+std::optional<std::vector<int>> failed_jobs(std::wstring_view results_text, std::size_t job_count);
 
 }  // namespace core

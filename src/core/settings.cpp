@@ -31,7 +31,7 @@ Settings parse_settings(std::wstring_view text) {
             if (key == kDefaultKey) s.DefaultJob = line.substr(eq + 1);
             else if (key == kServerKey) s.UpdateServer = line.substr(eq + 1);
             else if (key == kHostKey) s.UpdateHost = line.substr(eq + 1);
-        } else if (next_row < kBackupDateRows) {
+        } else if (eq > 0 && next_row < kBackupDateRows) {  // a nameless row would end the table early
             s.BackupDates[next_row].name = line.substr(0, eq);
             s.BackupDates[next_row].date = line.substr(eq + 1);
             ++next_row;
@@ -91,6 +91,24 @@ bool RecordBackupDate(Settings& s, std::wstring_view name, std::wstring_view dat
         }
     }
     return found;
+}
+
+SettingsChanges settings_changes(const Settings& at_start, const Settings& now) {
+    SettingsChanges c;
+    if (now.DefaultJob != at_start.DefaultJob) c.DefaultJob = now.DefaultJob;
+    for (const auto& row : now.BackupDates) {
+        if (row.name.empty()) continue;
+        bool same = false;
+        for (const auto& old : at_start.BackupDates)
+            if (old.name == row.name) same = old.date == row.date;
+        if (!same) c.dates.push_back(row);
+    }
+    return c;
+}
+
+void apply_changes(Settings& file, const SettingsChanges& changes) {
+    if (changes.DefaultJob) file.DefaultJob = *changes.DefaultJob;
+    for (const auto& row : changes.dates) RecordBackupDate(file, row.name, row.date);
 }
 
 }  // namespace core

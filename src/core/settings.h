@@ -1,8 +1,10 @@
 #pragma once
 // The settings file: the default job and the date of the last backup of each job file.
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace core {
 
@@ -26,8 +28,8 @@ struct Settings {
 inline constexpr std::wstring_view kDefaultUpdateServer = L"updates.ostrevin.example";
 inline constexpr std::wstring_view kDefaultUpdateHost = L"ostrevin.example";
 
-// Lenient reader: unknown keys, lines before a section, lines without "=" and
-// dates lines beyond the 100th are skipped.
+// Lenient reader: unknown keys, lines before a section, lines without "=", dates
+// lines without a name and dates lines beyond the 100th are skipped.
 Settings parse_settings(std::wstring_view text);
 
 // The file's exact text, every line ended by CR LF.
@@ -42,5 +44,16 @@ LookupResult LookupBackupDate(const Settings& s, std::wstring_view name);
 
 // Updates the rows of that name, or fills the first empty row; false when nothing was stored.
 bool RecordBackupDate(Settings& s, std::wstring_view name, std::wstring_view date);
+
+// What a session changed: the default job if the user set another one, and the
+// dates its runs recorded. At exit these are applied to the file as it is then,
+// so another window's dates or a hand edit are never undone.
+struct SettingsChanges {
+    std::optional<std::wstring> DefaultJob;
+    std::vector<BackupDateRow> dates;
+    bool empty() const { return !DefaultJob && dates.empty(); }
+};
+SettingsChanges settings_changes(const Settings& at_start, const Settings& now);
+void apply_changes(Settings& file, const SettingsChanges& changes);
 
 }  // namespace core

@@ -79,8 +79,9 @@ std::u32string decode_references(const std::u32string& s) {
             out.push_back(s[i++]);
             continue;
         }
-        std::size_t semi = s.find(U';', i);
-        if (semi == std::u32string::npos || semi - i > 10) {
+        // Only the next ten characters are looked at, so a run of "&" stays linear.
+        std::size_t semi = std::u32string_view(s).substr(0, i + 11).find(U';', i + 1);
+        if (semi == std::u32string::npos) {
             out.push_back(s[i++]);
             continue;
         }

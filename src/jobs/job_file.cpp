@@ -43,6 +43,18 @@ std::wstring file_dialog(HWND owner, bool save) {
     return win::prompter().file_dialog(r);
 }
 
+// The settings file keeps job file names in the ANSI code page; one it cannot hold
+// would be stored with "?" and never match again. False after telling the user.
+bool name_fits(HWND owner, const std::wstring& name) {
+    if (win::representable(name, CP_ACP)) return true;
+    const app::Module1& m = app::state();
+    win::ask(owner, L"INVALID NAME",
+             L"The job file name " + m.Quote + name + m.Quote + L" has characters that the settings file cannot hold." +
+                 m.TwoCr + L"Please choose a name that uses only this system's character set.",
+             MB_OK | MB_ICONSTOP);
+    return false;
+}
+
 std::wstring join_numbers(const std::vector<int>& numbers) {
     std::wstring s;
     for (size_t i = 0; i < numbers.size(); ++i) {
@@ -66,6 +78,9 @@ void FrmMain::LoadJobFile() {
                      m.TwoCr + L"Ostrevin goes on with an untitled job list.",
                  MB_OK | MB_ICONEXCLAMATION);
         m.JobFileName = app::kUntitled;
+        // An untitled list is no default job.
+        checkMenu(ID_MENU_SETDEFAULT, false);
+        enableMenu(ID_MENU_SETDEFAULT, false);
         if (m.JobCount > 0) enableMenu(ID_MENU_NEW, true);
         UpdateTitle();
         return;
@@ -114,11 +129,13 @@ bool FrmMain::SaveJobFile() {
     std::vector<std::wstring> lines;
     for (int i = 1; i <= m.JobCount; ++i) lines.push_back(rows[static_cast<size_t>(i)].text.text());
     const std::wstring path = m.JobFilePath();
+    const bool old_file = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     auto r = win::write_text_file(path, core::join_lines(lines), CP_ACP);
     if (!r.ok) {
         win::ask(hwnd(), L"FILE NOT SAVED",
                  L"The job file " + m.Quote + path + m.Quote + L" could not be written: " + win::error_text(r.error) +
-                     L"." + m.TwoCr + L"The job list has not been saved; the old file is unchanged.",
+                     L"." + m.TwoCr + L"The job list has not been saved; " +
+                     (old_file ? L"the old file is unchanged." : L"no file of that name has been made."),
                  MB_OK | MB_ICONERROR);
         return false;
     }
@@ -165,7 +182,7 @@ void FrmMain::MenuFileNew_Click() {
 void FrmMain::MenuFileOpen_Click() {
     app::Module1& m = app::state();
     const std::wstring path = file_dialog(hwnd(), false);
-    if (path.empty()) return;
+    if (path.empty() || !name_fits(hwnd(), after_last_backslash(path))) return;
     // Job files live in the job folder; a same-named file there is not the one picked.
     if (path.find(L'\\') != std::wstring::npos && !same_folder(folder_of(path), m.JobFolder)) {
         win::ask(hwnd(), L"FILE NOT OPENED",
@@ -208,6 +225,7 @@ void FrmMain::MenuFileSave_Click() {
         const std::wstring path = file_dialog(hwnd(), true);
         if (path.empty()) return;  // cancelled: name and list unchanged
         name = after_last_backslash(path);
+        if (!name_fits(hwnd(), name)) return;
     }
     if (save_under(*this, name)) UpdateTitle();
 }
@@ -215,7 +233,8 @@ void FrmMain::MenuFileSave_Click() {
 void FrmMain::MenuFileSaveAs_Click() {
     const std::wstring path = file_dialog(hwnd(), true);
     if (path.empty()) return;  // cancelled: name and list unchanged
-    if (!save_under(*this, after_last_backslash(path))) return;
+    const std::wstring name = after_last_backslash(path);
+    if (!name_fits(hwnd(), name) || !save_under(*this, name)) return;
     enableMenu(ID_MENU_SETDEFAULT, true);
     UpdateTitle();
 }

@@ -171,17 +171,19 @@ void FrmMain::cmdRun_Click() {
                  MB_OK | MB_ICONSTOP);
         return;
     }
-    std::vector<int> failed;
     DWORD read_error = 0;
     auto text = win::read_text_file(results, CP_OEMCP, &read_error);
-    if (text) failed = core::failed_jobs(*text);
+    // No results file means no job failed.
+    std::optional<std::vector<int>> failed;
+    if (text) failed = core::failed_jobs(*text, jobs.size());
+    else if (read_error == ERROR_FILE_NOT_FOUND || read_error == ERROR_PATH_NOT_FOUND) failed.emplace();
     DeleteFileW(results.c_str());
-    // No results file means no job failed; one that cannot be read tells nothing either way.
-    if (!text && read_error != ERROR_FILE_NOT_FOUND && read_error != ERROR_PATH_NOT_FOUND) {
+    // One that cannot be read, or not made sense of, tells nothing either way.
+    if (!failed) {
         busy.restore();
         win::ask(hwnd(), L"BACKUP NOT CONFIRMED",
-                 L"Ostrevin could not read which jobs failed from " + m.Quote + results + m.Quote + L": " +
-                     win::error_text(read_error) + L"." + m.TwoCr +
+                 L"Ostrevin could not read which jobs failed from " + m.Quote + results + m.Quote +
+                     (text ? std::wstring() : L": " + win::error_text(read_error)) + L"." + m.TwoCr +
                      L"The backup may be incomplete; please run the backups again.",
                  MB_OK | MB_ICONSTOP);
         return;
@@ -210,8 +212,8 @@ void FrmMain::cmdRun_Click() {
     }
     std::vector<int> unfinished;
     for (int n : core::unfinished_jobs(*log_text, static_cast<int>(jobs.size())))
-        if (std::find(failed.begin(), failed.end(), n) == failed.end()) unfinished.push_back(n);
-    if (failed.empty() && !unfinished.empty()) {
+        if (std::find(failed->begin(), failed->end(), n) == failed->end()) unfinished.push_back(n);
+    if (failed->empty() && !unfinished.empty()) {
         busy.restore();
         win::ask(hwnd(), L"BACKUP NOT FINISHED",
                  std::wstring(unfinished.size() == 1 ? L"This job did not run to its end:"
@@ -221,11 +223,11 @@ void FrmMain::cmdRun_Click() {
                  MB_OK | MB_ICONSTOP);
         return;
     }
-    if (!failed.empty()) {
+    if (!failed->empty()) {
         busy.restore();
-        const std::wstring names = job_rows(failed);
+        const std::wstring names = job_rows(*failed);
         win::ask(hwnd(), L"BACKUP FAILED",
-                 std::wstring(failed.size() == 1 ? L"This job could not copy all its files:"
+                 std::wstring(failed->size() == 1 ? L"This job could not copy all its files:"
                                                  : L"These jobs could not copy all their files:") +
                      names + m.TwoCr + L"Please check the drives and folders, then run the backups again.",
                  MB_OK | MB_ICONSTOP);

@@ -169,7 +169,7 @@ void FrmMain::Form_Load() {
         return;
     }
     LoadJobFile();
-    ShowBackupDate(L"Last backup on ");
+    if (m.JobFileName != app::kUntitled) ShowBackupDate(L"Last backup on ");  // an untitled list shows none
     if (m.JobCount == core::kMaxJobs) FreezeEntry();
     // A default job that could not be read leaves an untitled list: nothing to tick then.
     checkMenu(ID_MENU_SETDEFAULT, m.JobFileName != app::kUntitled);

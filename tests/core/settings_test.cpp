@@ -45,18 +45,56 @@ TEST(SettingsFile, ReaderIsLenient) {
         L"Weekly.ojf=1/1/2020\r\n"
         L"week=ly.ojf=2/2/2020\r\n"          // name ends at the first "="
         L"[BACKUP DATES]\r\n"                // does not restart the count
-        L"=3/3/2020\r\n"                     // empty name is kept as a row
+        L"=3/3/2020\r\n"                     // no name: skipped, the rows after it still count
         L"Last.ojf=4/4/2020");               // no final line end
     EXPECT_EQ(s.DefaultJob, L" Second.ojf ");
     EXPECT_EQ(s.BackupDates[0].name, L"Weekly.ojf");
     EXPECT_EQ(s.BackupDates[1].name, L"week");
     EXPECT_EQ(s.BackupDates[1].date, L"ly.ojf=2/2/2020");
-    EXPECT_EQ(s.BackupDates[2].name, L"");
-    EXPECT_EQ(s.BackupDates[3].name, L"Last.ojf");
-    // Lookups stop at the empty row; a new name takes it; empty rows are not written.
-    EXPECT_EQ(LookupBackupDate(s, L"Last.ojf").kind, DateLookup::Never);
+    EXPECT_EQ(s.BackupDates[2].name, L"Last.ojf");
+    EXPECT_EQ(LookupBackupDate(s, L"Last.ojf").date, L"4/4/2020");
     EXPECT_TRUE(RecordBackupDate(s, L"New.ojf", L"5/5/2020"));
-    EXPECT_EQ(s.BackupDates[2].name, L"New.ojf");
+    EXPECT_EQ(s.BackupDates[3].name, L"New.ojf");
+    EXPECT_NE(format_settings(s).find(L"\r\nLast.ojf=4/4/2020\r\nNew.ojf=5/5/2020\r\n"), std::wstring::npos);
+}
+
+// At exit the file is read again and only what this session changed is applied to it.
+TEST(SettingsFile, MergedAtExitNeverReplaced) {
+    const std::wstring head = L"[GENERAL SETTINGS]\r\nDefaultJob=";
+    struct Case {
+        const wchar_t* what;
+        std::wstring at_start, on_disk;  // file texts
+        const wchar_t* set_default;      // null: not changed in the session
+        std::vector<BackupDateRow> recorded;
+        std::wstring expected;
+    } cases[] = {
+        {L"file busy at start: its default job and dates survive", L"",
+         head + L"Weekly.ojf\r\n[BACKUP DATES]\r\nW.ojf=1/1/2020\r\nA.ojf=2/2/2020\r\n", nullptr,
+         {{L"A.ojf", L"5/5/2020"}},
+         head + L"Weekly.ojf\r\n[BACKUP DATES]\r\nW.ojf=1/1/2020\r\nA.ojf=5/5/2020\r\n"},
+        {L"another window recorded a date since", head + L"None\r\n[BACKUP DATES]\r\nW.ojf=1/1/2020\r\n",
+         head + L"None\r\n[BACKUP DATES]\r\nW.ojf=1/1/2020\r\nB.ojf=4/4/2020\r\n", nullptr,
+         {{L"A.ojf", L"5/5/2020"}, {L"W.ojf", L"5/5/2020"}},
+         head + L"None\r\n[BACKUP DATES]\r\nW.ojf=5/5/2020\r\nB.ojf=4/4/2020\r\nA.ojf=5/5/2020\r\n"},
+        {L"hand edit of the default job kept", head + L"Weekly.ojf\r\n", head + L"Photos.ojf\r\n", nullptr, {},
+         head + L"Photos.ojf\r\n"},
+        {L"default job changed in the session", head + L"Weekly.ojf\r\n", head + L"Photos.ojf\r\n", L"None", {},
+         head + L"None\r\n"},
+        {L"set and set back: no change", head + L"Weekly.ojf\r\n", head + L"Photos.ojf\r\n", L"Weekly.ojf", {},
+         head + L"Photos.ojf\r\n"},
+        {L"nameless row dropped, the rest kept", head + L"None\r\n",
+         head + L"None\r\n[BACKUP DATES]\r\n=3/1/2014\r\nX.ojf=3/2/2014\r\n", nullptr, {},
+         head + L"None\r\n[BACKUP DATES]\r\nX.ojf=3/2/2014\r\n"},
+    };
+    for (const auto& c : cases) {
+        const Settings start = parse_settings(c.at_start);
+        Settings now = start;
+        if (c.set_default) now.DefaultJob = c.set_default;
+        for (const auto& d : c.recorded) RecordBackupDate(now, d.name, d.date);
+        Settings disk = parse_settings(c.on_disk);
+        apply_changes(disk, settings_changes(start, now));
+        EXPECT_EQ(format_settings(disk), c.expected) << c.what;
+    }
 }
 
 TEST(SettingsFile, MissingKeyAndGarbageNeverCrash) {

@@ -262,4 +262,8 @@ TEST(UpdateReply, TitleReadAsABrowserShowsIt) {
     EXPECT_EQ(html_title("<title>never closed"), std::nullopt);
     EXPECT_EQ(html_title("no title at all"), std::nullopt);
     EXPECT_EQ(html_title("<title>&#0;</title>"), L"\uFFFD");
+    // A reference name is looked for within ten characters of its "&" only.
+    EXPECT_EQ(html_title("<title>&#00000065;&#000000065;</title>"), L"A&#000000065;");
+    EXPECT_EQ(html_title("<title>&amp&lt;&</title>"), L"&amp<&");
+    EXPECT_EQ(html_title("<title>" + std::string(64 * 1024, '&') + "amp;</title>"), std::wstring(64 * 1024, L'&'));
 }

@@ -143,11 +143,33 @@ TEST(JobFile, UnreadableAndUnwritableFiles) {
     EXPECT_TRUE(app::state().JobChanged);
     EXPECT_EQ(a.title(), L"Ostrevin: Old.ojf *");
     EXPECT_EQ(test::read_bytes(a.jobFile(L"Old.ojf")), kTwoJobs);
-    // Save As that fails keeps the old name.
+    EXPECT_NE(a.prompts.asked.back().text.find(L"the old file is unchanged"), std::wstring::npos);
+    // Save As that fails keeps the old name; there is no old file of the new name to speak of.
     test::make_dirs(a.jobFile(L"Other.ojf.new"));
     a.prompts.paths = {a.jobFile(L"Other.ojf")};
     a.main->MenuFileSaveAs_Click();
     EXPECT_EQ(app::state().JobFileName, L"Old.ojf");
+    EXPECT_EQ(a.prompts.asked.back().title, L"FILE NOT SAVED");
+    EXPECT_EQ(a.prompts.asked.back().text.find(L"old file"), std::wstring::npos);
+    // A name the ANSI code page cannot hold would reach the settings file as "?".
+    const std::wstring foreign = L"\u4e2d\u6587.ojf";
+    for (auto command : {&ui::FrmMain::MenuFileSaveAs_Click, &ui::FrmMain::MenuFileOpen_Click}) {
+        const size_t before = a.prompts.asked.size();
+        a.prompts.paths = {a.jobFile(foreign)};
+        ((*a.main).*command)();
+        EXPECT_EQ(a.prompts.asked.size(), before + 1);
+        EXPECT_EQ(a.prompts.asked.back().title, L"INVALID NAME");
+        EXPECT_NE(a.prompts.asked.back().text.find(L"\"" + foreign + L"\""), std::wstring::npos);
+        EXPECT_FALSE(test::exists(a.jobFile(foreign)));
+        EXPECT_EQ(a.title(), L"Ostrevin: Old.ojf *");
+    }
+    // A failed Open below a kept list leaves it untitled: it cannot become the default.
+    a.prompts.paths = {a.jobFile(L"Nothing.ojf")};
+    a.prompts.answers = {IDCANCEL};
+    a.main->MenuFileOpen_Click();
+    EXPECT_EQ(a.prompts.asked.back().title, L"FILE NOT OPENED");
+    EXPECT_EQ(a.title(), L"Ostrevin: UNTITLED *");
+    EXPECT_FALSE(a.main->menuEnabled(ui::ID_MENU_SETDEFAULT));
     // A file picked outside the job folder is not silently swapped for a namesake.
     test::write_bytes(a.box.path(L"Old.ojf"), "COPY FOLDER  \"X\"  INTO  \"Y\"\r\n");
     a.prompts.paths = {a.box.path(L"Old.ojf")};

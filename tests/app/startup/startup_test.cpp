@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/settings_file.h"
 #include "app/startup.h"
 #include "support/app_fixture.h"
 
@@ -92,6 +93,7 @@ TEST(Startup, BadSettingsFilesNeverStopStartUp) {
         EXPECT_EQ(a.title(), L"Ostrevin: UNTITLED");
         EXPECT_EQ(app::state().JobCount, 0);
         EXPECT_FALSE(a.main->menuChecked(ui::ID_MENU_SETDEFAULT));
+        EXPECT_EQ(a.main->lblBUDateDisplay.text(), L"");  // an untitled list shows no date
         EXPECT_TRUE(a.close());
         // The default is kept for the next start, when the file may be back.
         EXPECT_EQ(test::read_bytes(a.settingsPath()), "[GENERAL SETTINGS]\r\nDefaultJob=Gone.ojf\r\n");
@@ -106,6 +108,51 @@ TEST(Startup, AHiddenSettingsFileIsReadNotReplaced) {
     a.start();
     EXPECT_EQ(core::LookupBackupDate(app::state().settings, L"A.ojf").date, L"1/1/2020");
     EXPECT_EQ(test::read_bytes(a.settingsPath()), cfg);
+}
+
+// A settings file held open without sharing (a sync client, an editor) while
+// Ostrevin starts, and a second window on the same data folder.
+TEST(Startup, SettingsAreMergedAtExitNeverReplaced) {
+    const std::string cfg =
+        "[GENERAL SETTINGS]\r\nDefaultJob=Weekly.ojf\r\n[BACKUP DATES]\r\nW.ojf=1/1/2020\r\nA.ojf=2/2/2020\r\n";
+    auto hold = [](const std::wstring& path) {
+        return CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    for (bool busy_at_exit : {false, true}) {
+        App a;
+        test::write_bytes(a.settingsPath(), cfg);
+        HANDLE h = hold(a.settingsPath());
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        a.start();
+        EXPECT_EQ(a.prompts.titles(), std::vector<std::wstring>{L"SETTINGS NOT READ"});
+        core::RecordBackupDate(app::state().settings, L"A.ojf", L"5/5/2020");  // as a run records it
+        if (!busy_at_exit) CloseHandle(h);
+        EXPECT_TRUE(a.close());
+        if (busy_at_exit) {
+            CloseHandle(h);
+            ASSERT_EQ(a.prompts.asked.size(), 2u);
+            EXPECT_EQ(a.prompts.asked[1].title, L"SETTINGS NOT SAVED");
+            EXPECT_NE(a.prompts.asked[1].text.find(L"5/5/2020 of \"A.ojf\""), std::wstring::npos);
+            EXPECT_EQ(test::read_bytes(a.settingsPath()), cfg);  // nothing written over it
+        } else {
+            EXPECT_EQ(test::read_bytes(a.settingsPath()),
+                      "[GENERAL SETTINGS]\r\nDefaultJob=Weekly.ojf\r\n[BACKUP DATES]\r\nW.ojf=1/1/2020\r\nA.ojf=5/5/2020\r\n");
+        }
+    }
+    {
+        App a;
+        test::write_bytes(a.settingsPath(), cfg);
+        a.start();
+        const app::Module1 second_window = app::state();  // started from the same file
+        core::RecordBackupDate(app::state().settings, L"A.ojf", L"5/5/2020");
+        EXPECT_TRUE(a.close());
+        app::state() = second_window;
+        core::RecordBackupDate(app::state().settings, L"B.ojf", L"6/6/2020");
+        EXPECT_TRUE(app::WriteSettings(nullptr));  // the other window's exit
+        EXPECT_EQ(test::read_bytes(a.settingsPath()),
+                  "[GENERAL SETTINGS]\r\nDefaultJob=Weekly.ojf\r\n[BACKUP DATES]\r\nW.ojf=1/1/2020\r\nA.ojf=5/5/2020\r\n"
+                  "B.ojf=6/6/2020\r\n");
+    }
 }
 
 TEST(Startup, UnwritableSettingsAreReportedAndTheOldFileKept) {
@@ -130,6 +177,7 @@ TEST(Startup, UnwritableFolderReportedAtFirstStart) {
     a.start();
     ASSERT_FALSE(a.prompts.asked.empty());
     EXPECT_EQ(a.prompts.asked[0].title, L"SETTINGS NOT SAVED");
+    EXPECT_EQ(a.prompts.asked[0].text.find(L"old file"), std::wstring::npos);  // there is none
     EXPECT_EQ(a.title(), L"Ostrevin: UNTITLED");
     EXPECT_TRUE(a.close());
 }
