@@ -14,6 +14,8 @@ have Xvfb || need="$need xvfb"
 have xvfb-run || need="$need xvfb"
 have xauth || need="$need xauth"
 [ -f /usr/src/googletest/CMakeLists.txt ] || need="$need googletest"
+# The fuzz run of the job target rule; skipped, with a word, without it.
+have clang++ || need="$need clang"
 if [ -n "$need" ]; then
   echo "Installing:$need"
   if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi

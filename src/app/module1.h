@@ -2,6 +2,7 @@
 // The program's global state, shared by its windows.
 #include <array>
 #include <string>
+#include <vector>
 
 #include "core/jobrow.h"
 #include "core/settings.h"
@@ -37,6 +38,7 @@ struct Module1 {
     bool JobChanged = false;
 
     std::wstring& DefaultJob() { return settings.DefaultJob; }
+    std::vector<core::JobFolders> Jobs() const { return {JobPaths.begin() + 1, JobPaths.begin() + 1 + JobCount}; }
     std::wstring JobFilePath() const { return JobFolder + L"\\" + JobFileName; }
     std::wstring SettingsPath() const;
 };

@@ -13,20 +13,6 @@ std::wstring option_suffix(bool include_empty, bool purge) {
     return s;
 }
 
-JobCopy job_copy(const JobFolders& job) {
-    JobCopy c;
-    c.source = job.source;
-    c.target_name = source_folder_name(job.source);
-    if (c.target_name.empty() && !c.source.empty()) {
-        // A drive root: "C:\" would escape the closing quote, and copying it into the
-        // destination itself would let /PURGE empty the whole destination.
-        c.source += L'.';
-        c.target_name = std::wstring(1, job.source.front());
-    }
-    c.target = job.destination + L"\\" + c.target_name;
-    return c;
-}
-
 std::wstring escape_percent(std::wstring_view text) {
     std::wstring out;
     for (wchar_t ch : text) {
@@ -49,12 +35,17 @@ std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std:
     int n = 0;
     for (const auto& job : jobs) {
         ++n;
-        JobCopy c = job_copy(job);
+        const std::wstring record = L"echo " + std::to_wstring(n) + L" >>" + quoted(escape_percent(results_path));
+        auto c = job_copy(job);
+        if (!c) {
+            // The run refuses such a list; should one get here, the job fails and copies nothing.
+            lines.push_back(record);
+            continue;
+        }
         lines.push_back(L"echo " + job_marker(n) + L" >>" + log);
-        lines.push_back(L"robocopy " + quoted(escape_percent(c.source)) + L" " + quoted(escape_percent(c.target)) +
+        lines.push_back(L"robocopy " + quoted(escape_percent(c->source)) + L" " + quoted(escape_percent(c->target)) +
                         std::wstring(suffix) + L" /NP /LOG+:" + log);
-        lines.push_back(L"if errorlevel 8 echo " + std::to_wstring(n) + L" >>" +
-                        quoted(escape_percent(results_path)));
+        lines.push_back(L"if errorlevel 8 " + record);
     }
     lines.push_back(L"del batchrun.bat");
     return lines;

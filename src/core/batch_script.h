@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/jobrow.h"
+#include "core/job_rule.h"
 
 namespace core {
 
@@ -17,21 +17,14 @@ inline constexpr wchar_t kLogName[] = L"BatchRun.log";
 // " /S /R:3 /W:3" and its three variants.
 std::wstring option_suffix(bool include_empty, bool purge);
 
-// What one job copies: the quoted source and target as the script writes them.
-struct JobCopy {
-    std::wstring source;       // as the script names it ("C:\" becomes "C:\.")
-    std::wstring target;       // destination + "\" + the source folder's name (or its drive letter)
-    std::wstring target_name;  // that last name
-};
-JobCopy job_copy(const JobFolders& job);
-
 // For the command interpreter: "%" would start a variable.
 std::wstring escape_percent(std::wstring_view text);
 
 // The script's lines, without line ends. Before each robocopy line one line marks
 // the job's section in the run log, which robocopy then appends to; after it one
 // line records the job's number in the results file when robocopy reports a
-// failure (exit code 8 or more).
+// failure (exit code 8 or more). A job the target rule refuses gets only the
+// recording line: it fails and copies nothing.
 std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std::wstring_view suffix,
                                        std::wstring_view results_path, std::wstring_view log_path);
 

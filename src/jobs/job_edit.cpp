@@ -1,5 +1,8 @@
 // Adding, editing and deleting jobs in the main window.
+#include <vector>
+
 #include "app/module1.h"
+#include "core/job_rule.h"
 #include "folders/path_exists.h"
 #include "ui/frmMain.h"
 #include "win/prompt.h"
@@ -30,17 +33,25 @@ static bool check_destination(FrmMain& f) {
     return true;
 }
 
-// A job that would copy a folder into itself never ends; refuse it.
-static bool refuse_self_copy(FrmMain& f) {
+// The job in the boxes, as row `row` (0: a new row), must keep to the target rule
+// with the rest of the list; refuse it, naming the first conflict, when it does not.
+static bool refuse_conflict(FrmMain& f, int row) {
     app::Module1& m = app::state();
-    std::wstring src = f.txtSource.text(), dst = f.txtDest.text();
-    if (!core::job_copies_into_itself(src, dst)) return false;
-    win::ask(f.hwnd(), L"INVALID JOB",
-             L"The destination " + m.Quote + dst + m.Quote + L" lies inside the source folder " + m.Quote + src +
-                 m.Quote + L", so the backup would copy into itself." + m.TwoCr +
-                 L"Please choose a destination outside the source folder.",
-             MB_OK | MB_ICONSTOP);
-    return true;
+    std::vector<core::JobFolders> jobs = m.Jobs();
+    const core::JobFolders job{f.txtSource.text(), f.txtDest.text()};
+    if (row > 0)
+        jobs[static_cast<size_t>(row) - 1] = job;
+    else
+        jobs.push_back(job);
+    const int self = row > 0 ? row : static_cast<int>(jobs.size());
+    for (const auto& c : core::job_conflicts(jobs)) {
+        if (c.job != self && c.other != self) continue;
+        win::ask(f.hwnd(), L"INVALID JOB",
+                 core::conflict_text(c, jobs, self) + m.TwoCr + L"Please choose another source or destination folder.",
+                 MB_OK | MB_ICONSTOP);
+        return true;
+    }
+    return false;
 }
 
 static void mark_changed(FrmMain& f) {
@@ -64,18 +75,18 @@ void FrmMain::cmdAddJob_Click() {
         return;
     }
     const bool dest_ok = check_destination(*this);
-    if (dest_ok && !txtSource.text().empty() && !txtDest.text().empty() && !refuse_self_copy(*this)) {
+    if (dest_ok && !txtSource.text().empty() && !txtDest.text().empty()) {
         std::wstring row = core::FormatJobRow(txtSource.text(), txtDest.text());
-        if (editing) {
-            rows[static_cast<size_t>(s)].text.setText(row);
-            mark_changed(*this);
-        } else if (m.JobCount >= core::kMaxJobs) {
+        if (!editing && m.JobCount >= core::kMaxJobs) {
             win::ask(hwnd(), L"JOB LIST FULL",
                      L"The job list already holds " + std::to_wstring(core::kMaxJobs) + L" jobs, the most it can hold." +
                          m.TwoCr + L"Please delete a job before adding another.",
                      MB_OK | MB_ICONEXCLAMATION);
-        } else {
-            AppendJobRow(row);
+        } else if (!refuse_conflict(*this, s)) {
+            if (editing)
+                rows[static_cast<size_t>(s)].text.setText(row);
+            else
+                AppendJobRow(row);
             mark_changed(*this);
         }
     }

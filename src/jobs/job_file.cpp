@@ -118,6 +118,7 @@ void FrmMain::LoadJobFile() {
         msg += m.TwoCr + L"The file itself has not been changed.";
         win::ask(hwnd(), L"JOB FILE INCOMPLETE", msg, MB_OK | MB_ICONEXCLAMATION);
     }
+    WarnJobConflicts();  // the rows stay as the file has them; the run refuses
     enableMenu(ID_MENU_NEW, true);
     enableMenu(ID_MENU_SETDEFAULT, true);
     cmdRun.enable(true);

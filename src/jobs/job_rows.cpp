@@ -3,8 +3,10 @@
 #include <commctrl.h>
 
 #include "app/module1.h"
+#include "core/job_rule.h"
 #include "ui/frmMain.h"
 #include "win/dpi.h"
+#include "win/prompt.h"
 
 namespace ui {
 namespace {
@@ -94,6 +96,15 @@ void FrmMain::RefreshJobPaths() {
         // Rows are built with four quotes; keep the old paths if one was not.
         if (auto f = core::ParseJobRow(rows[static_cast<size_t>(i)].text.text())) m.JobPaths[static_cast<size_t>(i)] = *f;
     }
+}
+
+void FrmMain::WarnJobConflicts() {
+    const app::Module1& m = app::state();
+    const std::wstring conflicts = core::conflicts_text(m.Jobs());
+    if (conflicts.empty()) return;
+    win::ask(hwnd(), L"JOBS IN CONFLICT",
+             conflicts + m.TwoCr + L"The backups will not run until these jobs are changed or deleted.",
+             MB_OK | MB_ICONEXCLAMATION);
 }
 
 int FrmMain::SelectedRow() const {

@@ -102,6 +102,13 @@ void FrmMain::cmdRun_Click() {
         m.JobPaths[static_cast<size_t>(i)] = *f;
         jobs.push_back(*f);
     }
+    // Jobs sharing a target, or a target holding a source, would delete each other's files.
+    if (const std::wstring conflicts = core::conflicts_text(jobs); !conflicts.empty()) {
+        win::ask(hwnd(), L"BACKUP NOT STARTED",
+                 conflicts + m.TwoCr + L"Please change or delete the jobs named; nothing has been copied.",
+                 MB_OK | MB_ICONSTOP);
+        return;
+    }
     const std::wstring suffix = core::option_suffix(chkEmpty.send(BM_GETCHECK) == BST_CHECKED,
                                                     chkRemove.send(BM_GETCHECK) == BST_CHECKED);
 
@@ -125,7 +132,7 @@ void FrmMain::cmdRun_Click() {
 
     // The command interpreter reads the script in the console code page.
     for (const auto& job : jobs) {
-        core::JobCopy c = core::job_copy(job);
+        const core::JobCopy c = *core::job_copy(job);
         for (const std::wstring* p : {&c.source, &c.target}) {
             if (win::representable(*p, CP_OEMCP)) continue;
             win::ask(hwnd(), L"BACKUP NOT STARTED",
@@ -138,7 +145,7 @@ void FrmMain::cmdRun_Click() {
     }
     for (const auto& job : jobs) {
         if (!ensure_folder(hwnd(), job.destination)) return;
-        if (!ensure_folder(hwnd(), core::job_copy(job).target)) return;
+        if (!ensure_folder(hwnd(), core::job_copy(job)->target)) return;
     }
     auto written = win::write_text_file(script, core::join_lines(core::script_lines(jobs, suffix, results, log)), CP_OEMCP);
     if (!written.ok) {

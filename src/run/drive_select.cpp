@@ -41,6 +41,7 @@ void FrmDriveSelect::Command1_Click() {
     }
     window().show(false);
     Tag = L"Done";
+    main_->WarnJobConflicts();  // the new letter may put one job's backup onto another's
 }
 
 }  // namespace ui

@@ -83,6 +83,8 @@ public:
     void ClearJobSelection();
     void RefreshJobPaths();
     int SelectedRow() const;
+    // Tells the user when the jobs break the target rule (the run refuses them).
+    void WarnJobConflicts();
     void SetRowBold(int i, bool bold);
     void addRowTooltip(HWND button);
     void FreezeEntry();  // 13 jobs: no further pair can be entered

@@ -43,21 +43,3 @@ TEST(JobRow, FormatThenParseRoundTrips) {
         EXPECT_EQ(FormatJobRow(f->source, f->destination), FormatJobRow(s, d));
     }
 }
-
-TEST(JobRow, SourceFolderName) {
-    EXPECT_EQ(source_folder_name(L"C:\\DATA\\PHOTOS"), L"PHOTOS");
-    EXPECT_EQ(source_folder_name(L"C:\\"), L"");
-    EXPECT_EQ(source_folder_name(L"PHOTOS"), L"PHOTOS");
-}
-
-TEST(JobRow, RefusesJobsThatCopyIntoThemselves) {
-    EXPECT_TRUE(job_copies_into_itself(L"C:\\Data", L"c:\\data"));
-    EXPECT_TRUE(job_copies_into_itself(L"C:\\Data\\", L"C:\\DATA\\Backup"));
-    EXPECT_TRUE(job_copies_into_itself(L"C:\\", L"C:\\Backup"));
-    EXPECT_TRUE(job_copies_into_itself(L"C:", L"c:\\x"));
-    EXPECT_TRUE(job_copies_into_itself(L"C:\\Data", L"C:\\"));  // target C:\DATA is the source
-    EXPECT_FALSE(job_copies_into_itself(L"C:\\Data", L"C:\\Database"));
-    EXPECT_FALSE(job_copies_into_itself(L"C:\\Data", L"E:\\"));
-    EXPECT_TRUE(job_copies_into_itself(L"C:\\Data\\Photos", L"C:\\Data"));  // target C:\DATA\PHOTOS is the source
-    EXPECT_FALSE(job_copies_into_itself(L"C:\\Data\\Photos", L"C:\\Backup"));
-}

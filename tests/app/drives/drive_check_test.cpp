@@ -207,6 +207,7 @@ TEST(DriveCheck, ClearedApplyToAllMovesOnlyTheNamedRow) {
     add_job(a, L"C:\\A", a.box.path(L"local"));
     add_job(a, L"C:\\B", L"E:\\BACKUP\\B");
     add_job(a, L"C:\\C", L"E:\\BACKUP\\C");
+    add_job(a, L"D:\\B", L"F:\\BACKUP\\B");  // once row 2 is on F, both copy into F:\BACKUP\B\B
     drives.unplug(L'E');
     test::make_dirs(L"F:\\BACKUP\\B");
 
@@ -214,6 +215,8 @@ TEST(DriveCheck, ClearedApplyToAllMovesOnlyTheNamedRow) {
     a.prompts.modal_scripts.push_back(choose(L'F', false, &tag));
     a.main->Timer1_Timer();
     EXPECT_EQ(tag, L"2");
+    ASSERT_EQ(a.prompts.titles().back(), L"JOBS IN CONFLICT");
+    EXPECT_NE(a.prompts.asked.back().text.find(L"Jobs 2 and 4"), std::wstring::npos);
     EXPECT_EQ(destination(1), core::to_upper(a.box.path(L"local")));
     EXPECT_EQ(destination(2), L"F:\\BACKUP\\B");
     EXPECT_EQ(destination(3), L"E:\\BACKUP\\C");

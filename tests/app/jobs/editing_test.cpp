@@ -8,11 +8,10 @@ TEST(AddingJobs, TwoPressesGiveTwoRowsAndATallerWindow) {
     a.enter(a.src, a.dst);
     EXPECT_TRUE(a.main->cmdAddJob.enabled());
     a.main->cmdAddJob_Click();
-    a.main->cmdAddJob_Click();
+    a.add(a.src2, a.dst);
     ASSERT_EQ(app::state().JobCount, 2);
-    const std::wstring expected = L"COPY FOLDER  \"" + upper(a.src) + L"\"  INTO  \"" + upper(a.dst) + L"\"";
-    EXPECT_EQ(a.row(1), expected);
-    EXPECT_EQ(a.row(2), expected);
+    EXPECT_EQ(a.row(1), L"COPY FOLDER  \"" + upper(a.src) + L"\"  INTO  \"" + upper(a.dst) + L"\"");
+    EXPECT_EQ(a.row(2), L"COPY FOLDER  \"" + upper(a.src2) + L"\"  INTO  \"" + upper(a.dst) + L"\"");
     EXPECT_EQ(a.rowTopTwips(1), 2160);
     EXPECT_EQ(a.rowTopTwips(2), 2640);
     auto shown = [](win::Window w) { return (GetWindowLongPtrW(w.hwnd(), GWL_STYLE) & WS_VISIBLE) != 0; };
@@ -25,7 +24,7 @@ TEST(AddingJobs, TwoPressesGiveTwoRowsAndATallerWindow) {
     EXPECT_TRUE(a.main->cmdRun.enabled());
     EXPECT_TRUE(a.main->menuEnabled(ui::ID_MENU_SAVEAS));
     EXPECT_FALSE(a.main->menuEnabled(ui::ID_MENU_SAVE));
-    EXPECT_EQ(app::state().JobPaths[2].source, upper(a.src));
+    EXPECT_EQ(app::state().JobPaths[2].source, upper(a.src2));
     EXPECT_TRUE(a.prompts.asked.empty());
 }
 
@@ -60,30 +59,49 @@ TEST(AddingJobs, InvalidDestinationAndBareDrive) {
     EXPECT_EQ(a.prompts.asked.size(), 1u);
 }
 
-TEST(AddingJobs, RefusesJobsThatCopyIntoThemselvesAndAFourteenth) {
+TEST(AddingJobs, RefusesJobsThatMeetASourceOrATargetAndAFourteenth) {
     JobsApp a;
     test::make_dirs(a.src + L"\\Inside");
-    a.add(a.src, a.src + L"\\Inside");
-    EXPECT_EQ(app::state().JobCount, 0);
-    ASSERT_EQ(a.prompts.titles(), std::vector<std::wstring>{L"INVALID JOB"});
+    test::make_dirs(a.src2 + L"\\Photos");
+    test::make_dirs(a.box.path(L"Other\\Data"));
+    a.add(a.src, a.dst);
+    struct Case {
+        std::wstring source, destination, named;  // named: a folder the refusal names
+    } cases[] = {
+        {a.src, a.src + L"\\Inside", upper(a.src + L"\\Inside\\Data")},     // copies into itself
+        {a.src2 + L"\\Photos", a.box.path(L""), upper(a.src2)},               // the target holds the source
+        {a.box.path(L"Other\\Data"), a.dst, upper(a.dst + L"\\Data")},        // one target for two jobs
+        {a.box.path(L"Other\\Data\\"), a.dst + L"\\", upper(a.dst + L"\\Data")},
+    };
+    for (const auto& c : cases) {
+        a.prompts.asked.clear();
+        a.add(c.source, c.destination);
+        EXPECT_EQ(app::state().JobCount, 1) << test::narrow(c.source);
+        ASSERT_EQ(a.prompts.titles(), std::vector<std::wstring>{L"INVALID JOB"}) << test::narrow(c.source);
+        EXPECT_NE(upper(a.prompts.asked[0].text).find(L"\"" + c.named + L"\""), std::wstring::npos)
+            << test::narrow(a.prompts.asked[0].text);
+    }
+    EXPECT_NE(a.prompts.asked[0].text.find(L"Job 1 and this job"), std::wstring::npos);
 
-    a.add(a.src2, a.dst);
-    for (int i = 1; i < 13; ++i) a.main->cmdAddJob_Click();
+    a.prompts.asked.clear();
+    a.main->cmdDeleteJob_Click(1);
+    a.addNumbered(13);
     EXPECT_EQ(app::state().JobCount, 13);
     EXPECT_FALSE(a.main->txtSource.enabled());
     // The boxes are frozen but keep their pair, and the button still works: no row 14.
     EXPECT_TRUE(a.main->cmdAddJob.enabled());
     a.main->cmdAddJob_Click();
     EXPECT_EQ(app::state().JobCount, 13);
-    EXPECT_EQ(a.prompts.titles(), (std::vector<std::wstring>{L"INVALID JOB", L"JOB LIST FULL"}));
+    EXPECT_EQ(a.prompts.titles(), (std::vector<std::wstring>{L"JOB LIST FULL"}));
     EXPECT_EQ(a.main->rows.size(), 14u);
 }
 
 TEST(EditJob, RowClickSelectsAndEditRewritesOnlyThatRow) {
     JobsApp a;
+    test::make_dirs(a.box.path(L"C3"));
     a.add(a.src, a.dst);
     a.add(a.src2, a.dst);
-    a.add(a.src, a.dst);
+    a.add(a.box.path(L"C3"), a.dst);
     app::state().JobChanged = false;
     a.main->txtActionDisplay_Click(2);
     EXPECT_EQ(a.main->cmdAddJob.text(), L"EDIT JOB");
@@ -165,8 +183,7 @@ TEST(DeleteJob, RowsMoveUpAndTheWindowShrinks) {
 
 TEST(JobList, ThirteenRowsFreezeEntryAndNewReleasesIt) {
     JobsApp a;
-    a.enter(a.src, a.dst);
-    for (int i = 0; i < 13; ++i) a.main->cmdAddJob_Click();
+    a.addNumbered(13);
     EXPECT_EQ(a.rowTopTwips(13), 7920);
     EXPECT_EQ(a.growthTwips(), 6240);
     for (auto w : {a.main->Label1[0], a.main->Label1[1], a.main->cmdSource, a.main->txtSource, a.main->cmdDest,

@@ -29,6 +29,13 @@ struct JobsApp : test::App {
         enter(s, d);
         main->cmdAddJob_Click();
     }
+    // Adds n jobs, each from a folder of its own into dst: a job list without conflicts.
+    void addNumbered(int n) {
+        for (int k = 1; k <= n; ++k) {
+            test::make_dirs(box.path(L"J" + std::to_wstring(k)));
+            add(box.path(L"J" + std::to_wstring(k)), dst);
+        }
+    }
     std::wstring row(int i) const { return main->rows[static_cast<size_t>(i)].text.text(); }
     int rowTopTwips(int i) const {
         RECT r = main->rows[static_cast<size_t>(i)].text.rectIn(main->hwnd());

@@ -133,6 +133,44 @@ TEST(BackupRun, AnUnreadableOutcomeIsNotReportedAsSuccess) {
     EXPECT_EQ(a.main->Label2.text(), L"Job List");
 }
 
+TEST(BackupRun, JobsFromAFileThatShareATargetAreKeptButNotRun) {
+    RunApp a;
+    const std::wstring docs = a.box.path(L"A\\DOCS"), twin = a.box.path(L"B\\DOCS"), mail = a.box.path(L"B\\MAIL");
+    for (const auto& d : {docs, twin, mail}) test::make_dirs(d);
+    test::write_bytes(docs + L"\\d1.txt", "docs");
+    test::write_bytes(twin + L"\\d2.txt", "twin");
+    test::write_bytes(mail + L"\\m1.txt", "mail");
+    // Sources typed with a trailing backslash, and two sources of one name, into one folder.
+    std::string jobs;
+    for (const auto& s : {docs + L"\\", twin, mail + L"\\"}) jobs += test::narrow(core::FormatJobRow(s, L"E:\\BK")) + "\r\n";
+    const std::wstring file = a.box.jobFolder() + L"\\Docs.ojf";
+    test::write_bytes(file, jobs);
+    a.check(a.main->chkRemove, true);
+    a.prompts.asked.clear();
+    a.prompts.answers = {IDNO};  // the typed list is not saved
+    a.prompts.paths = {file};
+    a.main->MenuFileOpen_Click();
+    ASSERT_EQ(app::state().JobCount, 3);  // nothing dropped from the file
+    EXPECT_EQ(a.prompts.titles(), (std::vector<std::wstring>{L"Job Not Saved", L"JOBS IN CONFLICT"}));
+
+    a.prompts.asked.clear();
+    a.main->cmdRun_Click();
+    ASSERT_EQ(a.prompts.titles(), std::vector<std::wstring>{L"BACKUP NOT STARTED"});
+    EXPECT_NE(a.prompts.asked[0].text.find(L"Jobs 1 and 2 would both copy into \"E:\\BK\\DOCS\""), std::wstring::npos)
+        << test::narrow(a.prompts.asked[0].text);
+    EXPECT_FALSE(test::exists(a.e(L"BK\\DOCS")));
+    EXPECT_EQ(core::LookupBackupDate(app::state().settings, L"Docs.ojf").kind, core::DateLookup::Never);
+    EXPECT_EQ(test::read_bytes(file), jobs);
+
+    // Without the twin each job has a folder of its own, and Remove deletes nothing of the other.
+    a.main->cmdDeleteJob_Click(2);
+    a.prompts.asked.clear();
+    a.main->cmdRun_Click();
+    EXPECT_EQ(a.prompts.titles(), std::vector<std::wstring>{L"BACKUP COMPLETE"});
+    EXPECT_EQ(test::read_bytes(a.e(L"BK\\DOCS\\d1.txt")), "docs");
+    EXPECT_EQ(test::read_bytes(a.e(L"BK\\MAIL\\m1.txt")), "mail");
+}
+
 namespace {
 RunApp* g_app = nullptr;
 std::vector<std::wstring> g_refusals;
