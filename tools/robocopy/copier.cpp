@@ -547,7 +547,7 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
       else report(ERROR_ALREADY_EXISTS, L"Copying File", target_path, L"A folder of that name is in the way.");
       continue;
     }
-    if (!needs_copy(p.from->stamp, existing ? &existing->stamp : nullptr)) continue;
+    if (!needs_copy(p.from->stamp, existing ? &existing->stamp : nullptr, options_.fat_times)) continue;
     if (!ensure_levels(level)) {
       ++counts_.files.failed;
       counts_.bytes.failed += p.from->stamp.size;

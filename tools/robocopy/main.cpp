@@ -19,7 +19,7 @@ constexpr char kRule[] = "------------------------------------------------------
 constexpr char kUsage[] =
     "\r\n"
     "Usage :: ROBOCOPY source destination [/S | /E] [/PURGE] [/R:n] [/W:n]\r\n"
-    "                  [/LOG:file | /LOG+:file] [/TEE] [/NP]\r\n"
+    "                  [/LOG:file | /LOG+:file] [/TEE] [/NP] [/FFT]\r\n"
     "\r\n"
     "        /S :: copy Subdirectories, but not empty ones.\r\n"
     "        /E :: copy subdirectories, including Empty ones.\r\n"
@@ -30,6 +30,7 @@ constexpr char kUsage[] =
     " /LOG+:file :: output status to LOG file (append to existing log).\r\n"
     "      /TEE :: output to console window, as well as the log file.\r\n"
     "       /NP :: No Progress - don't display percentage copied.\r\n"
+    "      /FFT :: assume FAT File Times (2-second granularity).\r\n"
     "\r\n"
     "The log's \"Ended :\" line is written only when the copy ran to its end.\r\n";
 
@@ -49,6 +50,7 @@ std::wstring option_text(const Options& o) {
   std::wstring text;
   if (o.no_progress) text += L"/NP ";
   if (o.tee) text += L"/TEE ";
+  if (o.fat_times) text += L"/FFT ";
   if (o.subdirs == SubDirs::NonEmpty) text += L"/S ";
   if (o.subdirs == SubDirs::All) text += L"/E ";
   if (o.purge) text += L"/PURGE ";

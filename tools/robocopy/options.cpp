@@ -71,6 +71,8 @@ ParseResult parse_arguments(const std::vector<std::wstring>& args) {
         return result;
       } else if (opt == L"/NP") {
         result.options.no_progress = true;
+      } else if (opt == L"/FFT") {
+        result.options.fat_times = true;
       } else if (opt == L"/TEE") {
         result.options.tee = true;
       } else if (opt.rfind(L"/LOG:", 0) == 0 || opt.rfind(L"/LOG+:", 0) == 0) {
@@ -170,9 +172,13 @@ std::wstring join_path(const std::wstring& folder, const std::wstring& name) {
   return out;
 }
 
-bool needs_copy(const FileStamp& source, const FileStamp* target) {
+bool needs_copy(const FileStamp& source, const FileStamp* target, bool fat_times) {
   if (target == nullptr) return true;
-  return source.size != target->size || source.last_write != target->last_write;
+  if (source.size != target->size) return true;
+  constexpr std::uint64_t kFatStep = 2 * 10'000'000ull;  // FILETIME ticks
+  const std::uint64_t apart = source.last_write > target->last_write ? source.last_write - target->last_write
+                                                                      : target->last_write - source.last_write;
+  return apart > (fat_times ? kFatStep : 0);
 }
 
 namespace {

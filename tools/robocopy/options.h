@@ -36,6 +36,7 @@ struct Options {
   bool log_append = false;
   bool tee = false;  // /TEE: the console too
   bool no_progress = false;  // /NP; we never show percentages anyway
+  bool fat_times = false;    // /FFT: times within 2 seconds are equal, as FAT stores them
 };
 
 struct ParseResult {
@@ -69,8 +70,9 @@ struct FileStamp {
 };
 
 // A file is copied when the target lacks it or differs in size or in
-// last-write time, whichever way the time differs.
-bool needs_copy(const FileStamp& source, const FileStamp* target);
+// last-write time, whichever way the time differs; with fat_times (/FFT) by
+// more than the 2 seconds a FAT drive rounds its times to.
+bool needs_copy(const FileStamp& source, const FileStamp* target, bool fat_times = false);
 
 // One row of the summary: dirs, files or bytes. Skipped is what is left of
 // the total after copied and failed.
