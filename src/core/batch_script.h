@@ -25,8 +25,13 @@ std::wstring escape_percent(std::wstring_view text);
 // line records the job's number in the results file when robocopy reports a
 // failure (exit code 8 or more). A job the target rule refuses gets only the
 // recording line: it fails and copies nothing.
+// file_systems names each job's destination file system ("NTFS", "FAT32"; empty
+// when unknown): a FAT-family one gets /FFT, since it keeps times in 2-second
+// steps and every file would otherwise look changed on every run.
 std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std::wstring_view suffix,
-                                       std::wstring_view results_path, std::wstring_view log_path);
+                                       std::wstring_view results_path, std::wstring_view log_path,
+                                       const std::vector<std::wstring>& file_systems = {});
+bool keeps_fat_times(std::wstring_view file_system);
 
 // The jobs (1-based) whose section of the run log does not end with the line
 // robocopy writes only at a normal end: killed, crashed or never started.
