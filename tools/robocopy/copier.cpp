@@ -625,38 +625,28 @@ void Copier::copy_with_retries(const Job& job, Counts& counts, void* buffer) {
 }
 
 DWORD Copier::copy_file(const Job& job, void* buffer) {
-  if (!job.has_existing) return write_copy(job, job.target, CREATE_NEW, buffer);
+  if (!job.has_existing) return write_copy(job, job.target, nullptr, buffer);
   // The old copy stays until the new one is complete.
   const std::wstring part = job.target + L".~copying";
-  DWORD error = write_copy(job, part, CREATE_NEW, buffer);
+  DWORD error = write_copy(job, part, &job.target, buffer);
   if (error == ERROR_FILE_EXISTS) {  // left by a copy that was killed
     DeleteFileW(part.c_str());
-    error = write_copy(job, part, CREATE_NEW, buffer);
+    error = write_copy(job, part, &job.target, buffer);
   }
-  if (error != ERROR_SUCCESS) return error;
-  // A read-only copy cannot be replaced; a failed rename leaves it as it was.
-  const bool read_only = (job.existing.attrs & FILE_ATTRIBUTE_READONLY) != 0;
-  if (read_only) SetFileAttributesW(job.target.c_str(), job.existing.attrs & ~FILE_ATTRIBUTE_READONLY);
-  if (!MoveFileExW(part.c_str(), job.target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    error = GetLastError();
-    if (read_only) SetFileAttributesW(job.target.c_str(), job.existing.attrs);
-    SetFileAttributesW(part.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(part.c_str());
-    return error;
-  }
-  return ERROR_SUCCESS;
+  return error;
 }
 
-DWORD Copier::write_copy(const Job& job, const std::wstring& path, DWORD disposition, void* buffer) {
+DWORD Copier::write_copy(const Job& job, const std::wstring& path, const std::wstring* replace, void* buffer) {
   const Entry& from = job.from;
   // No FILE_FLAG_SEQUENTIAL_SCAN: Wine turns it into an fadvise call per open.
   HANDLE in = CreateFileW(job.source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (in == INVALID_HANDLE_VALUE) return GetLastError();
-  // Made new, never opened through whatever may stand at that name.
+  // Made new, never opened through whatever may stand at that name; DELETE so
+  // that the handle itself can rename or remove it.
   DWORD flags = from.attrs & (kCopiedAttrs & ~FILE_ATTRIBUTE_READONLY);
   if (flags == 0) flags = FILE_ATTRIBUTE_NORMAL;
-  HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition, flags, nullptr);
+  HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, flags, nullptr);
   if (out == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     CloseHandle(in);
@@ -665,6 +655,7 @@ DWORD Copier::write_copy(const Job& job, const std::wstring& path, DWORD disposi
 
   std::uint64_t copied = 0;
   DWORD error = copy_data(in, out, from.stamp.size, buffer, copied);
+  CloseHandle(in);
   if (error == ERROR_SUCCESS) {
     // Times and attributes in one call on the open handle, saving a reopen.
     FILE_BASIC_INFO info{};
@@ -681,13 +672,32 @@ DWORD Copier::write_copy(const Job& job, const std::wstring& path, DWORD disposi
   LARGE_INTEGER size{};
   if (error == ERROR_SUCCESS && (!GetFileSizeEx(out, &size) || static_cast<std::uint64_t>(size.QuadPart) != copied))
     error = ERROR_WRITE_FAULT;
-  if (!CloseHandle(out) && error == ERROR_SUCCESS) error = GetLastError();
-  CloseHandle(in);
+  if (error == ERROR_SUCCESS && replace != nullptr) error = replace_with(out, *replace, job.existing.attrs);
   if (error != ERROR_SUCCESS) {
     // A half-written file must not look finished to the next run; it is ours.
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(path.c_str());
+    FILE_DISPOSITION_INFO dispose{TRUE};
+    SetFileInformationByHandle(out, FileDispositionInfo, &dispose, sizeof dispose);
   }
+  if (!CloseHandle(out) && error == ERROR_SUCCESS) error = GetLastError();
+  return error;
+}
+
+DWORD Copier::replace_with(HANDLE file, const std::wstring& target, DWORD old_attrs) {
+  // Renamed through the open handle: one call, and the name cannot change under it.
+  // The system wants the native form of the "\\?\" path: "\??\".
+  const std::wstring native = L"\\??\\" + target.substr(4);
+  std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + native.size() * sizeof(wchar_t));
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  rename->ReplaceIfExists = TRUE;
+  rename->FileNameLength = static_cast<DWORD>(native.size() * sizeof(wchar_t));
+  std::copy(native.begin(), native.end(), rename->FileName);
+  // A read-only copy cannot be replaced; a failed rename leaves it as it was.
+  const bool read_only = (old_attrs & FILE_ATTRIBUTE_READONLY) != 0;
+  if (read_only) SetFileAttributesW(target.c_str(), old_attrs & ~FILE_ATTRIBUTE_READONLY);
+  if (SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(buffer.size())))
+    return ERROR_SUCCESS;
+  const DWORD error = GetLastError();
+  if (read_only) SetFileAttributesW(target.c_str(), old_attrs);
   return error;
 }
 

@@ -105,7 +105,9 @@ class Copier {
   DWORD end_target_listing(std::vector<Entry>& entries);
   void copy_with_retries(const Job& job, Counts& counts, void* buffer);
   DWORD copy_file(const Job& job, void* buffer);
-  DWORD write_copy(const Job& job, const std::wstring& path, DWORD disposition, void* buffer);
+  // Writes the job's file at path; with replace, renames it over that when complete.
+  DWORD write_copy(const Job& job, const std::wstring& path, const std::wstring* replace, void* buffer);
+  static DWORD replace_with(HANDLE file, const std::wstring& target, DWORD old_attrs);
   static DWORD copy_data(HANDLE in, HANDLE out, std::uint64_t expected, void* buffer, std::uint64_t& done);
   DWORD create_folder_with_retries(const std::wstring& path);
   void purge_file(const std::wstring& folder, const Entry& entry);
