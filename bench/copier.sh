@@ -4,7 +4,7 @@
 #
 # Usage: bench/copier.sh BUILD_DIR
 # Sizes (environment): SMALL_FILES=20000 SMALL_DIRS=200 (files of 100..8000 bytes),
-#   LARGE_FILES=20 LARGE_MB=20, REPEAT=3 (best and median of that many runs).
+#   LARGE_FILES=20 LARGE_MB=20, REPEAT=5 (interleaved rounds; medians and spread).
 # ROBOCOPY_BASE=path/to/another/robocopy.exe times that build beside ours on
 # the all-changed rerun (every file replaced), for before/after figures.
 # The Wine prefix is BUILD_DIR/wineprefix. A wineserver is kept alive during
@@ -19,7 +19,7 @@ SMALL_FILES=${SMALL_FILES:-20000}
 SMALL_DIRS=${SMALL_DIRS:-200}
 LARGE_FILES=${LARGE_FILES:-20}
 LARGE_MB=${LARGE_MB:-20}
-REPEAT=${REPEAT:-3}
+REPEAT=${REPEAT:-5}
 
 robocopy=$build/tools/robocopy/robocopy.exe
 copyloop=$build/bench/copyloop.exe
@@ -62,22 +62,34 @@ sync
 wineserver -p 120 2>/dev/null || true
 wine "$robocopy" >/dev/null 2>&1 || true   # first start of the prefix, not timed
 
-# timeit NAME PREP CMD...: runs PREP (untimed) then CMD, REPEAT times; records best and median.
-declare -A best median
-timeit() {
-  local name=$1 prep=$2; shift 2
-  local times=() s e
+# Contenders of one scenario run interleaved, round by round (A B C A B C ...),
+# so that a busy moment of a shared machine hits them all alike.
+# add NAME PREP CMD: registers a contender of the current scenario.
+declare -A median spread
+names=(); preps=(); cmds=()
+add() { names+=("$1"); preps+=("$2"); cmds+=("$3"); }
+# run_scenario: REPEAT rounds over the registered contenders; prints median and spread.
+run_scenario() {
+  local -A times=()
+  local i s e
   for _ in $(seq 1 "$REPEAT"); do
-    eval "$prep"
-    sync
-    s=$(date +%s.%N)
-    "$@" >/dev/null 2>&1 || true
-    e=$(date +%s.%N)
-    times+=("$(echo "$e - $s" | bc)")
+    for i in "${!names[@]}"; do
+      eval "${preps[$i]}"
+      sync
+      s=$(date +%s.%N)
+      eval "${cmds[$i]}" >/dev/null 2>&1 || true
+      e=$(date +%s.%N)
+      times[$i]="${times[$i]:-} $(echo "$e - $s" | bc)"
+    done
   done
-  best[$name]=$(printf '%s\n' "${times[@]}" | sort -g | head -1)
-  median[$name]=$(printf '%s\n' "${times[@]}" | sort -g | sed -n "$(( (REPEAT + 1) / 2 ))p")
-  printf '  %-26s best %8.3f s   median %8.3f s\n' "$name" "${best[$name]}" "${median[$name]}"
+  for i in "${!names[@]}"; do
+    local sorted
+    sorted=$(printf '%s\n' ${times[$i]} | sort -g)
+    median[${names[$i]}]=$(echo "$sorted" | sed -n "$(( (REPEAT + 1) / 2 ))p")
+    spread[${names[$i]}]="$(echo "$sorted" | head -1)-$(echo "$sorted" | tail -1)"
+    printf '  %-30s median %8.3f s   spread %s s\n' "${names[$i]}" "${median[${names[$i]}]}" "${spread[${names[$i]}]}"
+  done
+  names=(); preps=(); cmds=()
 }
 
 # A copy that the bench checks, so a fast but wrong copier shows up.
@@ -99,43 +111,43 @@ check_copy() {
 }
 
 start=$(date +%s.%N)
-timeit "wine start-up (usage)" ":" wine "$robocopy"
+rc() { echo "wine '$1' '$(winpath "$2")' '$(winpath "$3")' /E /R:0 /W:0 ${4:-}"; }
 for tree in small large; do
   src=$work/$tree
-  echo "[$tree]"
+  echo "[$tree] first copy"
   check_copy "$tree"
-  timeit "$tree cp -a" "rm -rf '$work/out_cp'" cp -a "$src" "$work/out_cp"
-  timeit "$tree rsync -a" "rm -rf '$work/out_rs'" rsync -a "$src/" "$work/out_rs/"
-  timeit "$tree CopyFileW loop" "rm -rf '$work/out_loop'" wine "$copyloop" "$(winpath "$src")" "$(winpath "$work/out_loop")"
-  timeit "$tree robocopy" "rm -rf '$work/out_rc'" wine "$robocopy" "$(winpath "$src")" "$(winpath "$work/out_rc")" /E /R:0 /W:0
-  timeit "$tree rsync -a rerun" ":" rsync -a "$src/" "$work/out_rs/"
-  timeit "$tree robocopy rerun" ":" wine "$robocopy" "$(winpath "$src")" "$(winpath "$work/out_rc")" /E /R:0 /W:0
-  # Every file newer: each copy replaces an older one.
+  add "$tree cp -a" "rm -rf '$work/out_cp'" "cp -a '$src' '$work/out_cp'"
+  add "$tree rsync -a" "rm -rf '$work/out_rs'" "rsync -a '$src/' '$work/out_rs/'"
+  add "$tree CopyFileW loop" "rm -rf '$work/out_loop'" "wine '$copyloop' '$(winpath "$src")' '$(winpath "$work/out_loop")'"
+  add "$tree robocopy" "rm -rf '$work/out_rc'" "$(rc "$robocopy" "$src" "$work/out_rc")"
+  add "$tree robocopy /LOG+" "rm -rf '$work/out_rl' '$work/run.log'" \
+    "$(rc "$robocopy" "$src" "$work/out_rl" "/NP '/LOG+:$(winpath "$work/run.log")'")"
+  run_scenario
+  echo "[$tree] no-change rerun"
+  add "$tree rsync -a rerun" ":" "rsync -a '$src/' '$work/out_rs/'"
+  add "$tree robocopy rerun" ":" "$(rc "$robocopy" "$src" "$work/out_rc")"
+  [ -n "${ROBOCOPY_BASE:-}" ] && add "$tree base rerun" ":" "$(rc "$ROBOCOPY_BASE" "$src" "$work/out_rc")"
+  run_scenario
+  echo "[$tree] all changed (every copy replaces an older one)"
   touch_all="find '$src' -type f -exec touch {} +"
-  for rc in ${ROBOCOPY_BASE:-} "$robocopy"; do
-    label="$tree robocopy all-changed"; [ "$rc" = "$robocopy" ] || label="$tree base all-changed"
-    timeit "$label" "$touch_all" wine "$rc" "$(winpath "$src")" "$(winpath "$work/out_rc")" /E /R:0 /W:0
-  done
-  rm -rf "$work/out_cp" "$work/out_rs" "$work/out_loop" "$work/out_rc"
+  add "$tree robocopy all-changed" "$touch_all" "$(rc "$robocopy" "$src" "$work/out_rc")"
+  [ -n "${ROBOCOPY_BASE:-}" ] && add "$tree base all-changed" "$touch_all" "$(rc "$ROBOCOPY_BASE" "$src" "$work/out_rc")"
+  run_scenario
+  rm -rf "$work/out_cp" "$work/out_rs" "$work/out_loop" "$work/out_rc" "$work/out_rl"
 done
 
 ratio() { echo "scale=2; $1 / $2" | bc; }
 echo
-echo "Ratios (best of $REPEAT; median in brackets):"
-printf '  small files, robocopy / CopyFileW loop : %s (%s)   aim <= 0.9\n' \
-  "$(ratio "${best[small robocopy]}" "${best[small CopyFileW loop]}")" "$(ratio "${median[small robocopy]}" "${median[small CopyFileW loop]}")"
-printf '  large files, robocopy / cp -a          : %s (%s)   aim <= 1.0\n' \
-  "$(ratio "${best[large robocopy]}" "${best[large cp -a]}")" "$(ratio "${median[large robocopy]}" "${median[large cp -a]}")"
-printf '  small files, robocopy / cp -a          : %s (%s)\n' \
-  "$(ratio "${best[small robocopy]}" "${best[small cp -a]}")" "$(ratio "${median[small robocopy]}" "${median[small cp -a]}")"
-printf '  large files, robocopy / CopyFileW loop : %s (%s)\n' \
-  "$(ratio "${best[large robocopy]}" "${best[large CopyFileW loop]}")" "$(ratio "${median[large robocopy]}" "${median[large CopyFileW loop]}")"
-printf '  no-change rerun, small, robocopy/rsync : %s (%s)   aim <= 2.0\n' \
-  "$(ratio "${best[small robocopy rerun]}" "${best[small rsync -a rerun]}")" "$(ratio "${median[small robocopy rerun]}" "${median[small rsync -a rerun]}")"
-printf '  no-change rerun, large, robocopy/rsync : %s (%s)   aim <= 2.0\n' \
-  "$(ratio "${best[large robocopy rerun]}" "${best[large rsync -a rerun]}")" "$(ratio "${median[large robocopy rerun]}" "${median[large rsync -a rerun]}")"
+echo "Ratios of medians ($REPEAT interleaved rounds):"
+printf '  small files, robocopy / CopyFileW loop : %s   aim <= 0.9\n' "$(ratio "${median[small robocopy]}" "${median[small CopyFileW loop]}")"
+printf '  large files, robocopy / CopyFileW loop : %s   aim <= 1.0\n' "$(ratio "${median[large robocopy]}" "${median[large CopyFileW loop]}")"
+printf '  large files, robocopy / cp -a          : %s\n' "$(ratio "${median[large robocopy]}" "${median[large cp -a]}")"
+printf '  small files, robocopy / cp -a          : %s\n' "$(ratio "${median[small robocopy]}" "${median[small cp -a]}")"
+printf '  small files, with /LOG+ / without      : %s   aim <= 1.1\n' "$(ratio "${median[small robocopy /LOG+]}" "${median[small robocopy]}")"
+printf '  no-change rerun, small, robocopy/rsync : %s   aim <= 2.0\n' "$(ratio "${median[small robocopy rerun]}" "${median[small rsync -a rerun]}")"
+printf '  no-change rerun, large, robocopy/rsync : %s   aim <= 2.0\n' "$(ratio "${median[large robocopy rerun]}" "${median[large rsync -a rerun]}")"
 if [ -n "${ROBOCOPY_BASE:-}" ]; then
-  printf '  all-changed small, ours / base         : %s (%s)\n' \
-    "$(ratio "${best[small robocopy all-changed]}" "${best[small base all-changed]}")" "$(ratio "${median[small robocopy all-changed]}" "${median[small base all-changed]}")"
+  printf '  no-change rerun, small, ours / base    : %s\n' "$(ratio "${median[small robocopy rerun]}" "${median[small base rerun]}")"
+  printf '  all-changed, small, ours / base        : %s\n' "$(ratio "${median[small robocopy all-changed]}" "${median[small base all-changed]}")"
 fi
 echo "Load average now: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores; bench took $(echo "$(date +%s.%N) - $start" | bc | cut -d. -f1) s"
