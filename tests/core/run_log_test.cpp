@@ -1,0 +1,54 @@
+#include "core/run_log.h"
+
+#include <gtest/gtest.h>
+
+using namespace core;
+
+namespace {
+// Two jobs as the script and our copier write them; job 2 fails on one file.
+const std::wstring kLog =
+    L"Ostrevin job 1 \r\n"
+    L"  Started : Sunday\r\n"
+    L"\t    New File  \t       5\tC:\\A\\a.txt\r\n"
+    L"\t    Newer     \t       7\tC:\\A\\sub\\b.txt\r\n"
+    L"   Ended : Sunday\r\n"
+    L"Ostrevin job 2 \r\n"
+    L"\t    New File  \t    1024\tC:\\B\\x.doc\r\n"
+    L"ERROR 5 (0x00000005) Copying File C:\\B\\x.doc\r\n"
+    L"Access is denied.\r\n"
+    L"Waiting 3 seconds... Retrying...\r\n"
+    L"ERROR 32 (0x00000020) Copying File C:\\B\\y.doc\r\n"
+    L"The process cannot access the file because it is being used by another process.\r\n"
+    L"ERROR: RETRY LIMIT EXCEEDED.\r\n"
+    L"\t    Older     \t       9\tC:\\B\\z";  // still being written
+}  // namespace
+
+TEST(RunLog, ProgressFollowsTheJobAndItsFilesAsTheLogGrows) {
+    struct Case {
+        size_t cut;  // the log as far as it had grown
+        int job, files;
+        const wchar_t* file;
+    } cases[] = {{0, 0, 0, L""},
+                 {kLog.find(L"  Started"), 1, 0, L""},
+                 {kLog.find(L"   Ended"), 1, 2, L"C:\\A\\sub\\b.txt"},
+                 {kLog.find(L"ERROR 5"), 2, 1, L"C:\\B\\x.doc"},
+                 {kLog.size(), 2, 1, L"C:\\B\\x.doc"}};
+    for (const auto& c : cases) {
+        const RunProgress p = run_progress(std::wstring_view(kLog).substr(0, c.cut));
+        EXPECT_EQ(p.job, c.job) << c.cut;
+        EXPECT_EQ(p.files, c.files) << c.cut;
+        EXPECT_EQ(p.file, c.file) << c.cut;
+    }
+    EXPECT_EQ(progress_text(run_progress(kLog), 5, L"C:\\B"), L"Job 2 of 5: C:\\B \u2014 1 file: C:\\B\\x.doc");
+    EXPECT_EQ(progress_text(run_progress(kLog.substr(0, 17)), 5, L"C:\\A"), L"Job 1 of 5: C:\\A");
+}
+
+TEST(RunLog, AFailedJobsReasonsAreItsFirstErrorsWithTheirMessages) {
+    EXPECT_EQ(job_errors(kLog, 2), (std::vector<std::wstring>{
+                                       L"ERROR 5 (0x00000005) Copying File C:\\B\\x.doc", L"Access is denied.",
+                                       L"ERROR 32 (0x00000020) Copying File C:\\B\\y.doc",
+                                       L"The process cannot access the file because it is being used by another process."}));
+    EXPECT_EQ(job_errors(kLog, 2, 1).size(), 2u);
+    EXPECT_TRUE(job_errors(kLog, 1).empty());
+    EXPECT_TRUE(job_errors(kLog, 3).empty());
+}
