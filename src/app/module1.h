@@ -1,10 +1,7 @@
 #pragma once
 // The program's global state, shared by its windows.
-#include <array>
 #include <string>
-#include <vector>
 
-#include "core/jobrow.h"
 #include "core/settings.h"
 #include "core/text.h"
 
@@ -21,7 +18,6 @@ inline constexpr wchar_t kDeveloperFolder[] = L"H:\\Programming\\Ostrevin";
 
 struct Module1 {
     // Text constants
-    std::wstring CrLf = std::wstring(core::CRLF);
     std::wstring TwoCr = std::wstring(core::TWO_CR);
     std::wstring Quote = std::wstring(1, core::QUOTE);
 
@@ -32,13 +28,9 @@ struct Module1 {
     core::Settings settings_at_start;  // as read at start-up: exit writes only what differs
     std::wstring LastBackupDate;
 
-    short JobCount = 0;
-    // Rows 1..13 used; row 0 unused so indexes match the rows on screen.
-    std::array<core::JobFolders, core::kMaxJobs + 1> JobPaths{};
     bool JobChanged = false;
 
     std::wstring& DefaultJob() { return settings.DefaultJob; }
-    std::vector<core::JobFolders> Jobs() const { return {JobPaths.begin() + 1, JobPaths.begin() + 1 + JobCount}; }
     std::wstring JobFilePath() const { return JobFolder + L"\\" + JobFileName; }
     std::wstring SettingsPath() const;
 };

@@ -1,8 +1,8 @@
 #include "app/settings_file.h"
 
 #include "app/module1.h"
+#include "core/path_match.h"
 #include "folders/path_exists.h"
-#include "win/errors.h"
 #include "win/prompt.h"
 #include "win/textfile.h"
 
@@ -12,12 +12,10 @@ namespace {
 bool write_file(HWND owner, const core::Settings& s, const std::wstring& consequence) {
     Module1& m = state();
     const std::wstring path = m.SettingsPath();
-    auto r = win::write_text_file(path, core::format_settings(s), CP_ACP);
-    if (r.ok) return true;
-    win::ask(owner, L"SETTINGS NOT SAVED",
-             L"The settings file " + m.Quote + path + m.Quote + L" could not be written: " + win::error_text(r.error) +
-                 L"." + m.TwoCr + consequence,
-             MB_OK | MB_ICONERROR);
+    const win::Status written = win::write_text_file(path, core::format_settings(s), CP_ACP);
+    if (written) return true;
+    win::tell_failure(owner, L"SETTINGS NOT SAVED", {L"settings file", path, L"written", written.code()}, consequence,
+                      MB_OK | MB_ICONERROR);
     return false;
 }
 
@@ -41,7 +39,7 @@ void ReadSettings(HWND owner) {
     Module1& m = state();
     const std::wstring path = m.SettingsPath();
     // A hidden or system settings file is still ours: read it rather than write over it.
-    const bool present = folders::PathExistsOrFalse(path, 0) ||
+    const bool present = folders::PathExistsOrFalse(path, core::kMaskFiles) ||
                          GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     if (!present) {
         m.DefaultJob() = std::wstring(core::kNoDefaultJob);
@@ -49,15 +47,12 @@ void ReadSettings(HWND owner) {
         write_file(owner, m.settings, L"There is no settings file yet; Ostrevin tries again when it ends.");
         return;
     }
-    DWORD err = 0;
-    auto text = win::read_text_file(path, CP_ACP, &err);
+    auto text = win::read_text_file(path, CP_ACP);
     if (!text) {
         m.DefaultJob() = std::wstring(core::kNoDefaultJob);
         m.settings_at_start = m.settings;
-        win::ask(owner, L"SETTINGS NOT READ",
-                 L"The settings file " + m.Quote + path + m.Quote + L" could not be read: " + win::error_text(err) +
-                     L"." + m.TwoCr + L"Ostrevin will start without a default job.",
-                 MB_OK | MB_ICONEXCLAMATION);
+        win::tell_failure(owner, L"SETTINGS NOT READ", {L"settings file", path, L"read", text.code()},
+                          L"Ostrevin will start without a default job.", MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     m.settings = core::parse_settings(*text);
@@ -68,14 +63,12 @@ bool WriteSettings(HWND owner) {
     Module1& m = state();
     const std::wstring path = m.SettingsPath();
     const core::SettingsChanges changes = core::settings_changes(m.settings_at_start, m.settings);
-    DWORD err = 0;
-    auto text = win::read_text_file(path, CP_ACP, &err);
-    const bool gone = !text && (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND);
+    auto text = win::read_text_file(path, CP_ACP);
+    const bool gone = !text && (text.code() == ERROR_FILE_NOT_FOUND || text.code() == ERROR_PATH_NOT_FOUND);
     if (!text && !gone) {
         if (changes.empty()) return true;  // nothing of this session would be lost
         win::ask(owner, L"SETTINGS NOT SAVED",
-                 L"The settings file " + m.Quote + path + m.Quote + L" could not be read: " + win::error_text(err) +
-                     L". It has been left as it is, so " + describe(changes) + L" could not be saved." + m.TwoCr +
+                 win::Failure{L"settings file", path, L"read", text.code()}.text() + L". It has been left as it is, so " + describe(changes) + L" could not be saved." + m.TwoCr +
                      L"Please make sure no other program holds the file open the next time Ostrevin ends.",
                  MB_OK | MB_ICONERROR);
         return false;

@@ -4,8 +4,8 @@
 
 #include "app/module1.h"
 #include "app/settings_file.h"
+#include "core/path_match.h"
 #include "folders/path_exists.h"
-#include "win/errors.h"
 #include "win/prompt.h"
 
 namespace app {
@@ -41,13 +41,9 @@ void StartupLoad(HWND owner) {
     m.DataFolder = current_folder();
     m.JobFolder = env(L"USERPROFILE") + L"\\Documents\\Ostrevin";
 
-    if (!folders::PathExistsOrFalse(m.JobFolder, 16) && !CreateDirectoryW(m.JobFolder.c_str(), nullptr)) {
-        DWORD err = GetLastError();
-        win::ask(owner, L"FOLDER NOT CREATED",
-                 L"The job folder " + m.Quote + m.JobFolder + m.Quote + L" could not be created: " +
-                     win::error_text(err) + L"." + m.TwoCr +
-                     L"Job files cannot be opened or saved until that folder exists.",
-                 MB_OK | MB_ICONEXCLAMATION);
+    if (!folders::PathExistsOrFalse(m.JobFolder, core::kMaskFolders) && !CreateDirectoryW(m.JobFolder.c_str(), nullptr)) {
+        win::tell_failure(owner, L"FOLDER NOT CREATED", {L"job folder", m.JobFolder, L"created", GetLastError()},
+                          L"Job files cannot be opened or saved until that folder exists.", MB_OK | MB_ICONEXCLAMATION);
     }
     ReadSettings(owner);
 }

@@ -58,7 +58,7 @@ std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std:
                         L" /NP /LOG+:" + log);
         lines.push_back(L"if errorlevel 8 " + record);
     }
-    lines.push_back(L"del batchrun.bat");
+    lines.push_back(std::wstring(L"del ") + kScriptName);
     return lines;
 }
 

@@ -9,8 +9,8 @@
 
 namespace core {
 
-inline constexpr wchar_t kScriptName[] = L"BatchRun.bat";
-inline constexpr wchar_t kScriptNameLower[] = L"batchrun.bat";
+// The script deletes itself as its last line; the run waits for that.
+inline constexpr wchar_t kScriptName[] = L"batchrun.bat";
 inline constexpr wchar_t kResultsName[] = L"BatchRun.failed";
 inline constexpr wchar_t kLogName[] = L"BatchRun.log";
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "win/dpi.h"
+#include "win/handles.h"
 
 namespace folders {
 
@@ -12,27 +13,25 @@ DWORD list_subfolders(const std::wstring& folder, std::vector<std::wstring>& nam
     if (!pattern.ends_with(L'\\')) pattern += L'\\';
     pattern += L'*';
     // An empty removable drive must answer with an error, not a "no disk" box.
-    UINT old_mode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    win::QuietErrorMode quiet;
     WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &fd, FindExSearchLimitToDirectories, nullptr,
-                                FIND_FIRST_EX_LARGE_FETCH);
-    DWORD err = h == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
-    if (h != INVALID_HANDLE_VALUE) {
+    win::FindHandle h(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &fd, FindExSearchLimitToDirectories, nullptr,
+                                       FIND_FIRST_EX_LARGE_FETCH));
+    DWORD err = h ? ERROR_SUCCESS : GetLastError();
+    if (h) {
         do {
             const std::wstring name = fd.cFileName;
             if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || (fd.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN))
                 continue;
             if (name == L"." || name == L"..") continue;
             names.push_back(name);
-        } while (FindNextFileW(h, &fd));
+        } while (FindNextFileW(h.get(), &fd));
         err = GetLastError();
-        FindClose(h);
         if (err == ERROR_NO_MORE_FILES) err = ERROR_SUCCESS;
     } else if (err == ERROR_FILE_NOT_FOUND) {
         // An empty drive root has not even "." to report.
         err = ERROR_SUCCESS;
     }
-    SetErrorMode(old_mode);
     return err;
 }
 

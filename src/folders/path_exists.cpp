@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "core/path_match.h"
+#include "win/handles.h"
 
 namespace folders {
 
@@ -10,13 +11,16 @@ bool PathExists(const std::wstring& path, int mask) {
     if (core::path_refused(path)) throw PathError(57, path, "Device I/O error");
     std::wstring pattern = core::listing_pattern(path);
     if (pattern.empty()) return false;
-    // Don't let Windows pop up "no disk in drive" boxes for an empty removable drive.
-    UINT old_mode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0);
-    DWORD err = h == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
-    SetErrorMode(old_mode);
-    if (h == INVALID_HANDLE_VALUE) {
+    DWORD err = ERROR_SUCCESS;
+    HANDLE first = INVALID_HANDLE_VALUE;
+    {
+        win::QuietErrorMode quiet;  // an empty removable drive answers, without a "no disk" box
+        first = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0);
+        if (first == INVALID_HANDLE_VALUE) err = GetLastError();
+    }
+    win::FindHandle h(first);
+    if (!h) {
         switch (err) {
             case ERROR_FILE_NOT_FOUND:
             case ERROR_PATH_NOT_FOUND:
@@ -35,8 +39,7 @@ bool PathExists(const std::wstring& path, int mask) {
             found = true;
             break;
         }
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
+    } while (FindNextFileW(h.get(), &fd));
     return found;
 }
 

@@ -2,13 +2,15 @@
 
 #include <vector>
 
+#include "core/batch_script.h"
+
 namespace run {
 
-HANDLE start_script(const std::wstring& folder, DWORD* error) {
+win::Result<win::Handle> start_script(const std::wstring& folder) {
     wchar_t comspec[MAX_PATH];
     DWORD n = GetEnvironmentVariableW(L"ComSpec", comspec, MAX_PATH);
     std::wstring shell = n && n < MAX_PATH ? std::wstring(comspec, n) : L"cmd.exe";
-    std::wstring cl = L"\"" + shell + L"\" /c batchrun.bat";
+    std::wstring cl = L"\"" + shell + L"\" /c " + core::kScriptName;
     std::vector<wchar_t> buf(cl.begin(), cl.end());
     buf.push_back(L'\0');
     STARTUPINFOW si{};
@@ -18,12 +20,10 @@ HANDLE start_script(const std::wstring& folder, DWORD* error) {
     si.lpTitle = const_cast<wchar_t*>(L"Ostrevin");
     PROCESS_INFORMATION pi{};
     if (!CreateProcessW(shell.c_str(), buf.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, folder.c_str(),
-                        &si, &pi)) {
-        if (error) *error = GetLastError();
-        return nullptr;
-    }
-    CloseHandle(pi.hThread);
-    return pi.hProcess;
+                        &si, &pi))
+        return win::Status::last_error();
+    win::Handle thread(pi.hThread);
+    return win::Handle(pi.hProcess);
 }
 
 WaitEnd wait_for_script(HANDLE process, const std::wstring& script_path, const std::function<void(MSG&)>& dispatch) {

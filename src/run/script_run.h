@@ -5,11 +5,13 @@
 #include <functional>
 #include <string>
 
+#include "win/handles.h"
+#include "win/result.h"
+
 namespace run {
 
-// Starts "batchrun.bat" in `folder` in a minimized console that takes the focus.
-// The process handle, or nullptr with the error in *error.
-HANDLE start_script(const std::wstring& folder, DWORD* error);
+// Starts the script (core::kScriptName) in `folder` in a minimized console that takes the focus.
+win::Result<win::Handle> start_script(const std::wstring& folder);
 
 enum class WaitEnd { ScriptGone, ProcessEnded };
 

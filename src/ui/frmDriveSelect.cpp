@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "ui/frmMain.h"
 #include "win/dpi.h"
+#include "win/prompt.h"
 
 namespace ui {
 namespace {
@@ -34,17 +34,16 @@ void fit_check_box(win::Window box, int left, int right) {
 
 }  // namespace
 
-bool ensure_drive_select(std::unique_ptr<FrmDriveSelect>& window, FrmMain& main) {
+bool ensure_drive_select(std::unique_ptr<FrmDriveSelect>& window, HWND owner) {
     if (window && window->hwnd()) return true;
     window = std::make_unique<FrmDriveSelect>();
-    if (window->Create(main)) return true;
+    if (window->Create(owner)) return true;
     window.reset();
     return false;
 }
 
-bool FrmDriveSelect::Create(FrmMain& main) {
-    main_ = &main;
-    if (!create(kClass, L"DRIVE SELECTION", kStyle, kExStyle, main.hwnd(), nullptr, 4650, 975)) return false;
+bool FrmDriveSelect::Create(HWND owner) {
+    if (!create(kClass, L"DRIVE SELECTION", kStyle, kExStyle, owner, nullptr, 4650, 975)) return false;
     HWND drives = addControl(L"COMBOBOX", L"", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS,
                              ID_DS_DRIVES, 120, 120, 4335, 315 * 8);
     Check1 = win::Window(addControl(L"BUTTON", L"Apply to all jobs", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
@@ -68,6 +67,19 @@ bool FrmDriveSelect::Create(FrmMain& main) {
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     return true;
+}
+
+std::optional<run::DriveChoice> FrmDriveSelect::ask(HWND owner) {
+    choice_.reset();
+    win::prompter().show_modal(*this, owner);
+    return hwnd() ? choice_ : std::nullopt;  // the close box destroys it: nothing confirmed
+}
+
+void FrmDriveSelect::Command1_Click() {
+    const wchar_t letter = Drive1.drive();
+    if (!letter) return;  // nothing chosen: nothing to confirm
+    choice_ = run::DriveChoice{letter, applyToAll()};
+    window().show(false);
 }
 
 LRESULT FrmDriveSelect::handle(UINT msg, WPARAM w, LPARAM l) {

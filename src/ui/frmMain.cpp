@@ -13,7 +13,6 @@
 namespace ui {
 namespace {
 
-FrmMain* g_main = nullptr;
 constexpr wchar_t kClass[] = L"OstrevinMain";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
@@ -29,13 +28,10 @@ void add_tooltip(HWND tip, HWND owner, HWND tool, const wchar_t* text) {
 
 }  // namespace
 
-FrmMain* main_form() { return g_main; }
-
-FrmMain::FrmMain() { g_main = this; }
+FrmMain::FrmMain() = default;
 
 FrmMain::~FrmMain() {
     if (accelerators) DestroyAcceleratorTable(accelerators);
-    if (g_main == this) g_main = nullptr;
 }
 
 bool FrmMain::Create(bool show) {
@@ -110,15 +106,7 @@ void FrmMain::createControls() {
     cmdAddJob.send(WM_SETFONT, reinterpret_cast<WPARAM>(strong), FALSE);
     cmdRun.send(WM_SETFONT, reinterpret_cast<WPARAM>(strong), FALSE);
 
-    // Row templates: hidden, never hold a job.
-    JobRowControls tmpl;
-    tmpl.text = win::Window(addControl(L"EDIT", L"", ES_READONLY | ES_AUTOHSCROLL, ID_ROW_TEXT, kRowLeft, kRowTop,
-                                       kRowWidth, kRowHeight, WS_EX_CLIENTEDGE));
-    tmpl.del = win::Window(addControl(L"BUTTON", L"X", BS_PUSHBUTTON, ID_ROW_DELETE, kDeleteLeft, kRowTop, kDeleteSize,
-                                      kDeleteSize));
-    tmpl.text.send(WM_SETFONT, reinterpret_cast<WPARAM>(win::font_named(L"Arial", 12)), FALSE);
-    rows.clear();
-    rows.push_back(tmpl);
+    row_font_ = win::font_named(L"Arial", 12);
 
     HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, GetModuleHandleW(nullptr),
@@ -126,7 +114,6 @@ void FrmMain::createControls() {
     if (tip) {
         add_tooltip(tip, hwnd(), cmdSource.hwnd(), L"BROWSE");
         add_tooltip(tip, hwnd(), cmdDest.hwnd(), L"BROWSE");
-        add_tooltip(tip, hwnd(), tmpl.del.hwnd(), L"Delete This Job");
     }
     tooltip_ = tip;
 
@@ -135,6 +122,9 @@ void FrmMain::createControls() {
     SetWindowSubclass(txtDest.hwnd(), &FrmMain::boxProc, ID_TXT_DEST, reinterpret_cast<DWORD_PTR>(this));
     SetWindowSubclass(cmdSource.hwnd(), &FrmMain::boxProc, ID_CMD_SOURCE, reinterpret_cast<DWORD_PTR>(this));
     SetWindowSubclass(cmdDest.hwnd(), &FrmMain::boxProc, ID_CMD_DEST, reinterpret_cast<DWORD_PTR>(this));
+
+    jobList.attach({[this](int n) { return makeRow(n); }, [this](int count) { fitRows(count); },
+                    {Label1[0], Label1[1], cmdSource, txtSource, cmdDest, txtDest}, cmdAddJob});
 }
 
 bool FrmMain::menuEnabled(int id) const {
@@ -152,8 +142,39 @@ void FrmMain::checkMenu(int id, bool on) const {
     CheckMenuItem(menuFile, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
 }
 
-void FrmMain::addRowTooltip(HWND button) {
-    if (tooltip_) add_tooltip(tooltip_, hwnd(), button, L"Delete This Job");
+namespace {
+
+LRESULT CALLBACK rowProc(HWND h, UINT msg, WPARAM w, LPARAM l, UINT_PTR index, DWORD_PTR ref) {
+    if (msg == WM_LBUTTONUP) {
+        LRESULT r = DefSubclassProc(h, msg, w, l);
+        reinterpret_cast<FrmMain*>(ref)->txtActionDisplay_Click(static_cast<int>(index));
+        return r;
+    }
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(h, rowProc, index);
+    return DefSubclassProc(h, msg, w, l);
+}
+
+}  // namespace
+
+// Job rows sit 480 twips apart below the list's label.
+jobs::RowControls FrmMain::makeRow(int n) {
+    const int top = kRowTop + kRowPitch * n;
+    jobs::RowControls row;
+    row.text = win::Window(addControl(L"EDIT", L"", WS_VISIBLE | ES_READONLY | ES_AUTOHSCROLL, ID_ROW_TEXT + n,
+                                      kRowLeft, top, kRowWidth, kRowHeight, WS_EX_CLIENTEDGE));
+    row.text.send(WM_SETFONT, reinterpret_cast<WPARAM>(row_font_), FALSE);
+    row.del = win::Window(addControl(L"BUTTON", L"X", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, ID_ROW_DELETE + n,
+                                     kDeleteLeft, top, kDeleteSize, kDeleteSize));
+    SetWindowSubclass(row.text.hwnd(), rowProc, static_cast<UINT_PTR>(n), reinterpret_cast<DWORD_PTR>(this));
+    if (tooltip_) add_tooltip(tooltip_, hwnd(), row.del.hwnd(), L"Delete This Job");
+    return row;
+}
+
+void FrmMain::fitRows(int count) {
+    RECT r{};
+    GetWindowRect(hwnd(), &r);
+    const int height = win::px(design_outer_height_twips_ + kRowPitch * count);
+    SetWindowPos(hwnd(), nullptr, 0, 0, r.right - r.left, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void FrmMain::Form_Load() {
@@ -170,7 +191,6 @@ void FrmMain::Form_Load() {
     }
     LoadJobFile();
     if (m.JobFileName != app::kUntitled) ShowBackupDate(L"Last backup on ");  // an untitled list shows none
-    if (m.JobCount == core::kMaxJobs) FreezeEntry();
     // A default job that could not be read leaves an untitled list: nothing to tick then.
     checkMenu(ID_MENU_SETDEFAULT, m.JobFileName != app::kUntitled);
     UpdateTitle();

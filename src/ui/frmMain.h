@@ -4,9 +4,11 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
-#include <vector>
 
+#include "jobs/job_list.h"
+#include "run/drive_check.h"
 #include "win/form.h"
 
 namespace ui {
@@ -31,13 +33,6 @@ inline constexpr int kRowLeft = 120, kRowTop = 1680, kRowWidth = 9135, kRowHeigh
 inline constexpr int kDeleteLeft = 9360, kDeleteSize = 375;
 inline constexpr int kRowPitch = 480;
 
-struct JobRowControls {
-    win::Window text;    // txtActionDisplay(i)
-    win::Window del;     // cmdDeleteJob(i)
-    std::wstring Tag;    // "True" on the selected row
-    bool bold = false;
-};
-
 class FrmMain : public win::Form {
 public:
     FrmMain();
@@ -49,10 +44,9 @@ public:
     // Controls
     win::Window Label1[2], cmdSource, txtSource, cmdDest, txtDest, cmdAddJob, cmdRun, Label2, lblBUDateDisplay,
         chkEmpty, chkRemove, chkExit;
-    std::vector<JobRowControls> rows;  // [0] is the hidden template
+    jobs::JobList jobList;  // the rows txtActionDisplay(i) and cmdDeleteJob(i) show it
     HMENU menuBar = nullptr, menuFile = nullptr;
     HACCEL accelerators = nullptr;
-    std::wstring Timer1Tag = L"FIRST";
 
     // Menu state, read back from the menu itself.
     bool menuEnabled(int id) const;
@@ -76,19 +70,8 @@ public:
     // Called once the window is destroyed (the program's main loop ends there).
     std::function<void()> on_destroyed;
 
-    // The job rows
+    // Adds a job given as its row text (as a job file line has it).
     void AppendJobRow(const std::wstring& text);
-    void RemoveJobRow(int i);
-    void ClearJobRows();
-    void ClearJobSelection();
-    void RefreshJobPaths();
-    int SelectedRow() const;
-    // Tells the user when the jobs break the target rule (the run refuses them).
-    void WarnJobConflicts();
-    void SetRowBold(int i, bool bold);
-    void addRowTooltip(HWND button);
-    void FreezeEntry();  // 13 jobs: no further pair can be entered
-    void ThawEntry();
     int designOuterHeightTwips() const { return design_outer_height_twips_; }
 
     // Jobs: editing, files
@@ -117,14 +100,12 @@ public:
     void cmdDest_Click();
     void cmdRun_Click();
     void MenuFilePrint_Click();
-    // Writes the Program Files list into the first job's destination; the reason when it cannot.
-    bool WriteProgramFilesList(std::wstring* why);
     void Timer1_Timer();
+    bool firstDriveCheck() const { return first_drive_check_; }
 
     // The hidden windows made with this one and discarded with it.
     std::unique_ptr<FrmBrowser> frmBrowser;
     std::unique_ptr<FrmDriveSelect> frmDriveSelect;
-    bool CheckBackupDrive();  // the drive presence check; see Timer1_Timer
     bool drive_check_running = false;  // a tick during the check's own questions is skipped
 
     // True while a backup run waits for its script: file commands and closing are refused.
@@ -139,15 +120,19 @@ private:
     void Form_Load();
     void onCommand(int id, int code);
     bool refuseDuringRun();
-    void resizeForRows();
+    jobs::RowControls makeRow(int n);
+    void fitRows(int count);
+    void markChanged();
+    bool saveUnder(const std::wstring& name);
+    std::optional<run::DriveChoice> askDrive();
     static LRESULT CALLBACK boxProc(HWND h, UINT msg, WPARAM w, LPARAM l, UINT_PTR id, DWORD_PTR ref);
     void createAuxiliaryWindows();
     void destroyAuxiliaryWindows();
     int design_outer_height_twips_ = 0;
     HWND tooltip_ = nullptr;
+    HFONT row_font_ = nullptr;
+    bool first_drive_check_ = true;  // the first check tells about a missing drive, then slows down
+    bool drive_window_failure_told_ = false;  // once is enough: the next check would fail alike
 };
-
-// The main window of the running program (null before it exists).
-FrmMain* main_form();
 
 }  // namespace ui

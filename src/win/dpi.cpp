@@ -15,8 +15,4 @@ int dpi() {
 int px(int tw) { return MulDiv(tw, dpi(), 1440); }
 int twips(int pixels) { return MulDiv(pixels, 1440, dpi()); }
 
-RECT twipsRect(int left, int top, int width, int height) {
-    return RECT{px(left), px(top), px(left) + px(width), px(top) + px(height)};
-}
-
 }  // namespace win

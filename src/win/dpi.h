@@ -7,6 +7,5 @@ namespace win {
 int dpi();
 int px(int twips);                 // twips to pixels
 int twips(int pixels);             // pixels to twips
-RECT twipsRect(int left, int top, int width, int height);  // left, top, right, bottom in pixels
 
 }  // namespace win

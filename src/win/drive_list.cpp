@@ -1,5 +1,7 @@
 #include "win/drive_list.h"
 
+#include "win/handles.h"
+
 #include <cwctype>
 
 #include "win/dpi.h"
@@ -19,7 +21,7 @@ std::vector<DriveEntry> system_drives() {
     DWORD n = GetLogicalDriveStringsW(static_cast<DWORD>(std::size(buf)), buf);
     if (n == 0 || n > std::size(buf)) return drives;
     // An empty removable drive must not pop up "no disk" boxes while the list is filled.
-    UINT old_mode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    QuietErrorMode quiet;
     for (const wchar_t* root = buf; *root; root += lstrlenW(root) + 1) {
         wchar_t letter = static_cast<wchar_t>(std::towupper(root[0]));
         if (letter < L'A' || letter > L'Z') continue;
@@ -33,7 +35,6 @@ std::vector<DriveEntry> system_drives() {
             label = name;
         drives.push_back({letter, drive_entry_text(letter, label)});
     }
-    SetErrorMode(old_mode);
     return drives;
 }
 

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "win/errors.h"
 #include "win/modal.h"
 
 namespace win {
@@ -50,6 +51,16 @@ void set_prompter(Prompter* p) { g_current = p ? p : &g_real; }
 
 int ask(HWND owner, const std::wstring& title, const std::wstring& text, UINT flags) {
     return prompter().message(MessageRequest{owner, title, text, flags});
+}
+
+std::wstring Failure::text() const {
+    std::wstring s = L"The " + what;
+    if (!path.empty()) s += L" \"" + path + L"\"";
+    return s + L" could not be " + done + L": " + error_text(code);
+}
+
+int tell_failure(HWND owner, const std::wstring& title, const Failure& f, const std::wstring& advice, UINT flags) {
+    return ask(owner, title, f.text() + L".\r\r" + advice, flags);
 }
 
 void ModalWindow::run_modal(HWND owner) {

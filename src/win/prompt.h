@@ -41,4 +41,17 @@ void set_prompter(Prompter* p);
 // Convenience: one message box through the funnel.
 int ask(HWND owner, const std::wstring& title, const std::wstring& text, UINT flags);
 
+// Something that could not be done, for the user: "The job file "C:\x" could not be
+// opened: <the system's reason>". Without a path there is no quoted part.
+struct Failure {
+    std::wstring what;  // "job file"
+    std::wstring path;
+    std::wstring done;  // "opened"
+    DWORD code = 0;
+    std::wstring text() const;
+};
+
+// The failure, a full stop, two carriage returns and the advice, as one message box.
+int tell_failure(HWND owner, const std::wstring& title, const Failure& f, const std::wstring& advice, UINT flags);
+
 }  // namespace win

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "win/handles.h"
+
 namespace win {
 namespace {
 
@@ -14,33 +16,20 @@ std::string encode(const std::wstring& text, UINT codepage) {
     return out;
 }
 
-struct Handle {
-    HANDLE h;
-    ~Handle() {
-        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-    }
-};
-
 }  // namespace
 
-std::optional<std::wstring> read_text_file(const std::wstring& path, UINT codepage, DWORD* error) {
-    Handle f{CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr)};
-    auto fail = [&]() -> std::optional<std::wstring> {
-        if (error) *error = GetLastError();
-        return std::nullopt;
-    };
-    if (f.h == INVALID_HANDLE_VALUE) return fail();
+Result<std::wstring> read_text_file(const std::wstring& path, UINT codepage) {
+    Handle f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f) return Status::last_error();
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(f.h, &size)) return fail();
+    if (!GetFileSizeEx(f.get(), &size)) return Status::last_error();
     // Our files are small; refuse absurd sizes rather than exhausting memory.
-    if (size.QuadPart > 64LL * 1024 * 1024) {
-        if (error) *error = ERROR_FILE_TOO_LARGE;
-        return std::nullopt;
-    }
+    if (size.QuadPart > 64LL * 1024 * 1024) return Status::failed(ERROR_FILE_TOO_LARGE);
     std::vector<char> bytes(static_cast<size_t>(size.QuadPart));
     DWORD got = 0;
-    if (!bytes.empty() && !ReadFile(f.h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) return fail();
+    if (!bytes.empty() && !ReadFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr))
+        return Status::last_error();
     bytes.resize(got);
     if (bytes.empty()) return std::wstring();
     int n = MultiByteToWideChar(codepage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
@@ -67,31 +56,30 @@ bool representable(const std::wstring& text, UINT codepage) {
     return back == text;
 }
 
-FileResult write_text_file(const std::wstring& path, const std::wstring& text, UINT codepage) {
+Status write_text_file(const std::wstring& path, const std::wstring& text, UINT codepage) {
     std::string bytes = encode(text, codepage);
     std::wstring temp = path + L".new";
     {
-        Handle f{CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
-        if (f.h == INVALID_HANDLE_VALUE) return {false, GetLastError()};
+        Handle f(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!f) return Status::last_error();
         DWORD written = 0;
         bool ok = (bytes.empty() ||
-                   (WriteFile(f.h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                   (WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                     written == bytes.size())) &&
-                  FlushFileBuffers(f.h);
+                  FlushFileBuffers(f.get());
         if (!ok) {
             DWORD err = GetLastError();
-            CloseHandle(f.h);
-            f.h = INVALID_HANDLE_VALUE;
+            f = Handle();
             DeleteFileW(temp.c_str());
-            return {false, err ? err : ERROR_WRITE_FAULT};
+            return Status::failed(err ? err : ERROR_WRITE_FAULT);
         }
     }
     if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DWORD err = GetLastError();
+        Status failed = Status::last_error();
         DeleteFileW(temp.c_str());
-        return {false, err};
+        return failed;
     }
-    return {true, 0};
+    return {};
 }
 
 }  // namespace win

@@ -25,4 +25,17 @@ bool App::close() { return main->RequestClose(); }
 
 std::wstring App::title() const { return main->window().text(); }
 
+void App::add(const std::wstring& source, const std::wstring& destination) {
+    main->txtSource.setText(source);
+    main->txtSource_LostFocus();
+    main->txtDest.setText(destination);
+    main->txtDest_LostFocus();
+    main->cmdAddJob_Click();
+}
+
+std::wstring upper(std::wstring s) {
+    CharUpperBuffW(s.data(), static_cast<DWORD>(s.size()));
+    return s;
+}
+
 }  // namespace test

@@ -28,6 +28,16 @@ struct App {
     bool close();
     std::wstring title() const;
     std::wstring settingsPath() const { return box.data() + L"\\Ostrevin.cfg"; }
+
+    // Types a pair, leaves each box as the user would, and presses ADD JOB
+    // (or EDIT JOB when a row is selected).
+    void add(const std::wstring& source, const std::wstring& destination);
+    int jobs() const { return main->jobList.count(); }
+    std::wstring row(int i) const { return main->jobList.row(i).text.text(); }
+    std::wstring jobFile(const std::wstring& name) const { return box.jobFolder() + L"\\" + name; }
 };
+
+// Upper case as the system sees it.
+std::wstring upper(std::wstring s);
 
 }  // namespace test

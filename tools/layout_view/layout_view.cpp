@@ -23,7 +23,6 @@ int main(int argc, char** argv) {
     a.main->AppendJobRow(core::FormatJobRow(L"C:\\Users\\tester\\Documents", L"E:\\BACKUP"));
     a.main->AppendJobRow(core::FormatJobRow(L"C:\\Users\\tester\\Pictures", L"E:\\BACKUP"));
     a.main->AppendJobRow(core::FormatJobRow(L"C:\\Users\\tester\\Music", L"E:\\BACKUP"));
-    a.main->RefreshJobPaths();
     a.main->Timer1_Timer();
     SetWindowPos(a.main->hwnd(), nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ShowWindow(a.main->hwnd(), SW_SHOW);

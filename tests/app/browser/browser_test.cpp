@@ -324,13 +324,11 @@ TEST(FolderBrowser, FullJobListFreezesTheEntryAfterBrowsing) {
     App a;
     a.start();
     for (int i = 1; i <= 13; ++i) a.main->AppendJobRow(core::FormatJobRow(L"C:\\A", L"C:\\B" + std::to_wstring(i)));
-    a.main->ThawEntry();
     a.prompts.modal_scripts.push_back([&](win::ModalWindow& w) { press(browser(w).Command2); });
     a.main->cmdSource_Click();
     EXPECT_FALSE(a.main->txtSource.enabled());
     EXPECT_FALSE(a.main->cmdDest.enabled());
     EXPECT_FALSE(a.main->cmdAddJob.enabled());
-    a.main->ThawEntry();
     a.prompts.modal_scripts.push_back([&](win::ModalWindow& w) { press(browser(w).Command2); });
     a.main->cmdDest_Click();
     EXPECT_FALSE(a.main->txtDest.enabled());

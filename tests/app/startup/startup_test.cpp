@@ -34,7 +34,7 @@ TEST(Startup, SettingsWithDefaultJobAndDatesSurviveStartAndExit) {
                       "COPY FOLDER  \"C:\\DATA\"  INTO  \"E:\\BACKUP\\DATA\"\r\n");
     a.start();
     EXPECT_EQ(a.title(), L"Ostrevin: Weekly.ojf (Default)");
-    EXPECT_EQ(app::state().JobCount, 1);
+    EXPECT_EQ(a.main->jobList.count(), 1);
     EXPECT_EQ(a.main->lblBUDateDisplay.text(), L"Last backup on 3/12/2014");
     EXPECT_EQ(app::state().LastBackupDate, L"3/12/2014");
     EXPECT_TRUE(a.main->menuChecked(ui::ID_MENU_SETDEFAULT));
@@ -91,7 +91,7 @@ TEST(Startup, BadSettingsFilesNeverStopStartUp) {
         ASSERT_EQ(a.prompts.asked.size(), 1u);
         EXPECT_NE(a.prompts.asked[0].text.find(L"Gone.ojf"), std::wstring::npos);
         EXPECT_EQ(a.title(), L"Ostrevin: UNTITLED");
-        EXPECT_EQ(app::state().JobCount, 0);
+        EXPECT_EQ(a.main->jobList.count(), 0);
         EXPECT_FALSE(a.main->menuChecked(ui::ID_MENU_SETDEFAULT));
         EXPECT_EQ(a.main->lblBUDateDisplay.text(), L"");  // an untitled list shows no date
         EXPECT_TRUE(a.close());

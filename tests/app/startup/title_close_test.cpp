@@ -129,6 +129,6 @@ TEST(Shortcuts, CtrlKeysRunTheirMenuCommandsOnlyWhenEnabled) {
     EXPECT_EQ(a.title(), L"Ostrevin: X.ojf");
     ctrl_key(a, L'N');
     EXPECT_EQ(a.title(), L"Ostrevin: UNTITLED");
-    EXPECT_EQ(app::state().JobCount, 0);
+    EXPECT_EQ(a.main->jobList.count(), 0);
     EXPECT_TRUE(a.prompts.asked.empty());
 }
