@@ -1,6 +1,7 @@
 // The About window's load step and its update check: the timer's tick, the
 // finished loads and the close.
 #include <exception>
+#include <string>
 
 #include "about/web_client.h"
 #include "app/module1.h"
@@ -12,7 +13,7 @@ namespace ui {
 
 const std::wstring& FrmAbout::AvailableVersion() const {
     static const std::wstring none;
-    return check_ ? check_->available : none;
+    return check_ ? check_->available() : none;
 }
 
 void FrmAbout::Form_Load() {
@@ -26,11 +27,11 @@ void FrmAbout::Form_Load() {
     server_ = s.UpdateServer.empty() ? std::wstring(core::kDefaultUpdateServer) : s.UpdateServer;
     std::wstring host = s.UpdateHost.empty() ? std::wstring(core::kDefaultUpdateHost) : s.UpdateHost;
     check_ = std::make_unique<core::UpdateCheck>(host, running);
-    CheckVersion.setText(check_->status);
     WebBrowser1 = std::make_unique<about::WebClient>(hwnd(), WM_ABOUT_LOADED);
     timer_running_ = SetTimer(hwnd(), kAboutTimer1, kAboutTimer1Interval, nullptr) != 0;
     // Without its timer the check cannot run; say so rather than connect forever.
-    if (!timer_running_) CheckVersion.setText(core::status_no_information());
+    if (!timer_running_) check_->cannot_run();
+    CheckVersion.setText(check_->status());
 }
 
 // The check's errors stay in the status text: no message box, and the tick and
@@ -38,11 +39,9 @@ void FrmAbout::Form_Load() {
 void FrmAbout::Timer1_Timer() {
     if (!check_ || !timer_running_) return;
     try {
-        check_->status = CheckVersion.text();
-        check_->counter_text = TimerCounter.text();
         core::CheckStep step = check_->tick();
-        CheckVersion.setText(check_->status);
-        TimerCounter.setText(check_->counter_text);
+        CheckVersion.setText(check_->status());
+        TimerCounter.setText(std::to_wstring(check_->counter()));
         // A load started as the check gives up could only be cancelled again.
         if (step.stop_timer) stopTimer1();
         else if (step.start_load) WebBrowser1->Navigate(server_, std::string(core::kVersionFilePath));
@@ -53,11 +52,9 @@ void FrmAbout::Timer1_Timer() {
 void FrmAbout::WebBrowser1_DocumentComplete(const std::optional<std::wstring>& title) {
     if (!check_) return;
     try {
-        check_->status = CheckVersion.text();
-        check_->counter_text = TimerCounter.text();
         core::CheckStep step =
             check_->completed(title ? std::optional<std::wstring_view>(*title) : std::nullopt);
-        CheckVersion.setText(check_->status);
+        CheckVersion.setText(check_->status());
         if (step.stop_timer) stopTimer1();
     } catch (const std::exception&) {
     }

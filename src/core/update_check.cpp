@@ -138,97 +138,83 @@ std::string_view trim(std::string_view s) {
 
 }  // namespace
 
-std::wstring status_connecting(std::wstring_view host) {
-    return nbsp2() + L"Connecting to " + std::wstring(host) + nbsp2();
-}
-std::wstring status_checking(std::wstring_view host) {
-    return nbsp2() + L"Checking for updates on " + std::wstring(host) + nbsp2();
-}
-std::wstring status_spinner(std::wstring_view host, wchar_t c) {
-    return L"Checking for updates on " + std::wstring(host) + L" " + c;
-}
-std::wstring status_unreachable(std::wstring_view host) { return L"Unable to connect to " + std::wstring(host); }
-std::wstring status_no_information() { return L"No version information available, try again later"; }
-std::wstring status_current() { return L"This version is current!"; }
-std::wstring status_newer(std::wstring_view available) {
-    return L"Version " + std::wstring(available) + L" is available";
-}
-std::wstring status_older(std::wstring_view available) {
-    return L"This is a beta version.  Version online is " + std::wstring(available);
+bool is_waiting(CheckState s) {
+    switch (s) {
+    case CheckState::Connecting:
+    case CheckState::Checking:
+    case CheckState::SpinnerBar:
+    case CheckState::SpinnerSlash:
+    case CheckState::SpinnerDash:
+    case CheckState::SpinnerBackslash:
+        return true;
+    default:
+        return false;
+    }
 }
 
-int counter_value(std::wstring_view text) {
-    int v = 0;
-    for (wchar_t c : text) {
-        if (c < L'0' || c > L'9') break;
-        if (v > 100000000) break;  // far beyond any count the check reaches
-        v = v * 10 + (c - L'0');
+std::wstring status_text(CheckState s, std::wstring_view host, std::wstring_view available) {
+    const std::wstring h(host), v(available);
+    switch (s) {
+    case CheckState::Connecting: return nbsp2() + L"Connecting to " + h + nbsp2();
+    case CheckState::Checking: return nbsp2() + L"Checking for updates on " + h + nbsp2();
+    case CheckState::SpinnerBar:
+    case CheckState::SpinnerSlash:
+    case CheckState::SpinnerDash:
+    case CheckState::SpinnerBackslash:
+        return L"Checking for updates on " + h + L" " +
+               kSpinner[static_cast<std::size_t>(s) - static_cast<std::size_t>(CheckState::SpinnerBar)];
+    case CheckState::Unreachable: return L"Unable to connect to " + h;
+    case CheckState::NoInformation: return L"No version information available, try again later";
+    case CheckState::Current: return L"This version is current!";
+    case CheckState::Newer: return L"Version " + v + L" is available";
+    case CheckState::Older: return L"This is a beta version.  Version online is " + v;
     }
-    return v;
+    return {};
 }
 
 UpdateCheck::UpdateCheck(std::wstring host, std::wstring running_version)
-    : status(status_connecting(host)), host_(std::move(host)), running_version_(std::move(running_version)) {}
-
-bool UpdateCheck::waiting() const {
-    if (status == status_connecting(host_) || status == status_checking(host_)) return true;
-    for (wchar_t c : kSpinner)
-        if (status == status_spinner(host_, c)) return true;
-    return false;
-}
+    : host_(std::move(host)), running_version_(std::move(running_version)) {}
 
 CheckStep UpdateCheck::tick() {
     CheckStep step;
-    int counter = counter_value(counter_text);
-    if (status == status_connecting(host_)) ++counter;
+    if (state_ == CheckState::Connecting) ++counter_;
 
-    if (status == status_checking(host_)) {
-        status = status_spinner(host_, kSpinner[0]);
-    } else {
-        for (std::size_t i = 0; i < kSpinner.size(); ++i) {
-            if (status == status_spinner(host_, kSpinner[i])) {
-                status = status_spinner(host_, kSpinner[(i + 1) % kSpinner.size()]);
-                break;
-            }
-        }
-    }
+    if (state_ == CheckState::Checking || state_ == CheckState::SpinnerBackslash) state_ = CheckState::SpinnerBar;
+    else if (state_ == CheckState::SpinnerBar) state_ = CheckState::SpinnerSlash;
+    else if (state_ == CheckState::SpinnerSlash) state_ = CheckState::SpinnerDash;
+    else if (state_ == CheckState::SpinnerDash) state_ = CheckState::SpinnerBackslash;
 
-    if (!waiting()) {
+    if (!is_waiting(state_)) {
         step.stop_timer = true;
-    } else {
-        step.start_load = true;
-        ++counter;
-        // Counting in twos from Connecting lands on the limit exactly; ">=" only
-        // guards a counter text that was changed from outside.
-        if (counter >= kGiveUpCount) {
-            step.stop_timer = true;
-            status = status_unreachable(host_);
-        }
+        return step;
     }
-    counter_text = std::to_wstring(counter);
+    step.start_load = true;
+    // Counting in twos from Connecting and in ones after it lands on the limit exactly.
+    if (++counter_ >= kGiveUpCount) {
+        step.stop_timer = true;
+        state_ = CheckState::Unreachable;
+    }
     return step;
 }
 
 CheckStep UpdateCheck::completed(std::optional<std::wstring_view> title) {
     CheckStep step;
     if (!title) return step;
-    available = std::wstring(*title);
-    if (is_error_title(available)) {
-        bool checking = status == status_checking(host_);
-        for (wchar_t c : kSpinner) checking = checking || status == status_spinner(host_, c);
-        if (checking) {
-            status = status_unreachable(host_);
+    available_ = std::wstring(*title);
+    if (is_error_title(available_)) {
+        if (is_waiting(state_) && state_ != CheckState::Connecting) {
+            state_ = CheckState::Unreachable;
             step.stop_timer = true;
         } else {
-            status = status_checking(host_);
+            state_ = CheckState::Checking;
         }
-    } else if (available == kTitleNotFound) {
-        status = status_no_information();
+    } else if (available_ == kTitleNotFound) {
+        state_ = CheckState::NoInformation;
         step.stop_timer = true;
     } else {
         // Compared as text by character code, not as numbers.
-        int order = available.compare(running_version_);
-        status = order == 0 ? status_current() : order > 0 ? status_newer(available) : status_older(available);
+        int order = available_.compare(running_version_);
+        state_ = order == 0 ? CheckState::Current : order > 0 ? CheckState::Newer : CheckState::Older;
     }
     return step;
 }

@@ -1,7 +1,7 @@
 #pragma once
-// The About window's update check: its status texts, the tick and completion
-// steps, and the reading of the server's reply. No platform calls: the window
-// feeds in its label texts and carries out what a step asks for.
+// The About window's update check: its states and their texts, the tick and
+// completion steps, and the reading of the server's reply. No platform calls:
+// the window shows the texts and carries out what a step asks for.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -18,18 +18,26 @@ inline constexpr std::wstring_view kTitleNotFound = L"HTTP 404 Not Found";
 
 inline constexpr std::string_view kVersionFilePath = "/Ostrevin/Ostrevin.ver";
 
-// Status texts shown in the About window's CheckVersion label.
-std::wstring status_connecting(std::wstring_view host);
-std::wstring status_checking(std::wstring_view host);
-std::wstring status_spinner(std::wstring_view host, wchar_t c);  // c one of | / - '\'
-std::wstring status_unreachable(std::wstring_view host);
-std::wstring status_no_information();
-std::wstring status_current();
-std::wstring status_newer(std::wstring_view available);
-std::wstring status_older(std::wstring_view available);
+// The check's states. Connecting, Checking and the four spinner states are the
+// waiting states; the spinner turns | / - \ in the order listed.
+enum class CheckState {
+    Connecting,
+    Checking,
+    SpinnerBar,
+    SpinnerSlash,
+    SpinnerDash,
+    SpinnerBackslash,
+    Unreachable,
+    NoInformation,
+    Current,
+    Newer,
+    Older,
+};
 
-// The counter as the window keeps it: leading decimal digits, anything else is 0.
-int counter_value(std::wstring_view text);
+bool is_waiting(CheckState s);
+
+// The CheckVersion label's text for a state; `available` is only shown by Newer and Older.
+std::wstring status_text(CheckState s, std::wstring_view host, std::wstring_view available);
 
 // What the window must do after a step.
 struct CheckStep {
@@ -41,23 +49,25 @@ class UpdateCheck {
 public:
     UpdateCheck(std::wstring host, std::wstring running_version);
 
-    // The state as the window shows it; the window copies its labels in before
-    // each step and the results back out after it.
-    std::wstring status;        // CheckVersion
-    std::wstring counter_text;  // TimerCounter
-    std::wstring available;     // AvailableVersion: the last document title
-
+    CheckState state() const { return state_; }
+    int counter() const { return counter_; }  // shown in the TimerCounter label after each tick
+    const std::wstring& available() const { return available_; }  // the last document title
     const std::wstring& host() const { return host_; }
-    bool waiting() const;  // Connecting, Checking or a spinner state
+    std::wstring status() const { return status_text(state_, host_, available_); }
 
     CheckStep tick();
     // A finished load; nullopt is a document without a readable title, which
     // changes nothing.
     CheckStep completed(std::optional<std::wstring_view> title);
+    // The window could not start its timer: without ticks no load would ever start.
+    void cannot_run() { state_ = CheckState::NoInformation; }
 
 private:
     std::wstring host_;
     std::wstring running_version_;
+    CheckState state_ = CheckState::Connecting;
+    int counter_ = 0;
+    std::wstring available_;
 };
 
 // "host[:port]" of the update server. Only name and address characters are

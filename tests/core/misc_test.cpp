@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/path_match.h"
+#include "core/jobrow.h"
 #include "core/text.h"
 #include "core/title.h"
 #include "core/version.h"
@@ -14,54 +14,48 @@ TEST(Lines, SplitOnCrLfLoneCrAndLf) {
     EXPECT_EQ(join_lines({L"x", L""}), L"x\r\n\r\n");
 }
 
-TEST(ExistenceRules, MaskAdmitsKinds) {
-    const std::uint32_t file = 0x20, ro = 0x1, dir = kAttrDirectory, sys = kAttrSystem, hid = kAttrHidden;
-    for (int mask : {0, 16, 20}) {
-        EXPECT_TRUE(entry_admitted(file, mask));
-        EXPECT_TRUE(entry_admitted(ro | file, mask));
-        EXPECT_FALSE(entry_admitted(hid | file, mask));
-        EXPECT_FALSE(entry_admitted(hid | dir, mask));
-    }
-    EXPECT_FALSE(entry_admitted(dir, 0));
-    EXPECT_TRUE(entry_admitted(dir, 16));
-    EXPECT_FALSE(entry_admitted(sys | file, 16));
-    EXPECT_FALSE(entry_admitted(sys | dir, 16));
-    EXPECT_TRUE(entry_admitted(sys | dir, 20));
-    EXPECT_TRUE(entry_admitted(sys, 20));
-}
-
-TEST(ExistenceRules, PatternAndRefusal) {
-    EXPECT_EQ(listing_pattern(L"C:\\Program Files"), L"c:\\program files");
-    EXPECT_EQ(listing_pattern(L"E:\\"), L"e:\\*.*");
-    EXPECT_EQ(listing_pattern(L"C:\\Prog*"), L"c:\\prog*");
-    EXPECT_TRUE(path_refused(L":x"));
-    EXPECT_FALSE(path_refused(L""));
-    EXPECT_FALSE(path_refused(L"C:\\"));
-}
-
 TEST(Title, MarksAndSaveCommands) {
-    auto t = compose_title(L"UNTITLED", false, L"None");
-    EXPECT_EQ(t.title, L"Ostrevin: UNTITLED");
-    EXPECT_EQ(t.save_enabled, false);
-    EXPECT_FALSE(t.save_as_enabled.has_value());
-
-    t = compose_title(L"UNTITLED", true, L"None");
-    EXPECT_EQ(t.title, L"Ostrevin: UNTITLED *");
-    EXPECT_EQ(t.save_as_enabled, true);
-    EXPECT_FALSE(t.save_enabled.has_value());  // Save stays as it was
-
-    t = compose_title(L"Weekly.ojf", true, L"Weekly.ojf");
-    EXPECT_EQ(t.title, L"Ostrevin: Weekly.ojf * (Default)");
-    EXPECT_EQ(t.save_enabled, true);
-
-    t = compose_title(L"Weekly.ojf", false, L"weekly.ojf");  // the default mark is case-sensitive
-    EXPECT_EQ(t.title, L"Ostrevin: Weekly.ojf");
+    const struct {
+        const wchar_t *file, *default_job;
+        bool changed;
+        const wchar_t* title;
+        std::optional<bool> save, save_as;  // nullopt: left as it was
+    } cases[] = {
+        {L"UNTITLED", L"None", false, L"Ostrevin: UNTITLED", false, std::nullopt},
+        {L"UNTITLED", L"None", true, L"Ostrevin: UNTITLED *", std::nullopt, true},
+        {L"Weekly.ojf", L"Weekly.ojf", true, L"Ostrevin: Weekly.ojf * (Default)", true, std::nullopt},
+        {L"Weekly.ojf", L"weekly.ojf", false, L"Ostrevin: Weekly.ojf", false, std::nullopt},  // case-sensitive
+    };
+    for (const auto& c : cases) {
+        auto t = compose_title(c.file, c.changed, c.default_job);
+        EXPECT_EQ(t.title, c.title);
+        EXPECT_EQ(t.save_enabled, c.save) << t.title.size();
+        EXPECT_EQ(t.save_as_enabled, c.save_as) << t.title.size();
+    }
 }
 
 TEST(Version, PlainAndPadded) {
-    Version v{2014, 312, 1118};
-    EXPECT_EQ(plain_version_text(v), L"2014.312.1118");
-    EXPECT_EQ(padded_version_text(v), L"2014.0312.1118");
-    EXPECT_EQ(padded_version_text({1, 2, 0}), L"0001.0002.0000");
+    EXPECT_EQ(plain_version_text({2014, 312, 1118}), L"2014.312.1118");
+    EXPECT_EQ(padded_version_text({2014, 312, 1118}), L"2014.0312.1118");
     EXPECT_EQ(padded_version_text({12345, 0, 7}), L"12345.0000.0007");
+}
+
+TEST(JobRow, FormatsInUpperCaseAndParsesByQuotePositionsOnly) {
+    EXPECT_EQ(FormatJobRow(L"C:\\Data", L"e:\\Backup\\Data"), L"COPY FOLDER  \"C:\\DATA\"  INTO  \"E:\\BACKUP\\DATA\"");
+    EXPECT_EQ(FormatJobRow(L"c:\\a ", L"E:\\"), L"COPY FOLDER  \"C:\\A \"  INTO  \"E:\\\"");  // kept as they stand
+    const struct {
+        const wchar_t *row, *source, *destination;  // source nullptr: unreadable
+    } cases[] = {
+        {L"COPY FOLDER  \"C:\\DATA\"  INTO  \"E:\\BACKUP\\DATA\"", L"C:\\DATA", L"E:\\BACKUP\\DATA"},
+        {L"x \"a b\" y \"c\"", L"a b", L"c"},  // no keywords needed
+        {L"\"c:\\data \"\"e:\\\"\"extra\" tail", L"c:\\data ", L"e:\\"},
+        {L"\"\"\"\"", L"", L""},
+        {L"", nullptr, nullptr},
+        {L"COPY FOLDER  \"C:\\DATA\"  INTO  \"E:\\B", nullptr, nullptr},
+    };
+    for (const auto& c : cases) {
+        auto f = ParseJobRow(c.row);
+        ASSERT_EQ(f.has_value(), c.source != nullptr) << std::wstring(c.row).size();
+        if (f) EXPECT_EQ(f->source + L"|" + f->destination, std::wstring(c.source) + L"|" + c.destination);
+    }
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <string>
 
 #include "core/update_check.h"
@@ -10,212 +11,134 @@ namespace {
 
 constexpr wchar_t kHost[] = L"example.test";
 constexpr wchar_t kRunning[] = L"2014.0312.1118";
-const std::wstring kConnecting = L"\u00A0\u00A0Connecting to example.test\u00A0\u00A0";
-const std::wstring kChecking = L"\u00A0\u00A0Checking for updates on example.test\u00A0\u00A0";
-const std::wstring kUnreachable = L"Unable to connect to example.test";
-const std::wstring kCannotDisplay = L"Internet Explorer cannot display the webpage";
+constexpr wchar_t T[] = L"tick";  // an event that is a tick, not a completion
+constexpr wchar_t kCannot[] = L"Internet Explorer cannot display the webpage";
+constexpr wchar_t kCancelled[] = L"Navigation Canceled";
+constexpr wchar_t k404[] = L"HTTP 404 Not Found";
 
-// What the About window does with each step: a timer that stops when told and
-// a count of the loads started.
-struct Driver {
+// Plays ticks and completions ("" is a document without a readable title) as the
+// About window does: its timer stops when told and every start_load is counted.
+struct Played {
     UpdateCheck check{kHost, kRunning};
     bool timer = true;
     int loads = 0;
-
-    void tick() {
-        ASSERT_TRUE(timer) << "tick while the timer is stopped";
-        apply(check.tick());
+    explicit Played(std::initializer_list<const wchar_t*> events) {
+        for (const wchar_t* e : events) {
+            if (e == T) EXPECT_TRUE(timer) << "tick while the timer is stopped";
+            CheckStep s = e == T ? check.tick()
+                                 : check.completed(*e ? std::optional<std::wstring_view>(e) : std::nullopt);
+            loads += s.start_load;
+            timer = timer && !s.stop_timer;
+        }
     }
-    void complete(std::optional<std::wstring_view> title) { apply(check.completed(title)); }
-    void apply(CheckStep s) {
-        if (s.start_load) ++loads;
-        if (s.stop_timer) timer = false;
-    }
-    const std::wstring& status() const { return check.status; }
-    const std::wstring& counter() const { return check.counter_text; }
 };
 
 }  // namespace
 
-TEST(UpdateCheckCourses, SameVersionIsCurrentAndTheNextTickStops) {
-    Driver d;
-    d.check.counter_text = L"TimerCounter";  // the label's design text counts as 0
-    d.tick();
-    EXPECT_EQ(d.counter(), L"2");
-    EXPECT_EQ(d.loads, 1);
-    EXPECT_EQ(d.status(), kConnecting);
-    d.complete(L"2014.0312.1118");
-    EXPECT_EQ(d.status(), L"This version is current!");
-    EXPECT_TRUE(d.timer);  // the completion leaves the timer to the next tick
-    d.tick();
-    EXPECT_FALSE(d.timer);
-    EXPECT_EQ(d.loads, 1);
-    EXPECT_EQ(d.counter(), L"2");
-    EXPECT_EQ(d.status(), L"This version is current!");
-}
-
-TEST(UpdateCheckCourses, NoNetworkGivesUpAfterTheSecondFailedLoad) {
-    for (std::wstring_view failure : {kTitleCannotDisplay, kTitleCancelled}) {
-        Driver d;
-        d.tick();
-        d.complete(failure);
-        EXPECT_EQ(d.status(), kChecking);
-        EXPECT_TRUE(d.timer);
-        d.tick();
-        EXPECT_EQ(d.status(), L"Checking for updates on example.test |");
-        EXPECT_EQ(d.loads, 2);
-        EXPECT_EQ(d.counter(), L"3");
-        d.complete(failure);
-        EXPECT_EQ(d.status(), kUnreachable);
-        EXPECT_FALSE(d.timer);
-        EXPECT_EQ(d.check.available, failure);
+TEST(UpdateCheck, EveryStateShowsItsText) {
+    using S = CheckState;
+    const std::wstring nb = L"\u00A0\u00A0";
+    const struct {
+        S state;
+        std::wstring text;
+        bool waiting;
+    } cases[] = {
+        {S::Connecting, nb + L"Connecting to example.test" + nb, true},
+        {S::Checking, nb + L"Checking for updates on example.test" + nb, true},
+        {S::SpinnerBar, L"Checking for updates on example.test |", true},
+        {S::SpinnerSlash, L"Checking for updates on example.test /", true},
+        {S::SpinnerDash, L"Checking for updates on example.test -", true},
+        {S::SpinnerBackslash, L"Checking for updates on example.test \\", true},
+        {S::Unreachable, L"Unable to connect to example.test", false},
+        {S::NoInformation, L"No version information available, try again later", false},
+        {S::Current, L"This version is current!", false},
+        {S::Newer, L"Version 2015.0000.0001 is available", false},
+        {S::Older, L"This is a beta version.  Version online is 2015.0000.0001", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(status_text(c.state, kHost, L"2015.0000.0001"), c.text);
+        EXPECT_EQ(is_waiting(c.state), c.waiting) << static_cast<int>(c.state);
     }
 }
 
-TEST(UpdateCheckCourses, NoReplyGivesUpOnTheFifthTick) {
-    Driver d;
-    for (int i = 1; i <= 4; ++i) {
-        d.tick();
-        EXPECT_EQ(d.status(), kConnecting) << "tick " << i;
-        EXPECT_EQ(d.counter(), std::to_wstring(2 * i));
+TEST(UpdateCheck, CoursesOfTicksAndCompletions) {
+    using S = CheckState;
+    const struct {
+        const char* what;
+        Played run;
+        S state;
+        int counter, loads;
+        bool timer;
+    } cases[] = {
+        {"same version: Current, the next tick stops", Played{T, kRunning, T}, S::Current, 2, 1, false},
+        {"the completion leaves the timer to the next tick", Played{T, kRunning}, S::Current, 2, 1, true},
+        {"no network gives up after a second failed load", Played{T, kCannot, T, kCannot}, S::Unreachable, 3, 2, false},
+        {"so does a cancelled load", Played{T, kCancelled, T, kCancelled}, S::Unreachable, 3, 2, false},
+        {"the first failure goes to Checking", Played{T, kCannot}, S::Checking, 2, 1, true},
+        {"no reply: four ticks count two each", Played{T, T, T, T}, S::Connecting, 8, 4, true},
+        {"no reply: the fifth tick gives up", Played{T, T, T, T, T}, S::Unreachable, 10, 5, false},
+        {"missing file stops at once", Played{T, k404}, S::NoInformation, 2, 1, false},
+        {"the spinner turns once a tick", Played{T, kCannot, T, T, T, T, T}, S::SpinnerBar, 7, 6, true},
+        {"the spinner gives up at ten", Played{T, kCannot, T, T, T, T, T, T, T, T}, S::Unreachable, 10, 9, false},
+        {"a late failure after a result: Checking again", Played{T, kRunning, kCannot, T}, S::SpinnerBar, 3, 2, true},
+        {"a late failure after the stop stays Checking", Played{T, k404, kCannot}, S::Checking, 2, 1, false},
+        {"an unreadable title changes nothing", Played{T, L""}, S::Connecting, 2, 1, true},
+        {"and the time-out still applies", Played{T, L"", T, T, T, T}, S::Unreachable, 10, 5, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.run.check.state(), c.state);
+        EXPECT_EQ(c.run.check.counter(), c.counter);
+        EXPECT_EQ(c.run.loads, c.loads);
+        EXPECT_EQ(c.run.timer, c.timer);
     }
-    EXPECT_TRUE(d.timer);
-    d.tick();
-    EXPECT_EQ(d.status(), kUnreachable);
-    EXPECT_EQ(d.counter(), L"10");
-    EXPECT_FALSE(d.timer);
-    EXPECT_EQ(d.loads, 5);  // every waiting tick starts a load, the last one too
-}
-
-TEST(UpdateCheckCourses, MissingFileStopsAtOnceWithoutSpinner) {
-    Driver d;
-    d.tick();
-    d.complete(L"HTTP 404 Not Found");
-    EXPECT_EQ(d.status(), L"No version information available, try again later");
-    EXPECT_FALSE(d.timer);
-    EXPECT_EQ(d.loads, 1);
-}
-
-TEST(UpdateCheckCourses, SpinnerTurnsOncePerTickUntilTheCounterReachesTen) {
-    Driver d;
-    d.tick();
-    d.complete(kCannotDisplay);  // Checking, counter 2
-    const wchar_t turns[] = {L'|', L'/', L'-', L'\\', L'|', L'/', L'-'};
-    for (int i = 0; i < 7; ++i) {
-        d.tick();
-        EXPECT_EQ(d.status(), status_spinner(kHost, turns[i]));
-        EXPECT_EQ(d.counter(), std::to_wstring(3 + i));
+    Played spin{T, kCannot};
+    for (S s : {S::SpinnerBar, S::SpinnerSlash, S::SpinnerDash, S::SpinnerBackslash, S::SpinnerBar}) {
+        spin.check.tick();
+        EXPECT_EQ(spin.check.state(), s);
     }
-    EXPECT_TRUE(d.timer);
-    d.tick();  // the eighth counts to 10
-    EXPECT_EQ(d.status(), kUnreachable);
-    EXPECT_FALSE(d.timer);
-    EXPECT_EQ(d.loads, 9);
 }
 
-TEST(UpdateCheckComparison, TitlesCompareAsTextNotAsNumbers) {
-    struct Case {
+TEST(UpdateCheck, TitlesCompareAsTextNotAsNumbers) {
+    const struct {
         const wchar_t* title;
         std::wstring status;
     } cases[] = {
         {L"2014.0312.1118", L"This version is current!"},
         {L"2014.0312.1119", L"Version 2014.0312.1119 is available"},
-        {L"2015.0000.0000", L"Version 2015.0000.0000 is available"},
         {L"2014.0312.1117", L"This is a beta version.  Version online is 2014.0312.1117"},
-        // Without its leading zero the minor field sorts after: "3" > "0".
-        {L"2014.312.1118", L"Version 2014.312.1118 is available"},
-        // A letter sorts after every digit.
-        {L"Maintenance", L"Version Maintenance is available"},
-        // Case matters: "a" is not "A".
+        {L"2014.312.1118", L"Version 2014.312.1118 is available"},  // "3" sorts after "0"
+        {L"Maintenance", L"Version Maintenance is available"},      // a letter after every digit
         {L"2014.0312.1118a", L"Version 2014.0312.1118a is available"},
         {L"2014", L"This is a beta version.  Version online is 2014"},
     };
     for (const auto& c : cases) {
-        Driver d;
-        d.tick();
-        d.complete(c.title);
-        EXPECT_EQ(d.status(), c.status) << testing::PrintToString(std::wstring(c.title));
-        EXPECT_EQ(d.check.available, c.title);
+        Played d{T, c.title};
+        EXPECT_EQ(d.check.status(), c.status);
+        EXPECT_EQ(d.check.available(), c.title);
     }
 }
 
-TEST(UpdateCheckEdges, LateFailureAfterAResultGoesBackToChecking) {
-    // The timer still runs: the check carries on from Checking.
-    Driver d;
-    d.tick();
-    d.complete(L"2014.0312.1118");
-    d.complete(kCannotDisplay);
-    EXPECT_EQ(d.status(), kChecking);
-    d.tick();
-    EXPECT_EQ(d.status(), L"Checking for updates on example.test |");
-    EXPECT_EQ(d.loads, 2);
-
-    // The timer already stopped: the status stays at the Checking text.
-    Driver e;
-    e.tick();
-    e.complete(L"HTTP 404 Not Found");
-    ASSERT_FALSE(e.timer);
-    e.complete(kCannotDisplay);
-    EXPECT_EQ(e.status(), kChecking);
-    EXPECT_FALSE(e.timer);
-}
-
-TEST(UpdateCheckEdges, UnreadableTitleChangesNothingAndTheTimeOutStillApplies) {
-    Driver d;
-    d.tick();
-    d.complete(std::nullopt);
-    EXPECT_EQ(d.status(), kConnecting);
-    EXPECT_TRUE(d.timer);
-    EXPECT_TRUE(d.check.available.empty());
-    for (int i = 0; i < 4; ++i) d.tick();
-    EXPECT_EQ(d.status(), kUnreachable);
-    EXPECT_FALSE(d.timer);
-}
-
-TEST(UpdateCheckEdges, StatusOnlyCountsWhenItMatchesExactly) {
-    Driver d;
-    // The same words for another host are no waiting state: a result, so the tick stops.
-    d.check.status = status_connecting(L"other.test");
-    d.tick();
-    EXPECT_FALSE(d.timer);
-    EXPECT_EQ(d.loads, 0);
-    EXPECT_EQ(d.counter(), L"0");
-
-    // A counter text with trailing non-digits reads its leading number.
-    EXPECT_EQ(counter_value(L"7"), 7);
-    EXPECT_EQ(counter_value(L"12x"), 12);
-    EXPECT_EQ(counter_value(L""), 0);
-    EXPECT_EQ(counter_value(L"x12"), 0);
-    Driver e;
-    e.check.counter_text = L"9";  // past the limit already after this tick's counts
-    e.tick();
-    EXPECT_EQ(e.status(), kUnreachable);
-    EXPECT_FALSE(e.timer);
-}
-
 TEST(UpdateServerAddress, HostPortAndRefusedTexts) {
-    auto a = parse_server(L"updates.example.test");
-    ASSERT_TRUE(a);
-    EXPECT_EQ(a->host, L"updates.example.test");
-    EXPECT_EQ(a->port, 80);
-    EXPECT_EQ(a->authority, "updates.example.test");
-
-    a = parse_server(L"127.0.0.1:8080");
-    ASSERT_TRUE(a);
-    EXPECT_EQ(a->host, L"127.0.0.1");
-    EXPECT_EQ(a->port, 8080);
-    EXPECT_EQ(a->authority, "127.0.0.1:8080");
-
-    a = parse_server(L"[::1]:65535");
-    ASSERT_TRUE(a);
-    EXPECT_EQ(a->host, L"::1");
-    EXPECT_EQ(a->port, 65535);
-    EXPECT_EQ(a->authority, "[::1]:65535");
-
-    for (const wchar_t* bad : {L"", L":80", L"host:", L"host:0", L"host:65536", L"host:8o", L"a b", L"h/x",
-                               L"host\r\nX-Evil: 1", L"::1", L"[::1", L"[]:80", L"[::1]80", L"h\u00E9st"})
-        EXPECT_FALSE(parse_server(bad)) << testing::PrintToString(std::wstring(bad));
-
+    const struct {
+        const wchar_t* text;
+        const wchar_t* host;  // nullptr: refused
+        int port;
+    } cases[] = {
+        {L"updates.example.test", L"updates.example.test", 80}, {L"127.0.0.1:8080", L"127.0.0.1", 8080},
+        {L"[::1]:65535", L"::1", 65535}, {L"", nullptr, 0}, {L":80", nullptr, 0}, {L"host:", nullptr, 0},
+        {L"host:0", nullptr, 0}, {L"host:65536", nullptr, 0}, {L"host:8o", nullptr, 0}, {L"a b", nullptr, 0},
+        {L"h/x", nullptr, 0}, {L"host\r\nX-Evil: 1", nullptr, 0}, {L"::1", nullptr, 0}, {L"[::1", nullptr, 0},
+        {L"[]:80", nullptr, 0}, {L"[::1]80", nullptr, 0}, {L"h\u00E9st", nullptr, 0},
+    };
+    for (const auto& c : cases) {
+        auto a = parse_server(c.text);
+        ASSERT_EQ(a.has_value(), c.host != nullptr) << testing::PrintToString(std::wstring(c.text));
+        if (!a) continue;
+        EXPECT_EQ(a->host, c.host);
+        EXPECT_EQ(a->port, c.port);
+        EXPECT_EQ(a->authority, std::string(c.text, c.text + wcslen(c.text)));  // for the Host header
+    }
     std::string req = version_request(*parse_server(L"127.0.0.1:8080"), kVersionFilePath);
     EXPECT_EQ(req.rfind("GET /Ostrevin/Ostrevin.ver HTTP/1.0\r\n", 0), 0u);
     EXPECT_NE(req.find("\r\nHost: 127.0.0.1:8080\r\n"), std::string::npos);

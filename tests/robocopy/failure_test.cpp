@@ -1,128 +1,103 @@
 // Fatal errors (16), failed copies after retries (8) and mismatches (4).
 #include <thread>
 
-#include "fixture.h"
+#include "harness.h"
 
 using namespace rctest;
-using namespace robocopy;
 
 namespace {
 
-const DWORD kFatal = kExitFatal;
-
-// ---- fatal: nothing is copied and the code is 16 ----
-
-TEST_F(CopyTest, MissingSourceIsFatalAndMakesNoTarget) {
-  src = box.path(L"no_such_folder");
-  const RunResult r = run(L"/E /R:0 /W:0");
-  EXPECT_EQ(r.code, kFatal) << r.output;
-  EXPECT_NE(r.output.find("ERROR"), std::string::npos);
-  EXPECT_FALSE(is_dir(dst));
-}
-
-TEST_F(CopyTest, SourceOrTargetThatIsAFileIsFatal) {
+TEST_F(CopyTest, MissingSourceFileAsFolderAndBadArgumentsAreFatalAndCopyNothing) {
   write_bytes(box.path(L"file"), "f");
   put(L"a.txt", "a");
-  EXPECT_EQ(run_robocopy(quote(box.path(L"file")) + L" " + quote(dst) + L" /R:0 /W:0").code, kFatal);
-  EXPECT_EQ(run_robocopy(quote(src) + L" " + quote(box.path(L"file")) + L" /R:0 /W:0").code, kFatal);
-  EXPECT_EQ(read_bytes(box.path(L"file")), "f");
-}
-
-TEST_F(CopyTest, BadArgumentsPrintUsageAndCopyNothing) {
-  put(L"a.txt", "a");
-  const std::wstring paths = quote(src) + L" " + quote(dst);
-  for (const std::wstring& args : {paths + L" /MIR", paths + L" /R:x", paths + L" /W:", quote(src), std::wstring(),
-                                  paths + L" " + quote(box.path(L"third"))}) {
-    const RunResult r = run_robocopy(args);
-    EXPECT_EQ(r.code, kFatal) << std::string(args.begin(), args.end());
-    EXPECT_NE(r.output.find("Usage"), std::string::npos) << r.output;
+  const std::wstring paths = quote(src) + L" " + quote(dst), file = quote(box.path(L"file"));
+  const struct {
+    std::wstring args;
+    const char* says;
+  } cases[] = {
+      {quote(box.path(L"no_such_folder")) + L" " + quote(dst), "ERROR"}, {file + L" " + quote(dst), "ERROR"},
+      {quote(src) + L" " + file, "ERROR"}, {paths + L" /MIR", "Usage"}, {paths + L" /R:x", "Usage"},
+      {paths + L" /W:", "Usage"}, {paths + L" /W:-1", "Usage"}, {paths + L" /R:99999999999", "Usage"},
+      {paths + L" /LOG:", "Usage"}, {quote(src), "Usage"}, {L"", "Usage"}, {L"\"\" " + quote(dst), "Usage"},
+      {paths + L" " + quote(box.path(L"third")), "Usage"},
+  };
+  for (const auto& c : cases) {
+    const RunResult r = run_robocopy(c.args);
+    EXPECT_EQ(r.code, kFatal) << test::narrow(c.args);
+    EXPECT_NE(r.output.find(c.says), std::string::npos) << r.output;
   }
   EXPECT_FALSE(is_dir(dst));
+  EXPECT_EQ(read_bytes(box.path(L"file")), "f");
+  const RunResult help = run_robocopy(L"/?");  // usage, not an error
+  EXPECT_NE(help.output.find("Usage"), std::string::npos) << help.output;
+  EXPECT_EQ(help.output.find("Invalid parameter"), std::string::npos) << help.output;
 }
 
-// ---- failed copies, retries and waits ----
-
-class Locked : public CopyTest {
- protected:
-  void SetUp() override {
-    CopyTest::SetUp();
+// A locked file fails after exactly the retries asked, waiting between them, and
+// leaves the old copy; a lock that goes in time lets a retry succeed.
+TEST_F(CopyTest, LockedFilesRetriesAndWaits) {
+  const struct {
+    bool lock_source;
+    const wchar_t* options;
+    int release_after_ms;  // 0: held throughout
+    DWORD code;
+    std::size_t tries, waits;
+    double min_s, max_s;
+  } cases[] = {
+      {false, L"/R:1 /W:0", 0, kCopied | kFailed, 2, 0, 0, 30},
+      {false, L"/R:2 /W:1", 0, kCopied | kFailed, 3, 2, 1.9, 30},
+      {true, L"/R:1 /W:0", 0, kCopied | kFailed, 2, 0, 0, 30},
+      {false, L"/R:30 /W:1", 1500, kCopied, 0, 0, 1.0, 30},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(n);
+    dst = box.path(L"dst" + std::to_wstring(++n));
     put(L"busy.txt", "old");
     put(L"free.txt", "free");
-    ASSERT_EQ(run(L"/R:0 /W:0").code, static_cast<DWORD>(kExitCopied));
+    ASSERT_EQ(run(L"/R:0 /W:0").code, kCopied);
     put(L"busy.txt", "new and longer");
     put(L"free.txt", "free, changed");
-  }
-  std::wstring busy_target() const { return dst + L"\\busy.txt"; }
-};
-
-TEST_F(Locked, LockedTargetFailsAfterExactlyTheRetriesAsked) {
-  Lock lock(busy_target());
-  ASSERT_TRUE(lock.held());
-  const RunResult r = run(L"/R:1 /W:0");
-  lock.release();
-  EXPECT_EQ(r.code, static_cast<DWORD>(kExitCopied | kExitFailed)) << r.output;
-  EXPECT_EQ(count_of(r.output, "Copying File"), 2u) << r.output;  // the try and one retry
-  EXPECT_NE(r.output.find("RETRY LIMIT"), std::string::npos);
-  EXPECT_EQ(r.row("Files"), (Row{2, 1, 0, 0, 1, 0}));
-  EXPECT_EQ(read_bytes(busy_target()), "old");
-  EXPECT_EQ(read_bytes(dst + L"\\free.txt"), "free, changed");
-  EXPECT_LT(r.seconds, 30.0);
-}
-
-TEST_F(Locked, WaitsTheGivenSecondsBetweenRetries) {
-  Lock lock(busy_target());
-  ASSERT_TRUE(lock.held());
-  const RunResult r = run(L"/R:2 /W:1");
-  EXPECT_EQ(r.code & kExitFailed, static_cast<DWORD>(kExitFailed)) << r.output;
-  EXPECT_EQ(count_of(r.output, "Copying File"), 3u) << r.output;
-  EXPECT_EQ(count_of(r.output, "Waiting 1 seconds"), 2u) << r.output;
-  EXPECT_GE(r.seconds, 1.9);
-}
-
-TEST_F(Locked, RetrySucceedsOnceTheLockIsGone) {
-  Lock lock(busy_target());
-  ASSERT_TRUE(lock.held());
-  std::thread release([&lock] {
-    Sleep(1500);
+    Lock lock((c.lock_source ? src : dst) + L"\\busy.txt");
+    ASSERT_NE(lock.h, INVALID_HANDLE_VALUE);
+    std::thread release([&] {
+      if (c.release_after_ms) Sleep(static_cast<DWORD>(c.release_after_ms)), lock.release();
+    });
+    const RunResult r = run(c.options);
+    release.join();
     lock.release();
-  });
-  const RunResult r = run(L"/R:30 /W:1");
-  release.join();
-  EXPECT_EQ(r.code, static_cast<DWORD>(kExitCopied)) << r.output;
-  EXPECT_GE(count_of(r.output, "Copying File"), 1u);
-  EXPECT_EQ(read_bytes(busy_target()), "new and longer");
+    EXPECT_EQ(r.code, c.code) << r.output;
+    EXPECT_GE(r.seconds, c.min_s);
+    EXPECT_LT(r.seconds, c.max_s);
+    EXPECT_EQ(read_bytes(dst + L"\\free.txt"), "free, changed");
+    if (c.code == kCopied) {
+      EXPECT_EQ(read_bytes(dst + L"\\busy.txt"), "new and longer");
+      continue;
+    }
+    EXPECT_EQ(read_bytes(dst + L"\\busy.txt"), "old");
+    EXPECT_EQ(r.row("Files"), (Row{2, 1, 0, 0, 1, 0}));
+    EXPECT_NE(r.output.find("RETRY LIMIT"), std::string::npos);
+    EXPECT_EQ(count_of(r.output, "Copying File"), c.tries) << r.output;
+    EXPECT_EQ(count_of(r.output, "Waiting 1 seconds"), c.waits) << r.output;
+  }
 }
 
-TEST_F(Locked, LockedSourceFailsTooAndLeavesTheOldCopy) {
-  Lock lock(src + L"\\busy.txt");
-  ASSERT_TRUE(lock.held());
-  const RunResult r = run(L"/R:1 /W:0");
-  lock.release();
-  EXPECT_EQ(r.code, static_cast<DWORD>(kExitCopied | kExitFailed)) << r.output;
-  EXPECT_EQ(read_bytes(busy_target()), "old");
-}
-
-// ---- mismatches: a file on one side, a folder on the other ----
-
-TEST_F(CopyTest, FolderWhereAFileShouldGoFailsAsMismatch) {
+TEST_F(CopyTest, AFileWhereAFolderIsOrTheOtherWayRoundFailsAsMismatch) {
   put(L"clash", "file in source");
   put(L"fine.txt", "fine");
+  put(L"other\\f.txt", "in a folder");
   make_dirs(dst + L"\\clash");
   write_bytes(dst + L"\\clash\\inner.txt", "kept");
-  const RunResult r = run(L"/R:1 /W:0");
-  EXPECT_EQ(r.code, static_cast<DWORD>(kExitCopied | kExitMismatch | kExitFailed)) << r.output;
+  write_bytes(dst + L"\\other", "a file in the target");
+  RunResult r = run(L"/R:1 /W:0");
+  EXPECT_EQ(r.code, kCopied | kMismatch | kFailed) << r.output;
   EXPECT_EQ(read_bytes(dst + L"\\clash\\inner.txt"), "kept");
   EXPECT_EQ(read_bytes(dst + L"\\fine.txt"), "fine");
   EXPECT_EQ(r.row("Files"), (Row{2, 1, 0, 1, 1, 0}));
-}
-
-TEST_F(CopyTest, FileWhereAFolderShouldGoFailsAsMismatch) {
-  put(L"clash\\f.txt", "in a folder");
-  make_dirs(dst);
-  write_bytes(dst + L"\\clash", "a file in the target");
-  const RunResult r = run(L"/S /PURGE /R:0 /W:0");
-  EXPECT_EQ(r.code, static_cast<DWORD>(kExitMismatch | kExitFailed)) << r.output;
-  EXPECT_EQ(read_bytes(dst + L"\\clash"), "a file in the target");
+  r = run(L"/S /PURGE /R:0 /W:0");
+  EXPECT_EQ(r.code, kMismatch | kFailed) << r.output;
+  EXPECT_EQ(read_bytes(dst + L"\\other"), "a file in the target");
+  EXPECT_EQ(read_bytes(dst + L"\\clash\\inner.txt"), "kept");
 }
 
 }  // namespace

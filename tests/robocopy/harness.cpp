@@ -1,10 +1,7 @@
 #include "harness.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <sstream>
 
 namespace rctest {
@@ -12,66 +9,48 @@ namespace rctest {
 namespace {
 
 std::wstring exe_path() {
-  const char* env = std::getenv("ROBOCOPY_EXE");
-  if (env == nullptr || *env == 0) return L"robocopy.exe";
   // CTest hands over a Unix path; Wine maps "/" to drive Z:.
-  std::wstring path(env, env + std::strlen(env));
+  const std::string env = std::getenv("ROBOCOPY_EXE") ? std::getenv("ROBOCOPY_EXE") : "robocopy.exe";
+  std::wstring path(env.begin(), env.end());
   if (path[0] == L'/') path = L"Z:" + path;
   std::replace(path.begin(), path.end(), L'/', L'\\');
   return path;
 }
 
-void collect(const std::wstring& root, const std::wstring& rel, std::vector<std::wstring>& out) {
+void collect(const std::wstring& root, const std::wstring& rel, Tree& out) {
   WIN32_FIND_DATAW data;
-  const std::wstring folder = rel.empty() ? root : root + L"\\" + rel;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+  HANDLE find = FindFirstFileW(((rel.empty() ? root : root + L"\\" + rel) + L"\\*").c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return;
   do {
-    const std::wstring name = data.cFileName;
+    const std::wstring name = data.cFileName, child = rel.empty() ? name : rel + L"\\" + name;
     if (name == L"." || name == L"..") continue;
-    const std::wstring child = rel.empty() ? name : rel + L"\\" + name;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      out.push_back(child + L"\\");
-      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) collect(root, child, out);
-    } else {
-      out.push_back(child);
-    }
+    const bool dir = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+    out.push_back(dir ? child + L"\\" : child);
+    if (dir && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) collect(root, child, out);
   } while (FindNextFileW(find, &data));
   FindClose(find);
 }
 
-// Shares writing: Wine may not yet have closed the ended copier's inherited handle.
-std::string read_output(const std::wstring& path) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string out;
-  char buf[65536];
-  DWORD n = 0;
-  while (ReadFile(h, buf, sizeof buf, &n, nullptr) && n) out.append(buf, n);
-  CloseHandle(h);
-  return out;
-}
-
 }  // namespace
 
-std::vector<std::uint64_t> RunResult::row(const char* label) const {
+std::size_t count_of(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+Row RunResult::row(const char* label) const {
   std::istringstream in(output);
-  std::string line;
   const std::string key = std::string(label) + " :";
-  while (std::getline(in, line)) {
-    const std::size_t at = line.find(key);
-    if (at == std::string::npos) continue;
-    std::istringstream nums(line.substr(at + key.size()));
-    std::vector<std::uint64_t> values;
-    std::uint64_t v = 0;
-    while (nums >> v) values.push_back(v);
+  for (std::string line; std::getline(in, line);) {
+    if (line.find(key) == std::string::npos) continue;
+    std::istringstream nums(line.substr(line.find(key) + key.size()));
+    Row values;
+    for (std::uint64_t v; nums >> v;) values.push_back(v);
     if (values.size() == 6) return values;
   }
   return {};
 }
-
-std::wstring quote(const std::wstring& path) { return L"\"" + path + L"\""; }
 
 Running::Running(const std::wstring& args) {
   wchar_t temp[MAX_PATH], log[MAX_PATH];
@@ -79,64 +58,46 @@ Running::Running(const std::wstring& args) {
   GetTempFileNameW(temp, L"rco", 0, log);
   output_path_ = log;
   SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-  HANDLE out = CreateFileW(log, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (out == INVALID_HANDLE_VALUE) {
-    ADD_FAILURE() << "cannot create the output file";
-    return;
-  }
+  HANDLE out = CreateFileW(log, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, CREATE_ALWAYS, 0, nullptr);
   STARTUPINFOW si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = out;
-  si.hStdError = out;
+  si.hStdOutput = si.hStdError = out;
   std::wstring line = quote(exe_path()) + L" " + args;
-  QueryPerformanceCounter(&start_);
   // Wine now and then fails a start under load with an internal error; try again.
   for (int attempt = 0; attempt < 3; ++attempt) {
     if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi_))
       break;
-    const DWORD error = GetLastError();
-    if (error != ERROR_INTERNAL_ERROR || attempt == 2) ADD_FAILURE() << "cannot start robocopy.exe, error " << error;
+    if (GetLastError() != ERROR_INTERNAL_ERROR || attempt == 2) ADD_FAILURE() << "cannot start robocopy.exe";
     pi_ = PROCESS_INFORMATION{};
     Sleep(200);
   }
   CloseHandle(out);
 }
 
-Running::~Running() {
-  if (pi_.hProcess != nullptr) {
-    TerminateProcess(pi_.hProcess, 999);
-    WaitForSingleObject(pi_.hProcess, 10000);
-    CloseHandle(pi_.hThread);
-    CloseHandle(pi_.hProcess);
-  }
-  DeleteFileW(output_path_.c_str());
-}
-
 void Running::kill() {
   if (pi_.hProcess == nullptr) return;
   TerminateProcess(pi_.hProcess, 1);
   WaitForSingleObject(pi_.hProcess, 10000);
+  CloseHandle(pi_.hThread);
+  CloseHandle(pi_.hProcess);
+  pi_ = PROCESS_INFORMATION{};
 }
 
 RunResult Running::finish(DWORD timeout_ms) {
   RunResult result;
   if (pi_.hProcess == nullptr) return result;
-  if (WaitForSingleObject(pi_.hProcess, timeout_ms) != WAIT_OBJECT_0) {
+  if (WaitForSingleObject(pi_.hProcess, timeout_ms) != WAIT_OBJECT_0)
     ADD_FAILURE() << "robocopy.exe did not finish in " << timeout_ms / 1000 << " s";
-    TerminateProcess(pi_.hProcess, 999);
-    WaitForSingleObject(pi_.hProcess, 10000);
-  }
-  LARGE_INTEGER freq, stop;
-  QueryPerformanceFrequency(&freq);
-  QueryPerformanceCounter(&stop);
-  result.seconds = static_cast<double>(stop.QuadPart - start_.QuadPart) / static_cast<double>(freq.QuadPart);
+  result.seconds = static_cast<double>(GetTickCount64() - start_) / 1000.0;
   GetExitCodeProcess(pi_.hProcess, &result.code);
-  CloseHandle(pi_.hThread);
-  CloseHandle(pi_.hProcess);
-  pi_ = PROCESS_INFORMATION{};
-  result.output = read_output(output_path_);
+  kill();
+  // Shares writing: Wine may not yet have closed the ended copier's inherited handle.
+  HANDLE h = CreateFileW(output_path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, 0, nullptr);
+  char buf[65536];
+  for (DWORD n = 0; ReadFile(h, buf, sizeof buf, &n, nullptr) && n;) result.output.append(buf, n);
+  CloseHandle(h);
   return result;
 }
 
@@ -148,24 +109,12 @@ std::string sh_quote(const std::wstring& windows_path) {
 
 bool unix_shell(const std::string& script) {
   // Wine cannot wait for a Unix program; a marker file tells when it is done.
-  const std::wstring marker = test::unix_path(L"C:\\").empty() ? L"" : std::wstring(L"C:\\rctest-shell-done");
-  if (marker.empty()) return false;
+  const std::wstring marker = L"C:\\rctest-shell-done";
   DeleteFileW(marker.c_str());
   const std::string line = script + " ; touch " + sh_quote(marker);
-  std::wstring command = L"/bin/sh -c \"" + std::wstring(line.begin(), line.end()) + L"\"";
-  if (test::run_unix(command) == -1) return false;
+  if (test::run_unix(L"/bin/sh -c \"" + std::wstring(line.begin(), line.end()) + L"\"") == -1) return false;
   for (int i = 0; i < 200 && !is_file(marker); ++i) Sleep(25);
   return DeleteFileW(marker.c_str()) != 0;
-}
-
-bool is_file(const std::wstring& path) {
-  const DWORD a = GetFileAttributesW(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool is_dir(const std::wstring& path) {
-  const DWORD a = GetFileAttributesW(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::uint64_t write_time(const std::wstring& path) {
@@ -177,29 +126,16 @@ std::uint64_t write_time(const std::wstring& path) {
 void set_write_time(const std::wstring& path, std::uint64_t ticks) {
   HANDLE h = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  FILETIME t;
-  t.dwLowDateTime = static_cast<DWORD>(ticks & 0xFFFFFFFFu);
-  t.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
-  const BOOL ok = SetFileTime(h, nullptr, nullptr, &t);
+  const FILETIME t{static_cast<DWORD>(ticks & 0xFFFFFFFFu), static_cast<DWORD>(ticks >> 32)};
+  EXPECT_TRUE(h != INVALID_HANDLE_VALUE && SetFileTime(h, nullptr, nullptr, &t)) << test::narrow(path);
   CloseHandle(h);
-  ASSERT_TRUE(ok);
 }
 
-std::vector<std::wstring> tree(const std::wstring& root) {
-  std::vector<std::wstring> out;
+Tree tree(const std::wstring& root) {
+  Tree out;
   collect(root, L"", out);
   std::sort(out.begin(), out.end());
   return out;
-}
-
-Lock::Lock(const std::wstring& path)
-    : handle_(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                          nullptr)) {}
-
-void Lock::release() {
-  if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  handle_ = INVALID_HANDLE_VALUE;
 }
 
 }  // namespace rctest

@@ -3,71 +3,96 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "options.h"
 #include "support/sandbox.h"
 
 namespace rctest {
 
 using test::make_dirs;
 using test::read_bytes;
-using test::remove_tree;
 using test::write_bytes;
+using Tree = std::vector<std::wstring>;
+using Row = std::vector<std::uint64_t>;  // Total, Copied, Skipped, Mismatch, FAILED, Extras
+
+constexpr DWORD kCopied = robocopy::kExitCopied, kExtras = robocopy::kExitExtras,
+                kMismatch = robocopy::kExitMismatch, kFailed = robocopy::kExitFailed, kFatal = robocopy::kExitFatal;
+
+std::size_t count_of(const std::string& text, const std::string& what);
 
 struct RunResult {
   DWORD code = 0xFFFFFFFF;
   std::string output;
   double seconds = 0;
-  // The six numbers of a summary row ("Dirs", "Files", "Bytes"); empty if absent.
-  std::vector<std::uint64_t> row(const char* label) const;
+  Row row(const char* label) const;  // a summary row ("Dirs", "Files", "Bytes"); empty if absent
 };
 
 // A copier left running, for tests that pull the drive or kill it halfway.
 class Running {
  public:
   explicit Running(const std::wstring& args);  // quoting is the caller's
-  ~Running();
-  Running(const Running&) = delete;
-  Running& operator=(const Running&) = delete;
+  ~Running() {
+    kill();
+    DeleteFileW(output_path_.c_str());
+  }
   // Waits up to timeout_ms; a copier still running then is killed and the test fails.
   RunResult finish(DWORD timeout_ms = 120000);
-  // Ends it as Task Manager does.
-  void kill();
+  void kill();  // as Task Manager does
 
  private:
   PROCESS_INFORMATION pi_{};
   std::wstring output_path_;
-  LARGE_INTEGER start_{};
+  ULONGLONG start_ = GetTickCount64();
 };
 
 inline RunResult run_robocopy(const std::wstring& args) { return Running(args).finish(); }
-std::wstring quote(const std::wstring& path);
-
-bool is_file(const std::wstring& path);
-bool is_dir(const std::wstring& path);
+inline std::wstring quote(const std::wstring& path) { return L"\"" + path + L"\""; }
+inline DWORD attributes(const std::wstring& p) { return GetFileAttributesW(p.c_str()); }
+inline bool is_file(const std::wstring& p) { return attributes(p) != INVALID_FILE_ATTRIBUTES && !(attributes(p) & FILE_ATTRIBUTE_DIRECTORY); }
+inline bool is_dir(const std::wstring& p) { return attributes(p) != INVALID_FILE_ATTRIBUTES && (attributes(p) & FILE_ATTRIBUTE_DIRECTORY); }
 std::uint64_t write_time(const std::wstring& path);
 void set_write_time(const std::wstring& path, std::uint64_t ticks);
 // Every file and folder below root, relative, sorted, folders ending in "\".
-std::vector<std::wstring> tree(const std::wstring& root);
-// Runs a shell script on the Unix side and waits for it: links, and names
-// that Windows calls cannot make. Quote paths with sh_quote.
+Tree tree(const std::wstring& root);
+// Runs a shell script on the Unix side and waits for it: links, and names that
+// Windows calls cannot make. Quote paths with sh_quote.
 bool unix_shell(const std::string& script);
 std::string sh_quote(const std::wstring& windows_path);
 
 // Holds a file open with no sharing, so copies to or from it fail.
-class Lock {
- public:
-  explicit Lock(const std::wstring& path);
+struct Lock {
+  HANDLE h;
+  explicit Lock(const std::wstring& path)
+      : h(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
   ~Lock() { release(); }
-  Lock(const Lock&) = delete;
-  Lock& operator=(const Lock&) = delete;
-  bool held() const { return handle_ != INVALID_HANDLE_VALUE; }
-  void release();
+  void release() {
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    h = INVALID_HANDLE_VALUE;
+  }
+};
 
- private:
-  HANDLE handle_;
+// A source and a target folder in a fresh sandbox.
+class CopyTest : public ::testing::Test {
+ protected:
+  test::Sandbox box;
+  std::wstring src = box.path(L"src");
+  std::wstring dst = box.path(L"dst");
+
+  void SetUp() override { make_dirs(src); }
+  RunResult run(const std::wstring& options) { return run_robocopy(quote(src) + L" " + quote(dst) + L" " + options); }
+  // Writes a source file, making its folders.
+  void put(const std::wstring& rel, const std::string& content) {
+    const std::wstring path = src + L"\\" + rel;
+    make_dirs(path.substr(0, path.find_last_of(L'\\')));
+    write_bytes(path, content);
+  }
+  bool can_make_links() const { return !test::unix_path(src).empty(); }
 };
 
 }  // namespace rctest

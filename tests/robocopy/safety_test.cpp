@@ -1,20 +1,17 @@
 // What a backup copier must never do: delete or write outside its target,
 // copy a tree into itself, lose a name, lose the old copy, or hide how it ended.
-#include "fixture.h"
+#include "harness.h"
 
 using namespace rctest;
-using namespace robocopy;
 
 namespace {
-
-const DWORD kFatal = kExitFatal;
 
 bool has_end_line(const std::string& log) { return log.find("   Ended : ") != std::string::npos; }
 
 // ---- links: never entered, never deleted or written through ----
 
 TEST_F(CopyTest, LinksInTheTargetAreNeverFollowed) {
-  if (test::unix_path(src).empty()) GTEST_SKIP() << "needs Wine to make Unix links";
+  if (!can_make_links()) GTEST_SKIP() << "needs Wine to make Unix links";
   const std::wstring outside = box.path(L"outside");
   make_dirs(outside + L"\\deep");
   write_bytes(outside + L"\\keep.txt", "outside");
@@ -25,11 +22,12 @@ TEST_F(CopyTest, LinksInTheTargetAreNeverFollowed) {
   make_dirs(dst);
   // An extra folder link (full and empty), an extra file link, a folder link
   // where the source has a folder, and a file link where it has a file.
-  ASSERT_TRUE(unix_shell("ln -s " + sh_quote(outside) + " " + sh_quote(dst) + "/extra_link && ln -s " +
-                         sh_quote(box.path(L"empty_outside")) + " " + sh_quote(dst) + "/empty_link && ln -s " +
-                         sh_quote(outside + L"\\keep.txt") + " " + sh_quote(dst) + "/extra_file && ln -s " +
-                         sh_quote(outside) + " " + sh_quote(dst) + "/sub && ln -s " +
-                         sh_quote(outside + L"\\deep\\keep2.txt") + " " + sh_quote(dst) + "/f.txt"));
+  std::string script = "true";
+  for (const auto& [to, name] : {std::pair{outside, "extra_link"}, {box.path(L"empty_outside"), "empty_link"},
+                                 {outside + L"\\keep.txt", "extra_file"}, {outside, "sub"},
+                                 {outside + L"\\deep\\keep2.txt", "f.txt"}})
+    script += " && ln -s " + sh_quote(to) + " " + sh_quote(dst) + "/" + name;
+  ASSERT_TRUE(unix_shell(script));
   const Tree before = tree(outside);
 
   const RunResult r = run(L"/S /PURGE /R:0 /W:0");
@@ -38,12 +36,12 @@ TEST_F(CopyTest, LinksInTheTargetAreNeverFollowed) {
   EXPECT_EQ(read_bytes(outside + L"\\deep\\keep2.txt"), "outside too");
   EXPECT_TRUE(is_dir(box.path(L"empty_outside")));
   EXPECT_FALSE(is_file(outside + L"\\a.txt"));
-  EXPECT_EQ(r.code & (kExitMismatch | kExitFailed), static_cast<DWORD>(kExitMismatch | kExitFailed)) << r.output;
+  EXPECT_EQ(r.code & (kMismatch | kFailed), (kMismatch | kFailed)) << r.output;
   EXPECT_EQ(r.output.find("18446744"), std::string::npos) << r.output;
 }
 
 TEST_F(CopyTest, ALinkInTheSourceIsCopiedOnceAndNeverLoops) {
-  if (test::unix_path(src).empty()) GTEST_SKIP() << "needs Wine to make Unix links";
+  if (!can_make_links()) GTEST_SKIP() << "needs Wine to make Unix links";
   put(L"a.txt", "a");
   write_bytes(box.path(L"elsewhere.txt"), "x");
   make_dirs(box.path(L"photos"));
@@ -51,7 +49,7 @@ TEST_F(CopyTest, ALinkInTheSourceIsCopiedOnceAndNeverLoops) {
   ASSERT_TRUE(unix_shell("ln -s " + sh_quote(src) + " " + sh_quote(src) + "/loop && ln -s " + sh_quote(box.path(L"photos")) +
                          " " + sh_quote(src) + "/photos"));
   const RunResult r = run(L"/S /R:0 /W:0");
-  EXPECT_EQ(r.code, static_cast<DWORD>(kExitCopied | kExitFailed)) << r.output;
+  EXPECT_EQ(r.code, (kCopied | kFailed)) << r.output;
   EXPECT_EQ(tree(dst), (Tree{L"a.txt", L"photos\\", L"photos\\p.jpg"}));
   EXPECT_NE(r.output.find("loop"), std::string::npos) << r.output;
 }
@@ -91,22 +89,21 @@ TEST_F(CopyTest, IdentityNotSpellingDecidesInsideAndSame) {
 // ---- names: each copied exactly or reported, never merged ----
 
 TEST_F(CopyTest, NamesThePlatformMapsAreCopiedExactly) {
-  if (test::unix_path(src).empty()) GTEST_SKIP() << "needs Wine to make such names";
+  if (!can_make_links()) GTEST_SKIP() << "needs Wine to make such names";
   const Tree names{L"aux.c", L"com1.log", L"con.txt", L"nul.txt", L"w ", L"z."};
   std::string script = "cd " + sh_quote(src);
-  for (const std::wstring& n : names) script += " && printf '" + std::string(n.begin(), n.end()) + "' > '" +
-                                              std::string(n.begin(), n.end()) + "'";
+  for (const std::wstring& n : names) script += " && printf '" + test::narrow(n) + "' > '" + test::narrow(n) + "'";
   ASSERT_TRUE(unix_shell(script));
   const RunResult r = run_robocopy(quote(src) + L" " + quote(dst) + L" /R:0 /W:0");
-  EXPECT_EQ(r.code, static_cast<DWORD>(kExitCopied)) << r.output;
+  EXPECT_EQ(r.code, kCopied) << r.output;
   EXPECT_EQ(tree(dst), names);
   for (const std::wstring& n : names)
-    EXPECT_EQ(read_bytes(L"\\\\?\\" + dst + L"\\" + n), std::string(n.begin(), n.end()));
+    EXPECT_EQ(read_bytes(L"\\\\?\\" + dst + L"\\" + n), test::narrow(n));
   EXPECT_EQ(run(L"/PURGE /R:0 /W:0").code, 0u);
 }
 
 TEST_F(CopyTest, NamesThatDifferOnlyInCaseOrTrailingDotsAreReportedNotMerged) {
-  if (test::unix_path(src).empty()) GTEST_SKIP() << "needs Wine to make such names";
+  if (!can_make_links()) GTEST_SKIP() << "needs Wine to make such names";
   ASSERT_TRUE(unix_shell("cd " + sh_quote(src) +
                          " && printf one > Note.txt && printf two > note.txt && mkdir Photos photos"
                          " && printf 1 > Photos/a.jpg && printf 2 > photos/b.jpg && printf k > keep.txt"
@@ -116,7 +113,7 @@ TEST_F(CopyTest, NamesThatDifferOnlyInCaseOrTrailingDotsAreReportedNotMerged) {
   write_bytes(dst + L"\\Photos\\a.jpg", "earlier photo");
   for (int run_no = 0; run_no < 2; ++run_no) {
     const RunResult r = run(L"/S /PURGE /R:0 /W:0");
-    EXPECT_EQ(r.code & kExitFailed, static_cast<DWORD>(kExitFailed)) << r.output;
+    EXPECT_EQ(r.code & kFailed, kFailed) << r.output;
     EXPECT_EQ(tree(dst), (Tree{L"Note.txt", L"Photos\\", L"Photos\\a.jpg", L"keep.txt"})) << r.output;
     EXPECT_EQ(read_bytes(dst + L"\\Note.txt"), "earlier backup");
     for (const char* name : {"Note.txt", "note.txt", "photos", "x.", "y "})
@@ -127,14 +124,14 @@ TEST_F(CopyTest, NamesThatDifferOnlyInCaseOrTrailingDotsAreReportedNotMerged) {
 // ---- the old copy stays until the new one is complete ----
 
 TEST_F(CopyTest, AFailedReplacementKeepsTheOldCopy) {
-  if (test::unix_path(src).empty()) GTEST_SKIP() << "needs Wine for an unreadable file";
+  if (!can_make_links()) GTEST_SKIP() << "needs Wine for an unreadable file";
   const std::string old_copy(3 << 20, 'o');
   make_dirs(dst);
   write_bytes(dst + L"\\mem", old_copy);
   // Opens, then every read fails: a bad sector, seen from the copier.
   ASSERT_TRUE(unix_shell("ln -s /proc/self/mem " + sh_quote(src) + "/mem"));
   const RunResult r = run(L"/R:0 /W:0");
-  EXPECT_EQ(r.code & kExitFailed, static_cast<DWORD>(kExitFailed)) << r.output;
+  EXPECT_EQ(r.code & kFailed, kFailed) << r.output;
   EXPECT_TRUE(read_bytes(dst + L"\\mem") == old_copy);
   EXPECT_EQ(tree(dst), (Tree{L"mem"}));
 }
@@ -191,7 +188,7 @@ TEST_F(CopyTest, LogHasHeaderFileLinesErrorsSummaryAndEndLine) {
   Lock lock(dst + L"\\busy.txt");
   RunResult r = run(L"/S /R:0 /W:0 /NP /LOG:" + quote(log));
   lock.release();
-  EXPECT_EQ(r.code, static_cast<DWORD>(kExitCopied | kExitFailed)) << r.output;
+  EXPECT_EQ(r.code, (kCopied | kFailed)) << r.output;
   EXPECT_EQ(r.output.find("a.txt"), std::string::npos) << "the log replaces the console: " << r.output;
   std::string text = read_bytes(log);
   for (const char* part : {"Source : ", "Dest : ", "Options : ", "New File", "a.txt", "sub\\b.txt", "ERROR ", "(0x000000",
@@ -200,19 +197,13 @@ TEST_F(CopyTest, LogHasHeaderFileLinesErrorsSummaryAndEndLine) {
 
   // Appended, and also on the console with /TEE; a fatal start writes no end line.
   r = run(L"/S /R:0 /W:0 /TEE /LOG+:" + quote(log));
-  EXPECT_EQ(r.code, static_cast<DWORD>(kExitCopied)) << r.output;
+  EXPECT_EQ(r.code, kCopied) << r.output;
   EXPECT_TRUE(has_end_line(r.output));
   r = run_robocopy(quote(box.path(L"missing")) + L" " + quote(dst) + L" /LOG+:" + quote(log));
   EXPECT_EQ(r.code, kFatal);
   text = read_bytes(log);
   EXPECT_EQ(count_of(text, "   Ended : "), 2u) << text;
   EXPECT_LT(text.rfind("   Ended : "), text.find("missing")) << text;
-}
-
-TEST(Usage, QuestionMarkShowsUsageNotAnError) {
-  const RunResult r = run_robocopy(L"/?");
-  EXPECT_NE(r.output.find("Usage"), std::string::npos) << r.output;
-  EXPECT_EQ(r.output.find("Invalid parameter"), std::string::npos) << r.output;
 }
 
 }  // namespace

@@ -260,63 +260,44 @@ TEST(FolderBrowser, ResizeRuleAndMinimumSize) {
     ui::FrmBrowser& b = *a.main->frmBrowser;
     HWND h = b.hwnd();
     ShowWindow(h, SW_SHOWNORMAL);
-
+    // Left, top, right, bottom of the drive list, folder list, path box, SELECT and
+    // CANCEL in twips, at the minimum size and grown by (dw, dh): the folder list and
+    // the path box stretch, SELECT stays flush with the list's right edge.
+    auto layout = [&] {
+        std::vector<LONG> v;
+        for (HWND c : {b.drvSelector.hwnd(), b.dirSelector.hwnd(), b.txtPathname.hwnd(), b.Command1.hwnd(),
+                       b.Command2.hwnd()}) {
+            RECT r = twips_of(c, h);
+            v.insert(v.end(), {r.left, r.top, r.right, r.bottom});
+        }
+        return v;
+    };
+    auto expected = [](LONG dw, LONG dh) {
+        return std::vector<LONG>{120, 480, 3120, 870, 120, 1440, 4725 + dw, 5130 + dh,
+                                 120, 5250 + dh, 4725 + dw, 5625 + dh, 3270 + dw, 5730 + dh, 4725 + dw, 6105 + dh,
+                                 120, 5730 + dh, 1335, 6105 + dh};
+    };
     // Dragged or set smaller: it snaps back to the design client area.
     ASSERT_TRUE(SetWindowPos(h, nullptr, 0, 0, 120, 90, SWP_NOMOVE | SWP_NOZORDER));
-    RECT client{};
-    ASSERT_TRUE(GetClientRect(h, &client));
+    RECT client{}, outer{};
+    ASSERT_TRUE(GetClientRect(h, &client) && GetWindowRect(h, &outer));
     EXPECT_EQ(client.right, win::px(4815));
     EXPECT_EQ(client.bottom, win::px(6255));
-    RECT list = twips_of(b.dirSelector.hwnd(), h), path = twips_of(b.txtPathname.hwnd(), h);
-    RECT select = twips_of(b.Command1.hwnd(), h), cancel = twips_of(b.Command2.hwnd(), h);
-    EXPECT_EQ(list.left, 120);
-    EXPECT_EQ(list.top, 1440);
-    EXPECT_EQ(list.right - list.left, 4605);
-    EXPECT_EQ(list.bottom - list.top, 3690);
-    EXPECT_EQ(path.top, 5250);
-    EXPECT_EQ(path.right, list.right);
-    EXPECT_EQ(select.top, 5730);
-    EXPECT_EQ(select.left, 3270);
-    EXPECT_EQ(select.right, list.right);
-    EXPECT_EQ(cancel.top, 5730);
-    EXPECT_EQ(cancel.left, 120);
-    EXPECT_LE(select.bottom, win::twips(client.bottom));
-    EXPECT_LE(select.right, win::twips(client.right));
-
+    EXPECT_EQ(layout(), expected(0, 0));
     // The system's tracking minimum is the same client area on this frame.
     MINMAXINFO info{};
     SendMessageW(h, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-    RECT outer{};
-    ASSERT_TRUE(GetWindowRect(h, &outer));
     EXPECT_EQ(info.ptMinTrackSize.x, outer.right - outer.left);
     EXPECT_EQ(info.ptMinTrackSize.y, outer.bottom - outer.top);
-
-    // Larger: the list and the path box stretch, SELECT stays aligned with them.
     ASSERT_TRUE(SetWindowPos(h, nullptr, 0, 0, outer.right - outer.left + win::px(1500),
                              outer.bottom - outer.top + win::px(900), SWP_NOMOVE | SWP_NOZORDER));
-    list = twips_of(b.dirSelector.hwnd(), h);
-    path = twips_of(b.txtPathname.hwnd(), h);
-    select = twips_of(b.Command1.hwnd(), h);
-    EXPECT_EQ(list.right - list.left, 4605 + 1500);
-    EXPECT_EQ(list.bottom - list.top, 3690 + 900);
-    EXPECT_EQ(path.top, 5250 + 900);
-    EXPECT_EQ(path.right, list.right);
-    EXPECT_EQ(select.right, list.right);
-    EXPECT_EQ(select.top, 5730 + 900);
-    RECT drive_list = twips_of(b.drvSelector.hwnd(), h);
-    EXPECT_EQ(drive_list.left, 120);
-    EXPECT_EQ(drive_list.top, 480);
-    EXPECT_EQ(drive_list.bottom - drive_list.top, 390);
-
+    EXPECT_EQ(layout(), expected(1500, 900));
     // Minimized, nothing moves.
     ShowWindow(h, SW_MINIMIZE);
     test::pump(50);
-    RECT after = twips_of(b.Command1.hwnd(), h);
-    EXPECT_EQ(after.left - select.left, 0);
     ShowWindow(h, SW_RESTORE);
     test::pump(50);
-    select = twips_of(b.Command1.hwnd(), h);
-    EXPECT_EQ(select.top, 5730 + 900);
+    EXPECT_EQ(layout(), expected(1500, 900));
     ShowWindow(h, SW_HIDE);
 }
 

@@ -14,84 +14,44 @@ void add_job(App& a, const wchar_t* row) {
 constexpr wchar_t kRow[] = L"COPY FOLDER  \"C:\\DATA\"  INTO  \"E:\\B\"";
 }  // namespace
 
-TEST(Title, MarksAndSaveCommandsFollowTheList) {
-    App a;
-    a.start();
-    add_job(a, kRow);
-    EXPECT_EQ(a.title(), L"Ostrevin: UNTITLED *");
-    EXPECT_TRUE(a.main->menuEnabled(ui::ID_MENU_SAVEAS));
-    EXPECT_FALSE(a.main->menuEnabled(ui::ID_MENU_SAVE));
-
-    app::state().JobFileName = L"Weekly.ojf";
-    app::state().settings.DefaultJob = L"Weekly.ojf";
-    a.main->UpdateTitle();
-    EXPECT_EQ(a.title(), L"Ostrevin: Weekly.ojf * (Default)");
-    EXPECT_TRUE(a.main->menuEnabled(ui::ID_MENU_SAVE));
-
-    app::state().JobChanged = false;
-    a.main->UpdateTitle();
-    EXPECT_EQ(a.title(), L"Ostrevin: Weekly.ojf (Default)");
-    EXPECT_FALSE(a.main->menuEnabled(ui::ID_MENU_SAVE));
-    EXPECT_TRUE(a.main->menuEnabled(ui::ID_MENU_SAVEAS));  // never disabled by the title
-}
-
-TEST(CloseQuestion, CancelKeepsTheWindowAndWritesNothing) {
-    App a;
-    a.start();
-    test::write_bytes(a.settingsPath(), "[GENERAL SETTINGS]\r\nDefaultJob=Before\r\n");
-    add_job(a, kRow);
-    a.prompts.answers = {IDCANCEL};
-    EXPECT_FALSE(a.close());
-    ASSERT_EQ(a.prompts.asked.size(), 1u);
-    const auto& q = a.prompts.asked[0];
-    EXPECT_EQ(q.title, L"File Not Saved");
-    EXPECT_EQ(q.text, L"The job file \"UNTITLED\" has not been saved.\r\rDo you want to save the changes?");
-    EXPECT_EQ(q.buttons(), static_cast<UINT>(MB_YESNOCANCEL));
-    EXPECT_EQ(q.icon(), static_cast<UINT>(MB_ICONQUESTION));
-    EXPECT_EQ(test::read_bytes(a.settingsPath()), "[GENERAL SETTINGS]\r\nDefaultJob=Before\r\n");
-    EXPECT_EQ(a.title(), L"Ostrevin: UNTITLED *");
-}
-
-TEST(CloseQuestion, YesSavesTheRowsUnderTheCurrentName) {
-    App a;
-    a.start();
-    add_job(a, kRow);
-    a.prompts.answers = {IDYES};
-    EXPECT_TRUE(a.close());
-    // An untitled list is saved as a file of that very name.
-    EXPECT_EQ(test::read_bytes(a.box.jobFolder() + L"\\UNTITLED"), std::string("COPY FOLDER  \"C:\\DATA\"  INTO  \"E:\\B\"\r\n"));
-    EXPECT_EQ(test::read_bytes(a.settingsPath()), "[GENERAL SETTINGS]\r\nDefaultJob=None\r\n");
-}
-
-TEST(CloseQuestion, NoEndsWithoutSavingAndUnchangedListAsksNothing) {
-    {
+// The question when a changed list would be lost, and what each answer does.
+TEST(CloseQuestion, EachAnswer) {
+    const std::string before = "[GENERAL SETTINGS]\r\nDefaultJob=Before\r\n";
+    const struct {
+        int answer;
+        bool save_fails, ends;
+        std::vector<std::wstring> asked;
+        std::string saved;  // the job file "UNTITLED"; "" for none
+        std::string settings;  // kept as edited by hand, as the session did not change it
+    } cases[] = {
+        {IDCANCEL, false, false, {L"File Not Saved"}, "", before},
+        {IDYES, false, true, {L"File Not Saved"}, test::narrow(kRow) + "\r\n", before},
+        {IDNO, false, true, {L"File Not Saved"}, "", before},
+        {IDYES, true, false, {L"File Not Saved", L"FILE NOT SAVED"}, "", before},
+    };
+    for (const auto& c : cases) {
         App a;
         a.start();
+        test::write_bytes(a.settingsPath(), before);
         add_job(a, kRow);
-        a.prompts.answers = {IDNO};
-        EXPECT_TRUE(a.close());
-        EXPECT_FALSE(test::exists(a.box.jobFolder() + L"\\UNTITLED"));
-        EXPECT_TRUE(test::exists(a.settingsPath()));
+        // The save cannot make its file when a folder already has the name.
+        if (c.save_fails) test::make_dirs(a.box.jobFolder() + L"\\UNTITLED.new");
+        a.prompts.answers = {c.answer};
+        EXPECT_EQ(a.close(), c.ends) << c.answer;
+        EXPECT_EQ(a.prompts.titles(), c.asked);
+        const auto& q = a.prompts.asked[0];
+        EXPECT_EQ(q.text, L"The job file \"UNTITLED\" has not been saved.\r\rDo you want to save the changes?");
+        EXPECT_EQ(q.flags, static_cast<UINT>(MB_YESNOCANCEL | MB_ICONQUESTION));
+        // An untitled list is saved as a file of that very name.
+        const std::wstring job = a.box.jobFolder() + L"\\UNTITLED";
+        EXPECT_EQ(test::exists(job) ? test::read_bytes(job) : "", c.saved);
+        EXPECT_EQ(test::read_bytes(a.settingsPath()), c.settings);
+        EXPECT_TRUE(c.ends || app::state().JobChanged);
     }
-    {
-        App a;
-        a.start();
-        DeleteFileW(a.settingsPath().c_str());
-        EXPECT_TRUE(a.close());
-        EXPECT_TRUE(a.prompts.asked.empty());
-        EXPECT_EQ(test::read_bytes(a.settingsPath()), "[GENERAL SETTINGS]\r\nDefaultJob=None\r\n");
-    }
-}
-
-TEST(CloseQuestion, YesWhoseSaveFailsKeepsTheWindowOpen) {
-    App a;
+    App a;  // an unchanged list asks nothing
     a.start();
-    add_job(a, kRow);
-    test::make_dirs(a.box.jobFolder() + L"\\UNTITLED.new");  // the save cannot make its file
-    a.prompts.answers = {IDYES};
-    EXPECT_FALSE(a.close());
-    EXPECT_EQ(a.prompts.titles(), (std::vector<std::wstring>{L"File Not Saved", L"FILE NOT SAVED"}));
-    EXPECT_TRUE(app::state().JobChanged);
+    EXPECT_TRUE(a.close());
+    EXPECT_TRUE(a.prompts.asked.empty());
 }
 
 namespace {
