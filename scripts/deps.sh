@@ -8,8 +8,15 @@ have ninja || need="$need ninja-build"
 have g++ || need="$need g++"
 have x86_64-w64-mingw32-g++-posix || need="$need g++-mingw-w64-x86-64-posix"
 have x86_64-w64-mingw32-windres || need="$need binutils-mingw-w64-x86-64"
+have i686-w64-mingw32-g++-posix || need="$need g++-mingw-w64-i686-posix"
+have i686-w64-mingw32-windres || need="$need binutils-mingw-w64-i686"
 have wine || need="$need wine"
 have wine64 || [ -x /usr/lib/wine/wine64 ] || need="$need wine64"
+# The 32-bit loader, for the x86 build's tests and the installer (a 32-bit program).
+[ -x /usr/lib/wine/wine ] || need="$need wine32:i386"
+# Marlett (caption buttons), Tahoma and the symbol fonts for the prefixes.
+[ -f /usr/share/wine/fonts/marlett.ttf ] || need="$need fonts-wine"
+have makensis || need="$need nsis"
 have Xvfb || need="$need xvfb"
 have xvfb-run || need="$need xvfb"
 have xauth || need="$need xauth"
@@ -19,6 +26,9 @@ have clang++ || need="$need clang"
 if [ -n "$need" ]; then
   echo "Installing:$need"
   if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
+  case "$need" in
+    *:i386*) dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386 ;;
+  esac
   $SUDO apt-get update
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $need mingw-w64-tools
 fi

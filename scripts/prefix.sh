@@ -1,17 +1,27 @@
 #!/bin/sh
-# Makes the build tree's own Wine prefix (once) and puts our copier in place of
-# Wine's robocopy stub. Usage: prefix.sh BUILD_DIR [no-wm]
+# Makes the build tree's own Wine prefix (once), puts Wine's TrueType fonts in it
+# and our copier in place of Wine's robocopy stub. Usage: prefix.sh BUILD_DIR [no-wm]
 # "no-wm": the display has no window manager (Xvfb), so Wine must not wait for one
 # whenever a window is hidden.
 set -e
 build=$(cd "$1" && pwd)
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "Creating Wine prefix $WINEPREFIX"
+  # A 32-bit tree gets a 32-bit Windows, where its exes run as they would there.
+  if grep -q '^CMAKE_TOOLCHAIN_FILE.*i686' "$build/CMakeCache.txt" 2>/dev/null; then export WINEARCH=win32; fi
+  echo "Creating ${WINEARCH:-win64} Wine prefix $WINEPREFIX"
   wineboot -i >/dev/null 2>&1 || true
   # Let the first start settle; a server kept alive by someone else must not block us.
   timeout 120 wineserver -w || true
 fi
+# A new prefix has no TrueType fonts: caption buttons (Marlett) and Tahoma would
+# fall back to bitmap fonts and letters.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+for f in /usr/share/wine/fonts/*.ttf; do
+  [ -f "$f" ] || { echo "Wine's fonts are missing (Debian package fonts-wine)" >&2; exit 1; }
+  cmp -s "$f" "$fonts/${f##*/}" || cp "$f" "$fonts/"
+done
+
 sys="$WINEPREFIX/drive_c/windows/system32/robocopy.exe"
 ours="$build/tools/robocopy/robocopy.exe"
 if [ -f "$ours" ]; then

@@ -1,24 +1,100 @@
-#!/bin/sh
+#!/bin/bash
 # Builds everything and runs every test: the portable logic natively, then the
-# program, its copier and their tests under Wine inside Xvfb.
-set -e
+# program, its copier and their tests under Wine inside Xvfb (all suites on
+# x86-64, the core and copier suites on x86 too), then the setup program and
+# the portable zip, and installs and uninstalls the setup program under Wine.
+# Ends with one line that counts the test cases of every suite.
+set -e -o pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
-jobs=${JOBS:-2}
+top=$(pwd)
+screen=(xvfb-run -a -s "-screen 0 1280x1024x24")
+failed_runs=()
 
-cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
-cmake --build build/native -j "$jobs"
-(cd build/native && ctest --output-on-failure)
+phase() { printf '\n==== %s ====\n' "$*"; }
+
+# suite TREE NAME [CTEST ARGS...]: runs CTest in build/TREE, under Xvfb for Wine;
+# every gtest program leaves its cases in build/TREE/cases, CTest its own list
+# in build/TREE/NAME.xml.
+suite() {
+  local tree=$1 name=$2
+  shift 2
+  local dir=$top/build/$tree out wrap=()
+  out="xml:$dir/cases/"
+  if [ "$tree" != native ]; then
+    # Programs under Wine take a Windows path; Z: is the Linux root.
+    out="xml:Z:${dir//\//\\}\\cases\\"
+    wrap=("${screen[@]}")
+  fi
+  (cd "$dir" && GTEST_OUTPUT=$out "${wrap[@]}" ctest --output-on-failure --output-junit "$dir/$name.xml" "$@") ||
+    failed_runs+=("$tree: $name")
+}
+
+# The cases of every run: a gtest program's own count where it wrote one,
+# otherwise the CTest test counts as one case (a script, or a program that crashed).
+count_cases() {
+  local run=0 passed=0 failed=0 skipped=0 tree list name status report t f d s
+  for tree in native win win32; do
+    for list in build/$tree/*.xml; do
+      [ -f "$list" ] || continue
+      while read -r name status; do
+        report=build/$tree/cases/$name.xml
+        if [ -f "$report" ]; then
+          read -r t f d < <(sed -n 's/^<testsuites tests="\([0-9]*\)" failures="\([0-9]*\)" disabled="\([0-9]*\)".*/\1 \2 \3/p' "$report")
+          s=$(grep -c 'result="skipped"' "$report" || true)
+          # A program that failed on its own count of zero (a crash at exit) is one failure more.
+          [ "$status" = fail ] && [ "$f" -eq 0 ] && f=1 && t=$((t + 1))
+          run=$((run + t - d))
+          failed=$((failed + f))
+          skipped=$((skipped + s))
+          passed=$((passed + t - d - f - s))
+        elif [ "$status" != notrun ] && [ "$status" != disabled ]; then
+          run=$((run + 1))
+          if [ "$status" = run ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+        fi
+      done < <(sed -n 's/^\s*<testcase name="\([^"]*\)".* status="\([a-z]*\)".*/\1 \2/p' "$list")
+    done
+  done
+  echo "Test cases run: $run"
+  echo "Cases: $passed passed, $failed failed, $skipped skipped"
+}
+
+phase "Installing what is missing"
+scripts/deps.sh
+rm -rf build/*/cases build/*/suites-*.xml build/*/install-*.xml
+
+phase "Native build"
+scripts/build.sh native
+phase "Native core tests"
+suite native suites-native
+
 if [ -x build/native/job_rule_fuzz ]; then
-  echo "Fuzzing the job target rule and the script writer for 30 s"
+  phase "Fuzzing the job target rule and the script writer for 30 s"
   (cd build/native && ./job_rule_fuzz -max_total_time=30 -artifact_prefix=fuzz- >fuzz.log 2>&1 ||
     { tail -n 40 fuzz.log; exit 1; })
   tail -n 1 build/native/fuzz.log
 else
-  echo "clang with libFuzzer not found: the fuzz run is skipped"
+  phase "clang with libFuzzer not found: the fuzz run is skipped"
 fi
 
-cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
-cmake --build build/win -j "$jobs"
-cd build/win
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure
+phase "x86-64 build"
+scripts/build.sh win
+phase "x86-64: every suite under Wine"
+suite win suites-win -LE package
+
+phase "x86 build"
+scripts/build.sh win32 Ostrevin robocopy core_tests robocopy_tests install_probe
+phase "x86: core and copier suites under 32-bit Wine"
+suite win32 suites-win32 -R 'wine_prefix|core_tests|robocopy_tests'
+
+phase "Setup program and portable zip"
+scripts/package.sh
+phase "Installing and uninstalling under 64-bit and 32-bit Wine"
+suite win install-win -L package
+suite win32 install-win32 -L package
+
+phase "Summary"
+count_cases
+if [ ${#failed_runs[@]} -ne 0 ]; then
+  printf 'Failed: %s\n' "${failed_runs[@]}"
+  exit 1
+fi

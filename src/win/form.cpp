@@ -160,7 +160,7 @@ bool font_installed(const wchar_t* face) {
     lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
     bool found = false;
     EnumFontFamiliesExW(
-        dc, &lf, [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM p) -> int {
+        dc, &lf, [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM p) CALLBACK -> int {
             *reinterpret_cast<bool*>(p) = true;
             return 0;
         },
