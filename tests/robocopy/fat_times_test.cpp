@@ -1,6 +1,6 @@
 // A FAT drive keeps file times in 2-second steps: with /FFT a copy whose time
 // was rounded is no change, so an unchanged tree is not copied again.
-#include "fixture.h"
+#include "harness.h"
 
 using namespace rctest;
 
