@@ -62,6 +62,14 @@ bool BackupRun::ensureFolder(const std::wstring& path, Outcome& why) const {
     return false;
 }
 
+// "NTFS", "FAT32"...; empty when the volume cannot tell, and then times stay exact.
+static std::wstring file_system_of(const std::wstring& folder) {
+    wchar_t root[MAX_PATH + 1], name[MAX_PATH + 1];
+    if (!GetVolumePathNameW(folder.c_str(), root, MAX_PATH + 1)) return {};
+    if (!GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, nullptr, name, MAX_PATH + 1)) return {};
+    return name;
+}
+
 std::wstring BackupRun::rows(const std::vector<int>& numbers) const {
     std::wstring names;
     for (int n : numbers) {
@@ -114,8 +122,11 @@ Outcome BackupRun::run(const std::wstring& job_file_name) {
         if (!ensureFolder(job.destination, refused)) return refused;
         if (!ensureFolder(core::job_copy(job)->target, refused)) return refused;
     }
-    const win::Status written =
-        win::write_text_file(script, core::join_lines(core::script_lines(jobs_, suffix, results, log)), CP_OEMCP);
+    // A FAT backup drive keeps times in 2-second steps; its jobs get /FFT.
+    std::vector<std::wstring> file_systems;
+    for (const auto& job : jobs_) file_systems.push_back(file_system_of(job.destination));
+    const win::Status written = win::write_text_file(
+        script, core::join_lines(core::script_lines(jobs_, suffix, results, log, file_systems)), CP_OEMCP);
     if (!written)
         return notStarted(win::Failure{L"backup script", script, L"written", written.code()}.text() + L"." +
                           two_cr() + L"Nothing has been copied.");
