@@ -1,6 +1,7 @@
 #include "ui/frmMain.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "app/module1.h"
 #include "app/settings_file.h"
@@ -26,12 +27,28 @@ void add_tooltip(HWND tip, HWND owner, HWND tool, const wchar_t* text) {
     SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
+// The stock icon, or (Wine answers the stock call with no icon) the one the
+// shell shows for an open folder.
+HICON open_folder_icon() {
+    SHSTOCKICONINFO stock{};
+    stock.cbSize = sizeof stock;
+    if (SUCCEEDED(SHGetStockIconInfo(SIID_FOLDEROPEN, SHGSI_ICON | SHGSI_SMALLICON, &stock)) && stock.hIcon)
+        return stock.hIcon;
+    wchar_t windows[MAX_PATH];
+    const UINT n = GetWindowsDirectoryW(windows, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return nullptr;
+    SHFILEINFOW info{};
+    if (!SHGetFileInfoW(windows, 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON | SHGFI_OPENICON)) return nullptr;
+    return info.hIcon;
+}
+
 }  // namespace
 
 FrmMain::FrmMain() = default;
 
 FrmMain::~FrmMain() {
     if (accelerators) DestroyAcceleratorTable(accelerators);
+    if (browse_icon_) DestroyIcon(browse_icon_);
 }
 
 bool FrmMain::Create(bool show) {
@@ -93,11 +110,14 @@ void FrmMain::createControls() {
     Label2 = win::Window(addControl(L"STATIC", L"Job List", label, ID_LABEL2, 120, 1800, 4755, 285));
     lblBUDateDisplay = win::Window(addControl(L"STATIC", L"", WS_VISIBLE | SS_RIGHT, ID_LBL_BUDATE, 4980, 1800, 4755, 285));
 
-    // "1" in Wingdings is an open folder; where that font is missing, "..." says "browse".
-    if (win::font_installed(L"Wingdings")) {
-        HFONT symbols = win::font_named(L"Wingdings", 14);
-        cmdSource.send(WM_SETFONT, reinterpret_cast<WPARAM>(symbols), FALSE);
-        cmdDest.send(WM_SETFONT, reinterpret_cast<WPARAM>(symbols), FALSE);
+    // The shell's open-folder icon, as Explorer shows it; "..." where the system has none.
+    browse_icon_ = open_folder_icon();
+    if (browse_icon_) {
+        for (win::Window* b : {&cmdSource, &cmdDest}) {
+            SetWindowLongPtrW(b->hwnd(), GWL_STYLE, GetWindowLongPtrW(b->hwnd(), GWL_STYLE) | BS_ICON);
+            b->setText(L"BROWSE");  // read by screen readers; the icon is what shows
+            b->send(BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(browse_icon_));
+        }
     } else {
         cmdSource.setText(L"...");
         cmdDest.setText(L"...");

@@ -130,6 +130,7 @@ private:
     void destroyAuxiliaryWindows();
     int design_outer_height_twips_ = 0;
     HWND tooltip_ = nullptr;
+    HICON browse_icon_ = nullptr;  // the BROWSE buttons' folder icon, ours to destroy
     HFONT row_font_ = nullptr;
     bool first_drive_check_ = true;  // the first check tells about a missing drive, then slows down
     bool drive_window_failure_told_ = false;  // once is enough: the next check would fail alike

@@ -145,28 +145,11 @@ HFONT font_named(const wchar_t* face, int points, bool bold) {
     LOGFONTW lf{};
     lf.lfHeight = -MulDiv(points, dpi(), 72);
     lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-    lf.lfCharSet = lstrcmpiW(face, L"Wingdings") == 0 ? SYMBOL_CHARSET : DEFAULT_CHARSET;
+    lf.lfCharSet = DEFAULT_CHARSET;
     lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
     HFONT f = CreateFontIndirectW(&lf);
     fonts[key] = f;
     return f;
-}
-
-bool font_installed(const wchar_t* face) {
-    HDC dc = GetDC(nullptr);
-    if (!dc) return false;
-    LOGFONTW lf{};
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
-    bool found = false;
-    EnumFontFamiliesExW(
-        dc, &lf, [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM p) CALLBACK -> int {
-            *reinterpret_cast<bool*>(p) = true;
-            return 0;
-        },
-        reinterpret_cast<LPARAM>(&found), 0);
-    ReleaseDC(nullptr, dc);
-    return found;
 }
 
 void report_unexpected(HWND owner, const char* what) {

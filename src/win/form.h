@@ -54,7 +54,7 @@ private:
 // Fonts shared by every window; created once.
 HFONT font_message();                      // the system's dialog font
 HFONT font_named(const wchar_t* face, int points, bool bold = false);
-bool font_installed(const wchar_t* face);
+
 
 // Reports an exception that reached a window procedure and lets the program go on.
 void report_unexpected(HWND owner, const char* what);

@@ -17,6 +17,9 @@ TEST(Startup, FirstStartWritesFreshSettingsAndMakesTheJobFolder) {
         EXPECT_FALSE(a.main->menuEnabled(menu)) << menu;
     EXPECT_FALSE(a.main->menuChecked(ui::ID_MENU_SETDEFAULT));
     EXPECT_EQ(a.main->lblBUDateDisplay.text(), L"");
+    // The BROWSE buttons show the shell's folder icon, never a glyph box or "...".
+    for (win::Window b : {a.main->cmdSource, a.main->cmdDest})
+        EXPECT_NE(b.send(BM_GETIMAGE, IMAGE_ICON, 0), 0);
     EXPECT_TRUE(a.prompts.asked.empty());
     EXPECT_TRUE(a.close());
     EXPECT_EQ(test::read_bytes(a.settingsPath()), "[GENERAL SETTINGS]\r\nDefaultJob=None\r\n");
