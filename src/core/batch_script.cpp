@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/run_log.h"
 #include "core/text.h"
 
 namespace core {
@@ -63,34 +64,9 @@ std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std:
 }
 
 std::vector<int> unfinished_jobs(std::wstring_view log_text, int job_count) {
-    std::vector<bool> ended(static_cast<size_t>(job_count > 0 ? job_count : 0) + 1, false);
-    int section = 0;  // the job whose lines these are; 0 before the first marker
-    bool last_is_end = false;
-    auto close = [&] {
-        if (section > 0 && section <= job_count) ended[static_cast<size_t>(section)] = last_is_end;
-    };
-    for (const auto& raw : split_lines(log_text)) {
-        std::wstring_view line = raw;
-        while (!line.empty() && (line.front() == L' ' || line.front() == L'\t')) line.remove_prefix(1);
-        while (!line.empty() && (line.back() == L' ' || line.back() == L'\t')) line.remove_suffix(1);
-        if (line.empty()) continue;
-        if (line.rfind(L"Ostrevin job ", 0) == 0) {
-            close();
-            section = 0;
-            const std::wstring_view number = line.substr(13);
-            if (!number.empty() && number.size() < 4 &&
-                std::all_of(number.begin(), number.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; }))
-                section = std::stoi(std::wstring(number));
-            last_is_end = false;
-            continue;
-        }
-        last_is_end = line.rfind(L"Ended :", 0) == 0;
-    }
-    close();
-    std::vector<int> jobs;
-    for (int n = 1; n <= job_count; ++n)
-        if (!ended[static_cast<size_t>(n)]) jobs.push_back(n);
-    return jobs;
+    RunLog log;
+    log.finish(log_text);
+    return log.unfinished(job_count);
 }
 
 std::optional<std::vector<int>> failed_jobs(std::wstring_view results_text, std::size_t job_count) {

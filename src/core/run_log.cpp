@@ -5,8 +5,9 @@
 #include "core/text.h"
 
 namespace core {
-
 namespace {
+
+constexpr int kMaxErrors = 3;  // per job: enough to tell why, short enough for a message box
 
 std::wstring_view trimmed(std::wstring_view line) {
     while (!line.empty() && (line.front() == L' ' || line.front() == L'\t')) line.remove_prefix(1);
@@ -14,10 +15,21 @@ std::wstring_view trimmed(std::wstring_view line) {
     return line;
 }
 
-// "Ostrevin job 3" -> 3; 0 for any other line.
+bool starts(std::wstring_view line, std::wstring_view word) { return line.substr(0, word.size()) == word; }
+
+// robocopy's line for a file it copies: a class word, the size, the name.
+bool is_copy_line(std::wstring_view line) {
+    for (std::wstring_view word : {L"New File", L"Newer", L"Older", L"Changed"})
+        if (starts(line, word)) return true;
+    return false;
+}
+
+}  // namespace
+
 int job_marker(std::wstring_view line) {
+    line = trimmed(line);
     constexpr std::wstring_view kMark = L"Ostrevin job ";
-    if (line.substr(0, kMark.size()) != kMark) return 0;
+    if (!starts(line, kMark)) return 0;
     const std::wstring_view number = line.substr(kMark.size());
     if (number.empty() || number.size() > 3 ||
         !std::all_of(number.begin(), number.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; }))
@@ -25,63 +37,58 @@ int job_marker(std::wstring_view line) {
     return std::stoi(std::wstring(number));
 }
 
-// robocopy's line for a file it copies: a class word, the size, the name.
-bool is_copy_line(std::wstring_view line) {
-    for (std::wstring_view word : {L"New File", L"Newer", L"Older", L"Changed"})
-        if (line.substr(0, word.size()) == word) return true;
-    return false;
-}
-
-// Whole lines only: the copier may be writing the last one.
-std::vector<std::wstring> complete_lines(std::wstring_view text) {
-    const size_t end = text.find_last_of(L'\n');
-    return end == std::wstring_view::npos ? std::vector<std::wstring>{} : split_lines(text.substr(0, end + 1));
-}
-
-}  // namespace
-
-RunProgress run_progress(std::wstring_view log_text) {
-    RunProgress p;
-    for (const auto& raw : complete_lines(log_text)) {
-        const std::wstring_view line = trimmed(raw);
-        if (const int job = job_marker(line)) {
-            p = RunProgress{job, 0, {}};
-        } else if (p.job > 0 && is_copy_line(line)) {
-            ++p.files;
-            const size_t tab = raw.find_last_of(L'\t');
-            p.file = std::wstring(trimmed(tab == std::wstring::npos ? line : std::wstring_view(raw).substr(tab + 1)));
-        }
+void RunLog::line(std::wstring_view raw) {
+    const std::wstring_view line = trimmed(raw);
+    if (line.empty()) return;
+    RunProgress& p = progress_;
+    if (const int n = job_marker(line)) {
+        p = RunProgress{n, std::max(p.finished, n - 1), 0, {}};
+        sections_[n] = Section{};
+        return;
     }
-    return p;
+    if (p.job == 0) return;
+    Section& s = sections_[p.job];
+    s.ended = starts(line, L"Ended :");
+    if (s.ended) p.finished = std::max(p.finished, p.job);
+    if (is_copy_line(line)) {
+        ++p.files;
+        const size_t tab = raw.find_last_of(L'\t');
+        p.file = std::wstring(tab == std::wstring_view::npos ? line : trimmed(raw.substr(tab + 1)));
+    }
+    const bool error = starts(line, L"ERROR ") && line.find(L"(0x") != std::wstring_view::npos;
+    if (s.message_next && !error) s.lines.emplace_back(line);
+    s.message_next = false;
+    if (error && s.errors < kMaxErrors) {
+        ++s.errors;
+        s.lines.emplace_back(line);
+        s.message_next = true;
+    }
 }
 
-std::vector<std::wstring> job_errors(std::wstring_view log_text, int job, int max_errors) {
-    std::vector<std::wstring> out;
-    int section = 0, errors = 0;
-    bool take_next = false;  // the system's message follows each error line
-    for (const auto& raw : split_lines(log_text)) {
-        const std::wstring_view line = trimmed(raw);
-        if (const int n = job_marker(line)) {
-            section = n;
-            take_next = false;
-            continue;
-        }
-        if (section != job || line.empty()) continue;
-        if (take_next) {
-            take_next = false;
-            if (line.substr(0, 6) != L"ERROR ") {
-                out.emplace_back(line);
-                continue;
-            }
-        }
-        if (line.substr(0, 6) == L"ERROR " && line.find(L"(0x") != std::wstring_view::npos) {
-            if (errors == max_errors) break;
-            ++errors;
-            out.emplace_back(line);
-            take_next = true;
-        }
+size_t RunLog::read(std::wstring_view more) {
+    const size_t end = more.find_last_of(L'\n');
+    if (end == std::wstring_view::npos) return 0;
+    for (const auto& raw : split_lines(more.substr(0, end + 1))) line(raw);
+    return end + 1;
+}
+
+void RunLog::finish(std::wstring_view rest) {
+    rest.remove_prefix(read(rest));
+    if (!rest.empty()) line(rest);
+}
+
+std::vector<int> RunLog::unfinished(int job_count) const {
+    std::vector<int> jobs;
+    for (int n = 1; n <= job_count; ++n) {
+        const auto s = sections_.find(n);
+        if (s == sections_.end() || !s->second.ended) jobs.push_back(n);
     }
-    return out;
+    return jobs;
+}
+
+std::vector<std::wstring> RunLog::errors(int job) const {
+    const auto s = sections_.find(job);
+    return s == sections_.end() ? std::vector<std::wstring>{} : s->second.lines;
 }
 
 std::wstring progress_text(const RunProgress& p, int job_count, std::wstring_view job_source) {

@@ -7,6 +7,7 @@
 #include "core/batch_script.h"
 #include "core/path_match.h"
 #include "folders/path_exists.h"
+#include "run/log_watch.h"
 #include "run/program_files.h"
 #include "run/script_run.h"
 #include "win/errors.h"
@@ -70,15 +71,29 @@ static std::wstring file_system_of(const std::wstring& folder) {
     return name;
 }
 
-std::wstring BackupRun::rows(const std::vector<int>& numbers) const {
+// The jobs' rows, each followed by its first errors from the log when asked.
+std::wstring BackupRun::rows(const std::vector<int>& numbers, const core::RunLog* reasons) const {
     std::wstring names;
     for (int n : numbers) {
         if (n < 1 || n > static_cast<int>(jobs_.size())) continue;
         const core::JobFolders& j = jobs_[static_cast<size_t>(n) - 1];
         names += L"\r" + core::FormatJobRow(j.source, j.destination);
+        if (reasons)
+            for (const auto& line : reasons->errors(n)) names += L"\r    " + line;
     }
     return names;
 }
+
+namespace {
+
+// Copies the run's log to the data folder, where it outlives the temp folder's
+// clean-ups; the place to read it, or the temp log when the copy failed.
+std::wstring keep_log(const std::wstring& log) {
+    const std::wstring kept = app::state().DataFolder + L"\\" + kKeptLogName;
+    return CopyFileW(log.c_str(), kept.c_str(), FALSE) ? kept : log;
+}
+
+}  // namespace
 
 Outcome BackupRun::run(const std::wstring& job_file_name) {
     using Kind = Outcome::Kind;
@@ -130,21 +145,36 @@ Outcome BackupRun::run(const std::wstring& job_file_name) {
     if (!written)
         return notStarted(win::Failure{L"backup script", script, L"written", written.code()}.text() + L"." +
                           two_cr() + L"Nothing has been copied.");
-    auto process = start_script(folder);
+    auto process = ScriptProcess::start(folder);
     if (!process) {
         DeleteFileW(script.c_str());
         return notStarted(win::Failure{L"backup script", L"", L"started", process.code()}.text() + L"." + two_cr() +
                           L"Nothing has been copied.");
     }
-    const WaitEnd end = wait_for_script(process->get(), script, dispatch_);
-    *process = win::Handle();
+    LogWatch watch(log);
+    core::RunProgress shown;
+    const auto show_progress = [&] {
+        if (!watch.poll()) return;  // the next look may do better; the end reads it all again
+        const core::RunProgress& now = watch.log().progress();
+        if (now.job == shown.job && now.files == shown.files && now.finished == shown.finished) return;
+        shown = now;
+        if (hooks_.progress) hooks_.progress(now);
+    };
+    const WaitEnd end = wait_for_script(*process, script, {hooks_.dispatch, show_progress, hooks_.stop_wanted});
+    const bool left_running = end != WaitEnd::ScriptGone && !process->all_ended();
+    const std::wstring kept = keep_log(log);
 
-    if (end == WaitEnd::ProcessEnded) {
+    if (end != WaitEnd::ScriptGone) {
         DeleteFileW(script.c_str());
         DeleteFileW(results.c_str());
-        return told(Kind::NotFinished, L"BACKUP NOT FINISHED",
-                    L"The backup was stopped before it finished, so some files may not have been copied." + two_cr() +
-                        L"Please run the backups again.");
+        Outcome o = told(Kind::NotFinished, L"BACKUP NOT FINISHED",
+                         L"The backup was stopped before it finished, so some files may not have been copied." +
+                             two_cr() + L"Please run the backups again. The log of this run is in " + quote() + kept +
+                             quote() + L".");
+        if (left_running)
+            o.text += two_cr() + L"Ostrevin could not end the copy that was running; please close its window.";
+        o.log = kept;
+        return o;
     }
     auto text = win::read_text_file(results, CP_OEMCP);
     // No results file means no job failed.
@@ -162,31 +192,33 @@ Outcome BackupRun::run(const std::wstring& job_file_name) {
                         L"The backup may be incomplete; please run the backups again.");
     // A job is done only when robocopy's log shows its normal end; its exit code
     // alone cannot tell a killed or crashed copy from a good one.
-    auto log_text = win::read_text_file(log, CP_OEMCP);
-    if (!log_text)
+    if (const win::Status read = watch.finish(); !read)
         return told(Kind::NotConfirmed, L"BACKUP NOT CONFIRMED",
                     L"Ostrevin could not read the backup log " + quote() + log + quote() + L": " +
-                        win::error_text(log_text.code()) + L"." + two_cr() +
+                        win::error_text(read.code()) + L"." + two_cr() +
                         L"The backup may be incomplete; please run the backups again.");
+    const std::wstring where = L" The log of this run is in " + quote() + kept + quote() + L".";
     std::vector<int> unfinished;
-    for (int n : core::unfinished_jobs(*log_text, static_cast<int>(jobs_.size())))
+    for (int n : watch.log().unfinished(static_cast<int>(jobs_.size())))
         if (std::find(failed->begin(), failed->end(), n) == failed->end()) unfinished.push_back(n);
     if (failed->empty() && !unfinished.empty()) {
         Outcome o = told(Kind::NotFinished, L"BACKUP NOT FINISHED",
                          std::wstring(unfinished.size() == 1 ? L"This job did not run to its end:"
                                                              : L"These jobs did not run to their end:") +
                              rows(unfinished) + two_cr() +
-                             L"Some files may not have been copied. Please run the backups again.");
+                             L"Some files may not have been copied. Please run the backups again." + where);
         o.jobs = unfinished;
+        o.log = kept;
         return o;
     }
     if (!failed->empty()) {
         Outcome o = told(Kind::Failed, L"BACKUP FAILED",
                          std::wstring(failed->size() == 1 ? L"This job could not copy all its files:"
                                                           : L"These jobs could not copy all their files:") +
-                             rows(*failed) + two_cr() +
-                             L"Please check the drives and folders, then run the backups again.");
+                             rows(*failed, &watch.log()) + two_cr() +
+                             L"Please check the drives and folders, then run the backups again." + where);
         o.jobs = *failed;
+        o.log = kept;
         return o;
     }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/jobrow.h"
+#include "core/run_log.h"
 
 namespace run {
 
@@ -26,6 +27,7 @@ struct Outcome {
     };
     Kind kind = Kind::NotStarted;
     std::vector<int> jobs;  // the failed or unfinished jobs, 1-based
+    std::wstring log;       // where the run's log is kept, once the script has run
     std::wstring date;      // Completed: the date recorded
     bool list_saved = false;  // Completed: the Program Files list was written
     // What the user is told (for Completed with a saved list, unless the program exits).
@@ -33,23 +35,32 @@ struct Outcome {
     UINT flags = MB_OK;
 };
 
+// What the window does while the script runs.
+struct Hooks {
+    std::function<void(MSG&)> dispatch;                    // the messages that arrive meanwhile
+    std::function<void(const core::RunProgress&)> progress;  // what the log shows, as it grows
+    std::function<bool()> stop_wanted;                     // the user asked to stop the run
+};
+
+// The last run's log, kept in the data folder for the user to read.
+inline constexpr wchar_t kKeptLogName[] = L"Ostrevin-last-run.log";
+
 class BackupRun {
 public:
-    // `dispatch` handles the window messages that arrive while the script runs.
-    BackupRun(std::vector<core::JobFolders> jobs, Options options, std::function<void(MSG&)> dispatch)
-        : jobs_(std::move(jobs)), options_(options), dispatch_(std::move(dispatch)) {}
+    BackupRun(std::vector<core::JobFolders> jobs, Options options, Hooks hooks)
+        : jobs_(std::move(jobs)), options_(options), hooks_(std::move(hooks)) {}
 
     // The backup date goes under `job_file_name` in the settings.
     Outcome run(const std::wstring& job_file_name);
 
 private:
     Outcome notStarted(const std::wstring& text) const;
-    std::wstring rows(const std::vector<int>& numbers) const;
+    std::wstring rows(const std::vector<int>& numbers, const core::RunLog* reasons = nullptr) const;
     bool ensureFolder(const std::wstring& path, Outcome& why) const;
 
     std::vector<core::JobFolders> jobs_;
     Options options_;
-    std::function<void(MSG&)> dispatch_;
+    Hooks hooks_;
 };
 
 }  // namespace run

@@ -6,7 +6,10 @@
 
 namespace run {
 
-win::Result<win::Handle> start_script(const std::wstring& folder) {
+win::Result<ScriptProcess> ScriptProcess::start(const std::wstring& folder) {
+    ScriptProcess s;
+    s.job_ = win::Handle(CreateJobObjectW(nullptr, nullptr));
+    if (!s.job_) return win::Status::last_error();
     wchar_t comspec[MAX_PATH];
     DWORD n = GetEnvironmentVariableW(L"ComSpec", comspec, MAX_PATH);
     std::wstring shell = n && n < MAX_PATH ? std::wstring(comspec, n) : L"cmd.exe";
@@ -19,33 +22,78 @@ win::Result<win::Handle> start_script(const std::wstring& folder) {
     si.wShowWindow = SW_SHOWMINIMIZED;
     si.lpTitle = const_cast<wchar_t*>(L"Ostrevin");
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(shell.c_str(), buf.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, folder.c_str(),
-                        &si, &pi))
+    // Suspended until it is in the job, so that nothing it starts escapes.
+    if (!CreateProcessW(shell.c_str(), buf.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE | CREATE_SUSPENDED,
+                        nullptr, folder.c_str(), &si, &pi))
         return win::Status::last_error();
+    s.process_ = win::Handle(pi.hProcess);
     win::Handle thread(pi.hThread);
-    return win::Handle(pi.hProcess);
+    if (!AssignProcessToJobObject(s.job_.get(), pi.hProcess)) {
+        const win::Status failed = win::Status::last_error();
+        TerminateProcess(pi.hProcess, 1);
+        return failed;
+    }
+    if (ResumeThread(pi.hThread) == static_cast<DWORD>(-1)) {
+        const win::Status failed = win::Status::last_error();
+        TerminateJobObject(s.job_.get(), 1);
+        return failed;
+    }
+    return s;
 }
 
-WaitEnd wait_for_script(HANDLE process, const std::wstring& script_path, const std::function<void(MSG&)>& dispatch) {
+bool ScriptProcess::end_all() {
+    all_ended_ = false;
+    if (!TerminateJobObject(job_.get(), 1)) return false;
+    // The members end soon after; the job counts them.
+    for (int waited = 0; waited < 100; ++waited) {
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
+        if (!QueryInformationJobObject(job_.get(), JobObjectBasicAccountingInformation, &info, sizeof info, nullptr))
+            return false;
+        if (info.ActiveProcesses == 0) return all_ended_ = true;
+        Sleep(50);
+    }
+    return false;
+}
+
+WaitEnd wait_for_script(ScriptProcess& script, const std::wstring& script_path, const WaitHooks& hooks) {
+    constexpr DWORD kTick = 250;
+    const auto script_gone = [&] { return GetFileAttributesW(script_path.c_str()) == INVALID_FILE_ATTRIBUTES; };
+    // The script may end with the copier it started still running (its console
+    // closed): nothing of the run outlives it.
+    const auto ended = [&] {
+        if (script_gone()) return WaitEnd::ScriptGone;
+        script.end_all();
+        return WaitEnd::ProcessEnded;
+    };
+    ULONGLONG last_tick = GetTickCount64();
+    HANDLE process = script.process();
     for (;;) {
-        // Wake for messages, for the process's end, and now and then to look for the file.
-        DWORD r = MsgWaitForMultipleObjectsEx(1, &process, 250, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (r == WAIT_OBJECT_0) return GetFileAttributesW(script_path.c_str()) == INVALID_FILE_ATTRIBUTES
-                                           ? WaitEnd::ScriptGone
-                                           : WaitEnd::ProcessEnded;
+        // Wake for messages, for the process's end, and a few times a second.
+        DWORD r = MsgWaitForMultipleObjectsEx(1, &process, kTick, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (r == WAIT_OBJECT_0) return ended();
         if (r == WAIT_OBJECT_0 + 1) {
             MSG msg;
             while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
                 if (msg.message == WM_QUIT) {
                     PostQuitMessage(static_cast<int>(msg.wParam));
-                    return GetFileAttributesW(script_path.c_str()) == INVALID_FILE_ATTRIBUTES ? WaitEnd::ScriptGone
-                                                                                             : WaitEnd::ProcessEnded;
+                    if (script_gone()) return WaitEnd::ScriptGone;
+                    script.end_all();
+                    return WaitEnd::Stopped;
                 }
-                dispatch(msg);
+                hooks.dispatch(msg);
             }
         }
         if (r == WAIT_FAILED) Sleep(50);  // never spin
-        if (GetFileAttributesW(script_path.c_str()) == INVALID_FILE_ATTRIBUTES) return WaitEnd::ScriptGone;
+        if (hooks.stop_wanted()) {
+            if (script_gone()) return WaitEnd::ScriptGone;
+            script.end_all();
+            return WaitEnd::Stopped;
+        }
+        if (GetTickCount64() - last_tick >= kTick) {
+            last_tick = GetTickCount64();
+            hooks.tick();
+        }
+        if (script_gone()) return WaitEnd::ScriptGone;
     }
 }
 

@@ -10,14 +10,34 @@
 
 namespace run {
 
-// Starts the script (core::kScriptName) in `folder` in a minimized console that takes the focus.
-win::Result<win::Handle> start_script(const std::wstring& folder);
+// The script's command interpreter and every copier it starts, held in one job
+// object, so that ending the run ends them all.
+class ScriptProcess {
+public:
+    // Starts the script (core::kScriptName) in `folder` in a minimized console that takes the focus.
+    static win::Result<ScriptProcess> start(const std::wstring& folder);
 
-enum class WaitEnd { ScriptGone, ProcessEnded };
+    HANDLE process() const { return process_.get(); }
+    // Ends the script and whatever it started; true when they are gone.
+    bool end_all();
+    // False when an end_all() could not end them all.
+    bool all_ended() const { return all_ended_; }
 
-// Waits on the process and the message queue together; window messages are handled
-// meanwhile (through `dispatch`). Ends when the script file is gone or the process has ended.
-WaitEnd wait_for_script(HANDLE process, const std::wstring& script_path,
-                        const std::function<void(MSG&)>& dispatch);
+private:
+    win::Handle process_, job_;
+    bool all_ended_ = true;
+};
+
+enum class WaitEnd { ScriptGone, ProcessEnded, Stopped };
+
+struct WaitHooks {
+    std::function<void(MSG&)> dispatch;  // window messages that arrive meanwhile
+    std::function<void()> tick;          // a few times a second
+    std::function<bool()> stop_wanted;   // asked after each wake
+};
+
+// Waits on the process and the message queue together. Ends when the script file
+// is gone, the process has ended, or a stop is wanted (then the script is ended).
+WaitEnd wait_for_script(ScriptProcess& script, const std::wstring& script_path, const WaitHooks& hooks);
 
 }  // namespace run

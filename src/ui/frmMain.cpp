@@ -94,6 +94,8 @@ void FrmMain::createControls() {
     const DWORD button = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY;
     const DWORD box = WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL;
     const DWORD check = WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX;
+    INITCOMMONCONTROLSEX progress_class{sizeof progress_class, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&progress_class);
 
     Label1[0] = win::Window(addControl(L"STATIC", L"Select SOURCE folder", label, ID_LABEL_SOURCE, 120, 150, 2640, 285));
     cmdSource = win::Window(addControl(L"BUTTON", L"1", button, ID_CMD_SOURCE, 2820, 60, 435, 375));
@@ -109,6 +111,10 @@ void FrmMain::createControls() {
     cmdRun = win::Window(addControl(L"BUTTON", L"RUN BACKUPS", button | WS_DISABLED, ID_CMD_RUN, 7920, 1020, 1815, 495));
     Label2 = win::Window(addControl(L"STATIC", L"Job List", label, ID_LABEL2, 120, 1800, 4755, 285));
     lblBUDateDisplay = win::Window(addControl(L"STATIC", L"", WS_VISIBLE | SS_RIGHT, ID_LBL_BUDATE, 4980, 1800, 4755, 285));
+    prgRun = win::Window(addControl(PROGRESS_CLASSW, L"", PBS_SMOOTH, ID_PRG_RUN, 120, 1020, 7680, 240));
+    lblProgress = win::Window(
+        addControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, ID_LBL_PROGRESS, 120, 1290, 7680, 255));
+    cmdStop = win::Window(addControl(L"BUTTON", L"STOP", WS_TABSTOP | BS_PUSHBUTTON, ID_CMD_STOP, 7920, 1020, 1815, 495));
 
     // The shell's open-folder icon, as Explorer shows it; "..." where the system has none.
     browse_icon_ = open_folder_icon();
@@ -125,6 +131,7 @@ void FrmMain::createControls() {
     HFONT strong = win::font_named(L"MS Shell Dlg 2", 9, true);
     cmdAddJob.send(WM_SETFONT, reinterpret_cast<WPARAM>(strong), FALSE);
     cmdRun.send(WM_SETFONT, reinterpret_cast<WPARAM>(strong), FALSE);
+    cmdStop.send(WM_SETFONT, reinterpret_cast<WPARAM>(strong), FALSE);
 
     row_font_ = win::font_named(L"Arial", 12);
 
@@ -294,7 +301,7 @@ void FrmMain::onCommand(int id, int code) {
         case ID_MENU_EXIT:
             // Accelerators reach here for disabled items too; honour the menu's state.
             if (!menuEnabled(id)) return;
-            if (refuseDuringRun()) return;
+            if (id != ID_MENU_EXIT && refuseDuringRun()) return;  // Exit asks to stop the run
             break;
         default:
             break;
@@ -313,6 +320,9 @@ void FrmMain::onCommand(int id, int code) {
             break;
         case ID_CMD_RUN:
             if (code == BN_CLICKED) cmdRun_Click();
+            break;
+        case ID_CMD_STOP:
+            if (code == BN_CLICKED) cmdStop_Click();
             break;
         case ID_CMD_SOURCE:
             if (code == BN_CLICKED) cmdSource_Click();
@@ -334,7 +344,11 @@ LRESULT FrmMain::handle(UINT msg, WPARAM w, LPARAM l) {
             if (w == ID_TIMER1) Timer1_Timer();
             return 0;
         case WM_CLOSE:
-            if (refuseDuringRun()) return 0;
+            if (run_in_progress) {
+                // The run's end closes the window, once the user has seen how it ended.
+                if (askToStopRun()) close_after_run_ = true;
+                return 0;
+            }
             if (!Form_QueryUnload()) return 0;
             Form_Unload();
             DestroyWindow(hwnd());

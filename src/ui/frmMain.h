@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "core/run_log.h"
 #include "jobs/job_list.h"
 #include "run/drive_check.h"
 #include "win/form.h"
@@ -19,6 +20,7 @@ class FrmDriveSelect;
 enum MainId : int {
     ID_LABEL_SOURCE = 100, ID_CMD_SOURCE, ID_TXT_SOURCE, ID_LABEL_DEST, ID_CMD_DEST, ID_TXT_DEST,
     ID_CMD_ADDJOB, ID_CMD_RUN, ID_LABEL2, ID_LBL_BUDATE, ID_CHK_EMPTY, ID_CHK_REMOVE, ID_CHK_EXIT,
+    ID_PRG_RUN, ID_LBL_PROGRESS, ID_CMD_STOP,
     ID_ROW_TEXT = 200,    // + row index
     ID_ROW_DELETE = 300,  // + row index
     ID_MENU_NEW = 1001, ID_MENU_OPEN, ID_MENU_SAVE, ID_MENU_SAVEAS, ID_MENU_PRINT, ID_MENU_SETDEFAULT,
@@ -44,6 +46,8 @@ public:
     // Controls
     win::Window Label1[2], cmdSource, txtSource, cmdDest, txtDest, cmdAddJob, cmdRun, Label2, lblBUDateDisplay,
         chkEmpty, chkRemove, chkExit;
+    // Shown in place of the buttons and options while a run waits.
+    win::Window prgRun, lblProgress, cmdStop;
     jobs::JobList jobList;  // the rows txtActionDisplay(i) and cmdDeleteJob(i) show it
     HMENU menuBar = nullptr, menuFile = nullptr;
     HACCEL accelerators = nullptr;
@@ -99,6 +103,7 @@ public:
     void cmdSource_Click();
     void cmdDest_Click();
     void cmdRun_Click();
+    void cmdStop_Click();
     void MenuFilePrint_Click();
     void Timer1_Timer();
     bool firstDriveCheck() const { return first_drive_check_; }
@@ -108,7 +113,8 @@ public:
     std::unique_ptr<FrmDriveSelect> frmDriveSelect;
     bool drive_check_running = false;  // a tick during the check's own questions is skipped
 
-    // True while a backup run waits for its script: file commands and closing are refused.
+    // True while a backup run waits for its script: file commands are refused, and
+    // closing asks to stop the run first.
     bool run_in_progress = false;
 
 protected:
@@ -120,6 +126,8 @@ private:
     void Form_Load();
     void onCommand(int id, int code);
     bool refuseDuringRun();
+    bool askToStopRun();
+    void showProgress(const core::RunProgress& p);
     jobs::RowControls makeRow(int n);
     void fitRows(int count);
     void markChanged();
@@ -134,6 +142,8 @@ private:
     HFONT row_font_ = nullptr;
     bool first_drive_check_ = true;  // the first check tells about a missing drive, then slows down
     bool drive_window_failure_told_ = false;  // once is enough: the next check would fail alike
+    bool stop_wanted_ = false;                // STOP, or a close, during a run
+    bool close_after_run_ = false;
 };
 
 }  // namespace ui

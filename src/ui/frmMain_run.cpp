@@ -1,4 +1,9 @@
-// The main window's run handlers: RUN BACKUPS, the drive check's timer, Print Program Files.
+// The main window's run handlers: RUN BACKUPS and STOP, the drive check's timer, Print Program Files.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <array>
+
 #include "app/module1.h"
 #include "run/backup_run.h"
 #include "run/program_files.h"
@@ -13,19 +18,32 @@ constexpr UINT kSteadyInterval = 10000;
 
 bool checked(win::Window box) { return box.send(BM_GETCHECK) == BST_CHECKED; }
 
-// The busy display of a run, undone however the run ends.
+// The busy display of a run, undone however the run ends: the progress bar, the
+// job line and STOP stand where the buttons and options were.
 class RunDisplay {
 public:
-    explicit RunDisplay(FrmMain& f) : f_(f) {
+    RunDisplay(FrmMain& f, int jobs) : f_(f) {
         f_.run_in_progress = true;
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-        f_.cmdAddJob.show(false);
-        f_.cmdRun.show(false);
+        for (win::Window* w : idle()) w->show(false);
+        // One job has no steps to count: the bar only shows that it is at work.
+        LONG_PTR style = GetWindowLongPtrW(f_.prgRun.hwnd(), GWL_STYLE) & ~static_cast<LONG_PTR>(PBS_MARQUEE);
+        SetWindowLongPtrW(f_.prgRun.hwnd(), GWL_STYLE, style | (jobs == 1 ? PBS_MARQUEE : 0));
+        f_.prgRun.send(PBM_SETMARQUEE, jobs == 1, 50);
+        f_.prgRun.send(PBM_SETRANGE32, 0, jobs);
+        f_.prgRun.send(PBM_SETPOS, 0);
+        f_.lblProgress.setText(L"");
+        f_.cmdStop.setText(L"STOP");
+        f_.cmdStop.enable(true);
+        for (win::Window* w : running()) w->show(true);
+        SetFocus(f_.cmdStop.hwnd());
         setLabel(SS_CENTER, L"Please wait while processing files");
     }
     ~RunDisplay() {
-        f_.cmdAddJob.show(true);
-        f_.cmdRun.show(true);
+        f_.prgRun.send(PBM_SETMARQUEE, FALSE, 0);
+        for (win::Window* w : running()) w->show(false);
+        for (win::Window* w : idle()) w->show(true);
+        SetFocus(f_.cmdRun.hwnd());
         setLabel(SS_LEFT, L"Job List");
         f_.run_in_progress = false;
         SetCursor(LoadCursorW(nullptr, IDC_ARROW));
@@ -34,6 +52,8 @@ public:
     RunDisplay& operator=(const RunDisplay&) = delete;
 
 private:
+    std::array<win::Window*, 5> idle() { return {&f_.cmdAddJob, &f_.chkEmpty, &f_.chkRemove, &f_.chkExit, &f_.cmdRun}; }
+    std::array<win::Window*, 3> running() { return {&f_.prgRun, &f_.lblProgress, &f_.cmdStop}; }
     void setLabel(DWORD align, const wchar_t* text) {
         LONG_PTR style = GetWindowLongPtrW(f_.Label2.hwnd(), GWL_STYLE);
         SetWindowLongPtrW(f_.Label2.hwnd(), GWL_STYLE, (style & ~static_cast<LONG_PTR>(SS_TYPEMASK)) | align);
@@ -55,10 +75,13 @@ struct CheckRunning {
 void FrmMain::cmdRun_Click() {
     if (run_in_progress) return;
     run::Outcome outcome;
+    stop_wanted_ = close_after_run_ = false;
     {
-        RunDisplay busy(*this);
+        RunDisplay busy(*this, jobList.count());
         run::BackupRun backup(jobList.jobs(), {checked(chkEmpty), checked(chkRemove)},
-                              [this](MSG& msg) { dispatch(msg); });
+                              {[this](MSG& msg) { dispatch(msg); },
+                               [this](const core::RunProgress& p) { showProgress(p); },
+                               [this] { return stop_wanted_; }});
         outcome = backup.run(app::state().JobFileName);
     }
     if (outcome.kind == run::Outcome::Kind::Completed) {
@@ -69,6 +92,31 @@ void FrmMain::cmdRun_Click() {
         }
     }
     win::ask(hwnd(), outcome.title, outcome.text, outcome.flags);
+    if (close_after_run_) RequestClose();
+}
+
+void FrmMain::showProgress(const core::RunProgress& p) {
+    const int count = jobList.count();
+    if (p.job < 1 || p.job > count) return;
+    prgRun.send(PBM_SETPOS, static_cast<WPARAM>(p.finished));
+    lblProgress.setText(core::progress_text(p, count, jobList.job(p.job).source));
+}
+
+void FrmMain::cmdStop_Click() {
+    if (!run_in_progress || stop_wanted_) return;
+    stop_wanted_ = true;
+    cmdStop.setText(L"STOPPING");
+    cmdStop.enable(false);
+}
+
+bool FrmMain::askToStopRun() {
+    const int answer = win::ask(hwnd(), L"BACKUP RUNNING",
+                                L"A backup is running; stopping it leaves some files not copied." +
+                                    app::state().TwoCr + L"Do you want to stop the backup and close Ostrevin?",
+                                MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    if (answer != IDYES) return false;
+    cmdStop_Click();
+    return true;
 }
 
 void FrmMain::MenuFilePrint_Click() {

@@ -26,29 +26,49 @@ const std::wstring kLog =
 TEST(RunLog, ProgressFollowsTheJobAndItsFilesAsTheLogGrows) {
     struct Case {
         size_t cut;  // the log as far as it had grown
-        int job, files;
+        int job, finished, files;
         const wchar_t* file;
-    } cases[] = {{0, 0, 0, L""},
-                 {kLog.find(L"  Started"), 1, 0, L""},
-                 {kLog.find(L"   Ended"), 1, 2, L"C:\\A\\sub\\b.txt"},
-                 {kLog.find(L"ERROR 5"), 2, 1, L"C:\\B\\x.doc"},
-                 {kLog.size(), 2, 1, L"C:\\B\\x.doc"}};
+    } cases[] = {{0, 0, 0, 0, L""},
+                 {kLog.find(L"  Started"), 1, 0, 0, L""},
+                 {kLog.find(L"   Ended"), 1, 0, 2, L"C:\\A\\sub\\b.txt"},
+                 {kLog.find(L"Ostrevin job 2"), 1, 1, 2, L"C:\\A\\sub\\b.txt"},
+                 {kLog.find(L"ERROR 5"), 2, 1, 1, L"C:\\B\\x.doc"},
+                 {kLog.size(), 2, 1, 1, L"C:\\B\\x.doc"}};
     for (const auto& c : cases) {
-        const RunProgress p = run_progress(std::wstring_view(kLog).substr(0, c.cut));
-        EXPECT_EQ(p.job, c.job) << c.cut;
-        EXPECT_EQ(p.files, c.files) << c.cut;
-        EXPECT_EQ(p.file, c.file) << c.cut;
+        // Read at once, and as the wait reads it: in pieces that cut lines in two.
+        RunLog whole, pieces;
+        const std::wstring_view text = std::wstring_view(kLog).substr(0, c.cut);
+        EXPECT_EQ(whole.read(text), text.find_last_of(L'\n') + 1) << c.cut;
+        std::wstring pending;
+        for (size_t at = 0; at < text.size(); at += 7) {
+            pending += text.substr(at, 7);
+            pending.erase(0, pieces.read(pending));
+        }
+        for (const RunProgress& p : {whole.progress(), pieces.progress()}) {
+            EXPECT_EQ(p.job, c.job) << c.cut;
+            EXPECT_EQ(p.finished, c.finished) << c.cut;
+            EXPECT_EQ(p.files, c.files) << c.cut;
+            EXPECT_EQ(p.file, c.file) << c.cut;
+        }
     }
-    EXPECT_EQ(progress_text(run_progress(kLog), 5, L"C:\\B"), L"Job 2 of 5: C:\\B \u2014 1 file: C:\\B\\x.doc");
-    EXPECT_EQ(progress_text(run_progress(kLog.substr(0, 17)), 5, L"C:\\A"), L"Job 1 of 5: C:\\A");
+    RunLog log;
+    log.read(kLog);
+    EXPECT_EQ(progress_text(log.progress(), 5, L"C:\\B"), L"Job 2 of 5: C:\\B \u2014 1 file: C:\\B\\x.doc");
+    log = {};
+    log.read(kLog.substr(0, 17));
+    EXPECT_EQ(progress_text(log.progress(), 5, L"C:\\A"), L"Job 1 of 5: C:\\A");
 }
 
 TEST(RunLog, AFailedJobsReasonsAreItsFirstErrorsWithTheirMessages) {
-    EXPECT_EQ(job_errors(kLog, 2), (std::vector<std::wstring>{
-                                       L"ERROR 5 (0x00000005) Copying File C:\\B\\x.doc", L"Access is denied.",
-                                       L"ERROR 32 (0x00000020) Copying File C:\\B\\y.doc",
-                                       L"The process cannot access the file because it is being used by another process."}));
-    EXPECT_EQ(job_errors(kLog, 2, 1).size(), 2u);
-    EXPECT_TRUE(job_errors(kLog, 1).empty());
-    EXPECT_TRUE(job_errors(kLog, 3).empty());
+    RunLog log;
+    log.finish(kLog + L"\r\nERROR 2 (0x00000002) Scanning Source Directory C:\\B\\q\r\nGone.\r\n"
+                      L"ERROR 3 (0x00000003) Copying File C:\\B\\r\r\nNot found.");
+    EXPECT_EQ(log.errors(2), (std::vector<std::wstring>{
+                                 L"ERROR 5 (0x00000005) Copying File C:\\B\\x.doc", L"Access is denied.",
+                                 L"ERROR 32 (0x00000020) Copying File C:\\B\\y.doc",
+                                 L"The process cannot access the file because it is being used by another process.",
+                                 L"ERROR 2 (0x00000002) Scanning Source Directory C:\\B\\q", L"Gone."}));
+    EXPECT_TRUE(log.errors(1).empty());
+    EXPECT_TRUE(log.errors(3).empty());
+    EXPECT_EQ(log.unfinished(3), (std::vector<int>{2, 3}));
 }

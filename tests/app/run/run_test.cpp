@@ -1,5 +1,6 @@
 // RUN BACKUPS end to end: the real script, command interpreter and copier.
 #include <windows.h>
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 #include <gtest/gtest.h>
@@ -130,8 +131,13 @@ TEST(BackupRun, FailedJobsAreNamedAndNoDateRecorded) {
         SetEnvironmentVariableW(L"TMP", *old_tmp ? old_tmp : nullptr);
         SetEnvironmentVariableW(L"TEMP", *old_temp ? old_temp : nullptr);
         EXPECT_EQ(a.told().title, L"BACKUP FAILED") << foreign_temp;
-        EXPECT_NE(a.told().text.find(L"SRCB"), std::wstring::npos);
         EXPECT_EQ(a.told().text.find(L"SRCA"), std::wstring::npos);
+        // The job, the copier's reason under it, and where the whole log is kept.
+        const std::wstring kept = a.box.data() + L"\\Ostrevin-last-run.log";
+        EXPECT_NE(a.told().text.find(L"INTO  \"E:\\BK2\"\r    ERROR 2 (0x00000002) Accessing Source Directory "),
+                  std::wstring::npos) << a.told().text;
+        EXPECT_NE(a.told().text.find(L"The log of this run is in \"" + kept + L"\"."), std::wstring::npos);
+        EXPECT_NE(test::read_bytes(kept).find("Ostrevin job 2"), std::string::npos);
         EXPECT_FALSE(a.dated());
         EXPECT_EQ(a.main->lblBUDateDisplay.text(), L"");
         EXPECT_TRUE(test::exists(a.e(L"BK\\SRCA\\a.txt")));  // the other job still ran
@@ -181,47 +187,92 @@ TEST(BackupRun, JobsFromAFileThatShareATargetAreKeptButNotRun) {
 
 namespace {
 RunApp* g_app = nullptr;
-std::vector<std::wstring> g_refusals;
+std::vector<std::wstring> g_seen;  // what the window showed while the run waited
 
-void CALLBACK stop_script(HWND, UINT, UINT_PTR id, DWORD) {
+// A process of that name is running.
+bool running(const wchar_t* exe) {
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W pe{};
+    pe.dwSize = sizeof pe;
+    bool found = false;
+    for (BOOL ok = Process32FirstW(snap, &pe); ok && !found; ok = Process32NextW(snap, &pe))
+        found = lstrcmpiW(pe.szExeFile, exe) == 0;
+    CloseHandle(snap);
+    return found;
+}
+
+bool shown(win::Window w) { return GetWindowLongPtrW(w.hwnd(), GWL_STYLE) & WS_VISIBLE; }
+
+void look(ui::FrmMain& f) {
+    g_seen.push_back(f.lblProgress.text());
+    g_seen.push_back(std::to_wstring(f.prgRun.send(PBM_GETPOS)) + (shown(f.cmdStop) ? L" STOP" : L"") +
+                     (shown(f.cmdRun) || shown(f.chkExit) ? L" RUN" : L""));
+}
+
+void CALLBACK console_closed(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
-    // While the run waits: file commands and closing are refused, not carried out.
-    size_t before = g_app->prompts.asked.size();
+    // While the run waits: file commands are refused; closing asks, and No goes on.
+    g_app->prompts.answers = {IDOK, IDNO};
     SendMessageW(g_app->main->hwnd(), WM_COMMAND, ui::ID_MENU_OPEN, 0);
     SendMessageW(g_app->main->hwnd(), WM_CLOSE, 0, 0);
-    for (size_t i = before; i < g_app->prompts.asked.size(); ++i) g_refusals.push_back(g_app->prompts.asked[i].title);
-    kill_all(L"cmd.exe");  // as if the user closed the console
-    kill_all(L"robocopy.exe");
+    look(*g_app->main);
+    kill_all(L"cmd.exe");  // the copier it started is left to the program to end
 }
 
 void CALLBACK kill_copier(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     kill_all(L"robocopy.exe");  // as Task Manager ends it: exit code 1, "files copied"
 }
+
+void CALLBACK press_stop(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    SendMessageW(g_app->main->hwnd(), WM_COMMAND, MAKEWPARAM(ui::ID_CMD_STOP, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(g_app->main->cmdStop.hwnd()));
+}
+
+void CALLBACK close_window(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    g_app->prompts.answers = {IDYES, IDOK, IDNO};  // stop and close, see the end, leave the list unsaved
+    SendMessageW(g_app->main->hwnd(), WM_CLOSE, 0, 0);
+}
 }  // namespace
 
-TEST(BackupRun, AStoppedScriptOrAKilledCopierIsNotFinished) {
-    for (TIMERPROC stop : {stop_script, kill_copier}) {
+TEST(BackupRun, AStoppedOrKilledRunIsNotFinishedAndLeavesNoCopier) {
+    for (TIMERPROC stop : {console_closed, kill_copier, press_stop, close_window}) {
         RunApp a;
         g_app = &a;
-        g_refusals.clear();
+        g_seen.clear();
         // A locked file makes robocopy retry for seconds, long enough to stop it.
         HANDLE lock = CreateFileW((a.srcA + L"\\a.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-        SetTimer(nullptr, 0, 1500, stop);
+        const HWND window = a.main->hwnd();
+        SetTimer(nullptr, 0, 2000, stop);
         a.main->cmdRun_Click();
         CloseHandle(lock);
         g_app = nullptr;
-        EXPECT_EQ(a.prompts.asked.back().title, L"BACKUP NOT FINISHED");
+        EXPECT_FALSE(running(L"robocopy.exe"));
+        EXPECT_EQ(a.prompts.titles().back() == L"File Not Saved" ? a.prompts.asked.end()[-2].title
+                                                                 : a.prompts.titles().back(),
+                  L"BACKUP NOT FINISHED");
         EXPECT_FALSE(a.dated());
         EXPECT_FALSE(test::exists(temp_file(L"BatchRun.bat")));
-        EXPECT_FALSE(a.main->run_in_progress);
-        if (stop == stop_script) {
-            EXPECT_EQ(g_refusals, (std::vector<std::wstring>{L"BACKUP RUNNING", L"BACKUP RUNNING"}));
-            EXPECT_TRUE(IsWindow(a.main->hwnd()));
-        } else {
+        EXPECT_TRUE(test::exists(a.box.data() + L"\\Ostrevin-last-run.log"));
+        EXPECT_EQ(IsWindow(window), stop != close_window);
+        if (stop == console_closed) {
+            EXPECT_EQ(a.prompts.titles(), (std::vector<std::wstring>{L"BACKUP RUNNING", L"BACKUP RUNNING",
+                                                                      L"BACKUP NOT FINISHED"}));
+            // The job at work and its files, the bar at no job done, STOP in place of the buttons.
+            ASSERT_EQ(g_seen.size(), 2u);
+            EXPECT_EQ(g_seen[0].rfind(L"Job 1 of 2: " + test::upper(a.srcA) + L" \u2014 ", 0), 0u) << g_seen[0];
+            EXPECT_EQ(g_seen[1], L"0 STOP");
+        }
+        if (stop == kill_copier) {
             EXPECT_EQ(a.told().text.rfind(L"This job did not run to its end:\rCOPY FOLDER  \"" + test::upper(a.srcA), 0), 0u);
             EXPECT_TRUE(test::exists(a.e(L"BK2\\SRCB\\c.txt")));  // the next job ran to its end
+        }
+        if (stop != close_window) {
+            EXPECT_FALSE(a.main->run_in_progress);
+            EXPECT_EQ(a.main->Label2.text(), L"Job List");
         }
     }
 }
