@@ -11,6 +11,8 @@ namespace {
 // Wine 256 KB copied large files faster than 1 MB or 8 MB buffers, a mapped
 // source or a reader thread (bench/copier.sh measures it).
 constexpr DWORD kBufferSize = 256 << 10;
+// A file this large is logged at once and written under a temporary name.
+constexpr unsigned long long kLargeFile = 1 << 20;
 // Attributes that a copy carries over; the rest belong to the file system.
 constexpr DWORD kCopiedAttrs = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
@@ -124,6 +126,8 @@ void Copier::note_copy(const std::wstring& label, const Entry& from, const std::
   std::swprintf(size, 32, L"%14llu", static_cast<unsigned long long>(from.stamp.size));
   const Hold hold(console_lock_);
   console_.write(L"\t" + label + L"\t" + size + L"\t" + shown(path) + L"\r\n");
+  // A large file takes a while: whoever follows the log sees at once what is being copied.
+  if (from.stamp.size >= kLargeFile) console_.flush();
 }
 
 void Copier::wait_before_retry() {
@@ -625,7 +629,9 @@ void Copier::copy_with_retries(const Job& job, Counts& counts, void* buffer) {
 }
 
 DWORD Copier::copy_file(const Job& job, void* buffer) {
-  if (!job.has_existing) return write_copy(job, job.target, nullptr, buffer);
+  // A small new file is written in place. A large one takes long enough to be cut
+  // off (a stop, a kill), and a cut-off copy must not stand under the file's name.
+  if (!job.has_existing && job.from.stamp.size < kLargeFile) return write_copy(job, job.target, nullptr, buffer);
   // The old copy stays until the new one is complete.
   const std::wstring part = job.target + L".~copying";
   DWORD error = write_copy(job, part, &job.target, buffer);

@@ -1,0 +1,69 @@
+// RUN BACKUPS of one job, timed from the button to the outcome: the script's start,
+// the copier, and the program's own work around them. For comparison, the copier
+// alone on the same tree with the same options, started the way the script starts it.
+// Usage: bench_run_backups.exe SOURCE   prints: run_first run_rerun copier_first copier_rerun (seconds)
+#include <windows.h>
+
+#include <cstdio>
+
+#include "support/app_fixture.h"
+
+namespace {
+
+double seconds_since(ULONGLONG start) { return static_cast<double>(GetTickCount64() - start) / 1000.0; }
+
+double run_backups(test::App& a) {
+    a.prompts.asked.clear();
+    const ULONGLONG start = GetTickCount64();
+    a.main->cmdRun_Click();
+    const double s = seconds_since(start);
+    if (a.prompts.asked.empty() || a.prompts.asked.back().title != L"BACKUP COMPLETE") {
+        std::fprintf(stderr, "the run did not complete: %ls\n",
+                     a.prompts.asked.empty() ? L"no outcome" : a.prompts.asked.back().text.c_str());
+        std::exit(1);
+    }
+    return s;
+}
+
+double copier(const std::wstring& source, const std::wstring& target, const std::wstring& log) {
+    std::wstring cl = L"robocopy.exe \"" + source + L"\" \"" + target + L"\" /S /R:3 /W:3 /NP /LOG+:\"" + log + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    const ULONGLONG start = GetTickCount64();
+    if (!CreateProcessW(nullptr, cl.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, nullptr, &si, &pi)) {
+        std::fprintf(stderr, "robocopy.exe could not be started: %lu\n", GetLastError());
+        std::exit(1);
+    }
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    const double s = seconds_since(start);
+    DWORD code = 16;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    if (code >= 8) {
+        std::fprintf(stderr, "robocopy.exe failed: exit code %lu\n", code);
+        std::exit(1);
+    }
+    return s;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: bench_run_backups.exe SOURCE\n");
+        return 2;
+    }
+    const std::wstring source = argv[1];
+    test::App a;
+    a.box.mapDrive(L'E', a.box.path(L"drive_e"));
+    test::make_dirs(a.box.path(L"drive_e\\BK"));
+    a.start();
+    a.add(source, L"E:\\BK");
+    const double first = run_backups(a), rerun = run_backups(a);
+    const std::wstring alone = a.box.path(L"alone"), log = a.box.path(L"alone.log");
+    const double copier_first = copier(source, alone, log), copier_rerun = copier(source, alone, log);
+    std::printf("%.3f %.3f %.3f %.3f\n", first, rerun, copier_first, copier_rerun);
+    return 0;
+}

@@ -1,0 +1,54 @@
+#!/bin/bash
+# RUN BACKUPS end to end (one job of small files: first run and a no-change rerun)
+# against rsync -a on the same tree, and against our copier alone.
+# Usage: bench/run_backups.sh [BUILD_DIR]   (default build/win, made by scripts/test.sh)
+# Sizes (environment): FILES=20000 DIRS=200 (files of 100..8000 bytes), REPEAT=5
+# interleaved rounds; medians and spread.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$(cd "${1:-build/win}" && pwd)
+FILES=${FILES:-20000}
+DIRS=${DIRS:-200}
+REPEAT=${REPEAT:-5}
+cmake --build "$build" --target bench_run_backups >/dev/null
+scripts/prefix.sh "$build" no-wm
+command -v rsync >/dev/null || apt-get install -y rsync >/dev/null
+export WINEPREFIX=$build/wineprefix WINEDEBUG=-all
+
+work=$(mktemp -d /tmp/ostrevin-run-bench.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+python3 - "$work/src" "$FILES" "$DIRS" <<'PY'
+import os, random, sys
+root, files, dirs = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+rng = random.Random(7)
+for d in range(dirs):
+    folder = os.path.join(root, f"folder{d:04}")
+    os.makedirs(folder)
+    for f in range(files // dirs + (1 if d < files % dirs else 0)):
+        with open(os.path.join(folder, f"file{f:05}.dat"), "wb") as out:
+            out.write(rng.randbytes(rng.randint(100, 8000)))
+PY
+echo "$FILES files in $DIRS folders; $REPEAT interleaved rounds"
+wineserver -p 300 2>/dev/null || true
+
+now() { date +%s.%N; }
+: > "$work/times"
+for round in $(seq 1 "$REPEAT"); do
+  read -r first rerun cfirst crerun < <(xvfb-run -a scripts/wine-run.sh "$build/bench_run_backups.exe" \
+    "Z:${work//\//\\}\\src" 2>/dev/null | tr -d '\r')
+  rm -rf "$work/rsync"; sync
+  s=$(now); rsync -a "$work/src/" "$work/rsync/"; rfirst=$(awk "BEGIN{print $(now) - $s}")
+  s=$(now); rsync -a "$work/src/" "$work/rsync/"; rrerun=$(awk "BEGIN{print $(now) - $s}")
+  echo "$first $rerun $cfirst $crerun $rfirst $rrerun" | tee -a "$work/times"
+done
+python3 - "$work/times" <<'PY'
+import statistics, sys
+rows = [list(map(float, l.split())) for l in open(sys.argv[1]) if l.strip()]
+names = ["RUN BACKUPS first", "RUN BACKUPS rerun", "copier alone first", "copier alone rerun", "rsync -a first", "rsync -a rerun"]
+med = [statistics.median(c) for c in zip(*rows)]
+for i, n in enumerate(names):
+    col = [r[i] for r in rows]
+    print(f"{n:20} median {med[i]:7.3f} s  (spread {min(col):.3f}..{max(col):.3f})")
+print(f"no-change rerun / rsync -a rerun: {med[1] / med[5]:.2f}  (aim <= 2.0)")
+print(f"first run / copier alone first:  {med[0] / med[2]:.2f}  (aim <= 1.2)")
+PY
