@@ -1,8 +1,11 @@
 #include "support/sandbox.h"
 
+#include <winioctl.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace test {
 
@@ -99,17 +102,53 @@ bool unix_shell(const std::string& script) {
     return DeleteFileW(marker.c_str()) != 0;
 }
 
-void Sandbox::mapDrive(wchar_t letter, const std::wstring& folder) {
+namespace {
+bool listed(wchar_t letter) { return (GetLogicalDrives() >> (towupper(letter) - L'A')) & 1u; }
+
+// Wine's mount manager request that defines (or, without a folder, removes) a drive
+// letter for a Unix folder, as its configuration tool does.
+bool announce(wchar_t letter, const std::string& unix_folder) {
+    struct UnixDrive {
+        ULONG size, type, fs_type;
+        DWORD serial;
+        ULONGLONG unix_dev;
+        WCHAR letter;
+        USHORT mount_point_offset, device_offset, label_offset;
+    };
+    std::vector<char> buf(sizeof(UnixDrive) + unix_folder.size() + 1, '\0');
+    auto* d = reinterpret_cast<UnixDrive*>(buf.data());
+    d->size = static_cast<ULONG>(buf.size());
+    d->type = 3;  // reported as a fixed disk under Wine 8
+    d->letter = static_cast<WCHAR>(towlower(letter));
+    if (!unix_folder.empty()) {
+        d->mount_point_offset = sizeof(UnixDrive);
+        std::memcpy(buf.data() + sizeof(UnixDrive), unix_folder.c_str(), unix_folder.size() + 1);
+    }
+    HANDLE h = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD got = 0;
+    BOOL ok = DeviceIoControl(h, CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS), buf.data(),
+                              static_cast<DWORD>(buf.size()), nullptr, 0, &got, nullptr);
+    CloseHandle(h);
+    return ok != FALSE;
+}
+}  // namespace
+
+void Sandbox::mapDrive(wchar_t letter, const std::wstring& folder, const char* label) {
     make_dirs(folder);
+    if (label) write_bytes(folder + L"\\.windows-label", label);  // where Wine keeps it
     ASSERT_TRUE(unix_shell("ln -sfn " + sh_quote(folder) + " " + dosdevice(letter)));
     drives_.push_back(letter);
-    ASSERT_TRUE(exists(std::wstring(1, letter) + L":\\")) << "drive not mapped: " << narrow(folder);
+    ASSERT_TRUE(announce(letter, unix_path(folder))) << "mount manager: " << GetLastError();
+    ASSERT_TRUE(exists(std::wstring(1, letter) + L":\\") && listed(letter)) << "drive not mapped: " << narrow(folder);
 }
 
 void Sandbox::unmapDrive(wchar_t letter) {
-    EXPECT_TRUE(unix_shell("rm -f " + dosdevice(letter)));
     std::erase(drives_, letter);
-    EXPECT_FALSE(exists(std::wstring(1, letter) + L":\\")) << "drive still mapped";
+    EXPECT_TRUE(announce(letter, {}));
+    DefineDosDeviceW(DDD_REMOVE_DEFINITION, std::wstring{letter, L':'}.c_str(), nullptr);
+    EXPECT_TRUE(unix_shell("rm -f " + dosdevice(letter)));
+    EXPECT_FALSE(exists(std::wstring(1, letter) + L":\\") || listed(letter)) << "drive still mapped";
 }
 
 void make_dirs(const std::wstring& path) {

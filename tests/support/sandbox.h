@@ -1,7 +1,9 @@
 #pragma once
 // A private corner of the file system for one test: its own profile, working
-// folder and drive letters (links in the Wine prefix's dosdevices), and the
-// file, process and Unix-side helpers that the suites share.
+// folder and drive letters, and the file, process and Unix-side helpers that the
+// suites share. A drive letter is a link in the Wine prefix's dosdevices, which makes
+// it reachable; Wine lists drives (and knows their labels) from its mount manager,
+// which reads dosdevices only when the Wine server starts, so it is told as well.
 #include <windows.h>
 
 #include <cstdint>
@@ -23,8 +25,9 @@ public:
     std::wstring jobFolder() const { return profile() + L"\\Documents\\Ostrevin"; }
     std::wstring data() const { return path(L"data"); }        // the working folder
 
-    // Maps a drive letter to a folder of the sandbox (made when missing); unmap removes it.
-    void mapDrive(wchar_t letter, const std::wstring& folder);
+    // Plugs in a drive letter for a folder of the sandbox (made when missing), with a
+    // volume label if given; unmap pulls it out: neither reachable nor listed.
+    void mapDrive(wchar_t letter, const std::wstring& folder, const char* label = nullptr);
     void unmapDrive(wchar_t letter);
 
 private:

@@ -5,7 +5,6 @@
 #include <functional>
 
 #include "core/jobrow.h"
-#include "app/drives/plugged_drives.h"
 #include "support/app_fixture.h"
 #include "ui/frmBrowser.h"
 #include "win/dpi.h"
@@ -204,11 +203,10 @@ TEST(FolderBrowser, CancelEmptySelectAndTheCloseBoxLeaveTheBoxAsItWas) {
 
 TEST(FolderBrowser, DriveChangeMovesTheCurrentFolderAndFallsBackToC) {
     App a;
-    test::PluggedDrives drives(a.box);
-    drives.plug(L'E', a.box.path(L"e"));
+    a.box.mapDrive(L'E', a.box.path(L"e"));
     test::make_dirs(L"E:\\photos\\2014");
     test::make_dirs(L"E:\\music");
-    drives.plug(L'M', a.box.path(L"m"));
+    a.box.mapDrive(L'M', a.box.path(L"m"));
     a.start();
     test::remove_tree(a.box.path(L"m"));  // M: is now a drive without a medium
     // E: is current, in a folder below its root; the lists still show C:.
