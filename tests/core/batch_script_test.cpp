@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/program_files.h"
 #include "core/text.h"
 
 using namespace core;
@@ -179,10 +178,4 @@ TEST(BatchScript, OnlyAJobWhoseLogSectionEndsWithTheEndLineIsFinished) {
         {L"Ostrevin job 14 \r\n   Ended : x\r\nOstrevin job x1 \r\n", 1, {1}},
     };
     for (const auto& c : cases) EXPECT_EQ(unfinished_jobs(c.log, c.jobs), c.unfinished) << c.log.size();
-}
-
-TEST(ProgramFilesList, HeadingEmptyLineAndOrdinalOrder) {
-    EXPECT_EQ(program_files_text({L"ZETA", L"_TOOLS", L"COMMON FILES"}),
-              L"List of directories in Program Files\r\n\r\nCOMMON FILES\r\nZETA\r\n_TOOLS\r\n");
-    EXPECT_EQ(program_files_text({}), L"List of directories in Program Files\r\n\r\n");
 }

@@ -1,23 +1,16 @@
 // Black-box runs of the built robocopy.exe on real trees in the shared sandbox.
 #pragma once
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
-#include <string>
-#include <vector>
 
 #include "options.h"
 #include "support/sandbox.h"
 
 namespace rctest {
 
-using test::make_dirs;
-using test::read_bytes;
-using test::write_bytes;
+using namespace test;
 using Tree = std::vector<std::wstring>;
 using Row = std::vector<std::uint64_t>;  // Total, Copied, Skipped, Mismatch, FAILED, Extras
 
@@ -34,36 +27,21 @@ struct RunResult {
 };
 
 // A copier left running, for tests that pull the drive or kill it halfway.
-class Running {
+class Running : public Process {
  public:
   explicit Running(const std::wstring& args);  // quoting is the caller's
-  ~Running() {
-    kill();
-    DeleteFileW(output_path_.c_str());
-  }
   // Waits up to timeout_ms; a copier still running then is killed and the test fails.
   RunResult finish(DWORD timeout_ms = 120000);
-  void kill();  // as Task Manager does
 
  private:
-  PROCESS_INFORMATION pi_{};
-  std::wstring output_path_;
   ULONGLONG start_ = GetTickCount64();
 };
 
 inline RunResult run_robocopy(const std::wstring& args) { return Running(args).finish(); }
 inline std::wstring quote(const std::wstring& path) { return L"\"" + path + L"\""; }
 inline DWORD attributes(const std::wstring& p) { return GetFileAttributesW(p.c_str()); }
-inline bool is_file(const std::wstring& p) { return attributes(p) != INVALID_FILE_ATTRIBUTES && !(attributes(p) & FILE_ATTRIBUTE_DIRECTORY); }
-inline bool is_dir(const std::wstring& p) { return attributes(p) != INVALID_FILE_ATTRIBUTES && (attributes(p) & FILE_ATTRIBUTE_DIRECTORY); }
-std::uint64_t write_time(const std::wstring& path);
-void set_write_time(const std::wstring& path, std::uint64_t ticks);
-// Every file and folder below root, relative, sorted, folders ending in "\".
-Tree tree(const std::wstring& root);
-// Runs a shell script on the Unix side and waits for it: links, and names that
-// Windows calls cannot make. Quote paths with sh_quote.
-bool unix_shell(const std::string& script);
-std::string sh_quote(const std::wstring& windows_path);
+inline bool is_file(const std::wstring& p) { return exists(p) && !(attributes(p) & FILE_ATTRIBUTE_DIRECTORY); }
+inline bool is_dir(const std::wstring& p) { return exists(p) && (attributes(p) & FILE_ATTRIBUTE_DIRECTORY); }
 
 // Holds a file open with no sharing, so copies to or from it fail.
 struct Lock {
@@ -80,7 +58,7 @@ struct Lock {
 // A source and a target folder in a fresh sandbox.
 class CopyTest : public ::testing::Test {
  protected:
-  test::Sandbox box;
+  Sandbox box;
   std::wstring src = box.path(L"src");
   std::wstring dst = box.path(L"dst");
 
@@ -92,7 +70,6 @@ class CopyTest : public ::testing::Test {
     make_dirs(path.substr(0, path.find_last_of(L'\\')));
     write_bytes(path, content);
   }
-  bool can_make_links() const { return !test::unix_path(src).empty(); }
 };
 
 }  // namespace rctest

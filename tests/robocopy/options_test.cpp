@@ -21,23 +21,6 @@ TEST(SplitCommandLine, QuotesGroupBlanksAndBackslashesAreLiteral) {
   for (const auto& [line, args] : cases) EXPECT_EQ(split_command_line(line), args);
 }
 
-TEST(ParseArguments, OptionsInAnyCaseAndTheRealToolsDefaults) {
-  ParseResult r = parse_arguments({L"C:\\SRC", L"E:\\DST", L"/s", L"/purge", L"/r:3", L"/W:0"});
-  ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.options.source + L">" + r.options.target, L"C:\\SRC>E:\\DST");
-  EXPECT_EQ(r.options.subdirs, SubDirs::NonEmpty);
-  EXPECT_TRUE(r.options.purge);
-  EXPECT_EQ(r.options.retries, 3u);
-  EXPECT_EQ(r.options.wait_seconds, 0u);
-  r = parse_arguments({L"a", L"b"});
-  EXPECT_EQ(r.options.subdirs, SubDirs::None);
-  EXPECT_FALSE(r.options.purge);
-  EXPECT_EQ(r.options.retries, 1000000u);
-  EXPECT_EQ(r.options.wait_seconds, 30u);
-  EXPECT_EQ(parse_arguments({L"a", L"b", L"/E", L"/S"}).options.subdirs, SubDirs::All);
-  EXPECT_EQ(parse_arguments({L"/S", L"a", L"/E", L"b"}).options.subdirs, SubDirs::All);
-}
-
 TEST(NormalizeFolder, DriveRootsTrailingBackslashesAndDots) {
   const std::pair<const wchar_t*, const wchar_t*> cases[] = {
       {L"C:\\.", L"C:\\"}, {L"C:\\", L"C:\\"}, {L"C:\\.\\", L"C:\\"}, {L"E:\\BACKUP\\", L"E:\\BACKUP"},

@@ -6,6 +6,7 @@ namespace test {
 
 int ScriptedPrompter::message(const win::MessageRequest& r) {
     asked.push_back({r.title, r.text, r.flags});
+    if (during_message) during_message();
     if (!answers.empty()) {
         int a = answers.front();
         answers.pop_front();

@@ -32,6 +32,7 @@ public:
     std::deque<std::wstring> paths;  // what each file dialog reports; "" is a cancel
     std::deque<std::function<void(win::ModalWindow&)>> modal_scripts;  // act on a window, then it "closes"
     int modal_count = 0;
+    std::function<void()> during_message;  // acts while a message box is up
 
     int message(const win::MessageRequest& r) override;
     std::wstring file_dialog(const win::FileDialogRequest& r) override;

@@ -1,8 +1,12 @@
 #pragma once
 // A private corner of the file system for one test: its own profile, working
-// folder and drive letters (links in the Wine prefix's dosdevices).
+// folder and drive letters, and the file, process and Unix-side helpers that the
+// suites share. A drive letter is a link in the Wine prefix's dosdevices, which makes
+// it reachable; Wine lists drives (and knows their labels) from its mount manager,
+// which reads dosdevices only when the Wine server starts, so it is told as well.
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,8 +25,9 @@ public:
     std::wstring jobFolder() const { return profile() + L"\\Documents\\Ostrevin"; }
     std::wstring data() const { return path(L"data"); }        // the working folder
 
-    // Maps a drive letter to a folder of the sandbox (made when missing); unmap removes it.
-    void mapDrive(wchar_t letter, const std::wstring& folder);
+    // Plugs in a drive letter for a folder of the sandbox (made when missing), with a
+    // volume label if given; unmap pulls it out: neither reachable nor listed.
+    void mapDrive(wchar_t letter, const std::wstring& folder, const char* label = nullptr);
     void unmapDrive(wchar_t letter);
 
 private:
@@ -37,14 +42,39 @@ void write_bytes(const std::wstring& path, const std::string& bytes);
 std::string read_bytes(const std::wstring& path);
 bool exists(const std::wstring& path);
 void remove_tree(const std::wstring& path);
-// Runs a Unix program from inside Wine (for links in dosdevices) and waits for it;
-// -1 when it could not be started (Wine does not report its exit code).
-int run_unix(const std::wstring& command_line);
+std::uint64_t write_time(const std::wstring& path);
+void set_write_time(const std::wstring& path, std::uint64_t ticks);
+// Every file and folder below root, relative, sorted, folders ending in "\".
+std::vector<std::wstring> tree(const std::wstring& root);
+
+// A program started with its output in a file; killed if still running at the end.
+class Process {
+public:
+    explicit Process(std::wstring command_line, const std::wstring& folder = {});
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    DWORD id() const { return pi_.dwProcessId; }
+    // True once it has ended within ms, with its exit code in *code.
+    bool wait(DWORD ms, DWORD* code = nullptr);
+    void kill();  // as Task Manager does
+    std::string output() const;
+
+private:
+    PROCESS_INFORMATION pi_{};
+    std::wstring output_path_;
+};
+
+// Runs a shell script on the Unix side and waits for it: links, names that Windows
+// calls cannot make, links deleted as links. Quote paths with sh_quote.
+bool unix_shell(const std::string& script);
+std::string sh_quote(const std::wstring& windows_path);
 std::string unix_path(const std::wstring& windows_path);
 
 // Pumps pending window messages for a while.
 void pump(DWORD ms = 0);
 
 std::string narrow(const std::wstring& w);
+std::wstring cwd();
 
 }  // namespace test

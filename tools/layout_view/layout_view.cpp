@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 
-#include "app/drives/plugged_drives.h"
 #include "core/jobrow.h"
 #include "support/app_fixture.h"
 #include "ui/frmBrowser.h"
@@ -14,8 +13,7 @@
 int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
     test::App a;
-    test::PluggedDrives drives(a.box);
-    drives.plug(L'E', a.box.path(L"e"), "BACKUP");
+    a.box.mapDrive(L'E', a.box.path(L"e"), "BACKUP");
     test::make_dirs(L"E:\\BACKUP\\Documents");
     test::make_dirs(L"E:\\BACKUP\\Photos");
     test::make_dirs(L"E:\\BACKUP\\Music");

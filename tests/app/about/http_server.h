@@ -33,11 +33,13 @@ public:
         closesocket(listener_);
     }
 
-    void serve(std::optional<std::string> reply) { locked([&] { reply_ = std::move(reply); }); }
+    void serve(std::optional<std::string> reply) {
+        std::lock_guard<std::mutex> lock(m_);
+        reply_ = std::move(reply);
+    }
     std::wstring address() const { return L"127.0.0.1:" + std::to_wstring(port_); }
-    int accepted() const { return locked([&] { return accepted_; }); }
-    int stillOpen() const { return locked([&] { return static_cast<int>(silent_.size()); }); }
-    std::vector<std::string> requests() const { return locked([&] { return requests_; }); }
+    int accepted() const { return accepted_; }
+    int stillOpen() const { return still_open_; }
 
     // A port on which nothing listens.
     static std::wstring closed_address() {
@@ -47,10 +49,6 @@ public:
     }
 
 private:
-    template <class F> auto locked(F f) const -> decltype(f()) {
-        std::lock_guard<std::mutex> lock(m_);
-        return f();
-    }
     static SOCKET bound(unsigned short& port) {
         SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
         sockaddr_in a{};
@@ -70,28 +68,25 @@ private:
         return select(0, &r, nullptr, nullptr, &tv) == 1;
     }
     // Takes what the client sent; false once it has closed its side.
-    bool receive(SOCKET s) {
+    static bool receive(SOCKET s) {
         char buf[1024];
-        int n = recv(s, buf, sizeof buf, 0);
-        if (n > 0) locked([&] { requests_.emplace_back(buf, static_cast<size_t>(n)); });
-        return n > 0;
+        return recv(s, buf, sizeof buf, 0) > 0;
     }
     void loop() {
         while (!stop_) {
-            std::vector<SOCKET> silent = locked([&] { return silent_; });
-            for (SOCKET s : silent)
-                if (readable(s, 0) && !receive(s)) {
-                    closesocket(s);
-                    locked([&] { std::erase(silent_, s); });
-                }
+            std::erase_if(silent_, [](SOCKET s) { return readable(s, 0) && !receive(s) && closesocket(s) == 0; });
+            still_open_ = static_cast<int>(silent_.size());
             if (!readable(listener_, 20)) continue;
             SOCKET c = accept(listener_, nullptr, nullptr);
-            std::optional<std::string> reply = locked([&] {
-                ++accepted_;
-                return reply_;
-            });
+            std::optional<std::string> reply;
+            {
+                std::lock_guard<std::mutex> lock(m_);
+                reply = reply_;
+            }
+            ++accepted_;
             if (!reply) {
-                locked([&] { silent_.push_back(c); });
+                silent_.push_back(c);
+                still_open_ = static_cast<int>(silent_.size());
                 continue;
             }
             if (readable(c, 2000)) receive(c);
@@ -106,11 +101,10 @@ private:
     SOCKET listener_ = INVALID_SOCKET;
     unsigned short port_ = 0;
     std::atomic<bool> stop_{false};
-    mutable std::mutex m_;
+    std::atomic<int> accepted_{0}, still_open_{0};
+    std::mutex m_;
     std::optional<std::string> reply_;
-    int accepted_ = 0;
-    std::vector<SOCKET> silent_;
-    std::vector<std::string> requests_;
+    std::vector<SOCKET> silent_;  // only the server's thread touches these
     std::thread thread_;
 };
 

@@ -4,7 +4,6 @@
 
 #include <functional>
 
-#include "app/drives/plugged_drives.h"
 #include "core/jobrow.h"
 #include "support/app_fixture.h"
 #include "ui/frmDriveSelect.h"
@@ -12,7 +11,6 @@
 namespace {
 
 struct DrivesApp : test::App {
-    test::PluggedDrives drives{box};
     void job(const std::wstring& source, const std::wstring& destination) { main->jobList.append({source, destination}); }
     std::wstring destination(int i) const { return main->jobList.job(i).destination; }
     std::wstring caption() const { return main->cmdRun.text(); }
@@ -35,15 +33,6 @@ std::function<void(win::ModalWindow&)> choose(wchar_t letter, bool all) {
 // The user closes the window from its title bar.
 void close_box(win::ModalWindow& w) { SendMessageW(w.hwnd(), WM_CLOSE, 0, 0); }
 
-// Lets a test act while a message box is up.
-struct TickingPrompter : test::ScriptedPrompter {
-    std::function<void()> during_message;
-    int message(const win::MessageRequest& r) override {
-        if (during_message) during_message();
-        return ScriptedPrompter::message(r);
-    }
-};
-
 }  // namespace
 
 TEST(DriveCheck, PresentDestinationsOrNoJobsAskNothing) {
@@ -54,7 +43,7 @@ TEST(DriveCheck, PresentDestinationsOrNoJobsAskNothing) {
     EXPECT_FALSE(a.ready());  // no jobs
     EXPECT_EQ(a.caption(), L"PLUG IN E:\\");
 
-    a.drives.plug(L'E', a.box.path(L"e"));
+    a.box.mapDrive(L'E', a.box.path(L"e"));
     test::make_dirs(L"E:\\BACKUP\\DATA");
     test::make_dirs(a.box.path(L"local"));
     a.job(L"C:\\DATA", L"E:\\Backup\\Data");
@@ -73,11 +62,11 @@ TEST(DriveCheck, PresentDestinationsOrNoJobsAskNothing) {
 
 TEST(DriveCheck, AnUnpluggedDriveIsToldOnceAndAskedForEachTime) {
     DrivesApp a;
-    TickingPrompter prompts;
-    a.drives.plug(L'E', a.box.path(L"e"));
+    test::ScriptedPrompter& prompts = a.prompts;
+    a.box.mapDrive(L'E', a.box.path(L"e"));
     a.start();
     a.job(L"C:\\DATA", L"E:\\BACKUP\\DATA");
-    a.drives.unplug(L'E');
+    a.box.unmapDrive(L'E');
     a.main->cmdRun.enable(true);
 
     // Ticks that arrive while the message or the window is up are dropped.
@@ -116,7 +105,7 @@ TEST(DriveCheck, AnUnpluggedDriveIsToldOnceAndAskedForEachTime) {
 
     // A folder deleted from a drive that stays plugged in is missing all the same,
     // and the check goes on while a backup run waits.
-    a.drives.plug(L'E', a.box.path(L"e"));
+    a.box.mapDrive(L'E', a.box.path(L"e"));
     test::make_dirs(L"E:\\OTHER");
     test::remove_tree(L"E:\\BACKUP\\DATA");
     a.main->run_in_progress = true;
@@ -130,15 +119,15 @@ TEST(DriveCheck, AnUnpluggedDriveIsToldOnceAndAskedForEachTime) {
 
 TEST(DriveCheck, ApplyToAllMovesEveryDriveDestinationToTheChosenLetter) {
     DrivesApp a;
-    a.drives.plug(L'E', a.box.path(L"e"));
-    a.drives.plug(L'F', a.box.path(L"f"));
+    a.box.mapDrive(L'E', a.box.path(L"e"));
+    a.box.mapDrive(L'F', a.box.path(L"f"));
     test::make_dirs(a.box.path(L"local"));
     a.start();
     a.job(L"C:\\Data", L"E:\\Backup\\Data");
     a.job(L"C:\\Pics", a.box.path(L"local"));  // present, on C
     a.job(L"C:\\Docs", L"\\\\SERVER\\SHARE\\DOCS");
     a.job(L"C:\\Mail", L"E:\\MAIL");
-    a.drives.unplug(L'E');
+    a.box.unmapDrive(L'E');
     const std::wstring title = a.title();
 
     // First check: each missing job is named and declined; the caption names the last.
@@ -165,15 +154,15 @@ TEST(DriveCheck, ApplyToAllMovesEveryDriveDestinationToTheChosenLetter) {
 
 TEST(DriveCheck, OneJobMovedAloneAndJobsStillMissingHoldTheButton) {
     DrivesApp a;
-    a.drives.plug(L'E', a.box.path(L"e"));
-    a.drives.plug(L'F', a.box.path(L"f"));
-    a.drives.plug(L'G', a.box.path(L"g"));
+    a.box.mapDrive(L'E', a.box.path(L"e"));
+    a.box.mapDrive(L'F', a.box.path(L"f"));
+    a.box.mapDrive(L'G', a.box.path(L"g"));
     a.start();
     a.job(L"C:\\A", L"E:\\A");
     a.job(L"C:\\B", L"G:\\BACKUP\\B");
     a.job(L"D:\\B", L"F:\\BACKUP\\B");  // once row 2 is on F, both copy into F:\BACKUP\B\B
-    a.drives.unplug(L'E');
-    a.drives.unplug(L'G');
+    a.box.unmapDrive(L'E');
+    a.box.unmapDrive(L'G');
     test::make_dirs(L"F:\\BACKUP\\B");
 
     // Row 1 declined, row 2 moved alone: the conflict is told, row 1 still holds the button.
@@ -196,7 +185,7 @@ TEST(DriveCheck, OneJobMovedAloneAndJobsStillMissingHoldTheButton) {
 
 TEST(DriveSelection, ListsEveryDriveAndTheOnesPluggedInSince) {
     DrivesApp a;
-    a.drives.plug(L'E', a.box.path(L"e"), "BACKUP");
+    a.box.mapDrive(L'E', a.box.path(L"e"), "BACKUP");
     a.start();
     ui::FrmDriveSelect& d = *a.main->frmDriveSelect;
     EXPECT_TRUE(d.applyToAll());
@@ -210,10 +199,16 @@ TEST(DriveSelection, ListsEveryDriveAndTheOnesPluggedInSince) {
     EXPECT_EQ(listed, expected);
     EXPECT_NE(std::find(entries.begin(), entries.end(), L"e: [BACKUP]"), entries.end());
 
+    // Opening the list reads the drives again.
+    a.box.mapDrive(L'H', a.box.path(L"h"));
+    EXPECT_FALSE(d.Drive1.setDrive(L'H'));
+    SendMessageW(d.hwnd(), WM_COMMAND, MAKEWPARAM(ui::ID_DS_DRIVES, CBN_DROPDOWN), reinterpret_cast<LPARAM>(d.Drive1.hwnd()));
+    EXPECT_TRUE(d.Drive1.setDrive(L'H'));
+
     // A drive plugged in after the window was made is there when it is shown.
-    a.drives.plug(L'G', a.box.path(L"g"));
+    a.box.mapDrive(L'G', a.box.path(L"g"));
     test::make_dirs(L"G:\\BACKUP");
-    a.drives.unplug(L'E');
+    a.box.unmapDrive(L'E');
     a.job(L"C:\\DATA", L"E:\\BACKUP");
     a.prompts.modal_scripts.push_back([&](win::ModalWindow& w) {
         ui::FrmDriveSelect& s = drive_window(w);
