@@ -158,7 +158,9 @@ Outcome BackupRun::run(const std::wstring& job_file_name) {
         const core::RunProgress& now = watch.log().progress();
         if (now.job == shown.job && now.files == shown.files && now.finished == shown.finished) return;
         shown = now;
-        if (hooks_.progress) hooks_.progress(now);
+        if (now.job < 1 || now.job > static_cast<int>(jobs_.size())) return;
+        const core::JobFolders& job = jobs_[static_cast<size_t>(now.job) - 1];
+        hooks_.progress(now, core::progress_text(now, static_cast<int>(jobs_.size()), job.source));
     };
     const WaitEnd end = wait_for_script(*process, script, {hooks_.dispatch, show_progress, hooks_.stop_wanted});
     const bool left_running = end != WaitEnd::ScriptGone && !process->all_ended();

@@ -38,7 +38,8 @@ struct Outcome {
 // What the window does while the script runs.
 struct Hooks {
     std::function<void(MSG&)> dispatch;                    // the messages that arrive meanwhile
-    std::function<void(const core::RunProgress&)> progress;  // what the log shows, as it grows
+    // What the log shows as it grows, and the job line that tells it.
+    std::function<void(const core::RunProgress&, const std::wstring&)> progress;
     std::function<bool()> stop_wanted;                     // the user asked to stop the run
 };
 

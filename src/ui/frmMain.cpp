@@ -288,7 +288,8 @@ bool FrmMain::refuseDuringRun() {
 
 void FrmMain::onCommand(int id, int code) {
     if (id >= ID_ROW_DELETE && id <= ID_ROW_DELETE + core::kMaxJobs) {
-        if (code == BN_CLICKED) cmdDeleteJob_Click(id - ID_ROW_DELETE);
+        // The run has its own copy of the list; the rows must go on showing it.
+        if (code == BN_CLICKED && !refuseDuringRun()) cmdDeleteJob_Click(id - ID_ROW_DELETE);
         return;
     }
     switch (id) {

@@ -127,7 +127,7 @@ private:
     void onCommand(int id, int code);
     bool refuseDuringRun();
     bool askToStopRun();
-    void showProgress(const core::RunProgress& p);
+    void showProgress(const core::RunProgress& p, const std::wstring& line);
     jobs::RowControls makeRow(int n);
     void fitRows(int count);
     void markChanged();

@@ -43,7 +43,8 @@ public:
         f_.prgRun.send(PBM_SETMARQUEE, FALSE, 0);
         for (win::Window* w : running()) w->show(false);
         for (win::Window* w : idle()) w->show(true);
-        SetFocus(f_.cmdRun.hwnd());
+        // Not left on the hidden STOP: the keyboard would reach nothing.
+        SetFocus(IsWindowEnabled(f_.cmdRun.hwnd()) ? f_.cmdRun.hwnd() : f_.txtSource.hwnd());
         setLabel(SS_LEFT, L"Job List");
         f_.run_in_progress = false;
         SetCursor(LoadCursorW(nullptr, IDC_ARROW));
@@ -80,7 +81,7 @@ void FrmMain::cmdRun_Click() {
         RunDisplay busy(*this, jobList.count());
         run::BackupRun backup(jobList.jobs(), {checked(chkEmpty), checked(chkRemove)},
                               {[this](MSG& msg) { dispatch(msg); },
-                               [this](const core::RunProgress& p) { showProgress(p); },
+                               [this](const core::RunProgress& p, const std::wstring& line) { showProgress(p, line); },
                                [this] { return stop_wanted_; }});
         outcome = backup.run(app::state().JobFileName);
     }
@@ -95,11 +96,9 @@ void FrmMain::cmdRun_Click() {
     if (close_after_run_) RequestClose();
 }
 
-void FrmMain::showProgress(const core::RunProgress& p) {
-    const int count = jobList.count();
-    if (p.job < 1 || p.job > count) return;
+void FrmMain::showProgress(const core::RunProgress& p, const std::wstring& line) {
     prgRun.send(PBM_SETPOS, static_cast<WPARAM>(p.finished));
-    lblProgress.setText(core::progress_text(p, count, jobList.job(p.job).source));
+    lblProgress.setText(line);
 }
 
 void FrmMain::cmdStop_Click() {

@@ -211,9 +211,10 @@ void look(ui::FrmMain& f) {
 
 void CALLBACK console_closed(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
-    // While the run waits: file commands are refused; closing asks, and No goes on.
-    g_app->prompts.answers = {IDOK, IDNO};
+    // While the run waits: file commands and deleting a job are refused; closing asks, and No goes on.
+    g_app->prompts.answers = {IDOK, IDOK, IDNO};
     SendMessageW(g_app->main->hwnd(), WM_COMMAND, ui::ID_MENU_OPEN, 0);
+    SendMessageW(g_app->main->hwnd(), WM_COMMAND, MAKEWPARAM(ui::ID_ROW_DELETE + 1, BN_CLICKED), 0);
     SendMessageW(g_app->main->hwnd(), WM_CLOSE, 0, 0);
     look(*g_app->main);
     kill_all(L"cmd.exe");  // the copier it started is left to the program to end
@@ -260,7 +261,8 @@ TEST(BackupRun, AStoppedOrKilledRunIsNotFinishedAndLeavesNoCopier) {
         EXPECT_EQ(IsWindow(window), stop != close_window);
         if (stop == console_closed) {
             EXPECT_EQ(a.prompts.titles(), (std::vector<std::wstring>{L"BACKUP RUNNING", L"BACKUP RUNNING",
-                                                                      L"BACKUP NOT FINISHED"}));
+                                                                      L"BACKUP RUNNING", L"BACKUP NOT FINISHED"}));
+            EXPECT_EQ(a.jobs(), 2);
             // The job at work and its files, the bar at no job done, STOP in place of the buttons.
             ASSERT_EQ(g_seen.size(), 2u);
             EXPECT_EQ(g_seen[0].rfind(L"Job 1 of 2: " + test::upper(a.srcA) + L" \u2014 ", 0), 0u) << g_seen[0];
