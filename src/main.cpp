@@ -7,6 +7,7 @@
 #include "ui/frmMain.h"
 #include "ui/frmSplash.h"
 #include "win/case_rules.h"
+#include "win/prompt.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
@@ -19,12 +20,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         main_window = std::make_unique<ui::FrmMain>();
         main_window->on_destroyed = [] { PostQuitMessage(0); };
         if (!main_window->Create(true)) {
-            MessageBoxW(nullptr, L"The main window could not be created.", L"Ostrevin", MB_OK | MB_ICONERROR);
+            win::ask(nullptr, L"Ostrevin", L"The main window could not be created.", MB_OK | MB_ICONERROR);
             PostQuitMessage(1);
         }
     };
     if (!splash.Create(true)) {
-        MessageBoxW(nullptr, L"The start-up window could not be created.", L"Ostrevin", MB_OK | MB_ICONERROR);
+        win::ask(nullptr, L"Ostrevin", L"The start-up window could not be created.", MB_OK | MB_ICONERROR);
         return 1;
     }
 

@@ -4,6 +4,7 @@
 #include "about/web_client.h"
 
 #include "core/update_check.h"
+#include "win/handles.h"
 
 namespace about {
 
@@ -14,50 +15,62 @@ struct WebClient::Load {
     std::wstring server;
     std::string path;
     bool winsock = false;
-    HANDLE cancel = nullptr;  // manual reset; set when the load is replaced or stopped
-    HANDLE thread = nullptr;
+    win::Handle cancel;  // manual reset; set when the load is replaced or stopped
+    win::Handle thread;
     std::optional<std::wstring> title;  // written by the thread before it posts
 
-    ~Load() {
-        if (thread) CloseHandle(thread);
-        if (cancel) CloseHandle(cancel);
-    }
-    bool cancelled() const { return WaitForSingleObject(cancel, 0) == WAIT_OBJECT_0; }
+    bool cancelled() const { return WaitForSingleObject(cancel.get(), 0) == WAIT_OBJECT_0; }
 };
 
 namespace {
 
 constexpr std::size_t kMaxReply = 64 * 1024;  // a version file is a few hundred bytes
 
+// A socket as unique_ptr's "pointer": INVALID_SOCKET is its null.
+struct SocketId {
+    SOCKET s = INVALID_SOCKET;
+    SocketId() = default;
+    SocketId(SOCKET v) : s(v) {}
+    SocketId(std::nullptr_t) {}
+    explicit operator bool() const { return s != INVALID_SOCKET; }
+    friend bool operator==(SocketId, SocketId) = default;
+};
+struct CloseSocket {
+    using pointer = SocketId;
+    void operator()(SocketId id) const { closesocket(id.s); }
+};
+struct CloseEvent {
+    void operator()(WSAEVENT e) const { WSACloseEvent(e); }
+};
+struct FreeAddresses {
+    void operator()(ADDRINFOW* list) const { FreeAddrInfoW(list); }
+};
+
 class Socket {
 public:
-    ~Socket() {
-        if (s_ != INVALID_SOCKET) closesocket(s_);
-        if (ev_ != WSA_INVALID_EVENT) WSACloseEvent(ev_);
-    }
     bool open(const ADDRINFOW& ai) {
-        s_ = socket(ai.ai_family, ai.ai_socktype, ai.ai_protocol);
-        if (s_ == INVALID_SOCKET) return false;
-        ev_ = WSACreateEvent();
-        if (ev_ == WSA_INVALID_EVENT) return false;
+        s_.reset(socket(ai.ai_family, ai.ai_socktype, ai.ai_protocol));
+        if (!s_) return false;
+        ev_.reset(WSACreateEvent());  // WSA_INVALID_EVENT is null
+        if (!ev_) return false;
         // Also makes the socket non-blocking, so a cancel is never stuck in a call.
-        return WSAEventSelect(s_, ev_, FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE) == 0;
+        return WSAEventSelect(get(), ev_.get(), FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE) == 0;
     }
-    SOCKET get() const { return s_; }
+    SOCKET get() const { return s_.get().s; }
 
     enum class Wait { Event, Cancelled, Failed };
     Wait wait(HANDLE cancel, WSANETWORKEVENTS& happened) const {
-        HANDLE both[2] = {cancel, ev_};
+        HANDLE both[2] = {cancel, ev_.get()};
         DWORD r = WaitForMultipleObjects(2, both, FALSE, INFINITE);
         if (r == WAIT_OBJECT_0) return Wait::Cancelled;
         if (r != WAIT_OBJECT_0 + 1) return Wait::Failed;
-        if (WSAEnumNetworkEvents(s_, ev_, &happened) != 0) return Wait::Failed;
+        if (WSAEnumNetworkEvents(get(), ev_.get(), &happened) != 0) return Wait::Failed;
         return Wait::Event;
     }
 
 private:
-    SOCKET s_ = INVALID_SOCKET;
-    WSAEVENT ev_ = WSA_INVALID_EVENT;
+    std::unique_ptr<SocketId, CloseSocket> s_;
+    std::unique_ptr<void, CloseEvent> ev_;
 };
 
 enum class Outcome { Connected, Failed, Cancelled };
@@ -128,13 +141,10 @@ bool fetch(const std::wstring& server, const std::string& path, bool winsock, HA
     ADDRINFOW* list = nullptr;
     std::wstring port = std::to_wstring(address->port);
     if (GetAddrInfoW(address->host.c_str(), port.c_str(), &hints, &list) != 0) return true;
-    struct Free {
-        ADDRINFOW* p;
-        ~Free() { FreeAddrInfoW(p); }
-    } free_list{list};
+    std::unique_ptr<ADDRINFOW, FreeAddresses> addresses(list);
 
     std::string request = core::version_request(*address, path);
-    for (const ADDRINFOW* ai = list; ai; ai = ai->ai_next) {
+    for (const ADDRINFOW* ai = addresses.get(); ai; ai = ai->ai_next) {
         Socket sock;
         Outcome o = connect_to(sock, *ai, cancel);
         if (o == Outcome::Cancelled) return false;
@@ -158,7 +168,7 @@ WebClient::WebClient(HWND notify, UINT message) : notify_(notify), message_(mess
 WebClient::~WebClient() {
     Stop();
     for (auto& l : loads_)
-        if (l->thread) WaitForSingleObject(l->thread, INFINITE);
+        if (l->thread) WaitForSingleObject(l->thread.get(), INFINITE);
     loads_.clear();
     if (winsock_) WSACleanup();
 }
@@ -176,8 +186,8 @@ void WebClient::Navigate(const std::wstring& server, const std::string& path) {
     l.winsock = winsock_;
     current_ = l.id;
     loads_.push_back(std::move(load));
-    l.cancel = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (l.cancel) l.thread = CreateThread(nullptr, 0, &WebClient::run, &l, 0, nullptr);
+    l.cancel = win::Handle(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (l.cancel) l.thread = win::Handle(CreateThread(nullptr, 0, &WebClient::run, &l, 0, nullptr));
     if (!l.thread) report_now(l);
 }
 
@@ -190,7 +200,7 @@ void WebClient::report_now(Load& l) {
 DWORD WINAPI WebClient::run(void* param) {
     Load& l = *static_cast<Load*>(param);
     std::optional<std::wstring> title;
-    if (fetch(l.server, l.path, l.winsock, l.cancel, title) && !l.cancelled()) {
+    if (fetch(l.server, l.path, l.winsock, l.cancel.get(), title) && !l.cancelled()) {
         l.title = std::move(title);
         // Fails only when the window is already gone, which then has no use for it.
         PostMessageW(l.notify, l.message, l.id, 0);
@@ -200,7 +210,7 @@ DWORD WINAPI WebClient::run(void* param) {
 
 void WebClient::Stop() {
     for (auto& l : loads_)
-        if (l->cancel) SetEvent(l->cancel);
+        if (l->cancel) SetEvent(l->cancel.get());
     current_ = 0;
 }
 
@@ -210,7 +220,7 @@ bool WebClient::Finished(WPARAM id, std::optional<std::wstring>& title) {
         if (l->id != id) continue;
         // The thread posts as its last act; waiting for its end also makes its
         // result safe to read here.
-        if (l->thread) WaitForSingleObject(l->thread, INFINITE);
+        if (l->thread) WaitForSingleObject(l->thread.get(), INFINITE);
         if (id == current_) {
             title = l->title;
             current_ = 0;
@@ -226,7 +236,7 @@ bool WebClient::Finished(WPARAM id, std::optional<std::wstring>& title) {
 // message may still be on its way.
 void WebClient::reap() {
     std::erase_if(loads_, [this](const std::unique_ptr<Load>& l) {
-        return l->id != current_ && (!l->thread || WaitForSingleObject(l->thread, 0) == WAIT_OBJECT_0);
+        return l->id != current_ && (!l->thread || WaitForSingleObject(l->thread.get(), 0) == WAIT_OBJECT_0);
     });
 }
 

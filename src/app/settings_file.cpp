@@ -39,7 +39,7 @@ void ReadSettings(HWND owner) {
     Module1& m = state();
     const std::wstring path = m.SettingsPath();
     // A hidden or system settings file is still ours: read it rather than write over it.
-    const bool present = folders::PathExistsOrFalse(path, core::kMaskFiles) ||
+    const bool present = folders::PathExists(path, core::kMaskFiles) ||
                          GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     if (!present) {
         m.DefaultJob() = std::wstring(core::kNoDefaultJob);
@@ -67,10 +67,11 @@ bool WriteSettings(HWND owner) {
     const bool gone = !text && (text.code() == ERROR_FILE_NOT_FOUND || text.code() == ERROR_PATH_NOT_FOUND);
     if (!text && !gone) {
         if (changes.empty()) return true;  // nothing of this session would be lost
-        win::ask(owner, L"SETTINGS NOT SAVED",
-                 win::Failure{L"settings file", path, L"read", text.code()}.text() + L". It has been left as it is, so " + describe(changes) + L" could not be saved." + m.TwoCr +
-                     L"Please make sure no other program holds the file open the next time Ostrevin ends.",
-                 MB_OK | MB_ICONERROR);
+        win::Failure f{L"settings file", path, L"read", text.code()};
+        f.outcome = L"It has been left as it is, so " + describe(changes) + L" could not be saved.";
+        win::tell_failure(owner, L"SETTINGS NOT SAVED", f,
+                          L"Please make sure no other program holds the file open the next time Ostrevin ends.",
+                          MB_OK | MB_ICONERROR);
         return false;
     }
     core::Settings merged = m.settings;  // no file left to keep: this session's settings as they are

@@ -29,7 +29,7 @@ Entry check_entry(HWND owner, std::wstring& path) {
         return Entry::Refused;
     }
     // A refused path (one beginning with ":") counts as one that does not exist.
-    if (PathExistsOrFalse(path, core::kMaskSystem)) return Entry::Present;
+    if (PathExists(path, core::kMaskSystem)) return Entry::Present;
     int answer = win::ask(owner, L"PATH NOT FOUND",
                           L"The path " + m.Quote + path + m.Quote + L" does not exist." + m.TwoCr +
                               L"Do you want to create it?",
@@ -45,7 +45,7 @@ Entry check_entry(HWND owner, std::wstring& path) {
 
 bool destination_present(HWND owner, std::wstring& path) {
     complete_drive(path);
-    if (PathExistsOrFalse(path, core::kMaskFolders)) return true;
+    if (PathExists(path, core::kMaskFolders)) return true;
     const app::Module1& m = app::state();
     win::ask(owner, L"INVALID PATH", L"The path " + m.Quote + path + m.Quote + L" is not valid", MB_OK | MB_ICONSTOP);
     return false;

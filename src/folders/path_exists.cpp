@@ -7,8 +7,12 @@
 
 namespace folders {
 
-bool PathExists(const std::wstring& path, int mask) {
-    if (core::path_refused(path)) throw PathError(57, path, "Device I/O error");
+bool PathExists(const std::wstring& path, int mask, DWORD* error) {
+    if (error) *error = ERROR_SUCCESS;
+    if (core::path_refused(path)) {
+        if (error) *error = 57;
+        return false;
+    }
     std::wstring pattern = core::listing_pattern(path);
     if (pattern.empty()) return false;
     WIN32_FIND_DATAW fd;
@@ -30,7 +34,8 @@ bool PathExists(const std::wstring& path, int mask) {
             case ERROR_DIRECTORY:
                 return false;
             default:
-                throw PathError(static_cast<int>(err), path, "Device unavailable");
+                if (error) *error = err;
+                return false;
         }
     }
     bool found = false;
@@ -41,14 +46,6 @@ bool PathExists(const std::wstring& path, int mask) {
         }
     } while (FindNextFileW(h.get(), &fd));
     return found;
-}
-
-bool PathExistsOrFalse(const std::wstring& path, int mask) {
-    try {
-        return PathExists(path, mask);
-    } catch (const PathError&) {
-        return false;
-    }
 }
 
 }  // namespace folders

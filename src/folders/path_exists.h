@@ -1,25 +1,19 @@
 #pragma once
 // The one existence test: a first-match directory listing of the lower-cased path.
-#include <stdexcept>
+#include <windows.h>
+
 #include <string>
 
 namespace folders {
 
-// Raised for a path beginning with ":" (the device error 57) and for a listing
-// that fails for another reason than "nothing there" (a drive without a medium).
-class PathError : public std::runtime_error {
-public:
-    PathError(int code, const std::wstring& path, const std::string& what)
-        : std::runtime_error(what), code(code), path(path) {}
-    int code;
-    std::wstring path;
-};
-
 // mask: 0 ordinary files, 16 folders too, 20 system entries too. Wildcards match;
 // a path ending in "\" is searched inside that folder.
-bool PathExists(const std::wstring& path, int mask);
+// A path that cannot be searched counts as missing, and `error` (when given) gets
+// why: 57 (device I/O error) for a path beginning with ":", the listing's error for
+// anything but "nothing there" (a drive without a medium); otherwise 0.
+bool PathExists(const std::wstring& path, int mask, DWORD* error = nullptr);
 
-// For callers that treat a refused path like a missing one.
-bool PathExistsOrFalse(const std::wstring& path, int mask);
+// The name the run's callers still use; the same as PathExists without the error.
+inline bool PathExistsOrFalse(const std::wstring& path, int mask) { return PathExists(path, mask); }
 
 }  // namespace folders

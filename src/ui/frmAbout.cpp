@@ -1,8 +1,7 @@
 #include "ui/frmAbout.h"
 
-#include "about/web_client.h"
+#include "about/version_check.h"
 #include "app/module1.h"
-#include "core/update_check.h"
 #include "res/resource.h"
 #include "win/dpi.h"
 
@@ -75,7 +74,7 @@ LRESULT FrmAbout::handle(UINT msg, WPARAM w, LPARAM l) {
             return 0;
         case WM_ABOUT_LOADED: {
             std::optional<std::wstring> title;
-            if (WebBrowser1 && WebBrowser1->Finished(w, title)) WebBrowser1_DocumentComplete(title);
+            if (check_ && check_->loaded(w, title)) WebBrowser1_DocumentComplete(title);
             return 0;
         }
         case WM_ACTIVATE:

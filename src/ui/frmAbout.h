@@ -10,11 +10,8 @@
 #include "win/form.h"
 #include "win/modal.h"
 
-namespace core {
-class UpdateCheck;
-}
 namespace about {
-class WebClient;
+class VersionCheck;
 }
 
 namespace ui {
@@ -41,7 +38,7 @@ public:
     win::Window picIcon, lblTitle, lblVersion, lblDescription, lblDisclaimer[2], Line1[2], cmdOK, CheckVersion,
         TimerCounter;
     const std::wstring& AvailableVersion() const;
-    bool timerRunning() const { return timer_running_; }
+    bool timerRunning() const;
 
     void Timer1_Timer();
     // A finished load of the version file, with the title of what it loaded.
@@ -54,12 +51,8 @@ protected:
 private:
     void createControls();
     void Form_Load();
-    void stopTimer1();
     void endCheck();  // on destruction of the window: timer and loads go
-    std::unique_ptr<core::UpdateCheck> check_;
-    std::unique_ptr<about::WebClient> WebBrowser1;
-    std::wstring server_;
-    bool timer_running_ = false;
+    std::unique_ptr<about::VersionCheck> check_;
 };
 
 }  // namespace ui

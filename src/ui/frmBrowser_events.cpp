@@ -19,11 +19,9 @@ void FrmBrowser::dirSelector_DblClick() {
     const std::wstring shown = dirSelector.path();
     if (DWORD err = dirSelector.setPath(folder)) {
         // The folder went away (or its drive did) since the list was filled.
-        const app::Module1& m = app::state();
-        win::ask(hwnd(), app::kAppTitle,
-                 L"The folder " + m.Quote + folder + m.Quote + L" cannot be opened: " + win::error_text(err) + L"." +
-                     m.TwoCr + L"Please choose another folder.",
-                 MB_OK);
+        win::Failure f{L"folder", folder, L"opened", err};
+        f.lasting = true;
+        win::tell_failure(hwnd(), app::kAppTitle, f, L"Please choose another folder.", MB_OK);
         dirSelector.setPath(shown);
     }
 }

@@ -56,11 +56,12 @@ int ask(HWND owner, const std::wstring& title, const std::wstring& text, UINT fl
 std::wstring Failure::text() const {
     std::wstring s = L"The " + what;
     if (!path.empty()) s += L" \"" + path + L"\"";
-    return s + L" could not be " + done + L": " + error_text(code);
+    return s + (lasting ? L" cannot be " : L" could not be ") + done + L": " + error_text(code);
 }
 
 int tell_failure(HWND owner, const std::wstring& title, const Failure& f, const std::wstring& advice, UINT flags) {
-    return ask(owner, title, f.text() + L".\r\r" + advice, flags);
+    const std::wstring outcome = f.outcome.empty() ? L"" : L" " + f.outcome;
+    return ask(owner, title, f.text() + L"." + outcome + L"\r\r" + advice, flags);
 }
 
 void ModalWindow::run_modal(HWND owner) {

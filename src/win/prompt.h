@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace win {
 
@@ -44,14 +45,18 @@ int ask(HWND owner, const std::wstring& title, const std::wstring& text, UINT fl
 // Something that could not be done, for the user: "The job file "C:\x" could not be
 // opened: <the system's reason>". Without a path there is no quoted part.
 struct Failure {
+    Failure(std::wstring what, std::wstring path, std::wstring done, DWORD code)
+        : what(std::move(what)), path(std::move(path)), done(std::move(done)), code(code) {}
     std::wstring what;  // "job file"
     std::wstring path;
     std::wstring done;  // "opened"
     DWORD code = 0;
+    bool lasting = false;  // "cannot be": a state the user has to change, not one attempt
+    std::wstring outcome;  // what followed from it, told in the same paragraph
     std::wstring text() const;
 };
 
-// The failure, a full stop, two carriage returns and the advice, as one message box.
+// The failure, a full stop, its outcome, two carriage returns and the advice, as one message box.
 int tell_failure(HWND owner, const std::wstring& title, const Failure& f, const std::wstring& advice, UINT flags);
 
 }  // namespace win

@@ -56,6 +56,8 @@ TEST(JobRow, FormatsInUpperCaseAndParsesByQuotePositionsOnly) {
     for (const auto& c : cases) {
         auto f = ParseJobRow(c.row);
         ASSERT_EQ(f.has_value(), c.source != nullptr) << std::wstring(c.row).size();
-        if (f) EXPECT_EQ(f->source + L"|" + f->destination, std::wstring(c.source) + L"|" + c.destination);
+        if (f) {
+            EXPECT_EQ(f->source + L"|" + f->destination, std::wstring(c.source) + L"|" + c.destination);
+        }
     }
 }

@@ -24,7 +24,9 @@ struct Played {
     int loads = 0;
     explicit Played(std::initializer_list<const wchar_t*> events) {
         for (const wchar_t* e : events) {
-            if (e == T) EXPECT_TRUE(timer) << "tick while the timer is stopped";
+            if (e == T) {
+                EXPECT_TRUE(timer) << "tick while the timer is stopped";
+            }
             CheckStep s = e == T ? check.tick()
                                  : check.completed(*e ? std::optional<std::wstring_view>(e) : std::nullopt);
             loads += s.start_load;

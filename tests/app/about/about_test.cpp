@@ -116,13 +116,13 @@ TEST(AboutWindow, ShowsItsTextsModallyAndStartsAFreshCheckOnEveryOpening) {
                   L"\u00A0\u00A0Connecting to " + std::wstring(core::kDefaultUpdateHost) + L"\u00A0\u00A0");
         EXPECT_EQ(f.TimerCounter.text(), L"TimerCounter");
         // While the modal loop runs: look at both windows, then press Esc.
-        UINT_PTR look = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
+        UINT_PTR look = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) CALLBACK {
             KillTimer(nullptr, id);
             g_main_disabled = !IsWindowEnabled(g_main);
             g_about_visible = IsWindowVisible(g_about) != FALSE;
             PostMessageW(GetDlgItem(g_about, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
         });
-        UINT_PTR rescue = SetTimer(nullptr, 0, 8000, [](HWND, UINT, UINT_PTR id, DWORD) {
+        UINT_PTR rescue = SetTimer(nullptr, 0, 8000, [](HWND, UINT, UINT_PTR id, DWORD) CALLBACK {
             KillTimer(nullptr, id);
             g_rescued = true;
             DestroyWindow(g_about);

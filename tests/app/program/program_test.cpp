@@ -56,7 +56,7 @@ TEST(Program, SplashThenMainWindowThenCleanExit) {
     std::wstring texts;
     EnumChildWindows(
         splash,
-        [](HWND h, LPARAM l) -> BOOL {
+        [](HWND h, LPARAM l) CALLBACK -> BOOL {
             *reinterpret_cast<std::wstring*>(l) += text_of(h) + L"|";
             return TRUE;
         },
