@@ -13,7 +13,4 @@ namespace folders {
 // anything but "nothing there" (a drive without a medium); otherwise 0.
 bool PathExists(const std::wstring& path, int mask, DWORD* error = nullptr);
 
-// The name the run's callers still use; the same as PathExists without the error.
-inline bool PathExistsOrFalse(const std::wstring& path, int mask) { return PathExists(path, mask); }
-
 }  // namespace folders

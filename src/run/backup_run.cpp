@@ -56,7 +56,7 @@ Outcome BackupRun::notStarted(const std::wstring& text) const {
 
 // Makes one folder level when the folder is not there.
 bool BackupRun::ensureFolder(const std::wstring& path, Outcome& why) const {
-    if (folders::PathExistsOrFalse(path, core::kMaskSystem)) return true;
+    if (folders::PathExists(path, core::kMaskSystem)) return true;
     if (CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return true;
     why = notStarted(win::Failure{L"folder", path, L"created", GetLastError()}.text() + L"." + two_cr() +
                      L"Please check that the backup drive is plugged in, then run the backups again.");

@@ -22,7 +22,7 @@ DriveCheck check_drives(HWND owner, jobs::JobList& list, bool first_check,
         const std::wstring destination = list.job(i).destination;
         const std::wstring drive = core::to_upper(destination.substr(0, 3));
         // A listing that fails (no medium) or a refused path counts as missing.
-        if (folders::PathExistsOrFalse(destination, core::kMaskSystem)) {
+        if (folders::PathExists(destination, core::kMaskSystem)) {
             if (declined.empty()) result.caption = L"RUN BACKUPS";
             continue;
         }
