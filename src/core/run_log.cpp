@@ -55,7 +55,10 @@ void RunLog::line(std::wstring_view raw) {
         const size_t tab = raw.find_last_of(L'\t');
         p.file = std::wstring(tab == std::wstring_view::npos ? line : trimmed(raw.substr(tab + 1)));
     }
-    const bool error = starts(line, L"ERROR ") && line.find(L"(0x") != std::wstring_view::npos;
+    // The system's robocopy puts the date and time before "ERROR"; ours does not.
+    const size_t at = line.find(L"ERROR ");
+    const bool error = at != std::wstring_view::npos && line.find(L"(0x", at) != std::wstring_view::npos &&
+                       line.substr(0, at).find_first_not_of(L"0123456789/:- ") == std::wstring_view::npos;
     if (s.message_next && !error) s.lines.emplace_back(line);
     s.message_next = false;
     if (error && s.errors < kMaxErrors) {
