@@ -28,14 +28,12 @@ win::Result<ScriptProcess> ScriptProcess::start(const std::wstring& folder) {
         return win::Status::last_error();
     s.process_ = win::Handle(pi.hProcess);
     win::Handle thread(pi.hThread);
-    if (!AssignProcessToJobObject(s.job_.get(), pi.hProcess)) {
-        const win::Status failed = win::Status::last_error();
-        TerminateProcess(pi.hProcess, 1);
-        return failed;
-    }
+    // Windows 7 refuses a job to a process already in one that forbids nesting; the
+    // backup still runs then, and a stop can end only the script itself.
+    if (!AssignProcessToJobObject(s.job_.get(), pi.hProcess)) s.job_ = win::Handle();
     if (ResumeThread(pi.hThread) == static_cast<DWORD>(-1)) {
         const win::Status failed = win::Status::last_error();
-        TerminateJobObject(s.job_.get(), 1);
+        TerminateProcess(pi.hProcess, 1);
         return failed;
     }
     return s;
@@ -43,6 +41,10 @@ win::Result<ScriptProcess> ScriptProcess::start(const std::wstring& folder) {
 
 bool ScriptProcess::end_all() {
     all_ended_ = false;
+    if (!job_) {
+        TerminateProcess(process_.get(), 1);
+        return false;  // what it started may go on
+    }
     if (!TerminateJobObject(job_.get(), 1)) return false;
     // The members end soon after; the job counts them.
     for (int waited = 0; waited < 100; ++waited) {
