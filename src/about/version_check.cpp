@@ -40,8 +40,7 @@ bool VersionCheck::tick() {
     else if (step.start_load && client_) {
         try {
             client_->Navigate(server_, std::string(core::kVersionFilePath));
-        } catch (const std::exception&) {
-        }
+        } catch (const std::exception&) {}
     }
     return true;
 }

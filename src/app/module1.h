@@ -24,7 +24,7 @@ struct Module1 {
     std::wstring JobFileName = kUntitled;
     std::wstring DataFolder;
     std::wstring JobFolder;
-    core::Settings settings;  // DefaultJob and BackupDates
+    core::Settings settings;           // DefaultJob and BackupDates
     core::Settings settings_at_start;  // as read at start-up: exit writes only what differs
     std::wstring LastBackupDate;
 

@@ -39,8 +39,8 @@ void ReadSettings(HWND owner) {
     Module1& m = state();
     const std::wstring path = m.SettingsPath();
     // A hidden or system settings file is still ours: read it rather than write over it.
-    const bool present = folders::PathExists(path, core::kMaskFiles) ||
-                         GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    const bool present =
+        folders::PathExists(path, core::kMaskFiles) || GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     if (!present) {
         m.DefaultJob() = std::wstring(core::kNoDefaultJob);
         m.settings_at_start = m.settings;

@@ -50,13 +50,13 @@ std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std:
             continue;
         }
         lines.push_back(L"echo " + job_marker(n) + L" >>" + log);
-        lines.push_back(L"robocopy " + quoted(escape_percent(c->source)) + L" " + quoted(escape_percent(c->target)) +
-                        std::wstring(suffix) +
-                        (static_cast<size_t>(n) <= file_systems.size() &&
-                                 keeps_fat_times(file_systems[static_cast<size_t>(n) - 1])
-                             ? L" /FFT"
-                             : L"") +
-                        L" /NP /LOG+:" + log);
+        lines.push_back(
+            L"robocopy " + quoted(escape_percent(c->source)) + L" " + quoted(escape_percent(c->target)) +
+            std::wstring(suffix) +
+            (static_cast<size_t>(n) <= file_systems.size() && keeps_fat_times(file_systems[static_cast<size_t>(n) - 1])
+                 ? L" /FFT"
+                 : L"") +
+            L" /NP /LOG+:" + log);
         lines.push_back(L"if errorlevel 8 " + record);
     }
     lines.push_back(std::wstring(L"del ") + kScriptName);

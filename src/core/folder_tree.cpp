@@ -50,9 +50,8 @@ std::vector<FolderEntry> folder_tree(std::wstring_view path, std::vector<std::ws
         rest = end == std::wstring_view::npos ? std::wstring_view() : rest.substr(end);
     }
 
-    std::stable_sort(subfolders.begin(), subfolders.end(), [](const std::wstring& a, const std::wstring& b) {
-        return to_lower(a) < to_lower(b);
-    });
+    std::stable_sort(subfolders.begin(), subfolders.end(),
+                     [](const std::wstring& a, const std::wstring& b) { return to_lower(a) < to_lower(b); });
     const int depth = static_cast<int>(rows.size());
     for (auto& name : subfolders) {
         std::wstring p = at.ends_with(L'\\') ? at + name : at + L'\\' + name;

@@ -132,14 +132,13 @@ std::vector<JobConflict> job_conflicts(const std::vector<JobFolders>& jobs) {
             found.push_back({i + 1, 0, *a.fault});
             continue;
         }
-        if (same_or_inside(a.target_key, a.source_key))
-            found.push_back({i + 1, 0, JobFault::TargetInSource});
-        else if (same_or_inside(a.source_key, a.target_key))
-            found.push_back({i + 1, 0, JobFault::TargetHoldsSource});
+        if (same_or_inside(a.target_key, a.source_key)) found.push_back({i + 1, 0, JobFault::TargetInSource});
+        else if (same_or_inside(a.source_key, a.target_key)) found.push_back({i + 1, 0, JobFault::TargetHoldsSource});
         for (int j = 0; j < n; ++j) {
             const Checked& b = checked[static_cast<size_t>(j)];
             if (j == i || b.fault) continue;
-            if (same_or_inside(b.source_key, a.target_key)) found.push_back({i + 1, j + 1, JobFault::TargetHoldsOtherSource});
+            if (same_or_inside(b.source_key, a.target_key))
+                found.push_back({i + 1, j + 1, JobFault::TargetHoldsOtherSource});
             if (j > i && (same_or_inside(a.target_key, b.target_key) || same_or_inside(b.target_key, a.target_key)))
                 found.push_back({i + 1, j + 1, JobFault::SharedTarget});
         }
@@ -177,8 +176,8 @@ std::wstring conflict_text(const JobConflict& c, const std::vector<JobFolders>& 
                 if (this_job != c.job && this_job != c.other)
                     return L"Jobs " + std::to_wstring(c.job) + L" and " + std::to_wstring(c.other) +
                            L" would both copy into " + target(c.job) + L".";
-                return name(c.job, true) + L" and " + name(c.other, false) + L" would both copy into " +
-                       target(c.job) + L".";
+                return name(c.job, true) + L" and " + name(c.other, false) + L" would both copy into " + target(c.job) +
+                       L".";
             }
             return name(c.job, true) + L" would copy into " + target(c.job) + L" and " + name(c.other, false) +
                    L" into " + target(c.other) + L", one inside the other.";

@@ -11,7 +11,8 @@ constexpr int kMaxErrors = 3;  // per job: enough to tell why, short enough for 
 
 std::wstring_view trimmed(std::wstring_view line) {
     while (!line.empty() && (line.front() == L' ' || line.front() == L'\t')) line.remove_prefix(1);
-    while (!line.empty() && (line.back() == L' ' || line.back() == L'\t' || line.back() == L'\r')) line.remove_suffix(1);
+    while (!line.empty() && (line.back() == L' ' || line.back() == L'\t' || line.back() == L'\r'))
+        line.remove_suffix(1);
     return line;
 }
 
@@ -96,8 +97,8 @@ std::vector<std::wstring> RunLog::errors(int job) const {
 
 std::wstring progress_text(const RunProgress& p, int job_count, std::wstring_view job_source) {
     if (p.job == 0) return L"";
-    std::wstring text = L"Job " + std::to_wstring(p.job) + L" of " + std::to_wstring(job_count) + L": " +
-                        std::wstring(job_source);
+    std::wstring text =
+        L"Job " + std::to_wstring(p.job) + L" of " + std::to_wstring(job_count) + L": " + std::wstring(job_source);
     if (p.files > 0)
         text += L" \u2014 " + std::to_wstring(p.files) + (p.files == 1 ? L" file: " : L" files: ") + p.file;
     return text;

@@ -17,7 +17,7 @@ struct BackupDateRow {
 };
 
 struct Settings {
-    std::wstring DefaultJob;  // empty until read; "None" when no default job is set
+    std::wstring DefaultJob;                                   // empty until read; "None" when no default job is set
     std::array<BackupDateRow, kBackupDateRows> BackupDates{};  // rows in use first, no gaps
     // Where the About window asks for the newest version. Empty: the built-in default.
     // Kept in the general section only when set, so a default file stays two lines.

@@ -9,10 +9,8 @@ TitleState compose_title(std::wstring_view job_file_name, bool job_changed, std:
     if (job_changed) st.title += L" *";
     if (job_file_name == default_job) st.title += L" (Default)";
     if (job_changed) {
-        if (job_file_name == L"UNTITLED")
-            st.save_as_enabled = true;
-        else
-            st.save_enabled = true;
+        if (job_file_name == L"UNTITLED") st.save_as_enabled = true;
+        else st.save_enabled = true;
     } else {
         st.save_enabled = false;
     }

@@ -100,10 +100,10 @@ std::u32string decode_references(const std::u32string& s) {
             bool ok = k < name.size();
             for (; k < name.size() && ok; ++k) {
                 char32_t d = name[k];
-                int digit = d >= U'0' && d <= U'9'                 ? static_cast<int>(d - U'0')
-                            : hex && d >= U'a' && d <= U'f'       ? static_cast<int>(d - U'a' + 10)
-                            : hex && d >= U'A' && d <= U'F'       ? static_cast<int>(d - U'A' + 10)
-                                                                  : -1;
+                int digit = d >= U'0' && d <= U'9'          ? static_cast<int>(d - U'0')
+                            : hex && d >= U'a' && d <= U'f' ? static_cast<int>(d - U'a' + 10)
+                            : hex && d >= U'A' && d <= U'F' ? static_cast<int>(d - U'A' + 10)
+                                                            : -1;
                 if (digit < 0) ok = false;
                 else v = v * (hex ? 16u : 10u) + static_cast<char32_t>(digit);
             }
@@ -140,34 +140,41 @@ std::string_view trim(std::string_view s) {
 
 bool is_waiting(CheckState s) {
     switch (s) {
-    case CheckState::Connecting:
-    case CheckState::Checking:
-    case CheckState::SpinnerBar:
-    case CheckState::SpinnerSlash:
-    case CheckState::SpinnerDash:
-    case CheckState::SpinnerBackslash:
-        return true;
-    default:
-        return false;
+        case CheckState::Connecting:
+        case CheckState::Checking:
+        case CheckState::SpinnerBar:
+        case CheckState::SpinnerSlash:
+        case CheckState::SpinnerDash:
+        case CheckState::SpinnerBackslash:
+            return true;
+        default:
+            return false;
     }
 }
 
 std::wstring status_text(CheckState s, std::wstring_view host, std::wstring_view available) {
     const std::wstring h(host), v(available);
     switch (s) {
-    case CheckState::Connecting: return nbsp2() + L"Connecting to " + h + nbsp2();
-    case CheckState::Checking: return nbsp2() + L"Checking for updates on " + h + nbsp2();
-    case CheckState::SpinnerBar:
-    case CheckState::SpinnerSlash:
-    case CheckState::SpinnerDash:
-    case CheckState::SpinnerBackslash:
-        return L"Checking for updates on " + h + L" " +
-               kSpinner[static_cast<std::size_t>(s) - static_cast<std::size_t>(CheckState::SpinnerBar)];
-    case CheckState::Unreachable: return L"Unable to connect to " + h;
-    case CheckState::NoInformation: return L"No version information available, try again later";
-    case CheckState::Current: return L"This version is current!";
-    case CheckState::Newer: return L"Version " + v + L" is available";
-    case CheckState::Older: return L"This is a beta version.  Version online is " + v;
+        case CheckState::Connecting:
+            return nbsp2() + L"Connecting to " + h + nbsp2();
+        case CheckState::Checking:
+            return nbsp2() + L"Checking for updates on " + h + nbsp2();
+        case CheckState::SpinnerBar:
+        case CheckState::SpinnerSlash:
+        case CheckState::SpinnerDash:
+        case CheckState::SpinnerBackslash:
+            return L"Checking for updates on " + h + L" " +
+                   kSpinner[static_cast<std::size_t>(s) - static_cast<std::size_t>(CheckState::SpinnerBar)];
+        case CheckState::Unreachable:
+            return L"Unable to connect to " + h;
+        case CheckState::NoInformation:
+            return L"No version information available, try again later";
+        case CheckState::Current:
+            return L"This version is current!";
+        case CheckState::Newer:
+            return L"Version " + v + L" is available";
+        case CheckState::Older:
+            return L"This is a beta version.  Version online is " + v;
     }
     return {};
 }
@@ -287,8 +294,7 @@ std::optional<std::wstring> reply_title(std::string_view bytes, bool clean_end) 
     // Status line: HTTP/d.d NNN reason
     std::size_t line_end = head.find('\n');
     std::string_view status_line = trim(head.substr(0, line_end));
-    if (status_line.size() < 12 || status_line.substr(0, 5) != "HTTP/" || status_line[8] != ' ')
-        return cut_off;
+    if (status_line.size() < 12 || status_line.substr(0, 5) != "HTTP/" || status_line[8] != ' ') return cut_off;
     auto status = digits_value(status_line.substr(9, 3), 999);
     if (!status || (status_line.size() > 12 && status_line[12] != ' ')) return cut_off;
 
@@ -325,8 +331,8 @@ std::optional<std::wstring> html_title(std::string_view document) {
         at = find_nocase(document, "<title", at);
         if (at == std::string_view::npos) return std::nullopt;
         std::size_t after = at + 6;
-        if (after < document.size() &&
-            (document[after] == '>' || document[after] == '/' || html_space(static_cast<unsigned char>(document[after]))))
+        if (after < document.size() && (document[after] == '>' || document[after] == '/' ||
+                                        html_space(static_cast<unsigned char>(document[after]))))
             break;
         at = after;  // <titles> or the like
     }

@@ -50,7 +50,7 @@ public:
     UpdateCheck(std::wstring host, std::wstring running_version);
 
     CheckState state() const { return state_; }
-    int counter() const { return counter_; }  // shown in the TimerCounter label after each tick
+    int counter() const { return counter_; }                      // shown in the TimerCounter label after each tick
     const std::wstring& available() const { return available_; }  // the last document title
     const std::wstring& host() const { return host_; }
     std::wstring status() const { return status_text(state_, host_, available_); }
@@ -73,9 +73,9 @@ private:
 // "host[:port]" of the update server. Only name and address characters are
 // accepted, as the text goes into the request as it is.
 struct ServerAddress {
-    std::wstring host;       // without brackets around an IPv6 address
+    std::wstring host;  // without brackets around an IPv6 address
     std::uint16_t port = 80;
-    std::string authority;   // for the Host header
+    std::string authority;  // for the Host header
 };
 std::optional<ServerAddress> parse_server(std::wstring_view text);
 

@@ -30,10 +30,10 @@ Entry check_entry(HWND owner, std::wstring& path) {
     }
     // A refused path (one beginning with ":") counts as one that does not exist.
     if (PathExists(path, core::kMaskSystem)) return Entry::Present;
-    int answer = win::ask(owner, L"PATH NOT FOUND",
-                          L"The path " + m.Quote + path + m.Quote + L" does not exist." + m.TwoCr +
-                              L"Do you want to create it?",
-                          MB_YESNO | MB_ICONQUESTION);
+    int answer =
+        win::ask(owner, L"PATH NOT FOUND",
+                 L"The path " + m.Quote + path + m.Quote + L" does not exist." + m.TwoCr + L"Do you want to create it?",
+                 MB_YESNO | MB_ICONQUESTION);
     if (answer != IDYES) return Entry::Refused;
     if (!CreateDirectoryW(path.c_str(), nullptr)) {
         win::tell_failure(owner, L"FOLDER NOT CREATED", {L"folder", path, L"created", GetLastError()},

@@ -112,7 +112,7 @@ void draw_folder(HDC dc, int x, int y, int size, bool open) {
     }
     HGDIOBJ old_pen = SelectObject(dc, pen);
     HGDIOBJ old_brush = SelectObject(dc, back);
-    POINT body[] = {{x, y + lip}, {x + tab, y + lip}, {x + tab + lip, y + 2 * lip}, {x + w - 1, y + 2 * lip},
+    POINT body[] = {{x, y + lip},       {x + tab, y + lip}, {x + tab + lip, y + 2 * lip}, {x + w - 1, y + 2 * lip},
                     {x + w - 1, y + h}, {x, y + h}};
     Polygon(dc, body, static_cast<int>(std::size(body)));
     SelectObject(dc, front);

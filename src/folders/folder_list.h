@@ -26,8 +26,8 @@ public:
     const std::wstring& path() const { return path_; }  // the open folder
     const std::vector<core::FolderEntry>& rows() const { return rows_; }
 
-    int selected() const;  // the selected row; -1 when none
-    bool select(int row);  // as the keyboard would, but without a notification
+    int selected() const;               // the selected row; -1 when none
+    bool select(int row);               // as the keyboard would, but without a notification
     std::wstring selectedPath() const;  // the selected row's folder; the open one when none
 
     // Owner drawing, forwarded by the parent window.

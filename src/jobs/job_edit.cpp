@@ -18,10 +18,8 @@ bool accept_job(HWND owner, const JobList& list, int row, const core::JobFolders
         return false;
     }
     std::vector<core::JobFolders> jobs = list.jobs();
-    if (row > 0)
-        jobs[static_cast<size_t>(row) - 1] = job;
-    else
-        jobs.push_back(job);
+    if (row > 0) jobs[static_cast<size_t>(row) - 1] = job;
+    else jobs.push_back(job);
     const int self = row > 0 ? row : static_cast<int>(jobs.size());
     for (const auto& c : core::job_conflicts(jobs)) {
         if (c.job != self && c.other != self) continue;

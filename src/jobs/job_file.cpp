@@ -56,10 +56,8 @@ bool load_job_file(HWND owner, const std::wstring& path, JobList& list) {
         ++line_no;
         if (line.empty()) break;  // an empty line ends the list
         auto folders = core::ParseJobRow(line);
-        if (!folders)
-            bad_lines.push_back(line_no);
-        else if (!list.append(*folders))
-            ++left_out;
+        if (!folders) bad_lines.push_back(line_no);
+        else if (!list.append(*folders)) ++left_out;
     }
     if (!bad_lines.empty() || left_out > 0) {
         const std::wstring file = m.Quote + path + m.Quote;

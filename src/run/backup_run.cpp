@@ -143,8 +143,8 @@ Outcome BackupRun::run(const std::wstring& job_file_name) {
     const win::Status written = win::write_text_file(
         script, core::join_lines(core::script_lines(jobs_, suffix, results, log, file_systems)), CP_OEMCP);
     if (!written)
-        return notStarted(win::Failure{L"backup script", script, L"written", written.code()}.text() + L"." +
-                          two_cr() + L"Nothing has been copied.");
+        return notStarted(win::Failure{L"backup script", script, L"written", written.code()}.text() + L"." + two_cr() +
+                          L"Nothing has been copied.");
     auto process = ScriptProcess::start(folder);
     if (!process) {
         DeleteFileW(script.c_str());
@@ -169,10 +169,10 @@ Outcome BackupRun::run(const std::wstring& job_file_name) {
     if (end != WaitEnd::ScriptGone) {
         DeleteFileW(script.c_str());
         DeleteFileW(results.c_str());
-        Outcome o = told(Kind::NotFinished, L"BACKUP NOT FINISHED",
-                         L"The backup was stopped before it finished, so some files may not have been copied." +
-                             two_cr() + L"Please run the backups again. The log of this run is in " + quote() + kept +
-                             quote() + L".");
+        Outcome o =
+            told(Kind::NotFinished, L"BACKUP NOT FINISHED",
+                 L"The backup was stopped before it finished, so some files may not have been copied." + two_cr() +
+                     L"Please run the backups again. The log of this run is in " + quote() + kept + quote() + L".");
         if (left_running)
             o.text += two_cr() + L"Ostrevin could not end the copy that was running; please close its window.";
         o.log = kept;
@@ -181,10 +181,8 @@ Outcome BackupRun::run(const std::wstring& job_file_name) {
     auto text = win::read_text_file(results, CP_OEMCP);
     // No results file means no job failed.
     std::optional<std::vector<int>> failed;
-    if (text)
-        failed = core::failed_jobs(*text, jobs_.size());
-    else if (text.code() == ERROR_FILE_NOT_FOUND || text.code() == ERROR_PATH_NOT_FOUND)
-        failed.emplace();
+    if (text) failed = core::failed_jobs(*text, jobs_.size());
+    else if (text.code() == ERROR_FILE_NOT_FOUND || text.code() == ERROR_PATH_NOT_FOUND) failed.emplace();
     DeleteFileW(results.c_str());
     // One that cannot be read, or not made sense of, tells nothing either way.
     if (!failed)

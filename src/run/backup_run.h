@@ -26,9 +26,9 @@ struct Outcome {
         NotConfirmed  // what happened cannot be read
     };
     Kind kind = Kind::NotStarted;
-    std::vector<int> jobs;  // the failed or unfinished jobs, 1-based
-    std::wstring log;       // where the run's log is kept, once the script has run
-    std::wstring date;      // Completed: the date recorded
+    std::vector<int> jobs;    // the failed or unfinished jobs, 1-based
+    std::wstring log;         // where the run's log is kept, once the script has run
+    std::wstring date;        // Completed: the date recorded
     bool list_saved = false;  // Completed: the Program Files list was written
     // What the user is told (for Completed with a saved list, unless the program exits).
     std::wstring title, text;
@@ -37,10 +37,10 @@ struct Outcome {
 
 // What the window does while the script runs.
 struct Hooks {
-    std::function<void(MSG&)> dispatch;                    // the messages that arrive meanwhile
+    std::function<void(MSG&)> dispatch;  // the messages that arrive meanwhile
     // What the log shows as it grows, and the job line that tells it.
     std::function<void(const core::RunProgress&, const std::wstring&)> progress;
-    std::function<bool()> stop_wanted;                     // the user asked to stop the run
+    std::function<bool()> stop_wanted;  // the user asked to stop the run
 };
 
 // The last run's log, kept in the data folder for the user to read.

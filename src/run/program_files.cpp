@@ -14,7 +14,8 @@ win::Status write_program_files_list(const std::wstring& folder) {
     if (!SetCurrentDirectoryW(L"C:\\") || !SetCurrentDirectoryW(L"C:\\Program Files")) return win::Status::last_error();
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW fd;
-    win::FindHandle h(FindFirstFileExW(L"C:\\Program Files\\*", FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0));
+    win::FindHandle h(
+        FindFirstFileExW(L"C:\\Program Files\\*", FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0));
     if (!h) return win::Status::last_error();
     do {
         std::wstring name = fd.cFileName;

@@ -25,8 +25,8 @@ bool FrmAbout::Create(HWND owner) {
         return false;
     centreOver(owner);  // the main window, or the screen when there is none
     createControls();
-    for (const win::Window* c : {&picIcon, &lblTitle, &lblVersion, &lblDescription, &lblDisclaimer[0], &lblDisclaimer[1],
-                                 &Line1[0], &Line1[1], &cmdOK, &CheckVersion, &TimerCounter})
+    for (const win::Window* c : {&picIcon, &lblTitle, &lblVersion, &lblDescription, &lblDisclaimer[0],
+                                 &lblDisclaimer[1], &Line1[0], &Line1[1], &cmdOK, &CheckVersion, &TimerCounter})
         if (!*c) return false;
     Form_Load();
     return true;
@@ -53,10 +53,8 @@ void FrmAbout::createControls() {
     // Holds the check's tick counter as text; too small to be read.
     TimerCounter = add(L"STATIC", L"TimerCounter", kLabel, ID_ABOUT_TIMERCOUNTER, 30, 3555, 15, 15);
     Line1[1] = add(L"STATIC", L"", WS_VISIBLE | SS_ETCHEDHORZ, ID_ABOUT_LINE1, 120, 2040, 5490, 30);
-    lblDisclaimer[0] =
-        add(L"STATIC", app::kAuthorCredit, kLabel, ID_ABOUT_DISCLAIMER0, 240, 2190, 3900, 270);
-    lblDisclaimer[1] = add(L"STATIC", app::kCopyrightLine, kLabel, ID_ABOUT_DISCLAIMER1, 240,
-                           2490, 3900, 270);
+    lblDisclaimer[0] = add(L"STATIC", app::kAuthorCredit, kLabel, ID_ABOUT_DISCLAIMER0, 240, 2190, 3900, 270);
+    lblDisclaimer[1] = add(L"STATIC", app::kCopyrightLine, kLabel, ID_ABOUT_DISCLAIMER1, 240, 2490, 3900, 270);
     cmdOK = add(L"BUTTON", L"Close", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, ID_ABOUT_OK, 4290, 3060, 1215, 375);
 }
 

@@ -54,20 +54,20 @@ void FrmBrowser::createControls() {
     HWND drives = addControl(L"COMBOBOX", L"", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS,
                              ID_BR_DRIVES, 120, 480, 3000, 390 * 8);
     Label1[1] = win::Window(addControl(L"STATIC", L"Folder Select:", label, ID_BR_LABEL_FOLDER, 120, 1080, 4575, 375));
-    HWND folders = addControl(L"LISTBOX", L"",
-                              WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
-                                  LBS_NOINTEGRALHEIGHT,
-                              ID_BR_FOLDERS, 120, 1440, 4575, 3690, WS_EX_CLIENTEDGE);
+    HWND folders = addControl(
+        L"LISTBOX", L"",
+        WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
+        ID_BR_FOLDERS, 120, 1440, 4575, 3690, WS_EX_CLIENTEDGE);
     txtPathname = win::Window(addControl(L"EDIT", L"", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, ID_BR_PATH, 120, 5280,
                                          4575, 375, WS_EX_CLIENTEDGE));
     Command1 = win::Window(addControl(L"BUTTON", L"SELECT", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, ID_BR_SELECT,
                                       3240, 5760, 1455, 375));
-    Command2 = win::Window(addControl(L"BUTTON", L"CANCEL", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, ID_BR_CANCEL, 120,
-                                      5760, 1215, 375));
+    Command2 = win::Window(
+        addControl(L"BUTTON", L"CANCEL", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, ID_BR_CANCEL, 120, 5760, 1215, 375));
 
     HFONT arial = win::font_named(L"Arial", 12);
-    for (HWND c : {Label1[0].hwnd(), drives, Label1[1].hwnd(), folders, txtPathname.hwnd(), Command1.hwnd(),
-                   Command2.hwnd()})
+    for (HWND c :
+         {Label1[0].hwnd(), drives, Label1[1].hwnd(), folders, txtPathname.hwnd(), Command1.hwnd(), Command2.hwnd()})
         if (c) SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(arial), FALSE);
     if (drives) {
         drvSelector.attach(drives);

@@ -13,7 +13,11 @@
 namespace ui {
 
 enum BrowserId : int {
-    ID_BR_LABEL_DRIVE = 100, ID_BR_DRIVES, ID_BR_LABEL_FOLDER, ID_BR_FOLDERS, ID_BR_PATH,
+    ID_BR_LABEL_DRIVE = 100,
+    ID_BR_DRIVES,
+    ID_BR_LABEL_FOLDER,
+    ID_BR_FOLDERS,
+    ID_BR_PATH,
     ID_BR_SELECT = IDOK,      // Enter
     ID_BR_CANCEL = IDCANCEL,  // Esc
 };

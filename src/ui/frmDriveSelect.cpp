@@ -48,8 +48,8 @@ bool FrmDriveSelect::Create(HWND owner) {
                              ID_DS_DRIVES, 120, 120, 4335, 315 * 8);
     Check1 = win::Window(addControl(L"BUTTON", L"Apply to all jobs", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
                                     ID_DS_ALL, 120, 480, 1455, 375));
-    Command1 = win::Window(addControl(L"BUTTON", L"OK", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, ID_DS_OK, 3720, 480,
-                                      735, 375));
+    Command1 = win::Window(
+        addControl(L"BUTTON", L"OK", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, ID_DS_OK, 3720, 480, 735, 375));
     if (!drives || !Check1 || !Command1) {
         DestroyWindow(hwnd());
         return false;

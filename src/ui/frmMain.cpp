@@ -82,9 +82,9 @@ void FrmMain::createMenu() {
     AppendMenuW(menuBar, MF_STRING, ID_MENU_ABOUT, L"&About");
 
     ACCEL keys[] = {
-        {FVIRTKEY | FCONTROL, 'N', ID_MENU_NEW},    {FVIRTKEY | FCONTROL, 'O', ID_MENU_OPEN},
-        {FVIRTKEY | FCONTROL, 'S', ID_MENU_SAVE},   {FVIRTKEY | FCONTROL, 'A', ID_MENU_SAVEAS},
-        {FVIRTKEY | FCONTROL, 'P', ID_MENU_PRINT},  {FVIRTKEY | FCONTROL, 'D', ID_MENU_SETDEFAULT},
+        {FVIRTKEY | FCONTROL, 'N', ID_MENU_NEW},   {FVIRTKEY | FCONTROL, 'O', ID_MENU_OPEN},
+        {FVIRTKEY | FCONTROL, 'S', ID_MENU_SAVE},  {FVIRTKEY | FCONTROL, 'A', ID_MENU_SAVEAS},
+        {FVIRTKEY | FCONTROL, 'P', ID_MENU_PRINT}, {FVIRTKEY | FCONTROL, 'D', ID_MENU_SETDEFAULT},
     };
     accelerators = CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys)));
 }
@@ -97,24 +97,30 @@ void FrmMain::createControls() {
     INITCOMMONCONTROLSEX progress_class{sizeof progress_class, ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&progress_class);
 
-    Label1[0] = win::Window(addControl(L"STATIC", L"Select SOURCE folder", label, ID_LABEL_SOURCE, 120, 150, 2640, 285));
+    Label1[0] =
+        win::Window(addControl(L"STATIC", L"Select SOURCE folder", label, ID_LABEL_SOURCE, 120, 150, 2640, 285));
     cmdSource = win::Window(addControl(L"BUTTON", L"1", button, ID_CMD_SOURCE, 2820, 60, 435, 375));
     txtSource = win::Window(addControl(L"EDIT", L"", box, ID_TXT_SOURCE, 120, 510, 4755, 375, WS_EX_CLIENTEDGE));
-    Label1[1] = win::Window(addControl(L"STATIC", L"Select DESTINATION folder", label, ID_LABEL_DEST, 4980, 150, 2640, 285));
+    Label1[1] =
+        win::Window(addControl(L"STATIC", L"Select DESTINATION folder", label, ID_LABEL_DEST, 4980, 150, 2640, 285));
     cmdDest = win::Window(addControl(L"BUTTON", L"1", button, ID_CMD_DEST, 7680, 60, 435, 375));
     txtDest = win::Window(addControl(L"EDIT", L"", box, ID_TXT_DEST, 4980, 510, 4755, 375, WS_EX_CLIENTEDGE));
-    cmdAddJob = win::Window(addControl(L"BUTTON", L"ADD JOB", button | WS_DISABLED, ID_CMD_ADDJOB, 120, 1020, 1815, 495));
+    cmdAddJob =
+        win::Window(addControl(L"BUTTON", L"ADD JOB", button | WS_DISABLED, ID_CMD_ADDJOB, 120, 1020, 1815, 495));
     chkEmpty = win::Window(addControl(L"BUTTON", L"Include Empty Folders", check, ID_CHK_EMPTY, 2100, 990, 2640, 270));
-    chkRemove = win::Window(addControl(L"BUTTON", L"Remove Files && Folders Not in Source", check, ID_CHK_REMOVE, 2100,
-                                       1275, 3900, 270));
+    chkRemove = win::Window(
+        addControl(L"BUTTON", L"Remove Files && Folders Not in Source", check, ID_CHK_REMOVE, 2100, 1275, 3900, 270));
     chkExit = win::Window(addControl(L"BUTTON", L"Exit when Complete", check, ID_CHK_EXIT, 4860, 990, 2400, 270));
-    cmdRun = win::Window(addControl(L"BUTTON", L"RUN BACKUPS", button | WS_DISABLED, ID_CMD_RUN, 7920, 1020, 1815, 495));
+    cmdRun =
+        win::Window(addControl(L"BUTTON", L"RUN BACKUPS", button | WS_DISABLED, ID_CMD_RUN, 7920, 1020, 1815, 495));
     Label2 = win::Window(addControl(L"STATIC", L"Job List", label, ID_LABEL2, 120, 1800, 4755, 285));
-    lblBUDateDisplay = win::Window(addControl(L"STATIC", L"", WS_VISIBLE | SS_RIGHT, ID_LBL_BUDATE, 4980, 1800, 4755, 285));
+    lblBUDateDisplay =
+        win::Window(addControl(L"STATIC", L"", WS_VISIBLE | SS_RIGHT, ID_LBL_BUDATE, 4980, 1800, 4755, 285));
     prgRun = win::Window(addControl(PROGRESS_CLASSW, L"", PBS_SMOOTH, ID_PRG_RUN, 120, 1020, 7680, 240));
     lblProgress = win::Window(
         addControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, ID_LBL_PROGRESS, 120, 1290, 7680, 255));
-    cmdStop = win::Window(addControl(L"BUTTON", L"STOP", WS_TABSTOP | BS_PUSHBUTTON, ID_CMD_STOP, 7920, 1020, 1815, 495));
+    cmdStop =
+        win::Window(addControl(L"BUTTON", L"STOP", WS_TABSTOP | BS_PUSHBUTTON, ID_CMD_STOP, 7920, 1020, 1815, 495));
 
     // The shell's open-folder icon, as Explorer shows it; "..." where the system has none.
     browse_icon_ = open_folder_icon();
@@ -135,9 +141,9 @@ void FrmMain::createControls() {
 
     row_font_ = win::font_named(L"Arial", 12);
 
-    HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, GetModuleHandleW(nullptr),
-                               nullptr);
+    HWND tip =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
     if (tip) {
         add_tooltip(tip, hwnd(), cmdSource.hwnd(), L"BROWSE");
         add_tooltip(tip, hwnd(), cmdDest.hwnd(), L"BROWSE");
@@ -150,8 +156,10 @@ void FrmMain::createControls() {
     SetWindowSubclass(cmdSource.hwnd(), &FrmMain::boxProc, ID_CMD_SOURCE, reinterpret_cast<DWORD_PTR>(this));
     SetWindowSubclass(cmdDest.hwnd(), &FrmMain::boxProc, ID_CMD_DEST, reinterpret_cast<DWORD_PTR>(this));
 
-    jobList.attach({[this](int n) { return makeRow(n); }, [this](int count) { fitRows(count); },
-                    {Label1[0], Label1[1], cmdSource, txtSource, cmdDest, txtDest}, cmdAddJob});
+    jobList.attach({[this](int n) { return makeRow(n); },
+                    [this](int count) { fitRows(count); },
+                    {Label1[0], Label1[1], cmdSource, txtSource, cmdDest, txtDest},
+                    cmdAddJob});
 }
 
 bool FrmMain::menuEnabled(int id) const {
@@ -308,14 +316,30 @@ void FrmMain::onCommand(int id, int code) {
             break;
     }
     switch (id) {
-        case ID_MENU_NEW: MenuFileNew_Click(); break;
-        case ID_MENU_OPEN: MenuFileOpen_Click(); break;
-        case ID_MENU_SAVE: MenuFileSave_Click(); break;
-        case ID_MENU_SAVEAS: MenuFileSaveAs_Click(); break;
-        case ID_MENU_PRINT: MenuFilePrint_Click(); break;
-        case ID_MENU_SETDEFAULT: MenuFileSetDefault_Click(); break;
-        case ID_MENU_EXIT: MenuFileExit_Click(); break;
-        case ID_MENU_ABOUT: MenuAbout_Click(); break;
+        case ID_MENU_NEW:
+            MenuFileNew_Click();
+            break;
+        case ID_MENU_OPEN:
+            MenuFileOpen_Click();
+            break;
+        case ID_MENU_SAVE:
+            MenuFileSave_Click();
+            break;
+        case ID_MENU_SAVEAS:
+            MenuFileSaveAs_Click();
+            break;
+        case ID_MENU_PRINT:
+            MenuFilePrint_Click();
+            break;
+        case ID_MENU_SETDEFAULT:
+            MenuFileSetDefault_Click();
+            break;
+        case ID_MENU_EXIT:
+            MenuFileExit_Click();
+            break;
+        case ID_MENU_ABOUT:
+            MenuAbout_Click();
+            break;
         case ID_CMD_ADDJOB:
             if (code == BN_CLICKED) cmdAddJob_Click();
             break;

@@ -18,13 +18,32 @@ class FrmBrowser;
 class FrmDriveSelect;
 
 enum MainId : int {
-    ID_LABEL_SOURCE = 100, ID_CMD_SOURCE, ID_TXT_SOURCE, ID_LABEL_DEST, ID_CMD_DEST, ID_TXT_DEST,
-    ID_CMD_ADDJOB, ID_CMD_RUN, ID_LABEL2, ID_LBL_BUDATE, ID_CHK_EMPTY, ID_CHK_REMOVE, ID_CHK_EXIT,
-    ID_PRG_RUN, ID_LBL_PROGRESS, ID_CMD_STOP,
+    ID_LABEL_SOURCE = 100,
+    ID_CMD_SOURCE,
+    ID_TXT_SOURCE,
+    ID_LABEL_DEST,
+    ID_CMD_DEST,
+    ID_TXT_DEST,
+    ID_CMD_ADDJOB,
+    ID_CMD_RUN,
+    ID_LABEL2,
+    ID_LBL_BUDATE,
+    ID_CHK_EMPTY,
+    ID_CHK_REMOVE,
+    ID_CHK_EXIT,
+    ID_PRG_RUN,
+    ID_LBL_PROGRESS,
+    ID_CMD_STOP,
     ID_ROW_TEXT = 200,    // + row index
     ID_ROW_DELETE = 300,  // + row index
-    ID_MENU_NEW = 1001, ID_MENU_OPEN, ID_MENU_SAVE, ID_MENU_SAVEAS, ID_MENU_PRINT, ID_MENU_SETDEFAULT,
-    ID_MENU_EXIT, ID_MENU_ABOUT,
+    ID_MENU_NEW = 1001,
+    ID_MENU_OPEN,
+    ID_MENU_SAVE,
+    ID_MENU_SAVEAS,
+    ID_MENU_PRINT,
+    ID_MENU_SETDEFAULT,
+    ID_MENU_EXIT,
+    ID_MENU_ABOUT,
     ID_TIMER1 = 1,
 };
 
@@ -140,7 +159,7 @@ private:
     HWND tooltip_ = nullptr;
     HICON browse_icon_ = nullptr;  // the BROWSE buttons' folder icon, ours to destroy
     HFONT row_font_ = nullptr;
-    bool first_drive_check_ = true;  // the first check tells about a missing drive, then slows down
+    bool first_drive_check_ = true;           // the first check tells about a missing drive, then slows down
     bool drive_window_failure_told_ = false;  // once is enough: the next check would fail alike
     bool stop_wanted_ = false;                // STOP, or a close, during a run
     bool close_after_run_ = false;

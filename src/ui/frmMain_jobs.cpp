@@ -8,7 +8,9 @@
 
 namespace ui {
 
-void FrmMain::AppendJobRow(const std::wstring& text) { jobList.append(core::ParseJobRow(text).value_or(core::JobFolders{})); }
+void FrmMain::AppendJobRow(const std::wstring& text) {
+    jobList.append(core::ParseJobRow(text).value_or(core::JobFolders{}));
+}
 
 void FrmMain::markChanged() {
     app::state().JobChanged = true;

@@ -110,8 +110,8 @@ void FrmMain::cmdStop_Click() {
 
 bool FrmMain::askToStopRun() {
     const int answer = win::ask(hwnd(), L"BACKUP RUNNING",
-                                L"A backup is running; stopping it leaves some files not copied." +
-                                    app::state().TwoCr + L"Do you want to stop the backup and close Ostrevin?",
+                                L"A backup is running; stopping it leaves some files not copied." + app::state().TwoCr +
+                                    L"Do you want to stop the backup and close Ostrevin?",
                                 MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     if (answer != IDYES) return false;
     cmdStop_Click();
@@ -122,10 +122,10 @@ void FrmMain::MenuFilePrint_Click() {
     const std::wstring first = jobList.count() ? jobList.job(1).destination : std::wstring();
     const win::Status saved = run::write_program_files_list(first);
     if (saved) return;
-    win::tell_failure(hwnd(), L"LIST NOT SAVED",
-                      {L"list of Program Files", L"", L"saved in " + app::state().Quote + first + app::state().Quote,
-                       saved.code()},
-                      L"Please check that the first job's destination is available.", MB_OK | MB_ICONEXCLAMATION);
+    win::tell_failure(
+        hwnd(), L"LIST NOT SAVED",
+        {L"list of Program Files", L"", L"saved in " + app::state().Quote + first + app::state().Quote, saved.code()},
+        L"Please check that the first job's destination is available.", MB_OK | MB_ICONEXCLAMATION);
 }
 
 std::optional<run::DriveChoice> FrmMain::askDrive() {

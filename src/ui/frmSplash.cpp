@@ -55,8 +55,8 @@ bool FrmSplash::Create(bool show) {
     imgLogo = win::Window(CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ICON | SS_NOTIFY, win::px(360),
                                           win::px(480), win::px(720), win::px(720), Frame1.hwnd(), nullptr,
                                           GetModuleHandleW(nullptr), nullptr));
-    HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_OSTREVIN), IMAGE_ICON,
-                                               48, 48, LR_DEFAULTCOLOR));
+    HICON icon = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_OSTREVIN), IMAGE_ICON, 48, 48, LR_DEFAULTCOLOR));
     if (icon) imgLogo.send(STM_SETICON, reinterpret_cast<WPARAM>(icon));
     lblProductName = label(L"", 1560, 360, 4800, 690, win::font_named(L"Arial", 28, true));
     lblVersion = label(L"Version", 1560, 1080, 4800, 330, win::font_named(L"Arial", 12, true));

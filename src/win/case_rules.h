@@ -3,4 +3,4 @@
 namespace win {
 // Letter case in the program follows the system's tables, not the C library's.
 void install_case_rules();
-}
+}  // namespace win

@@ -5,7 +5,7 @@
 namespace win {
 
 int dpi();
-int px(int twips);                 // twips to pixels
-int twips(int pixels);             // pixels to twips
+int px(int twips);      // twips to pixels
+int twips(int pixels);  // pixels to twips
 
 }  // namespace win

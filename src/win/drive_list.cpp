@@ -31,8 +31,7 @@ std::vector<DriveEntry> system_drives() {
         const UINT type = GetDriveTypeW(root);
         const bool ask = !(type == DRIVE_REMOVABLE && (letter == L'A' || letter == L'B')) && type != DRIVE_REMOTE;
         wchar_t name[MAX_PATH + 1] = L"";
-        if (ask && GetVolumeInformationW(root, name, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0))
-            label = name;
+        if (ask && GetVolumeInformationW(root, name, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0)) label = name;
         drives.push_back({letter, drive_entry_text(letter, label)});
     }
     return drives;

@@ -70,9 +70,9 @@ LRESULT Form::handle(UINT msg, WPARAM w, LPARAM l) { return DefWindowProcW(hwnd_
 
 HWND Form::addControl(const wchar_t* cls, const std::wstring& text, DWORD style, int id, int left, int top, int width,
                       int height, DWORD ex_style) {
-    HWND c = CreateWindowExW(ex_style, cls, text.c_str(), WS_CHILD | style, px(left), px(top), px(width), px(height),
-                             hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
-                             nullptr);
+    HWND c =
+        CreateWindowExW(ex_style, cls, text.c_str(), WS_CHILD | style, px(left), px(top), px(width), px(height), hwnd_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (c) SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont()), FALSE);
     return c;
 }
@@ -131,7 +131,8 @@ HFONT font_message() {
     static HFONT f = [] {
         NONCLIENTMETRICSW ncm{};
         ncm.cbSize = sizeof ncm;
-        if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0)) return CreateFontIndirectW(&ncm.lfMessageFont);
+        if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0))
+            return CreateFontIndirectW(&ncm.lfMessageFont);
         return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     }();
     return f;

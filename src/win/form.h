@@ -52,9 +52,8 @@ private:
 };
 
 // Fonts shared by every window; created once.
-HFONT font_message();                      // the system's dialog font
+HFONT font_message();  // the system's dialog font
 HFONT font_named(const wchar_t* face, int points, bool bold = false);
-
 
 // Reports an exception that reached a window procedure and lets the program go on.
 void report_unexpected(HWND owner, const char* what);

@@ -63,10 +63,10 @@ Status write_text_file(const std::wstring& path, const std::wstring& text, UINT 
         Handle f(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!f) return Status::last_error();
         DWORD written = 0;
-        bool ok = (bytes.empty() ||
-                   (WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size())) &&
-                  FlushFileBuffers(f.get());
+        bool ok =
+            (bytes.empty() || (WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                               written == bytes.size())) &&
+            FlushFileBuffers(f.get());
         if (!ok) {
             DWORD err = GetLastError();
             f = Handle();

@@ -14,80 +14,80 @@ constexpr ULONGLONG kFlushMs = 500;
 }  // namespace
 
 Console::Console() : out_(GetStdHandle(STD_OUTPUT_HANDLE)), is_console_(false), code_page_(CP_OEMCP) {
-  DWORD mode = 0;
-  is_console_ = out_ != nullptr && out_ != INVALID_HANDLE_VALUE && GetConsoleMode(out_, &mode);
-  if (!is_console_) {
-    const UINT cp = GetConsoleOutputCP();
-    if (cp != 0) code_page_ = cp;
-  }
+    DWORD mode = 0;
+    is_console_ = out_ != nullptr && out_ != INVALID_HANDLE_VALUE && GetConsoleMode(out_, &mode);
+    if (!is_console_) {
+        const UINT cp = GetConsoleOutputCP();
+        if (cp != 0) code_page_ = cp;
+    }
 }
 
 Console::~Console() {
-  flush();
-  if (log_ != nullptr) CloseHandle(log_);
+    flush();
+    if (log_ != nullptr) CloseHandle(log_);
 }
 
 unsigned long Console::open_log(const std::wstring& path, bool append, bool tee) {
-  // Readers may follow it while it grows.
-  HANDLE h = CreateFileW(path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                         nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return GetLastError();
-  log_ = h;
-  tee_ = tee;
-  return ERROR_SUCCESS;
+    // Readers may follow it while it grows.
+    HANDLE h = CreateFileW(path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return GetLastError();
+    log_ = h;
+    tee_ = tee;
+    return ERROR_SUCCESS;
 }
 
 void Console::write(const std::wstring& text) {
-  pending_ += text;
-  if (pending_.size() > 16384 || GetTickCount64() - last_flush_ > kFlushMs) flush();
+    pending_ += text;
+    if (pending_.size() > 16384 || GetTickCount64() - last_flush_ > kFlushMs) flush();
 }
 
 void Console::write_ascii(const char* text) {
-  for (; *text; ++text) pending_.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*text)));
+    for (; *text; ++text) pending_.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*text)));
 }
 
 void Console::write_narrow(void* handle, const std::wstring& text) {
-  const int wide = static_cast<int>(text.size());
-  const int bytes = WideCharToMultiByte(code_page_, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) return;
-  std::string narrow(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(code_page_, 0, text.data(), wide, narrow.data(), bytes, nullptr, nullptr);
-  DWORD done = 0;
-  WriteFile(handle, narrow.data(), static_cast<DWORD>(narrow.size()), &done, nullptr);
+    const int wide = static_cast<int>(text.size());
+    const int bytes = WideCharToMultiByte(code_page_, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return;
+    std::string narrow(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(code_page_, 0, text.data(), wide, narrow.data(), bytes, nullptr, nullptr);
+    DWORD done = 0;
+    WriteFile(handle, narrow.data(), static_cast<DWORD>(narrow.size()), &done, nullptr);
 }
 
 void Console::flush() {
-  last_flush_ = GetTickCount64();
-  if (pending_.empty()) return;
-  if (log_ != nullptr) write_narrow(log_, pending_);
-  const bool to_console = log_ == nullptr || tee_;
-  if (to_console && out_ != nullptr && out_ != INVALID_HANDLE_VALUE) {
-    if (is_console_) {
-      DWORD done = 0;
-      WriteConsoleW(out_, pending_.data(), static_cast<DWORD>(pending_.size()), &done, nullptr);
-    } else {
-      write_narrow(out_, pending_);
+    last_flush_ = GetTickCount64();
+    if (pending_.empty()) return;
+    if (log_ != nullptr) write_narrow(log_, pending_);
+    const bool to_console = log_ == nullptr || tee_;
+    if (to_console && out_ != nullptr && out_ != INVALID_HANDLE_VALUE) {
+        if (is_console_) {
+            DWORD done = 0;
+            WriteConsoleW(out_, pending_.data(), static_cast<DWORD>(pending_.size()), &done, nullptr);
+        } else {
+            write_narrow(out_, pending_);
+        }
     }
-  }
-  pending_.clear();
+    pending_.clear();
 }
 
 std::wstring error_text(unsigned long code, const std::wstring& action, const std::wstring& path, const wchar_t* note) {
-  wchar_t head[64];
-  std::swprintf(head, 64, L"ERROR %lu (0x%08lX) ", code, code);
-  std::wstring text = head + action + L" " + path + L"\r\n";
-  if (note != nullptr) return text + note + L"\r\n";
-  wchar_t* message = nullptr;
-  const DWORD n = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-      code, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
-  if (n > 0 && message != nullptr) {
-    std::wstring m(message, n);
-    while (!m.empty() && (m.back() == L'\n' || m.back() == L'\r' || m.back() == L' ')) m.pop_back();
-    text += m + L"\r\n";
-  }
-  if (message != nullptr) LocalFree(message);
-  return text;
+    wchar_t head[64];
+    std::swprintf(head, 64, L"ERROR %lu (0x%08lX) ", code, code);
+    std::wstring text = head + action + L" " + path + L"\r\n";
+    if (note != nullptr) return text + note + L"\r\n";
+    wchar_t* message = nullptr;
+    const DWORD n =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+    if (n > 0 && message != nullptr) {
+        std::wstring m(message, n);
+        while (!m.empty() && (m.back() == L'\n' || m.back() == L'\r' || m.back() == L' ')) m.pop_back();
+        text += m + L"\r\n";
+    }
+    if (message != nullptr) LocalFree(message);
+    return text;
 }
 
 }  // namespace robocopy

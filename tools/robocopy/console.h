@@ -8,30 +8,30 @@
 namespace robocopy {
 
 class Console {
- public:
-  Console();
-  ~Console();
-  Console(const Console&) = delete;
-  Console& operator=(const Console&) = delete;
+public:
+    Console();
+    ~Console();
+    Console(const Console&) = delete;
+    Console& operator=(const Console&) = delete;
 
-  // Sends everything from now on to the file, appended or replacing it;
-  // returns 0 or the system error.
-  unsigned long open_log(const std::wstring& path, bool append, bool tee);
-  void write(const std::wstring& text);
-  void write_ascii(const char* text);
-  // Buffered text goes out in one call; console writes under Wine are slow.
-  void flush();
+    // Sends everything from now on to the file, appended or replacing it;
+    // returns 0 or the system error.
+    unsigned long open_log(const std::wstring& path, bool append, bool tee);
+    void write(const std::wstring& text);
+    void write_ascii(const char* text);
+    // Buffered text goes out in one call; console writes under Wine are slow.
+    void flush();
 
- private:
-  void write_narrow(void* handle, const std::wstring& text);
+private:
+    void write_narrow(void* handle, const std::wstring& text);
 
-  void* out_;
-  void* log_ = nullptr;
-  bool tee_ = false;
-  bool is_console_;
-  unsigned code_page_;
-  unsigned long long last_flush_ = 0;
-  std::wstring pending_;
+    void* out_;
+    void* log_ = nullptr;
+    bool tee_ = false;
+    bool is_console_;
+    unsigned code_page_;
+    unsigned long long last_flush_ = 0;
+    std::wstring pending_;
 };
 
 // "ERROR 5 (0x00000005) Copying File X\r\nAccess is denied.\r\n"; a note, when

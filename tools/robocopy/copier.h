@@ -20,129 +20,129 @@
 namespace robocopy {
 
 class Copier {
- public:
-  Copier(const Options& options, Console& console);
-  ~Copier();
-  Copier(const Copier&) = delete;
-  Copier& operator=(const Copier&) = delete;
+public:
+    Copier(const Options& options, Console& console);
+    ~Copier();
+    Copier(const Copier&) = delete;
+    Copier& operator=(const Copier&) = delete;
 
-  // Copies the tree; returns the exit code. Source and target in options
-  // must already be full, tidied paths.
-  int run();
-  // Valid after run().
-  const Counts& counts() const { return counts_; }
-  // The walk began but stopped early (the target vanished): counts are partial.
-  bool stopped() const { return stopped_; }
+    // Copies the tree; returns the exit code. Source and target in options
+    // must already be full, tidied paths.
+    int run();
+    // Valid after run().
+    const Counts& counts() const { return counts_; }
+    // The walk began but stopped early (the target vanished): counts are partial.
+    bool stopped() const { return stopped_; }
 
- private:
-  struct Entry {
-    std::wstring name;
-    DWORD attrs = 0;
-    FileStamp stamp;
-    FILETIME created{}, accessed{};
-    bool is_dir() const { return (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0; }
-    // A junction or symbolic link (under Wine: a Unix link to a folder).
-    bool is_link() const { return (attrs & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
-  };
-  // Which folder a path is, whatever its spelling.
-  struct FolderId {
-    DWORD volume = 0;
-    std::uint64_t index = 0;
-    bool valid = false;
-    bool operator==(const FolderId& o) const { return valid && o.valid && volume == o.volume && index == o.index; }
-  };
-  // A target folder on the current path; with /S it is made only when a
-  // file must go into it.
-  struct Level {
-    std::wstring path;
-    bool exists = false;
-    bool failed = false;
-  };
+private:
+    struct Entry {
+        std::wstring name;
+        DWORD attrs = 0;
+        FileStamp stamp;
+        FILETIME created{}, accessed{};
+        bool is_dir() const { return (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+        // A junction or symbolic link (under Wine: a Unix link to a folder).
+        bool is_link() const { return (attrs & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+    };
+    // Which folder a path is, whatever its spelling.
+    struct FolderId {
+        DWORD volume = 0;
+        std::uint64_t index = 0;
+        bool valid = false;
+        bool operator==(const FolderId& o) const { return valid && o.valid && volume == o.volume && index == o.index; }
+    };
+    // A target folder on the current path; with /S it is made only when a
+    // file must go into it.
+    struct Level {
+        std::wstring path;
+        bool exists = false;
+        bool failed = false;
+    };
 
-  // One file to copy; made by the walk, done by a worker.
-  struct Job {
-    std::wstring source, target;
-    Entry from;
-    Entry existing;
-    bool has_existing = false;
-  };
-  struct Worker {
-    std::thread thread;
-    Counts counts;  // merged into counts_ once the thread has ended
-    void* buffer = nullptr;
-  };
-  // Two measured best on two cores; more only queued at the wineserver.
-  static constexpr std::size_t kWorkers = 2;
-  // A target folder listed on the lister thread while the walk lists the source.
-  struct Listing {
-    std::wstring folder;
-    std::vector<Entry> entries;
-    DWORD error = ERROR_SUCCESS;
-    bool wanted = false;
-    bool ready = false;
-  };
+    // One file to copy; made by the walk, done by a worker.
+    struct Job {
+        std::wstring source, target;
+        Entry from;
+        Entry existing;
+        bool has_existing = false;
+    };
+    struct Worker {
+        std::thread thread;
+        Counts counts;  // merged into counts_ once the thread has ended
+        void* buffer = nullptr;
+    };
+    // Two measured best on two cores; more only queued at the wineserver.
+    static constexpr std::size_t kWorkers = 2;
+    // A target folder listed on the lister thread while the walk lists the source.
+    struct Listing {
+        std::wstring folder;
+        std::vector<Entry> entries;
+        DWORD error = ERROR_SUCCESS;
+        bool wanted = false;
+        bool ready = false;
+    };
 
-  static FolderId folder_id(const std::wstring& path, std::wstring* final_path = nullptr);
-  // True when a folder with this identity is path itself or one of its parents.
-  static bool within(const std::wstring& path, const FolderId& id);
-  // Refuses a source and target that lie inside each other; false after reporting.
-  bool check_identity(int& code);
-  DWORD list(const std::wstring& folder, std::vector<Entry>& entries);
-  // Drops the source names that would land on one target name, reporting
-  // them; keeps their names so that the purge leaves them alone too.
-  void drop_twins(const std::wstring& folder, std::vector<Entry>& from, std::vector<std::wstring>& keys);
-  // True (and the run stops) when the target's root or drive is gone.
-  bool target_lost();
-  void note_copy(const std::wstring& label, const Entry& from, const std::wstring& path);
-  // False when the source folder could not be listed.
-  bool walk(const std::wstring& source, std::size_t level);
-  bool ensure_levels(std::size_t level);
-  void enqueue(Job job);
-  void work(Worker& worker);
-  void stop_threads();
-  void lister();
-  void begin_target_listing(const std::wstring& folder);
-  DWORD end_target_listing(std::vector<Entry>& entries);
-  void copy_with_retries(const Job& job, Counts& counts, void* buffer);
-  DWORD copy_file(const Job& job, void* buffer);
-  // Writes the job's file at path; with replace, renames it over that when complete.
-  DWORD write_copy(const Job& job, const std::wstring& path, const std::wstring* replace, void* buffer);
-  static DWORD replace_with(HANDLE file, const std::wstring& target, DWORD old_attrs);
-  static DWORD copy_data(HANDLE in, HANDLE out, std::uint64_t expected, void* buffer, std::uint64_t& done);
-  DWORD create_folder_with_retries(const std::wstring& path);
-  void purge_file(const std::wstring& folder, const Entry& entry);
-  bool remove_tree(const std::wstring& path);
-  // Deletes a file of the folder, never what a link in its place points to.
-  bool remove_file(const std::wstring& folder, const std::wstring& name, DWORD attrs);
-  // Removes a link itself where the system allows it, else reports it.
-  bool remove_link(const std::wstring& path);
-  void wait_before_retry();
-  void report(DWORD error, const wchar_t* action, const std::wstring& path, const wchar_t* note = nullptr);
+    static FolderId folder_id(const std::wstring& path, std::wstring* final_path = nullptr);
+    // True when a folder with this identity is path itself or one of its parents.
+    static bool within(const std::wstring& path, const FolderId& id);
+    // Refuses a source and target that lie inside each other; false after reporting.
+    bool check_identity(int& code);
+    DWORD list(const std::wstring& folder, std::vector<Entry>& entries);
+    // Drops the source names that would land on one target name, reporting
+    // them; keeps their names so that the purge leaves them alone too.
+    void drop_twins(const std::wstring& folder, std::vector<Entry>& from, std::vector<std::wstring>& keys);
+    // True (and the run stops) when the target's root or drive is gone.
+    bool target_lost();
+    void note_copy(const std::wstring& label, const Entry& from, const std::wstring& path);
+    // False when the source folder could not be listed.
+    bool walk(const std::wstring& source, std::size_t level);
+    bool ensure_levels(std::size_t level);
+    void enqueue(Job job);
+    void work(Worker& worker);
+    void stop_threads();
+    void lister();
+    void begin_target_listing(const std::wstring& folder);
+    DWORD end_target_listing(std::vector<Entry>& entries);
+    void copy_with_retries(const Job& job, Counts& counts, void* buffer);
+    DWORD copy_file(const Job& job, void* buffer);
+    // Writes the job's file at path; with replace, renames it over that when complete.
+    DWORD write_copy(const Job& job, const std::wstring& path, const std::wstring* replace, void* buffer);
+    static DWORD replace_with(HANDLE file, const std::wstring& target, DWORD old_attrs);
+    static DWORD copy_data(HANDLE in, HANDLE out, std::uint64_t expected, void* buffer, std::uint64_t& done);
+    DWORD create_folder_with_retries(const std::wstring& path);
+    void purge_file(const std::wstring& folder, const Entry& entry);
+    bool remove_tree(const std::wstring& path);
+    // Deletes a file of the folder, never what a link in its place points to.
+    bool remove_file(const std::wstring& folder, const std::wstring& name, DWORD attrs);
+    // Removes a link itself where the system allows it, else reports it.
+    bool remove_link(const std::wstring& path);
+    void wait_before_retry();
+    void report(DWORD error, const wchar_t* action, const std::wstring& path, const wchar_t* note = nullptr);
 
-  const Options& options_;
-  Console& console_;
-  SRWLOCK console_lock_ = SRWLOCK_INIT;
-  Counts counts_;  // the walk's own counts; workers keep theirs apart
-  std::vector<Level> levels_;
-  // Paths in the \\?\ form, so that every name is taken literally.
-  std::wstring source_root_, target_root_;
-  FolderId source_id_, target_id_;
-  std::vector<FolderId> walk_ids_;  // the source folders on the current path
-  std::atomic<bool> lost_{false};
-  bool stopped_ = false;
+    const Options& options_;
+    Console& console_;
+    SRWLOCK console_lock_ = SRWLOCK_INIT;
+    Counts counts_;  // the walk's own counts; workers keep theirs apart
+    std::vector<Level> levels_;
+    // Paths in the \\?\ form, so that every name is taken literally.
+    std::wstring source_root_, target_root_;
+    FolderId source_id_, target_id_;
+    std::vector<FolderId> walk_ids_;  // the source folders on the current path
+    std::atomic<bool> lost_{false};
+    bool stopped_ = false;
 
-  // Win32 locks and condition variables, because Wine runs them in-process
-  // while the C runtime's pthread ones go through the wineserver.
-  SRWLOCK lock_ = SRWLOCK_INIT;
-  CONDITION_VARIABLE job_ready_ = CONDITION_VARIABLE_INIT;
-  CONDITION_VARIABLE room_free_ = CONDITION_VARIABLE_INIT;
-  CONDITION_VARIABLE listing_changed_ = CONDITION_VARIABLE_INIT;
-  std::deque<Job> queue_;
-  bool closing_ = false;
-  bool started_ = false;
-  std::array<Worker, kWorkers> workers_;
-  Listing listing_;
-  std::thread lister_;
+    // Win32 locks and condition variables, because Wine runs them in-process
+    // while the C runtime's pthread ones go through the wineserver.
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    CONDITION_VARIABLE job_ready_ = CONDITION_VARIABLE_INIT;
+    CONDITION_VARIABLE room_free_ = CONDITION_VARIABLE_INIT;
+    CONDITION_VARIABLE listing_changed_ = CONDITION_VARIABLE_INIT;
+    std::deque<Job> queue_;
+    bool closing_ = false;
+    bool started_ = false;
+    std::array<Worker, kWorkers> workers_;
+    Listing listing_;
+    std::thread lister_;
 };
 
 }  // namespace robocopy

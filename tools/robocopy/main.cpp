@@ -35,112 +35,113 @@ constexpr char kUsage[] =
     "The log's \"Ended :\" line is written only when the copy ran to its end.\r\n";
 
 std::wstring full_path(const std::wstring& path) {
-  const std::wstring tidy = normalize_folder(path);
-  wchar_t small[MAX_PATH];
-  DWORD n = GetFullPathNameW(tidy.c_str(), MAX_PATH, small, nullptr);
-  if (n == 0) return tidy;
-  if (n < MAX_PATH) return normalize_folder(std::wstring(small, n));
-  std::wstring big(n, L'\0');
-  n = GetFullPathNameW(tidy.c_str(), n, big.data(), nullptr);
-  big.resize(n);
-  return normalize_folder(big);
+    const std::wstring tidy = normalize_folder(path);
+    wchar_t small[MAX_PATH];
+    DWORD n = GetFullPathNameW(tidy.c_str(), MAX_PATH, small, nullptr);
+    if (n == 0) return tidy;
+    if (n < MAX_PATH) return normalize_folder(std::wstring(small, n));
+    std::wstring big(n, L'\0');
+    n = GetFullPathNameW(tidy.c_str(), n, big.data(), nullptr);
+    big.resize(n);
+    return normalize_folder(big);
 }
 
 std::wstring option_text(const Options& o) {
-  std::wstring text;
-  if (o.no_progress) text += L"/NP ";
-  if (o.tee) text += L"/TEE ";
-  if (o.fat_times) text += L"/FFT ";
-  if (o.subdirs == SubDirs::NonEmpty) text += L"/S ";
-  if (o.subdirs == SubDirs::All) text += L"/E ";
-  if (o.purge) text += L"/PURGE ";
-  wchar_t counts[64];
-  std::swprintf(counts, 64, L"/R:%u /W:%u", o.retries, o.wait_seconds);
-  return text + counts;
+    std::wstring text;
+    if (o.no_progress) text += L"/NP ";
+    if (o.tee) text += L"/TEE ";
+    if (o.fat_times) text += L"/FFT ";
+    if (o.subdirs == SubDirs::NonEmpty) text += L"/S ";
+    if (o.subdirs == SubDirs::All) text += L"/E ";
+    if (o.purge) text += L"/PURGE ";
+    wchar_t counts[64];
+    std::swprintf(counts, 64, L"/R:%u /W:%u", o.retries, o.wait_seconds);
+    return text + counts;
 }
 
 std::wstring summary_row(const wchar_t* label, const Tally& t) {
-  wchar_t line[160];
-  // A blank before every column, so that large numbers never run together.
-  std::swprintf(line, 160, L"%10ls : %9llu %9llu %9llu %9llu %9llu %9llu\r\n", label,
-                static_cast<unsigned long long>(t.total), static_cast<unsigned long long>(t.copied),
-                static_cast<unsigned long long>(t.skipped()), static_cast<unsigned long long>(t.mismatch),
-                static_cast<unsigned long long>(t.failed), static_cast<unsigned long long>(t.extra));
-  return line;
+    wchar_t line[160];
+    // A blank before every column, so that large numbers never run together.
+    std::swprintf(line, 160, L"%10ls : %9llu %9llu %9llu %9llu %9llu %9llu\r\n", label,
+                  static_cast<unsigned long long>(t.total), static_cast<unsigned long long>(t.copied),
+                  static_cast<unsigned long long>(t.skipped()), static_cast<unsigned long long>(t.mismatch),
+                  static_cast<unsigned long long>(t.failed), static_cast<unsigned long long>(t.extra));
+    return line;
 }
 
 // Shown with a trailing backslash, as the real tool shows folders.
 std::wstring folder_text(const std::wstring& path) {
-  return !path.empty() && path.back() == L'\\' ? path : path + L"\\";
+    return !path.empty() && path.back() == L'\\' ? path : path + L"\\";
 }
 
 // "Sunday, December 6, 2026 1:27:37 PM" in the user's format.
 std::wstring now_text() {
-  wchar_t date[128] = L"", time[64] = L"";
-  GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_LONGDATE, nullptr, nullptr, date, 128, nullptr);
-  GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, nullptr, nullptr, time, 64);
-  return std::wstring(date) + L" " + time;
+    wchar_t date[128] = L"", time[64] = L"";
+    GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_LONGDATE, nullptr, nullptr, date, 128, nullptr);
+    GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, nullptr, nullptr, time, 64);
+    return std::wstring(date) + L" " + time;
 }
 
 }  // namespace
 
 int wmain(int, wchar_t**) {
-  Console console;
-  console.write_ascii(kRule);
-  console.write_ascii(kBanner);
-  console.write_ascii(kRule);
+    Console console;
+    console.write_ascii(kRule);
+    console.write_ascii(kBanner);
+    console.write_ascii(kRule);
 
-  // Our own split of the raw line: the C runtime's would read "C:\" "E:\" as one
-  // argument, since it takes a backslash before a quote as an escape.
-  std::vector<std::wstring> args = split_command_line(GetCommandLineW());
-  if (!args.empty()) args.erase(args.begin());
-  ParseResult parsed = parse_arguments(args);
-  if (parsed.help) {
-    console.write_ascii(kUsage);
-    return kExitFatal;
-  }
-  if (!parsed.ok) {
-    console.write(L"\r\nERROR : " + parsed.error + L"\r\n");
-    console.write_ascii(kUsage);
-    return kExitFatal;
-  }
-  Options options = parsed.options;
-  options.source = full_path(options.source);
-  options.target = full_path(options.target);
-  // The banner is still unwritten, so it goes to the log.
-  if (!options.log.empty()) {
-    const std::wstring log = full_path(options.log);
-    const DWORD error = console.open_log(log, options.log_append, options.tee);
-    if (error != ERROR_SUCCESS) {
-      console.write(error_text(error, L"Opening Log File", log));
-      return kExitFatal;
+    // Our own split of the raw line: the C runtime's would read "C:\" "E:\" as one
+    // argument, since it takes a backslash before a quote as an escape.
+    std::vector<std::wstring> args = split_command_line(GetCommandLineW());
+    if (!args.empty()) args.erase(args.begin());
+    ParseResult parsed = parse_arguments(args);
+    if (parsed.help) {
+        console.write_ascii(kUsage);
+        return kExitFatal;
     }
-  }
+    if (!parsed.ok) {
+        console.write(L"\r\nERROR : " + parsed.error + L"\r\n");
+        console.write_ascii(kUsage);
+        return kExitFatal;
+    }
+    Options options = parsed.options;
+    options.source = full_path(options.source);
+    options.target = full_path(options.target);
+    // The banner is still unwritten, so it goes to the log.
+    if (!options.log.empty()) {
+        const std::wstring log = full_path(options.log);
+        const DWORD error = console.open_log(log, options.log_append, options.tee);
+        if (error != ERROR_SUCCESS) {
+            console.write(error_text(error, L"Opening Log File", log));
+            return kExitFatal;
+        }
+    }
 
-  console.write(L"\r\n  Started : " + now_text() + L"\r\n   Source : " + folder_text(options.source) + L"\r\n     Dest : " + folder_text(options.target) +
-                L"\r\n\r\n  Options : " + option_text(options) + L"\r\n\r\n");
-  console.write_ascii(kRule);
-  console.flush();
+    console.write(L"\r\n  Started : " + now_text() + L"\r\n   Source : " + folder_text(options.source) +
+                  L"\r\n     Dest : " + folder_text(options.target) + L"\r\n\r\n  Options : " + option_text(options) +
+                  L"\r\n\r\n");
+    console.write_ascii(kRule);
+    console.flush();
 
-  Copier copier(options, console);
-  const int code = copier.run();
-  if ((code & kExitFatal) && !copier.stopped()) {
-    console.write(L"\r\nERROR : the copy could not start; nothing was copied.\r\n");
+    Copier copier(options, console);
+    const int code = copier.run();
+    if ((code & kExitFatal) && !copier.stopped()) {
+        console.write(L"\r\nERROR : the copy could not start; nothing was copied.\r\n");
+        return code;
+    }
+
+    const Counts& c = copier.counts();
+    console.write(L"\r\n");
+    console.write_ascii(kRule);
+    console.write(L"\r\n               Total    Copied   Skipped  Mismatch    FAILED    Extras\r\n");
+    console.write(summary_row(L"Dirs", c.dirs));
+    console.write(summary_row(L"Files", c.files));
+    console.write(summary_row(L"Bytes", c.bytes));
+    wchar_t line[64];
+    std::swprintf(line, 64, L"\r\n   Exit code : %d\r\n", code);
+    console.write(line);
+    // The proof of a normal end: a killed, crashed or stopped copy never writes it.
+    if (copier.stopped()) console.write(L"\r\nERROR : the copy stopped before its end.\r\n");
+    else console.write(L"   Ended : " + now_text() + L"\r\n");
     return code;
-  }
-
-  const Counts& c = copier.counts();
-  console.write(L"\r\n");
-  console.write_ascii(kRule);
-  console.write(L"\r\n               Total    Copied   Skipped  Mismatch    FAILED    Extras\r\n");
-  console.write(summary_row(L"Dirs", c.dirs));
-  console.write(summary_row(L"Files", c.files));
-  console.write(summary_row(L"Bytes", c.bytes));
-  wchar_t line[64];
-  std::swprintf(line, 64, L"\r\n   Exit code : %d\r\n", code);
-  console.write(line);
-  // The proof of a normal end: a killed, crashed or stopped copy never writes it.
-  if (copier.stopped()) console.write(L"\r\nERROR : the copy stopped before its end.\r\n");
-  else console.write(L"   Ended : " + now_text() + L"\r\n");
-  return code;
 }

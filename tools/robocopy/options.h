@@ -9,41 +9,41 @@
 namespace robocopy {
 
 // Exit code bits, as the real tool reports them; they OR together.
-constexpr int kExitCopied = 1;     // one or more files were copied
-constexpr int kExitExtras = 2;     // extra files or folders were seen in the target (purged or not)
-constexpr int kExitMismatch = 4;   // a file in one tree is a folder in the other
-constexpr int kExitFailed = 8;     // some copies or deletions failed after all retries
-constexpr int kExitFatal = 16;     // bad arguments, or the source/target could not be used at all
+constexpr int kExitCopied = 1;    // one or more files were copied
+constexpr int kExitExtras = 2;    // extra files or folders were seen in the target (purged or not)
+constexpr int kExitMismatch = 4;  // a file in one tree is a folder in the other
+constexpr int kExitFailed = 8;    // some copies or deletions failed after all retries
+constexpr int kExitFatal = 16;    // bad arguments, or the source/target could not be used at all
 
 // The real tool's defaults; the project's batch script always gives both.
 constexpr unsigned kDefaultRetries = 1000000;
 constexpr unsigned kDefaultWaitSeconds = 30;
 
 enum class SubDirs {
-  None,       // only the top-level files
-  NonEmpty,   // /S: sub-folders that hold files somewhere below them
-  All,        // /E: every sub-folder, empty ones too
+    None,      // only the top-level files
+    NonEmpty,  // /S: sub-folders that hold files somewhere below them
+    All,       // /E: every sub-folder, empty ones too
 };
 
 struct Options {
-  std::wstring source;
-  std::wstring target;
-  SubDirs subdirs = SubDirs::None;
-  bool purge = false;
-  unsigned retries = kDefaultRetries;
-  unsigned wait_seconds = kDefaultWaitSeconds;
-  std::wstring log;  // /LOG:file or /LOG+:file; empty for none
-  bool log_append = false;
-  bool tee = false;  // /TEE: the console too
-  bool no_progress = false;  // /NP; we never show percentages anyway
-  bool fat_times = false;    // /FFT: times within 2 seconds are equal, as FAT stores them
+    std::wstring source;
+    std::wstring target;
+    SubDirs subdirs = SubDirs::None;
+    bool purge = false;
+    unsigned retries = kDefaultRetries;
+    unsigned wait_seconds = kDefaultWaitSeconds;
+    std::wstring log;  // /LOG:file or /LOG+:file; empty for none
+    bool log_append = false;
+    bool tee = false;          // /TEE: the console too
+    bool no_progress = false;  // /NP; we never show percentages anyway
+    bool fat_times = false;    // /FFT: times within 2 seconds are equal, as FAT stores them
 };
 
 struct ParseResult {
-  bool ok = false;
-  bool help = false;  // /? asked for the usage text
-  Options options;
-  std::wstring error;  // what was wrong, for the usage message
+    bool ok = false;
+    bool help = false;  // /? asked for the usage text
+    Options options;
+    std::wstring error;  // what was wrong, for the usage message
 };
 
 // Splits a raw Windows command line (program name included) into arguments.
@@ -65,8 +65,8 @@ std::wstring join_path(const std::wstring& folder, const std::wstring& name);
 
 // What the listing tells about one file; times are FILETIME ticks.
 struct FileStamp {
-  std::uint64_t size = 0;
-  std::uint64_t last_write = 0;
+    std::uint64_t size = 0;
+    std::uint64_t last_write = 0;
 };
 
 // A file is copied when the target lacks it or differs in size or in
@@ -77,12 +77,12 @@ bool needs_copy(const FileStamp& source, const FileStamp* target, bool fat_times
 // One row of the summary: dirs, files or bytes. Skipped is what is left of
 // the total after copied and failed.
 struct Tally {
-  std::uint64_t total = 0, copied = 0, mismatch = 0, failed = 0, extra = 0;
-  std::uint64_t skipped() const { return total > copied + failed ? total - copied - failed : 0; }
+    std::uint64_t total = 0, copied = 0, mismatch = 0, failed = 0, extra = 0;
+    std::uint64_t skipped() const { return total > copied + failed ? total - copied - failed : 0; }
 };
 
 struct Counts {
-  Tally dirs, files, bytes;
+    Tally dirs, files, bytes;
 };
 
 // Adds the counts of one part of a run (a worker thread's) to the whole.
