@@ -63,15 +63,15 @@ std::vector<std::wstring> arguments(const std::wstring& line) {
     return args;
 }
 
-// Whether folder `inner` is `outer` or inside it, compared as plain spellings:
-// upper case, "\" only, no trailing "\" or "\.".
-bool same_or_inside(std::wstring inner, std::wstring outer) {
-    for (std::wstring* path : {&inner, &outer}) {
-        std::replace(path->begin(), path->end(), L'/', L'\\');
-        if (path->ends_with(L"\\.")) path->resize(path->size() - 2);
-        while (!path->empty() && path->back() == L'\\') path->pop_back();
-        *path = to_upper(*path);
-    }
+// A plain spelling of a folder for comparison: upper case, "\" only, no trailing "\" or "\.".
+std::wstring plain(std::wstring path) {
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    if (path.ends_with(L"\\.")) path.resize(path.size() - 2);
+    while (!path.empty() && path.back() == L'\\') path.pop_back();
+    return to_upper(path);
+}
+
+bool same_or_inside(const std::wstring& inner, const std::wstring& outer) {
     return inner.starts_with(outer) && (inner.size() == outer.size() || inner[outer.size()] == L'\\');
 }
 
@@ -94,11 +94,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // With no conflict, every job was let through.
     if (!conflicts.empty()) return 0;
-    for (const auto& a : jobs) {
-        const std::wstring target = job_copy(a)->target;
-        require(!same_or_inside(target, a.source));
-        for (const auto& b : jobs)
-            require(!same_or_inside(b.source, target) && (&a == &b || !same_or_inside(job_copy(b)->target, target)));
+    std::vector<std::wstring> sources, targets;
+    for (const auto& job : jobs) {
+        sources.push_back(plain(job.source));
+        targets.push_back(plain(job_copy(job)->target));
+    }
+    for (size_t i = 0; i < jobs.size(); ++i) {
+        require(!same_or_inside(targets[i], sources[i]));
+        for (size_t j = 0; j < jobs.size(); ++j)
+            require(!same_or_inside(sources[j], targets[i]) && (j == i || !same_or_inside(targets[j], targets[i])));
     }
     return 0;
 }
