@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/folder_tree.h"
 #include "core/jobrow.h"
 #include "core/text.h"
 #include "core/title.h"
@@ -60,4 +61,26 @@ TEST(JobRow, FormatsInUpperCaseAndParsesByQuotePositionsOnly) {
             EXPECT_EQ(f->source + L"|" + f->destination, std::wstring(c.source) + L"|" + c.destination);
         }
     }
+}
+
+TEST(FolderTree, AncestorsThenTheFolderThenItsSubFoldersSorted) {
+    auto rows = folder_tree(L"E:\\Backup\\Photos\\", {L"zeta", L"Alpha", L"beta"});
+    std::vector<std::wstring> shown;  // name, depth, and whether it is open
+    for (const auto& r : rows) shown.push_back(r.name + L" " + std::to_wstring(r.depth) + (r.open ? L" open" : L""));
+    EXPECT_EQ(shown, (std::vector<std::wstring>{L"E:\\ 0 open", L"Backup 1 open", L"Photos 2 open", L"Alpha 3", L"beta 3",
+                                                L"zeta 3"}));
+    EXPECT_EQ(rows[1].path, L"E:\\Backup");
+    EXPECT_EQ(rows[3].path, L"E:\\Backup\\Photos\\Alpha");
+    EXPECT_EQ(open_row(rows), 2);
+    // A root, a share, and paths without a root.
+    auto root = folder_tree(L"c:\\", {L"Windows"});
+    EXPECT_EQ(root[0].name, L"C:\\");
+    EXPECT_EQ(root[1].path, L"C:\\Windows");
+    EXPECT_EQ(open_row(root), 0);
+    auto share = folder_tree(L"\\\\server\\backup\\weekly", {L"mon"});
+    EXPECT_EQ(share[0].name, L"\\\\server\\backup");
+    EXPECT_EQ(share[2].path, L"\\\\server\\backup\\weekly\\mon");
+    EXPECT_TRUE(folder_tree(L"relative\\folder", {L"x"}).empty());
+    EXPECT_EQ(folder_root(L"\\\\server"), L"");
+    EXPECT_EQ(trim_folder(L"E:"), L"E:\\");
 }

@@ -1,11 +1,9 @@
 // Random job lists through the target rule and the script writer. Every robocopy
 // line must reach robocopy as exactly its intended arguments, and no list the
 // rule accepts may have a target that meets a source or another target.
-#include <cstddef>
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <string>
-#include <vector>
 
 #include "core/batch_script.h"
 #include "core/text.h"
@@ -19,62 +17,45 @@ void require(bool ok) {
 }
 
 // Few symbols, so that drives, shares, separators and shared names turn up often.
+// A zero byte starts the next field: source, destination, source, ...
 std::vector<JobFolders> decode(const uint8_t* data, size_t size) {
-    static const wchar_t alphabet[] = L"\\\\\\\\C:D:E:/.. AaBb%\"*?\t\x00e9";
-    std::vector<JobFolders> jobs(1);
-    bool in_destination = false;
-    for (size_t i = 0; i < size; ++i) {
-        const uint8_t b = data[i];
-        if (b == 0) {  // next field
-            if (in_destination) {
-                if (jobs.size() == kMaxJobs) break;
-                jobs.emplace_back();
-            }
-            in_destination = !in_destination;
-            continue;
-        }
-        std::wstring& field = in_destination ? jobs.back().destination : jobs.back().source;
-        if (b >= 0xF0)
-            field += L"DOCS";
+    static const std::wstring alphabet = L"\\\\\\\\C:D:E:/.. AaBb%\"*?\t\x00e9";
+    std::vector<std::wstring> fields(1);
+    for (size_t i = 0; i < size && fields.size() <= 2u * kMaxJobs; ++i) {
+        if (data[i] == 0)
+            fields.emplace_back();
         else
-            field += alphabet[b % (sizeof alphabet / sizeof *alphabet - 1)];
+            fields.back() += data[i] >= 0xF0 ? L"DOCS" : alphabet.substr(data[i] % alphabet.size(), 1);
     }
+    fields.resize(std::min<size_t>(fields.size() + fields.size() % 2, 2u * kMaxJobs));
+    std::vector<JobFolders> jobs;
+    for (size_t i = 0; i < fields.size(); i += 2) jobs.push_back({fields[i], fields[i + 1]});
     return jobs;
 }
 
-// What the command interpreter passes on for a batch line: "%%" is "%".
-std::wstring batch_text(const std::wstring& line) {
-    std::wstring out;
-    for (size_t i = 0; i < line.size(); ++i) {
-        if (line[i] == L'%') {
-            require(i + 1 < line.size() && line[i + 1] == L'%');  // a lone "%" would start a variable
-            ++i;
-        }
-        out += line[i];
-    }
-    return out;
-}
-
-// How robocopy takes its command line apart: blanks split outside quotes; backslashes
-// are plain text except before a quote, where none may stand (a run of them would be
-// halved, an odd one would swallow the quote).
+// The arguments robocopy gets from a batch line. The command interpreter passes
+// "%%" on as "%"; robocopy then splits at blanks outside quotes, and takes
+// backslashes as plain text except before a quote, where none may stand (a run
+// of them would be halved, an odd one would swallow the quote).
 std::vector<std::wstring> arguments(const std::wstring& line) {
     std::vector<std::wstring> args;
     std::wstring arg;
     bool quoted = false, any = false;
     for (size_t i = 0; i < line.size(); ++i) {
         const wchar_t c = line[i];
-        if (c == L'"') {
-            require(i == 0 || line[i - 1] != L'\\');
-            quoted = !quoted;
-            any = true;
-        } else if ((c == L' ' || c == L'\t') && !quoted) {
+        if ((c == L' ' || c == L'\t') && !quoted) {
             if (any) args.push_back(arg);
             arg.clear();
             any = false;
+            continue;
+        }
+        any = true;
+        if (c == L'"') {
+            require(i == 0 || line[i - 1] != L'\\');
+            quoted = !quoted;
         } else {
+            if (c == L'%') require(++i < line.size() && line[i] == L'%');  // a lone "%" would start a variable
             arg += c;
-            any = true;
         }
     }
     require(!quoted);
@@ -84,8 +65,7 @@ std::vector<std::wstring> arguments(const std::wstring& line) {
 
 // A plain spelling of a folder for comparison: upper case, "\" only, no trailing "\" or "\.".
 std::wstring plain(std::wstring path) {
-    for (auto& c : path)
-        if (c == L'/') c = L'\\';
+    std::replace(path.begin(), path.end(), L'/', L'\\');
     if (path.ends_with(L"\\.")) path.resize(path.size() - 2);
     while (!path.empty() && path.back() == L'\\') path.pop_back();
     return to_upper(path);
@@ -102,40 +82,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto conflicts = job_conflicts(jobs);
     for (const auto& c : conflicts) require(!conflict_text(c, jobs).empty());
 
-    const std::wstring suffix = option_suffix(true, true);
-    const auto lines = script_lines(jobs, suffix, L"C:\\TEMP\\BatchRun.failed", L"C:\\TEMP\\BatchRun.log");
-    size_t at = 1;
-    std::vector<JobCopy> copies;
-    for (size_t i = 0; i < jobs.size(); ++i) {
-        const auto copy = job_copy(jobs[i]);
-        bool refused = false;
-        for (const auto& c : conflicts)
-            refused |= c.job == static_cast<int>(i) + 1 && (c.fault == JobFault::NoSource || c.fault == JobFault::NoDestination);
-        require(copy.has_value() == !refused);
-        require(at < lines.size());
-        if (!copy) {
-            require(lines[at++].starts_with(L"echo "));
-            continue;
-        }
-        copies.push_back(*copy);
-        require(lines[at++] == L"echo Ostrevin job " + std::to_wstring(i + 1) + L" >>\"C:\\TEMP\\BatchRun.log\"");
-        const auto args = arguments(batch_text(lines[at++]));
-        require(args == (std::vector<std::wstring>{L"robocopy", copy->source, copy->target, L"/E", L"/PURGE", L"/R:3",
-                                                   L"/W:3", L"/NP", L"/LOG+:C:\\TEMP\\BatchRun.log"}));
-        require(lines[at++].starts_with(L"if errorlevel 8 echo "));
-    }
-    require(at + 1 == lines.size());
+    // One robocopy line for each job the rule lets through, in order, and no other.
+    std::vector<std::vector<std::wstring>> intended, written;
+    for (const auto& job : jobs)
+        if (const auto copy = job_copy(job))
+            intended.push_back({L"robocopy", copy->source, copy->target, L"/E", L"/PURGE", L"/R:3", L"/W:3", L"/NP",
+                                L"/LOG+:C:\\TEMP\\BatchRun.log"});
+    for (const auto& line : script_lines(jobs, option_suffix(true, true), L"R", L"C:\\TEMP\\BatchRun.log"))
+        if (line.starts_with(L"robocopy")) written.push_back(arguments(line));
+    require(written == intended);
 
+    // With no conflict, every job was let through.
     if (!conflicts.empty()) return 0;
+    std::vector<std::wstring> sources, targets;
+    for (const auto& job : jobs) {
+        sources.push_back(plain(job.source));
+        targets.push_back(plain(job_copy(job)->target));
+    }
     for (size_t i = 0; i < jobs.size(); ++i) {
-        const std::wstring target = plain(copies[i].target);
-        const std::wstring source = plain(jobs[i].source);
-        require(!same_or_inside(target, source) && !same_or_inside(source, target));
-        for (size_t j = 0; j < jobs.size(); ++j) {
-            if (j == i) continue;
-            require(!same_or_inside(plain(jobs[j].source), target));
-            require(!same_or_inside(plain(copies[j].target), target));
-        }
+        require(!same_or_inside(targets[i], sources[i]));
+        for (size_t j = 0; j < jobs.size(); ++j)
+            require(!same_or_inside(sources[j], targets[i]) && (j == i || !same_or_inside(targets[j], targets[i])));
     }
     return 0;
 }

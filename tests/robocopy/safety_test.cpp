@@ -15,14 +15,14 @@ TEST_F(CopyTest, LinksInTheTargetAreNeverFollowed) {
   make_dirs(outside + L"\\deep");
   write_bytes(outside + L"\\keep.txt", "outside");
   write_bytes(outside + L"\\deep\\keep2.txt", "outside too");
-  make_dirs(box.path(L"empty_outside"));
+  make_dirs(outside + L"\\empty");
   put(L"sub\\a.txt", "a");
   put(L"f.txt", "new content");
   make_dirs(dst);
   // An extra folder link (full and empty), an extra file link, a folder link
   // where the source has a folder, and a file link where it has a file.
   std::string script = "true";
-  for (const auto& [to, name] : {std::pair{outside, "extra_link"}, {box.path(L"empty_outside"), "empty_link"},
+  for (const auto& [to, name] : {std::pair{outside, "extra_link"}, {outside + L"\\empty", "empty_link"},
                                  {outside + L"\\keep.txt", "extra_file"}, {outside, "sub"},
                                  {outside + L"\\deep\\keep2.txt", "f.txt"}})
     script += " && ln -s " + sh_quote(to) + " " + sh_quote(dst) + "/" + name;
@@ -33,15 +33,12 @@ TEST_F(CopyTest, LinksInTheTargetAreNeverFollowed) {
   EXPECT_EQ(tree(outside), before) << r.output;
   EXPECT_EQ(read_bytes(outside + L"\\keep.txt"), "outside");
   EXPECT_EQ(read_bytes(outside + L"\\deep\\keep2.txt"), "outside too");
-  EXPECT_TRUE(is_dir(box.path(L"empty_outside")));
-  EXPECT_FALSE(is_file(outside + L"\\a.txt"));
   EXPECT_EQ(r.code & (kMismatch | kFailed), (kMismatch | kFailed)) << r.output;
   EXPECT_EQ(r.output.find("18446744"), std::string::npos) << r.output;
 }
 
 TEST_F(CopyTest, ALinkInTheSourceIsCopiedOnceAndNeverLoops) {
   put(L"a.txt", "a");
-  write_bytes(box.path(L"elsewhere.txt"), "x");
   make_dirs(box.path(L"photos"));
   write_bytes(box.path(L"photos\\p.jpg"), "p");
   ASSERT_TRUE(unix_shell("ln -s " + sh_quote(src) + " " + sh_quote(src) + "/loop && ln -s " + sh_quote(box.path(L"photos")) +
@@ -121,9 +118,7 @@ TEST_F(CopyTest, AFailedReplacementKeepsTheOldCopy) {
 }
 
 TEST_F(CopyTest, KilledHalfwayThroughAReplacementKeepsTheOldCopyAndNoEndLine) {
-  std::string big(48 << 20, '\0');
-  for (std::size_t i = 0; i < big.size(); i += 4096) big[i] = static_cast<char>(i >> 12);
-  put(L"big.bin", big);
+  put(L"big.bin", std::string(48 << 20, 'n'));
   const std::string old_copy(1 << 20, 'o');
   make_dirs(dst);
   write_bytes(dst + L"\\big.bin", old_copy);
@@ -149,14 +144,13 @@ TEST_F(CopyTest, AnUnpluggedTargetDriveEndsTheRunAtOnce) {
   const std::wstring disk = box.path(L"disk");
   make_dirs(disk);
   box.mapDrive(L'U', disk);
-  const std::wstring target = L"U:\\BK";
-  Running copier(quote(src) + L" " + quote(target) + L" /S /R:3 /W:3");
+  Running copier(quote(src) + L" " + quote(L"U:\\BK") + L" /S /R:3 /W:3");
   for (int i = 0; i < 2000 && tree(disk).size() < 40; ++i) Sleep(5);
   box.unmapDrive(L'U');  // unplugged
   const RunResult r = copier.finish(60000);
   EXPECT_EQ(r.code & kFatal, kFatal) << r.output;
   EXPECT_LT(r.seconds, 30.0);
-  EXPECT_NE(r.output.find(std::string(1, static_cast<char>(target[0])) + ":\\BK"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("U:\\BK"), std::string::npos) << r.output;
   EXPECT_FALSE(has_end_line(r.output));
 }
 
