@@ -117,23 +117,26 @@ TEST_F(CopyTest, AFailedReplacementKeepsTheOldCopy) {
   EXPECT_EQ(tree(dst), (Tree{L"mem"}));
 }
 
-TEST_F(CopyTest, KilledHalfwayThroughAReplacementKeepsTheOldCopyAndNoEndLine) {
+TEST_F(CopyTest, KilledHalfwayThroughALargeFileLeavesNoHalfCopyUnderItsNameAndNoEndLine) {
   put(L"big.bin", std::string(48 << 20, 'n'));
   const std::string old_copy(1 << 20, 'o');
-  make_dirs(dst);
-  write_bytes(dst + L"\\big.bin", old_copy);
-  const std::wstring log = box.path(L"run.log");
-  Running copier(quote(src) + L" " + quote(dst) + L" /R:0 /W:0 /NP /LOG+:" + quote(log));
-  // Killed as soon as it has started writing the new copy.
-  bool writing = false;
-  for (int i = 0; i < 20000 && !writing; ++i) {
-    for (const std::wstring& name : tree(dst)) writing = writing || name != L"big.bin";
-    if (!writing) Sleep(1);
+  for (const bool had_old : {true, false}) {
+    const std::wstring to = dst + (had_old ? L"\\old" : L"\\new"), log = to + L".log";
+    make_dirs(to);
+    if (had_old) write_bytes(to + L"\\big.bin", old_copy);
+    Running copier(quote(src) + L" " + quote(to) + L" /R:0 /W:0 /NP /LOG+:" + quote(log));
+    // Killed as soon as it has started writing the new copy.
+    bool writing = false;
+    for (int i = 0; i < 20000 && !writing; ++i) {
+      for (const std::wstring& name : tree(to)) writing = writing || name != L"big.bin";
+      if (!writing) Sleep(1);
+    }
+    copier.kill();
+    EXPECT_TRUE(writing) << "never saw the new copy being written; had an old copy: " << had_old;
+    const bool kept_or_absent = had_old ? read_bytes(to + L"\\big.bin") == old_copy : !exists(to + L"\\big.bin");
+    EXPECT_TRUE(kept_or_absent) << "had an old copy: " << had_old;
+    EXPECT_FALSE(has_end_line(read_bytes(log))) << read_bytes(log);
   }
-  copier.kill();
-  EXPECT_TRUE(writing) << "never saw the new copy being written";
-  EXPECT_TRUE(read_bytes(dst + L"\\big.bin") == old_copy);
-  EXPECT_FALSE(has_end_line(read_bytes(log))) << read_bytes(log);
 }
 
 // ---- a vanished target ends the job at once ----
