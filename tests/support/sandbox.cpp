@@ -10,11 +10,6 @@
 namespace test {
 
 namespace {
-std::wstring env(const wchar_t* name) {
-    wchar_t buf[32768];
-    DWORD n = GetEnvironmentVariableW(name, buf, 32768);
-    return n ? std::wstring(buf, n) : std::wstring();
-}
 std::wstring temp_folder() {
     wchar_t tmp[MAX_PATH];
     return std::wstring(tmp, GetTempPathW(MAX_PATH, tmp));
@@ -25,26 +20,12 @@ std::string dosdevice(wchar_t letter) {
     while (!c.empty() && c.back() == '/') c.pop_back();
     return "'" + c.substr(0, c.rfind('/')) + "/" + static_cast<char>(towlower(letter)) + ":'";
 }
-void collect(const std::wstring& root, const std::wstring& rel, std::vector<std::wstring>& out) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(((rel.empty() ? root : root + L"\\" + rel) + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::wstring name = data.cFileName, child = rel.empty() ? name : rel + L"\\" + name;
-        if (name == L"." || name == L"..") continue;
-        const bool dir = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-        out.push_back(dir ? child + L"\\" : child);
-        if (dir && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) collect(root, child, out);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-}
 }  // namespace
 
 std::string narrow(const std::wstring& w) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string s(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, s.data(), n, nullptr, nullptr);
-    if (!s.empty()) s.pop_back();
+    std::string s(w.size() * 3, '\0');  // UTF-8 takes at most 3 bytes for each UTF-16 unit
+    const int n = static_cast<int>(w.size());
+    s.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, w.data(), n, s.data(), n * 3, nullptr, nullptr)));
     return s;
 }
 
@@ -60,7 +41,9 @@ Sandbox::Sandbox() {
     make_dirs(profile() + L"\\Documents");
     make_dirs(data());
     old_cwd_ = cwd();
-    old_profile_ = env(L"USERPROFILE");
+    wchar_t profile_now[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"USERPROFILE", profile_now, MAX_PATH);
+    old_profile_ = profile_now;
     SetEnvironmentVariableW(L"USERPROFILE", profile().c_str());
     SetEnvironmentVariableW(L"USERNAME", L"tester");
     SetCurrentDirectoryW(data().c_str());
@@ -207,7 +190,18 @@ void set_write_time(const std::wstring& path, std::uint64_t ticks) {
 
 std::vector<std::wstring> tree(const std::wstring& root) {
     std::vector<std::wstring> out;
-    collect(root, L"", out);
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((root + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return out;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const bool dir = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+        out.push_back(dir ? name + L"\\" : name);
+        if (dir && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            for (const auto& below : tree(root + L"\\" + name)) out.push_back(name + L"\\" + below);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
     std::sort(out.begin(), out.end());
     return out;
 }

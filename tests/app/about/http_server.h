@@ -22,7 +22,14 @@ public:
         static WSADATA wsa;
         static const bool started = WSAStartup(MAKEWORD(2, 2), &wsa) == 0;
         EXPECT_TRUE(started);
-        listener_ = bound(port_);
+        listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        int len = sizeof a;
+        EXPECT_EQ(bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+        getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len);
+        port_ = ntohs(a.sin_port);
         EXPECT_EQ(listen(listener_, 16), 0);
         thread_ = std::thread([this] { loop(); });
     }
@@ -41,25 +48,8 @@ public:
     int accepted() const { return accepted_; }
     int stillOpen() const { return still_open_; }
 
-    // A port on which nothing listens.
-    static std::wstring closed_address() {
-        unsigned short port = 0;
-        closesocket(bound(port));
-        return L"127.0.0.1:" + std::to_wstring(port);
-    }
 
 private:
-    static SOCKET bound(unsigned short& port) {
-        SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        int len = sizeof a;
-        EXPECT_EQ(bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-        getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-        port = ntohs(a.sin_port);
-        return s;
-    }
     static bool readable(SOCKET s, long ms) {
         fd_set r;
         FD_ZERO(&r);

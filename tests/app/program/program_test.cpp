@@ -79,32 +79,3 @@ TEST(Program, SplashThenMainWindowThenCleanExit) {
     EXPECT_EQ(code, 0u);
     EXPECT_EQ(test::read_bytes(box.data() + L"\\Ostrevin.cfg"), "[GENERAL SETTINGS]\r\nDefaultJob=None\r\n");
 }
-
-// The splash goes by itself after about three seconds, at once on a click on its
-// frame, and not on a click on a label: the labels take their own clicks.
-TEST(Program, SplashGoesByItselfOrOnAFrameClickNotOnALabelClick) {
-    for (bool on_frame : {false, true}) {
-        test::Sandbox box;
-        HWND splash = nullptr;
-        auto p = start(box.data(), splash);
-        ASSERT_TRUE(splash);
-        auto shown = Clock::now();
-        HWND frame = GetWindow(splash, GW_CHILD);
-        HWND target = on_frame ? frame : FindWindowExW(frame, nullptr, L"Static", nullptr);
-        ASSERT_TRUE(target);
-        RECT r{};
-        GetWindowRect(target, &r);
-        POINT at = on_frame ? POINT{r.left + 3, r.bottom - 3} : POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-        EXPECT_EQ(WindowFromPoint(at), target);
-        PostMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x - r.left, at.y - r.top));
-        PostMessageW(target, WM_LBUTTONUP, 0, MAKELPARAM(at.x - r.left, at.y - r.top));
-        HWND main = wait_window(L"OstrevinMain", p->id(), on_frame ? 1500 : 10000);
-        ASSERT_TRUE(main);
-        double waited = std::chrono::duration<double>(Clock::now() - shown).count();
-        EXPECT_FALSE(IsWindow(splash));
-        EXPECT_EQ(waited > 2.0, !on_frame) << waited;  // about three seconds after the splash's load
-        EXPECT_LT(waited, 6.0);
-        PostMessageW(main, WM_CLOSE, 0, 0);
-        EXPECT_TRUE(p->wait(10000));
-    }
-}
