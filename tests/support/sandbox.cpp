@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
 namespace test {
 
@@ -135,17 +137,13 @@ void Sandbox::unmapDrive(wchar_t letter) {
 }
 
 void make_dirs(const std::wstring& path) {
-    for (size_t i = 3; i <= path.size(); ++i) {
-        if (i == path.size() || path[i] == L'\\') CreateDirectoryW(path.substr(0, i).c_str(), nullptr);
-    }
+    std::error_code failed;  // a test that needs the folder fails where it uses it
+    std::filesystem::create_directories(path, failed);
 }
 
 void write_bytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(f, INVALID_HANDLE_VALUE) << narrow(path);
-    DWORD w = 0;
-    if (!bytes.empty()) WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &w, nullptr);
-    CloseHandle(f);
+    std::ofstream out(std::filesystem::path(path), std::ios::binary);
+    EXPECT_TRUE(out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush()) << narrow(path);
 }
 
 std::string read_bytes(const std::wstring& path) {
