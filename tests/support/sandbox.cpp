@@ -18,9 +18,8 @@ std::wstring temp_folder() {
 }
 // Drive C: is itself a link in the prefix's dosdevices folder; its neighbours are the other drives.
 std::string dosdevice(wchar_t letter) {
-    std::string c = unix_path(L"C:\\");
-    while (!c.empty() && c.back() == '/') c.pop_back();
-    return "'" + c.substr(0, c.rfind('/')) + "/" + static_cast<char>(towlower(letter)) + ":'";
+    const std::string c = sh_quote(L"C:\\");
+    return c.substr(0, c.rfind('/')) + "/" + static_cast<char>(towlower(letter)) + ":'";
 }
 }  // namespace
 

@@ -75,8 +75,7 @@ private:
             }
             ++accepted_;
             if (!reply) {
-                silent_.push_back(c);
-                still_open_ = static_cast<int>(silent_.size());
+                silent_.push_back(c);  // counted at the next turn
                 continue;
             }
             if (readable(c, 2000)) receive(c);

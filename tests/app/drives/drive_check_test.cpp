@@ -149,14 +149,11 @@ TEST(DriveCheck, OneJobMovedAloneAndJobsStillMissingHoldTheButton) {
     EXPECT_TRUE(a.ready());
 }
 
-TEST(DriveSelection, ListsEveryDriveAndTheOnesPluggedInSince) {
+TEST(DriveSelection, ListsTheDrivesPluggedInSince) {
     DrivesApp a;
-    a.box.mapDrive(L'E', a.box.path(L"e"), "BACKUP");
+    a.box.mapDrive(L'E', a.box.path(L"e"));
     a.start();
     ui::FrmDriveSelect& d = *a.main->frmDriveSelect;
-    EXPECT_EQ(d.Drive1.drive(), L'C');  // the process's current drive
-    std::vector<std::wstring> entries = d.Drive1.entries();
-    EXPECT_NE(std::find(entries.begin(), entries.end(), L"e: [BACKUP]"), entries.end());
 
     // Opening the list reads the drives again.
     a.box.mapDrive(L'H', a.box.path(L"h"));

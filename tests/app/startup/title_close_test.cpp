@@ -42,8 +42,4 @@ TEST(CloseQuestion, EachAnswer) {
         EXPECT_EQ(test::read_bytes(a.settingsPath()), before);  // a hand edit the session did not change
         EXPECT_TRUE(c.ends || app::state().JobChanged);
     }
-    App a;  // an unchanged list asks nothing
-    a.start();
-    EXPECT_TRUE(a.close());
-    EXPECT_TRUE(a.prompts.asked.empty());
 }
