@@ -89,64 +89,38 @@ TEST(DriveCheck, AnUnpluggedDriveIsToldOnceAndAskedForEachTime) {
     EXPECT_EQ(prompts.modal_count, 3);
 }
 
-TEST(DriveCheck, ApplyToAllMovesEveryDriveDestinationToTheChosenLetter) {
+TEST(DriveCheck, TheChosenLetterMovesOneJobOrEveryDriveDestination) {
     DrivesApp a;
-    a.box.mapDrive(L'E', a.box.path(L"e"));
-    a.box.mapDrive(L'F', a.box.path(L"f"));
+    for (wchar_t d : {L'E', L'F', L'G'}) a.box.mapDrive(d, a.box.path(std::wstring(1, d)));
     test::make_dirs(a.box.path(L"local"));
     a.start();
-    a.job(L"C:\\Data", L"E:\\Backup\\Data");
+    a.job(L"C:\\Data", L"E:\\BACKUP\\DATA");
     a.job(L"C:\\Pics", a.box.path(L"local"));  // present, on C
     a.job(L"C:\\Docs", L"\\\\SERVER\\SHARE\\DOCS");
-    a.job(L"C:\\Mail", L"E:\\MAIL");
-    a.box.unmapDrive(L'E');
-    const std::wstring title = a.title();
-
-    // First check: each missing job is named and declined; the caption names the last.
-    for (int i = 0; i < 3; ++i) a.prompts.modal_scripts.push_back(close_box);
-    a.main->Timer1_Timer();
-    ASSERT_EQ(a.prompts.asked.size(), 3u);
-    EXPECT_EQ(a.caption(), L"PLUG IN E:\\");
-
-    a.prompts.modal_scripts.push_back(choose(L'f', true));
-    a.main->Timer1_Timer();
-    const std::wstring local_on_f = core::to_upper(L"F" + a.box.path(L"local").substr(1));
-    EXPECT_EQ(a.destination(1), L"F:\\BACKUP\\DATA");
-    EXPECT_EQ(a.destination(2), local_on_f);
-    EXPECT_EQ(a.destination(3), L"\\\\SERVER\\SHARE\\DOCS");  // no drive letter to swap
-    EXPECT_EQ(a.row(4), L"COPY FOLDER  \"C:\\MAIL\"  INTO  \"F:\\MAIL\"");
-    EXPECT_TRUE(a.ready());  // at once, before a check finds the drives
-    EXPECT_EQ(a.title(), title);  // the list is not marked changed
-}
-
-TEST(DriveCheck, OneJobMovedAloneAndJobsStillMissingHoldTheButton) {
-    DrivesApp a;
-    a.box.mapDrive(L'E', a.box.path(L"e"));
-    a.box.mapDrive(L'F', a.box.path(L"f"));
-    a.box.mapDrive(L'G', a.box.path(L"g"));
-    a.start();
-    a.job(L"C:\\A", L"E:\\A");
     a.job(L"C:\\B", L"G:\\BACKUP\\B");
-    a.job(L"D:\\B", L"F:\\BACKUP\\B");  // once row 2 is on F, both copy into F:\BACKUP\B\B
+    a.job(L"D:\\B", L"F:\\BACKUP\\B");  // once row 4 is on F, both copy into F:\BACKUP\B\B
     a.box.unmapDrive(L'E');
     a.box.unmapDrive(L'G');
     test::make_dirs(L"F:\\BACKUP\\B");
+    const std::wstring title = a.title();
 
-    // Row 1 declined, row 2 moved alone: the conflict is told, row 1 still holds the button.
-    a.prompts.modal_scripts.push_back(close_box);
-    a.prompts.modal_scripts.push_back(choose(L'F', false));
+    // Rows 1 and 3 declined, row 4 moved alone: the conflict is told, the declined rows hold the button.
+    a.prompts.modal_scripts = {close_box, close_box, choose(L'F', false)};
     a.main->Timer1_Timer();
     ASSERT_EQ(a.prompts.titles().back(), L"JOBS IN CONFLICT");
-    EXPECT_NE(a.prompts.asked.back().text.find(L"Jobs 2 and 3"), std::wstring::npos);
-    EXPECT_EQ(a.destination(1), L"E:\\A");
-    EXPECT_EQ(a.destination(2), L"F:\\BACKUP\\B");
+    EXPECT_NE(a.prompts.asked.back().text.find(L"Jobs 4 and 5"), std::wstring::npos);
+    EXPECT_EQ(a.destination(1), L"E:\\BACKUP\\DATA");
+    EXPECT_EQ(a.destination(4), L"F:\\BACKUP\\B");
     EXPECT_FALSE(a.ready());
 
-    // Moved together with the confirmed one, it no longer holds the button back.
-    a.prompts.modal_scripts.push_back(choose(L'F', true));
+    // Apply to all: every drive destination moves to the letter, at once ready.
+    a.prompts.modal_scripts.push_back(choose(L'f', true));
     a.main->Timer1_Timer();
-    EXPECT_EQ(a.destination(1), L"F:\\A");
+    EXPECT_EQ(a.destination(1), L"F:\\BACKUP\\DATA");
+    EXPECT_EQ(a.destination(2), core::to_upper(L"F" + a.box.path(L"local").substr(1)));
+    EXPECT_EQ(a.destination(3), L"\\\\SERVER\\SHARE\\DOCS");  // no drive letter to swap
     EXPECT_TRUE(a.ready());
+    EXPECT_EQ(a.title(), title);  // the list is not marked changed
 }
 
 TEST(DriveSelection, ListsTheDrivesPluggedInSince) {

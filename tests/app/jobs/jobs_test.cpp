@@ -117,33 +117,6 @@ TEST(FolderEntry, MissingAndUnusableFolders) {
     }
 }
 
-TEST(JobFile, SavedAndOpenedAsTheExampleBytes) {
-    JobsApp a;
-    a.box.mapDrive(L'E', a.box.path(L"drive_e"));
-    a.box.mapDrive(L'D', a.box.path(L"drive_d"));
-    for (const wchar_t* d : {L"drive_e\\Backup\\Data", L"drive_e\\Backup\\Photos", L"drive_d\\Photos"})
-        test::make_dirs(a.box.path(d));
-    test::make_dirs(L"C:\\Data");
-    a.add(L"C:\\Data", L"e:\\Backup\\Data");
-    a.add(L"D:\\Photos", L"E:\\Backup\\Photos");
-    RemoveDirectoryW(L"C:\\Data");
-    a.prompts.paths = {a.box.path(L"Two.ojf")};  // the name is taken; the file goes into the job folder
-    a.main->MenuFileSaveAs_Click();
-    EXPECT_EQ(test::read_bytes(a.jobFile(L"Two.ojf")), kTwoJobs);
-    EXPECT_FALSE(test::exists(a.box.path(L"Two.ojf")));
-    EXPECT_EQ(a.title(), L"Ostrevin: Two.ojf");
-    EXPECT_EQ(a.prompts.dialogs.at(0).initial_folder, a.box.jobFolder());
-
-    a.open(L"Two.ojf");
-    ASSERT_EQ(a.jobs(), 2);
-    EXPECT_EQ(a.row(2), L"COPY FOLDER  \"D:\\PHOTOS\"  INTO  \"E:\\BACKUP\\PHOTOS\"");
-    // Save of a named, changed list writes without asking for a name.
-    a.main->cmdDeleteJob_Click(1);
-    a.main->MenuFileSave_Click();
-    EXPECT_EQ(test::read_bytes(a.jobFile(L"Two.ojf")), kTwoJobs.substr(kTwoJobs.find('\n') + 1));
-    EXPECT_TRUE(a.prompts.asked.empty());
-}
-
 TEST(JobFile, BadUnreadableUnwritableAndForeignFiles) {
     JobsApp a;
     std::string text = "COPY FOLDER  \"C:\\A\" INTO \"E:\\B\r\n";  // three quotes
@@ -187,15 +160,16 @@ TEST(JobFile, BadUnreadableUnwritableAndForeignFiles) {
     EXPECT_EQ(a.jobs(), 1);
 }
 
-TEST(FileCommands, UnsavedListAnswersAndCancelledDialogs) {
+TEST(JobFile, SavedOpenedAndTheUnsavedListQuestion) {
     JobsApp a;
     a.add(a.src, a.dst);
+    // New with an unsaved list asks; Cancel, and a cancelled Save, change nothing.
     a.prompts.answers = {IDCANCEL};
     a.main->MenuFileNew_Click();
     ASSERT_EQ(a.prompts.titles(), Titles{L"Job Not Saved"});
-    EXPECT_EQ(a.jobs(), 1);
-    a.prompts.paths = {L""};  // a cancelled Save changes nothing
+    a.prompts.paths = {L""};
     a.main->MenuFileSave_Click();
+    EXPECT_EQ(a.jobs(), 1);
     EXPECT_EQ(a.title(), L"Ostrevin: UNTITLED *");
     // Open after a cancelled New appends below the unsaved rows.
     test::write_bytes(a.jobFile(L"Two.ojf"), kTwoJobs);
@@ -203,11 +177,25 @@ TEST(FileCommands, UnsavedListAnswersAndCancelledDialogs) {
     a.open(L"Two.ojf");
     EXPECT_EQ(a.jobs(), 3);
     EXPECT_EQ(a.title(), L"Ostrevin: Two.ojf *");
-    // Yes saves the list first.
+    // Yes saves the list first, a row a line.
     a.prompts.answers = {IDYES};
     a.main->MenuFileNew_Click();
     EXPECT_EQ(test::read_bytes(a.jobFile(L"Two.ojf")), test::narrow(a.rowOf(a.src, a.dst)) + "\r\n" + kTwoJobs);
     EXPECT_EQ(a.jobs(), 0);
     EXPECT_FALSE(a.main->cmdRun.enabled());
     EXPECT_EQ(a.title(), L"Ostrevin: UNTITLED");
+
+    // Saved As a name picked outside the job folder: the file goes into the job folder.
+    a.open(L"Two.ojf");
+    a.main->cmdDeleteJob_Click(1);
+    a.prompts.paths = {a.box.path(L"Copy.ojf")};
+    a.main->MenuFileSaveAs_Click();
+    EXPECT_EQ(test::read_bytes(a.jobFile(L"Copy.ojf")), kTwoJobs);
+    EXPECT_FALSE(test::exists(a.box.path(L"Copy.ojf")));
+    EXPECT_EQ(a.title(), L"Ostrevin: Copy.ojf");
+    EXPECT_EQ(a.prompts.dialogs.back().initial_folder, a.box.jobFolder());
+    // Save of a named, changed list writes without asking for a name.
+    a.main->cmdDeleteJob_Click(1);
+    a.main->MenuFileSave_Click();
+    EXPECT_EQ(test::read_bytes(a.jobFile(L"Copy.ojf")), kTwoJobs.substr(kTwoJobs.find('\n') + 1));
 }
