@@ -247,15 +247,13 @@ void Process::kill() {
 std::string Process::output() const { return read_bytes(output_path_); }
 
 void pump(DWORD ms) {
-    DWORD end = GetTickCount() + ms;
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    for (const DWORD end = GetTickCount() + ms;; Sleep(5)) {
+        for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
-        if (ms) Sleep(5);
-    } while (ms && static_cast<LONG>(end - GetTickCount()) > 0);
+        if (static_cast<LONG>(end - GetTickCount()) <= 0) return;
+    }
 }
 
 }  // namespace test
