@@ -78,10 +78,10 @@ TEST(UpdateCheck, EndsInTheStatusOfWhatTheServerSaid) {
             EXPECT_EQ(f.TimerCounter.text(), c.counter);
             test::pump(1200);  // no tick is left to change it
             EXPECT_EQ(f.CheckVersion.text(), c.status);
-            EXPECT_TRUE(wait_until([&] { return server.stillOpen() == 0; }, 3000)) << server.stillOpen();
+            EXPECT_TRUE(wait_until([&] { return server.still_open == 0; }, 3000)) << server.still_open;
         });
-        EXPECT_EQ(server.accepted() - before, c.loads);
-        before = server.accepted();
+        EXPECT_EQ(server.accepted - before, c.loads);
+        before = server.accepted;
     }
     EXPECT_TRUE(a.prompts.asked.empty());  // the check never shows a message box
 }
@@ -93,10 +93,10 @@ TEST(UpdateCheck, ClosingMidCheckLeavesNoConnectionOrLoadBehind) {
     a.start();
     app::state().settings.UpdateServer = server.address();
     open_about(a, [&](ui::FrmAbout&) {
-        ASSERT_TRUE(wait_until([&] { return server.accepted() >= 2 && server.stillOpen() == 1; }, 5000));
+        ASSERT_TRUE(wait_until([&] { return server.accepted >= 2 && server.still_open == 1; }, 5000));
     });
-    EXPECT_TRUE(wait_until([&] { return server.stillOpen() == 0; }, 3000));
-    int accepted = server.accepted();
+    EXPECT_TRUE(wait_until([&] { return server.still_open == 0; }, 3000));
+    const int loads = server.accepted;
     test::pump(1500);  // no timer of the closed window goes on loading
-    EXPECT_EQ(server.accepted(), accepted);
+    EXPECT_EQ(server.accepted, loads);
 }

@@ -45,8 +45,7 @@ public:
         reply_ = std::move(reply);
     }
     std::wstring address() const { return L"127.0.0.1:" + std::to_wstring(port_); }
-    int accepted() const { return accepted_; }
-    int stillOpen() const { return still_open_; }
+    std::atomic<int> accepted{0}, still_open{0};  // connections taken; silent ones still held
 
 
 private:
@@ -65,7 +64,7 @@ private:
     void loop() {
         while (!stop_) {
             std::erase_if(silent_, [](SOCKET s) { return readable(s, 0) && !receive(s) && closesocket(s) == 0; });
-            still_open_ = static_cast<int>(silent_.size());
+            still_open = static_cast<int>(silent_.size());
             if (!readable(listener_, 20)) continue;
             SOCKET c = accept(listener_, nullptr, nullptr);
             std::optional<std::string> reply;
@@ -73,7 +72,7 @@ private:
                 std::lock_guard<std::mutex> lock(m_);
                 reply = reply_;
             }
-            ++accepted_;
+            ++accepted;
             if (!reply) {
                 silent_.push_back(c);  // counted at the next turn
                 continue;
@@ -90,7 +89,6 @@ private:
     SOCKET listener_ = INVALID_SOCKET;
     unsigned short port_ = 0;
     std::atomic<bool> stop_{false};
-    std::atomic<int> accepted_{0}, still_open_{0};
     std::mutex m_;
     std::optional<std::string> reply_;
     std::vector<SOCKET> silent_;  // only the server's thread touches these
