@@ -4,40 +4,37 @@
 
 namespace test {
 
+namespace {
+// The next scripted item; none left is a failure of the test, answered with an empty one.
+template <class T>
+T next(std::deque<T>& queue, const std::string& what) {
+    if (queue.empty()) {
+        ADD_FAILURE() << "unexpected " << what;
+        return {};
+    }
+    T item = queue.front();
+    queue.pop_front();
+    return item;
+}
+}  // namespace
+
 int ScriptedPrompter::message(const win::MessageRequest& r) {
     asked.push_back({r.title, r.text, r.flags});
     if (during_message) during_message();
-    if (!answers.empty()) {
-        int a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    UINT buttons = r.flags & MB_TYPEMASK;
-    if (buttons == MB_OK) return IDOK;
-    ADD_FAILURE() << "unexpected question: " << testing::PrintToString(r.title);
-    return buttons == MB_YESNO ? IDNO : IDCANCEL;
+    const UINT buttons = r.flags & MB_TYPEMASK;
+    if (answers.empty() && buttons == MB_OK) return IDOK;
+    const int answer = next(answers, "question: " + testing::PrintToString(r.title));
+    return answer ? answer : buttons == MB_YESNO ? IDNO : IDCANCEL;
 }
 
 std::wstring ScriptedPrompter::file_dialog(const win::FileDialogRequest& r) {
     dialogs.push_back(r);
-    if (paths.empty()) {
-        ADD_FAILURE() << "unexpected file dialog";
-        return {};
-    }
-    std::wstring p = paths.front();
-    paths.pop_front();
-    return p;
+    return next(paths, "file dialog");
 }
 
 void ScriptedPrompter::show_modal(win::ModalWindow& w, HWND) {
     ++modal_count;
-    if (modal_scripts.empty()) {
-        ADD_FAILURE() << "unexpected modal window";
-        return;
-    }
-    auto script = modal_scripts.front();
-    modal_scripts.pop_front();
-    script(w);
+    if (auto script = next(modal_scripts, "modal window")) script(w);
 }
 
 std::vector<std::wstring> ScriptedPrompter::titles() const {

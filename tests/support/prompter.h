@@ -17,8 +17,6 @@ struct Asked {
     std::wstring title;
     std::wstring text;
     UINT flags = 0;
-    UINT buttons() const { return flags & MB_TYPEMASK; }
-    UINT icon() const { return flags & MB_ICONMASK; }
 };
 
 class ScriptedPrompter : public win::Prompter {

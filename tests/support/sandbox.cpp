@@ -6,45 +6,27 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
 namespace test {
 
 namespace {
-std::wstring env(const wchar_t* name) {
-    wchar_t buf[32768];
-    DWORD n = GetEnvironmentVariableW(name, buf, 32768);
-    return n ? std::wstring(buf, n) : std::wstring();
-}
 std::wstring temp_folder() {
     wchar_t tmp[MAX_PATH];
     return std::wstring(tmp, GetTempPathW(MAX_PATH, tmp));
 }
 // Drive C: is itself a link in the prefix's dosdevices folder; its neighbours are the other drives.
 std::string dosdevice(wchar_t letter) {
-    std::string c = unix_path(L"C:\\");
-    while (!c.empty() && c.back() == '/') c.pop_back();
-    return "'" + c.substr(0, c.rfind('/')) + "/" + static_cast<char>(towlower(letter)) + ":'";
-}
-void collect(const std::wstring& root, const std::wstring& rel, std::vector<std::wstring>& out) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(((rel.empty() ? root : root + L"\\" + rel) + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::wstring name = data.cFileName, child = rel.empty() ? name : rel + L"\\" + name;
-        if (name == L"." || name == L"..") continue;
-        const bool dir = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-        out.push_back(dir ? child + L"\\" : child);
-        if (dir && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) collect(root, child, out);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
+    const std::string c = sh_quote(L"C:\\");
+    return c.substr(0, c.rfind('/')) + "/" + static_cast<char>(towlower(letter)) + ":'";
 }
 }  // namespace
 
 std::string narrow(const std::wstring& w) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string s(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, s.data(), n, nullptr, nullptr);
-    if (!s.empty()) s.pop_back();
+    std::string s(w.size() * 3, '\0');  // UTF-8 takes at most 3 bytes for each UTF-16 unit
+    const int n = static_cast<int>(w.size());
+    s.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, w.data(), n, s.data(), n * 3, nullptr, nullptr)));
     return s;
 }
 
@@ -60,7 +42,9 @@ Sandbox::Sandbox() {
     make_dirs(profile() + L"\\Documents");
     make_dirs(data());
     old_cwd_ = cwd();
-    old_profile_ = env(L"USERPROFILE");
+    wchar_t profile_now[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"USERPROFILE", profile_now, MAX_PATH);
+    old_profile_ = profile_now;
     SetEnvironmentVariableW(L"USERPROFILE", profile().c_str());
     SetEnvironmentVariableW(L"USERNAME", L"tester");
     SetCurrentDirectoryW(data().c_str());
@@ -152,17 +136,13 @@ void Sandbox::unmapDrive(wchar_t letter) {
 }
 
 void make_dirs(const std::wstring& path) {
-    for (size_t i = 3; i <= path.size(); ++i) {
-        if (i == path.size() || path[i] == L'\\') CreateDirectoryW(path.substr(0, i).c_str(), nullptr);
-    }
+    std::error_code failed;  // a test that needs the folder fails where it uses it
+    std::filesystem::create_directories(path, failed);
 }
 
 void write_bytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(f, INVALID_HANDLE_VALUE) << narrow(path);
-    DWORD w = 0;
-    if (!bytes.empty()) WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &w, nullptr);
-    CloseHandle(f);
+    std::ofstream out(std::filesystem::path(path), std::ios::binary);
+    EXPECT_TRUE(out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush()) << narrow(path);
 }
 
 std::string read_bytes(const std::wstring& path) {
@@ -207,7 +187,18 @@ void set_write_time(const std::wstring& path, std::uint64_t ticks) {
 
 std::vector<std::wstring> tree(const std::wstring& root) {
     std::vector<std::wstring> out;
-    collect(root, L"", out);
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((root + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return out;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const bool dir = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+        out.push_back(dir ? name + L"\\" : name);
+        if (dir && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            for (const auto& below : tree(root + L"\\" + name)) out.push_back(name + L"\\" + below);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
     std::sort(out.begin(), out.end());
     return out;
 }
@@ -256,15 +247,13 @@ void Process::kill() {
 std::string Process::output() const { return read_bytes(output_path_); }
 
 void pump(DWORD ms) {
-    DWORD end = GetTickCount() + ms;
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    for (const DWORD end = GetTickCount() + ms;; Sleep(5)) {
+        for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
-        if (ms) Sleep(5);
-    } while (ms && static_cast<LONG>(end - GetTickCount()) > 0);
+        if (static_cast<LONG>(end - GetTickCount()) <= 0) return;
+    }
 }
 
 }  // namespace test

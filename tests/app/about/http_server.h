@@ -22,7 +22,14 @@ public:
         static WSADATA wsa;
         static const bool started = WSAStartup(MAKEWORD(2, 2), &wsa) == 0;
         EXPECT_TRUE(started);
-        listener_ = bound(port_);
+        listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        int len = sizeof a;
+        EXPECT_EQ(bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+        getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len);
+        port_ = ntohs(a.sin_port);
         EXPECT_EQ(listen(listener_, 16), 0);
         thread_ = std::thread([this] { loop(); });
     }
@@ -38,28 +45,10 @@ public:
         reply_ = std::move(reply);
     }
     std::wstring address() const { return L"127.0.0.1:" + std::to_wstring(port_); }
-    int accepted() const { return accepted_; }
-    int stillOpen() const { return still_open_; }
+    std::atomic<int> accepted{0}, still_open{0};  // connections taken; silent ones still held
 
-    // A port on which nothing listens.
-    static std::wstring closed_address() {
-        unsigned short port = 0;
-        closesocket(bound(port));
-        return L"127.0.0.1:" + std::to_wstring(port);
-    }
 
 private:
-    static SOCKET bound(unsigned short& port) {
-        SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        int len = sizeof a;
-        EXPECT_EQ(bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-        getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-        port = ntohs(a.sin_port);
-        return s;
-    }
     static bool readable(SOCKET s, long ms) {
         fd_set r;
         FD_ZERO(&r);
@@ -75,7 +64,7 @@ private:
     void loop() {
         while (!stop_) {
             std::erase_if(silent_, [](SOCKET s) { return readable(s, 0) && !receive(s) && closesocket(s) == 0; });
-            still_open_ = static_cast<int>(silent_.size());
+            still_open = static_cast<int>(silent_.size());
             if (!readable(listener_, 20)) continue;
             SOCKET c = accept(listener_, nullptr, nullptr);
             std::optional<std::string> reply;
@@ -83,10 +72,9 @@ private:
                 std::lock_guard<std::mutex> lock(m_);
                 reply = reply_;
             }
-            ++accepted_;
+            ++accepted;
             if (!reply) {
-                silent_.push_back(c);
-                still_open_ = static_cast<int>(silent_.size());
+                silent_.push_back(c);  // counted at the next turn
                 continue;
             }
             if (readable(c, 2000)) receive(c);
@@ -101,7 +89,6 @@ private:
     SOCKET listener_ = INVALID_SOCKET;
     unsigned short port_ = 0;
     std::atomic<bool> stop_{false};
-    std::atomic<int> accepted_{0}, still_open_{0};
     std::mutex m_;
     std::optional<std::string> reply_;
     std::vector<SOCKET> silent_;  // only the server's thread touches these
