@@ -13,10 +13,12 @@ TEST(BatchScript, ExactLinesWithEveryPercentDoubled) {
     EXPECT_EQ(join_lines(script_lines(jobs, suffixes[3], L"C:\\T%\\BatchRun.failed", L"C:\\T%\\BatchRun.log")),
               L"Title \"Ostrevin\r\n"
               L"echo Ostrevin job 1 >>\"C:\\T%%\\BatchRun.log\"\r\n"
-              L"robocopy \"C:\\DATA\\PHOTOS\" \"E:\\BACKUP\\PHOTOS\" /E /PURGE /R:3 /W:3 /NP /LOG+:\"C:\\T%%\\BatchRun.log\"\r\n"
+              L"robocopy \"C:\\DATA\\PHOTOS\" \"E:\\BACKUP\\PHOTOS\" /E /PURGE /R:3 /W:3 /NP "
+              L"/LOG+:\"C:\\T%%\\BatchRun.log\"\r\n"
               L"if errorlevel 8 echo 1 >>\"C:\\T%%\\BatchRun.failed\"\r\n"
               L"echo Ostrevin job 2 >>\"C:\\T%%\\BatchRun.log\"\r\n"
-              L"robocopy \"C:\\100%%\\%%PATH%%\" \"E:\\B%%\\%%PATH%%\" /E /PURGE /R:3 /W:3 /NP /LOG+:\"C:\\T%%\\BatchRun.log\"\r\n"
+              L"robocopy \"C:\\100%%\\%%PATH%%\" \"E:\\B%%\\%%PATH%%\" /E /PURGE /R:3 /W:3 /NP "
+              L"/LOG+:\"C:\\T%%\\BatchRun.log\"\r\n"
               L"if errorlevel 8 echo 2 >>\"C:\\T%%\\BatchRun.failed\"\r\n"
               L"del batchrun.bat\r\n");
     EXPECT_EQ(join_lines(script_lines({}, suffixes[0], L"R", L"L")), L"Title \"Ostrevin\r\ndel batchrun.bat\r\n");
@@ -61,8 +63,7 @@ TEST(JobTarget, SourceAndDestinationGiveTheTargetOrARefusal) {
         if (c.target)
             EXPECT_EQ(lines[2], std::wstring(L"robocopy \"") + c.script_source + L"\" \"" + c.target +
                                     L"\" /S /R:3 /W:3 /NP /LOG+:\"L\"");
-        else
-            EXPECT_EQ(lines[1], L"echo 1 >>\"R\"");  // counted as failed, never run
+        else EXPECT_EQ(lines[1], L"echo 1 >>\"R\"");  // counted as failed, never run
     }
 }
 
@@ -83,7 +84,8 @@ TEST(JobTarget, ListsWhereATargetMeetsASourceOrAnotherTarget) {
          {{1, 2, F::SharedTarget}}},
         {{{L"C:\\DATA", L"E:\\BK"}, {L"E:\\BK\\DATA\\SUB", L"F:\\X"}, {L"E:\\BK\\Data", L"G:\\"}},
          {{1, 2, F::TargetHoldsOtherSource}, {1, 3, F::TargetHoldsOtherSource}}},
-        {{{L"C:\\DATA", L"E:\\BK"}, {L"E:\\", L"F:\\B"}}, {}},  // a backup inside another job's source is copied, not lost
+        {{{L"C:\\DATA", L"E:\\BK"}, {L"E:\\", L"F:\\B"}},
+         {}},  // a backup inside another job's source is copied, not lost
         {{{L"C:\\Data", L"c:\\data"}}, {{1, 0, F::TargetInSource}}},
         {{{L"C:\\Data\\", L"C:\\DATA\\Backup"}}, {{1, 0, F::TargetInSource}}},
         {{{L"C:\\", L"C:\\Backup"}}, {{1, 0, F::TargetInSource}}},
@@ -115,7 +117,8 @@ TEST(BatchScript, FailedJobsFromTheResultsFile) {
         {L"6\r\n", std::nullopt},  // the run has 5 jobs
         {L"99999999999999999999\r\n", std::nullopt},
     };
-    for (const auto& c : cases) EXPECT_EQ(failed_jobs(c.text, 5), c.expected) << testing::PrintToString(std::wstring(c.text));
+    for (const auto& c : cases)
+        EXPECT_EQ(failed_jobs(c.text, 5), c.expected) << testing::PrintToString(std::wstring(c.text));
 }
 
 TEST(BatchScript, OnlyAJobWhoseLogSectionEndsWithTheEndLineIsFinished) {
@@ -126,11 +129,11 @@ TEST(BatchScript, OnlyAJobWhoseLogSectionEndsWithTheEndLineIsFinished) {
         std::vector<int> unfinished;
     } cases[] = {
         {done, 1, {}},
-        {done + L"Ostrevin job 2 \r\n  Started : x\r\n", 2, {2}},             // killed mid-job
+        {done + L"Ostrevin job 2 \r\n  Started : x\r\n", 2, {2}},                      // killed mid-job
         {done + L"Ostrevin job 2 \r\nOstrevin job 3 \r\n" + done.substr(16), 3, {2}},  // never started
-        {L"Ostrevin job 1 \r\n   Ended : x\r\nERROR 5 later\r\n", 1, {1}},  // the end line must be last
+        {L"Ostrevin job 1 \r\n   Ended : x\r\nERROR 5 later\r\n", 1, {1}},             // the end line must be last
         {L"", 2, {1, 2}},
-        {L"   Ended : x\r\n", 1, {1}},                                      // no marker: whose is it?
+        {L"   Ended : x\r\n", 1, {1}},  // no marker: whose is it?
         {L"Ostrevin job 14 \r\n   Ended : x\r\nOstrevin job x1 \r\n", 1, {1}},
     };
     for (const auto& c : cases) EXPECT_EQ(unfinished_jobs(c.log, c.jobs), c.unfinished) << c.log.size();

@@ -6,8 +6,11 @@ using namespace core;
 
 // A destination on a FAT-family drive gets /FFT; the others keep exact times.
 TEST(BatchScript, FatDestinationsGetTwoSecondTimes) {
-    const std::vector<JobFolders> jobs{{L"C:\\A", L"E:\\BK"}, {L"C:\\B", L"F:\\BK"}, {L"C:\\C", L"G:\\BK"},
-                                       {L"C:\\D", L"H:\\BK"}, {L"C:\\E", L"I:\\BK"}};
+    const std::vector<JobFolders> jobs{{L"C:\\A", L"E:\\BK"},
+                                       {L"C:\\B", L"F:\\BK"},
+                                       {L"C:\\C", L"G:\\BK"},
+                                       {L"C:\\D", L"H:\\BK"},
+                                       {L"C:\\E", L"I:\\BK"}};
     const std::vector<std::wstring> file_systems{L"FAT32", L"NTFS", L"exFAT", L"", L"fat"};
     const bool fat[] = {true, false, true, false, true};
     const auto lines = script_lines(jobs, L" /S /R:3 /W:3", L"R", L"L", file_systems);

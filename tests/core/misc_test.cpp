@@ -67,8 +67,8 @@ TEST(FolderTree, AncestorsThenTheFolderThenItsSubFoldersSorted) {
     auto rows = folder_tree(L"E:\\Backup\\Photos\\", {L"zeta", L"Alpha", L"beta"});
     std::vector<std::wstring> shown;  // name, depth, and whether it is open
     for (const auto& r : rows) shown.push_back(r.name + L" " + std::to_wstring(r.depth) + (r.open ? L" open" : L""));
-    EXPECT_EQ(shown, (std::vector<std::wstring>{L"E:\\ 0 open", L"Backup 1 open", L"Photos 2 open", L"Alpha 3", L"beta 3",
-                                                L"zeta 3"}));
+    EXPECT_EQ(shown, (std::vector<std::wstring>{L"E:\\ 0 open", L"Backup 1 open", L"Photos 2 open", L"Alpha 3",
+                                                L"beta 3", L"zeta 3"}));
     EXPECT_EQ(rows[1].path, L"E:\\Backup");
     EXPECT_EQ(rows[3].path, L"E:\\Backup\\Photos\\Alpha");
     EXPECT_EQ(open_row(rows), 2);

@@ -61,14 +61,15 @@ TEST(RunLog, ProgressFollowsTheJobAndItsFilesAsTheLogGrows) {
 
 TEST(RunLog, AFailedJobsReasonsAreItsFirstErrorsWithTheirMessages) {
     RunLog log;
-    log.finish(kLog + L"\r\n2026/12/06 16:30:13 ERROR 2 (0x00000002) Scanning Source Directory C:\\B\\q\r\nGone.\r\n"
-                      L"ERROR 3 (0x00000003) Copying File C:\\B\\r\r\nNot found.");
-    EXPECT_EQ(log.errors(2), (std::vector<std::wstring>{
-                                 L"ERROR 5 (0x00000005) Copying File C:\\B\\x.doc", L"Access is denied.",
-                                 L"ERROR 32 (0x00000020) Copying File C:\\B\\y.doc",
-                                 L"The process cannot access the file because it is being used by another process.",
-                                 L"2026/12/06 16:30:13 ERROR 2 (0x00000002) Scanning Source Directory C:\\B\\q",
-                                 L"Gone."}));
+    log.finish(kLog +
+               L"\r\n2026/12/06 16:30:13 ERROR 2 (0x00000002) Scanning Source Directory C:\\B\\q\r\nGone.\r\n"
+               L"ERROR 3 (0x00000003) Copying File C:\\B\\r\r\nNot found.");
+    EXPECT_EQ(log.errors(2),
+              (std::vector<std::wstring>{
+                  L"ERROR 5 (0x00000005) Copying File C:\\B\\x.doc", L"Access is denied.",
+                  L"ERROR 32 (0x00000020) Copying File C:\\B\\y.doc",
+                  L"The process cannot access the file because it is being used by another process.",
+                  L"2026/12/06 16:30:13 ERROR 2 (0x00000002) Scanning Source Directory C:\\B\\q", L"Gone."}));
     EXPECT_TRUE(log.errors(1).empty());
     EXPECT_TRUE(log.errors(3).empty());
     EXPECT_EQ(log.unfinished(3), (std::vector<int>{2, 3}));

@@ -11,8 +11,9 @@ TEST(SettingsFile, WritesTheExactLinesInOrderAndReadsThemBack) {
     RecordBackupDate(s, L"Weekly.ojf", L"3/1/2014");
     RecordBackupDate(s, L"Photos.ojf", L"2/28/2014");
     EXPECT_TRUE(RecordBackupDate(s, L"Weekly.ojf", L"3/12/2014"));  // updated in its row
-    const std::wstring text = L"[GENERAL SETTINGS]\r\nDefaultJob=a=b.ojf\r\nUpdateHost=test\r\n[BACKUP DATES]\r\n"
-                              L"Weekly.ojf=3/12/2014\r\nPhotos.ojf=2/28/2014\r\n";
+    const std::wstring text =
+        L"[GENERAL SETTINGS]\r\nDefaultJob=a=b.ojf\r\nUpdateHost=test\r\n[BACKUP DATES]\r\n"
+        L"Weekly.ojf=3/12/2014\r\nPhotos.ojf=2/28/2014\r\n";
     EXPECT_EQ(format_settings(s), text);
     EXPECT_EQ(format_settings(parse_settings(text)), text);
     EXPECT_EQ(LookupBackupDate(s, L"Weekly.ojf").date, L"3/12/2014");
@@ -21,14 +22,14 @@ TEST(SettingsFile, WritesTheExactLinesInOrderAndReadsThemBack) {
 
 TEST(SettingsFile, ReaderSkipsWhatItCannotUseAndNeverCrashes) {
     Settings s = parse_settings(
-        L"DefaultJob=Before.ojf\r\n"    // before any section: ignored
+        L"DefaultJob=Before.ojf\r\n"  // before any section: ignored
         L"[GENERAL SETTINGS]\r\n"
         L"no equals sign\r\n"
         L"DefaultJob= Second.ojf \r\n"  // untrimmed
         L"[BACKUP DATES]\r\n"
-        L"week=ly.ojf=2/2/2020\r\n"     // the name ends at the first "="
-        L"=3/3/2020\r\n"                // no name: skipped, the rows after it still count
-        L"Last.ojf=4/4/2020");          // no final line end
+        L"week=ly.ojf=2/2/2020\r\n"  // the name ends at the first "="
+        L"=3/3/2020\r\n"             // no name: skipped, the rows after it still count
+        L"Last.ojf=4/4/2020");       // no final line end
     EXPECT_EQ(s.DefaultJob, L" Second.ojf ");
     EXPECT_EQ(s.BackupDates[0].date, L"ly.ojf=2/2/2020");
     EXPECT_EQ(s.BackupDates[1].name, L"Last.ojf");
@@ -49,7 +50,10 @@ TEST(SettingsFile, MergedAtExitNeverReplaced) {
         std::wstring expected;
     } cases[] = {
         // Another window recorded a date since.
-        {head + dated, head + dated + L"B.ojf=4/4/2020\r\n", nullptr, {{L"A.ojf", L"5/5/2020"}, {L"W.ojf", L"5/5/2020"}},
+        {head + dated,
+         head + dated + L"B.ojf=4/4/2020\r\n",
+         nullptr,
+         {{L"A.ojf", L"5/5/2020"}, {L"W.ojf", L"5/5/2020"}},
          head + L"None\r\n[BACKUP DATES]\r\nW.ojf=5/5/2020\r\nB.ojf=4/4/2020\r\nA.ojf=5/5/2020\r\n"},
         // A hand edit of the default job is kept unless the session set another one.
         {head + L"Weekly.ojf\r\n", head + L"Photos.ojf\r\n", nullptr, {}, head + L"Photos.ojf\r\n"},

@@ -23,8 +23,8 @@ struct Played {
             if (e == T) {
                 EXPECT_TRUE(timer) << "tick while the timer is stopped";
             }
-            CheckStep s = e == T ? check.tick()
-                                 : check.completed(*e ? std::optional<std::wstring_view>(e) : std::nullopt);
+            CheckStep s =
+                e == T ? check.tick() : check.completed(*e ? std::optional<std::wstring_view>(e) : std::nullopt);
             loads += s.start_load;
             timer = timer && !s.stop_timer;
         }
@@ -44,7 +44,7 @@ TEST(UpdateCheck, CoursesOfTicksAndCompletions) {
         int counter, loads;
         bool timer;
     } cases[] = {
-        {Played{T, kRunning, T}, L"This version is current!", 2, 1, false},  // the tick after a result stops
+        {Played{T, kRunning, T}, L"This version is current!", 2, 1, false},         // the tick after a result stops
         {Played{T, T, T, T}, nb + L"Connecting to example.test" + nb, 8, 4, true},  // two a tick without a reply
         {Played{T, kCannot}, checking, 2, 1, true},
         {Played{T, kCannot, T}, spin + L"|", 3, 2, true},
@@ -60,7 +60,7 @@ TEST(UpdateCheck, CoursesOfTicksAndCompletions) {
         // Versions compare as text, not as numbers.
         {Played{T, L"2014.0312.1117"}, L"This is a beta version.  Version online is 2014.0312.1117", 2, 1, true},
         {Played{T, L"2014.312.1118"}, L"Version 2014.312.1118 is available", 2, 1, true},  // "3" sorts after "0"
-        {Played{T, L"Maintenance"}, L"Version Maintenance is available", 2, 1, true},  // a letter after every digit
+        {Played{T, L"Maintenance"}, L"Version Maintenance is available", 2, 1, true},      // a letter after every digit
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.run.check.status(), c.status);
@@ -72,9 +72,17 @@ TEST(UpdateCheck, CoursesOfTicksAndCompletions) {
 TEST(UpdateServerAddress, HostPortAndRefusedTexts) {
     const std::pair<const wchar_t*, const wchar_t*> cases[] = {
         // the text, then its host and port; nullptr: refused
-        {L"updates.example.test", L"updates.example.test 80"}, {L"[::1]:65535", L"::1 65535"}, {L"", nullptr},
-        {L"host:", nullptr}, {L"host:65536", nullptr}, {L"host:8o", nullptr}, {L"a b", nullptr},
-        {L"host\r\nX-Evil: 1", nullptr}, {L"::1", nullptr}, {L"[::1]80", nullptr}, {L"h\u00E9st", nullptr},
+        {L"updates.example.test", L"updates.example.test 80"},
+        {L"[::1]:65535", L"::1 65535"},
+        {L"", nullptr},
+        {L"host:", nullptr},
+        {L"host:65536", nullptr},
+        {L"host:8o", nullptr},
+        {L"a b", nullptr},
+        {L"host\r\nX-Evil: 1", nullptr},
+        {L"::1", nullptr},
+        {L"[::1]80", nullptr},
+        {L"h\u00E9st", nullptr},
     };
     for (const auto& [text, parsed] : cases) {
         auto a = parse_server(text);

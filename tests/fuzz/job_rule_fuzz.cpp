@@ -22,10 +22,8 @@ std::vector<JobFolders> decode(const uint8_t* data, size_t size) {
     static const std::wstring alphabet = L"\\\\\\\\C:D:E:/.. AaBb%\"*?\t\x00e9";
     std::vector<std::wstring> fields(1);
     for (size_t i = 0; i < size && fields.size() <= 2u * kMaxJobs; ++i) {
-        if (data[i] == 0)
-            fields.emplace_back();
-        else
-            fields.back() += data[i] >= 0xF0 ? L"DOCS" : alphabet.substr(data[i] % alphabet.size(), 1);
+        if (data[i] == 0) fields.emplace_back();
+        else fields.back() += data[i] >= 0xF0 ? L"DOCS" : alphabet.substr(data[i] % alphabet.size(), 1);
     }
     fields.resize(std::min<size_t>(fields.size() + fields.size() % 2, 2u * kMaxJobs));
     std::vector<JobFolders> jobs;

@@ -6,168 +6,170 @@ using namespace rctest;
 namespace {
 
 std::string pattern(std::size_t size, unsigned seed) {
-  std::string s(size, '\0');
-  unsigned x = seed * 2654435761u + 1;
-  for (auto& c : s) c = static_cast<char>((x = x * 1103515245u + 12345u) >> 23);
-  return s;
+    std::string s(size, '\0');
+    unsigned x = seed * 2654435761u + 1;
+    for (auto& c : s) c = static_cast<char>((x = x * 1103515245u + 12345u) >> 23);
+    return s;
 }
 
 // Without /S only the top-level files are copied, into parents made on demand.
 TEST_F(CopyTest, EveryFileArrivesIntactAtEveryBufferBoundaryAndPastTheQueue) {
-  // Sizes around the copier's 256 KB buffer and beyond.
-  const std::size_t sizes[] = {0, 1, 256 << 10, (256 << 10) + 1, 1 << 20, (1 << 20) + 1, (3 << 20) + 17};
-  for (unsigned i = 0; i < 7; ++i) put(L"f" + std::to_wstring(i), pattern(sizes[i], i));
-  // Over 1024 files in one folder: the walk has to wait for the copy threads.
-  for (int i = 0; i < 1100; ++i) put(L"many" + std::to_wstring(i), "content " + std::to_string(i * 7919));
-  put(L"sub\\deeper\\d.txt", "not copied");
-  set_write_time(src + L"\\f1", 116444736000000000ull);  // 1970, far from "now"
-  dst = box.path(L"dst\\made\\on\\demand");
-  const RunResult r = run(L"/R:0 /W:0");
-  EXPECT_EQ(r.code, kCopied) << r.output;
-  EXPECT_EQ(r.row("Files"), (Row{1107, 1107, 0, 0, 0, 0}));
-  EXPECT_FALSE(exists(dst + L"\\sub"));
-  for (unsigned i = 0; i < 7; ++i) {
-    const std::wstring name = L"\\f" + std::to_wstring(i);
-    EXPECT_TRUE(read_bytes(dst + name) == pattern(sizes[i], i)) << "bytes of file " << i;
-    EXPECT_EQ(write_time(dst + name), write_time(src + name));
-  }
-  int wrong = 0;
-  for (int i = 0; i < 1100; ++i)
-    wrong += read_bytes(dst + L"\\many" + std::to_wstring(i)) != "content " + std::to_string(i * 7919);
-  EXPECT_EQ(wrong, 0);
+    // Sizes around the copier's 256 KB buffer and beyond.
+    const std::size_t sizes[] = {0, 1, 256 << 10, (256 << 10) + 1, 1 << 20, (1 << 20) + 1, (3 << 20) + 17};
+    for (unsigned i = 0; i < 7; ++i) put(L"f" + std::to_wstring(i), pattern(sizes[i], i));
+    // Over 1024 files in one folder: the walk has to wait for the copy threads.
+    for (int i = 0; i < 1100; ++i) put(L"many" + std::to_wstring(i), "content " + std::to_string(i * 7919));
+    put(L"sub\\deeper\\d.txt", "not copied");
+    set_write_time(src + L"\\f1", 116444736000000000ull);  // 1970, far from "now"
+    dst = box.path(L"dst\\made\\on\\demand");
+    const RunResult r = run(L"/R:0 /W:0");
+    EXPECT_EQ(r.code, kCopied) << r.output;
+    EXPECT_EQ(r.row("Files"), (Row{1107, 1107, 0, 0, 0, 0}));
+    EXPECT_FALSE(exists(dst + L"\\sub"));
+    for (unsigned i = 0; i < 7; ++i) {
+        const std::wstring name = L"\\f" + std::to_wstring(i);
+        EXPECT_TRUE(read_bytes(dst + name) == pattern(sizes[i], i)) << "bytes of file " << i;
+        EXPECT_EQ(write_time(dst + name), write_time(src + name));
+    }
+    int wrong = 0;
+    for (int i = 0; i < 1100; ++i)
+        wrong += read_bytes(dst + L"\\many" + std::to_wstring(i)) != "content " + std::to_string(i * 7919);
+    EXPECT_EQ(wrong, 0);
 }
 
 // A rerun copies only what changed in size or either way in time. Names match
 // whatever their case, Unicode names arrive as they are, and read-only and hidden
 // files keep those attributes and are still replaced.
 TEST_F(CopyTest, RerunsCopyOnlyWhatChangedInSizeOrEitherWayInTime) {
-  const std::wstring c = L"\u00dcn\u00efc\u00f6d\u00e9 \u65e5\u672c\\Gr\u00fc\u00dfe \u00f1 \u0436.txt";
-  const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
-  put(L"a.txt", "alpha");
-  put(L"b.txt", "bravo");
-  put(c, "charlie");
-  SetFileAttributesW((src + L"\\b.txt").c_str(), kept);
-  ASSERT_EQ(run(L"/E /R:0 /W:0").code, kCopied);
-  EXPECT_EQ(attributes(dst + L"\\b.txt") & kept, kept);
-  ASSERT_TRUE(unix_shell("mv " + sh_quote(dst) + "/a.txt " + sh_quote(dst) + "/A.TXT"));
-  RunResult r = run(L"/E /PURGE /R:0 /W:0");
-  EXPECT_EQ(r.code, 0u) << r.output;  // no extras, nothing purged
-  EXPECT_EQ(r.row("Files"), (Row{3, 0, 3, 0, 0, 0}));
-  EXPECT_EQ(tree(dst), (Tree{L"A.TXT", L"b.txt", c.substr(0, c.find(L'\\') + 1), c}));
+    const std::wstring c = L"\u00dcn\u00efc\u00f6d\u00e9 \u65e5\u672c\\Gr\u00fc\u00dfe \u00f1 \u0436.txt";
+    const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+    put(L"a.txt", "alpha");
+    put(L"b.txt", "bravo");
+    put(c, "charlie");
+    SetFileAttributesW((src + L"\\b.txt").c_str(), kept);
+    ASSERT_EQ(run(L"/E /R:0 /W:0").code, kCopied);
+    EXPECT_EQ(attributes(dst + L"\\b.txt") & kept, kept);
+    ASSERT_TRUE(unix_shell("mv " + sh_quote(dst) + "/a.txt " + sh_quote(dst) + "/A.TXT"));
+    RunResult r = run(L"/E /PURGE /R:0 /W:0");
+    EXPECT_EQ(r.code, 0u) << r.output;  // no extras, nothing purged
+    EXPECT_EQ(r.row("Files"), (Row{3, 0, 3, 0, 0, 0}));
+    EXPECT_EQ(tree(dst), (Tree{L"A.TXT", L"b.txt", c.substr(0, c.find(L'\\') + 1), c}));
 
-  // Same size and time but other bytes: the real tool skips it, and so do we.
-  const std::uint64_t t = write_time(dst + L"\\a.txt");
-  write_bytes(dst + L"\\a.txt", "ALPHA");
-  set_write_time(dst + L"\\a.txt", t);
-  SetFileAttributesW((src + L"\\b.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
-  put(L"b.txt", "bravo, longer now");
-  // Same size, older time: still copied, and the target takes the older time; same size, newer time.
-  const std::uint64_t old_time = write_time(src + L"\\" + c) - 10'000'000ull * 3600;
-  put(c, "CHARLIE");
-  set_write_time(src + L"\\" + c, old_time);
-  r = run(L"/E /R:0 /W:0");
-  EXPECT_EQ(r.code, kCopied) << r.output;
-  EXPECT_EQ(r.row("Files"), (Row{3, 2, 1, 0, 0, 0}));
-  EXPECT_EQ(read_bytes(dst + L"\\a.txt"), "ALPHA");
-  EXPECT_EQ(read_bytes(dst + L"\\b.txt"), "bravo, longer now");
-  EXPECT_EQ(attributes(dst + L"\\b.txt") & kept, 0u);
-  EXPECT_EQ(write_time(dst + L"\\" + c), old_time);
-  put(L"a.txt", "ALPHA");
-  set_write_time(src + L"\\a.txt", t + 10'000'000ull * 60);
-  EXPECT_EQ(run(L"/E /R:0 /W:0").row("Files"), (Row{3, 1, 2, 0, 0, 0}));
+    // Same size and time but other bytes: the real tool skips it, and so do we.
+    const std::uint64_t t = write_time(dst + L"\\a.txt");
+    write_bytes(dst + L"\\a.txt", "ALPHA");
+    set_write_time(dst + L"\\a.txt", t);
+    SetFileAttributesW((src + L"\\b.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    put(L"b.txt", "bravo, longer now");
+    // Same size, older time: still copied, and the target takes the older time; same size, newer time.
+    const std::uint64_t old_time = write_time(src + L"\\" + c) - 10'000'000ull * 3600;
+    put(c, "CHARLIE");
+    set_write_time(src + L"\\" + c, old_time);
+    r = run(L"/E /R:0 /W:0");
+    EXPECT_EQ(r.code, kCopied) << r.output;
+    EXPECT_EQ(r.row("Files"), (Row{3, 2, 1, 0, 0, 0}));
+    EXPECT_EQ(read_bytes(dst + L"\\a.txt"), "ALPHA");
+    EXPECT_EQ(read_bytes(dst + L"\\b.txt"), "bravo, longer now");
+    EXPECT_EQ(attributes(dst + L"\\b.txt") & kept, 0u);
+    EXPECT_EQ(write_time(dst + L"\\" + c), old_time);
+    put(L"a.txt", "ALPHA");
+    set_write_time(src + L"\\a.txt", t + 10'000'000ull * 60);
+    EXPECT_EQ(run(L"/E /R:0 /W:0").row("Files"), (Row{3, 1, 2, 0, 0, 0}));
 }
 
 // /S leaves out empty folders, /E keeps them; extras are reported always and
 // deleted only with /PURGE, read-only ones too.
 TEST_F(CopyTest, SubFoldersExtrasAndPurge) {
-  put(L"keep.txt", "k");
-  put(L"deep\\x\\f.txt", "f");
-  make_dirs(src + L"\\empty\\e1");
-  make_dirs(src + L"\\deep\\hollow");
-  EXPECT_EQ(run(L"/S /R:0 /W:0").code, kCopied);
-  EXPECT_EQ(tree(dst), (Tree{L"deep\\", L"deep\\x\\", L"deep\\x\\f.txt", L"keep.txt"}));
-  const Tree e_tree{L"deep\\", L"deep\\hollow\\", L"deep\\x\\", L"deep\\x\\f.txt", L"empty\\", L"empty\\e1\\", L"keep.txt"};
-  ASSERT_EQ(run(L"/E /R:0 /W:0").code, 0u);  // new folders alone copy no file
-  EXPECT_EQ(tree(dst), e_tree);
+    put(L"keep.txt", "k");
+    put(L"deep\\x\\f.txt", "f");
+    make_dirs(src + L"\\empty\\e1");
+    make_dirs(src + L"\\deep\\hollow");
+    EXPECT_EQ(run(L"/S /R:0 /W:0").code, kCopied);
+    EXPECT_EQ(tree(dst), (Tree{L"deep\\", L"deep\\x\\", L"deep\\x\\f.txt", L"keep.txt"}));
+    const Tree e_tree{L"deep\\",  L"deep\\hollow\\", L"deep\\x\\", L"deep\\x\\f.txt",
+                      L"empty\\", L"empty\\e1\\",    L"keep.txt"};
+    ASSERT_EQ(run(L"/E /R:0 /W:0").code, 0u);  // new folders alone copy no file
+    EXPECT_EQ(tree(dst), e_tree);
 
-  const Tree extras{L"deep\\stale.txt", L"extra.txt", L"old\\", L"old\\inner.txt", L"readonly.txt"};
-  // Each case starts from a copy with extras in the target.
-  const std::pair<const wchar_t*, Tree> cases[] = {
-      {L"/E", {L"deep\\", L"deep\\hollow\\", L"deep\\stale.txt", L"deep\\x\\", L"deep\\x\\f.txt", L"empty\\", L"empty\\e1\\",
-               L"extra.txt", L"keep.txt", L"old\\", L"old\\inner.txt", L"readonly.txt"}},
-      {L"/E /PURGE", e_tree},
-      {L"/S /PURGE", e_tree},  // the empty folders are in the source, so no extras
-      // Top level only.
-      {L"/PURGE", {L"deep\\", L"deep\\hollow\\", L"deep\\stale.txt", L"deep\\x\\", L"deep\\x\\f.txt", L"empty\\",
-                   L"empty\\e1\\", L"keep.txt", L"old\\", L"old\\inner.txt"}},
-  };
-  int n = 0;
-  for (const auto& [options, expected] : cases) {
-    SCOPED_TRACE(test::narrow(options));
-    dst = box.path(L"dst" + std::to_wstring(++n));
-    ASSERT_EQ(run(L"/E /R:0 /W:0").code, kCopied);
-    for (const std::wstring& e : extras) {
-      if (e.ends_with(L"\\"))
-        make_dirs(dst + L"\\" + e);
-      else
-        write_bytes(dst + L"\\" + e, "x");
+    const Tree extras{L"deep\\stale.txt", L"extra.txt", L"old\\", L"old\\inner.txt", L"readonly.txt"};
+    // Each case starts from a copy with extras in the target.
+    const std::pair<const wchar_t*, Tree> cases[] = {
+        {L"/E",
+         {L"deep\\", L"deep\\hollow\\", L"deep\\stale.txt", L"deep\\x\\", L"deep\\x\\f.txt", L"empty\\", L"empty\\e1\\",
+          L"extra.txt", L"keep.txt", L"old\\", L"old\\inner.txt", L"readonly.txt"}},
+        {L"/E /PURGE", e_tree},
+        {L"/S /PURGE", e_tree},  // the empty folders are in the source, so no extras
+        // Top level only.
+        {L"/PURGE",
+         {L"deep\\", L"deep\\hollow\\", L"deep\\stale.txt", L"deep\\x\\", L"deep\\x\\f.txt", L"empty\\", L"empty\\e1\\",
+          L"keep.txt", L"old\\", L"old\\inner.txt"}},
+    };
+    int n = 0;
+    for (const auto& [options, expected] : cases) {
+        SCOPED_TRACE(test::narrow(options));
+        dst = box.path(L"dst" + std::to_wstring(++n));
+        ASSERT_EQ(run(L"/E /R:0 /W:0").code, kCopied);
+        for (const std::wstring& e : extras) {
+            if (e.ends_with(L"\\")) make_dirs(dst + L"\\" + e);
+            else write_bytes(dst + L"\\" + e, "x");
+        }
+        SetFileAttributesW((dst + L"\\readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+        const RunResult r = run(std::wstring(options) + L" /R:0 /W:0");
+        EXPECT_EQ(r.code, kExtras) << r.output;
+        EXPECT_EQ(tree(dst), expected);
+        if (n == 1) {
+            EXPECT_EQ(r.row("Dirs"), (Row{6, 0, 6, 0, 0, 1}));
+            EXPECT_EQ(r.row("Files"), (Row{2, 0, 2, 0, 0, 3}));
+        }
     }
-    SetFileAttributesW((dst + L"\\readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-    const RunResult r = run(std::wstring(options) + L" /R:0 /W:0");
-    EXPECT_EQ(r.code, kExtras) << r.output;
-    EXPECT_EQ(tree(dst), expected);
-    if (n == 1) {
-      EXPECT_EQ(r.row("Dirs"), (Row{6, 0, 6, 0, 0, 1}));
-      EXPECT_EQ(r.row("Files"), (Row{2, 0, 2, 0, 0, 3}));
-    }
-  }
-  // A purge also copies what changed, and a second one finds nothing to do.
-  put(L"deep\\x\\f.txt", "changed");
-  EXPECT_EQ(run(L"/E /PURGE /R:0 /W:0").code, kCopied | kExtras);
-  EXPECT_EQ(read_bytes(dst + L"\\deep\\x\\f.txt"), "changed");
-  EXPECT_EQ(run(L"/E /PURGE /R:0 /W:0").code, 0u);
+    // A purge also copies what changed, and a second one finds nothing to do.
+    put(L"deep\\x\\f.txt", "changed");
+    EXPECT_EQ(run(L"/E /PURGE /R:0 /W:0").code, kCopied | kExtras);
+    EXPECT_EQ(read_bytes(dst + L"\\deep\\x\\f.txt"), "changed");
+    EXPECT_EQ(run(L"/E /PURGE /R:0 /W:0").code, 0u);
 }
 
 TEST_F(CopyTest, SpellingsOfTheSameFolders) {
-  put(L"a.txt", "a");
-  put(L"s\\b.txt", "b");
-  std::wstring slashed = dst;
-  std::replace(slashed.begin(), slashed.end(), L'\\', L'/');
-  const std::pair<std::wstring, DWORD> cases[] = {
-      // A quoted path ending in a backslash must not swallow the closing quote.
-      {quote(src + L"\\.") + L" " + quote(dst + L"\\") + L" /S", kCopied},
-      {quote(src + L"\\") + L" " + quote(dst + L"\\.\\") + L" /S", 0},
-      {quote(src) + L" " + quote(slashed) + L" /s", 0},  // forward slashes, lower-case options
-      // What the backup script writes for a destination that ends in a backslash.
-      {quote(src) + L" " + quote(box.root() + L"\\second\\\\SRC") + L" /S", kCopied},
-  };
-  for (const auto& [args, code] : cases) EXPECT_EQ(run_robocopy(args + L" /R:0 /W:0").code, code) << test::narrow(args);
-  EXPECT_EQ(tree(dst), (Tree{L"a.txt", L"s\\", L"s\\b.txt"}));
-  EXPECT_EQ(tree(box.path(L"second\\SRC")), tree(dst));
+    put(L"a.txt", "a");
+    put(L"s\\b.txt", "b");
+    std::wstring slashed = dst;
+    std::replace(slashed.begin(), slashed.end(), L'\\', L'/');
+    const std::pair<std::wstring, DWORD> cases[] = {
+        // A quoted path ending in a backslash must not swallow the closing quote.
+        {quote(src + L"\\.") + L" " + quote(dst + L"\\") + L" /S", kCopied},
+        {quote(src + L"\\") + L" " + quote(dst + L"\\.\\") + L" /S", 0},
+        {quote(src) + L" " + quote(slashed) + L" /s", 0},  // forward slashes, lower-case options
+        // What the backup script writes for a destination that ends in a backslash.
+        {quote(src) + L" " + quote(box.root() + L"\\second\\\\SRC") + L" /S", kCopied},
+    };
+    for (const auto& [args, code] : cases)
+        EXPECT_EQ(run_robocopy(args + L" /R:0 /W:0").code, code) << test::narrow(args);
+    EXPECT_EQ(tree(dst), (Tree{L"a.txt", L"s\\", L"s\\b.txt"}));
+    EXPECT_EQ(tree(box.path(L"second\\SRC")), tree(dst));
 }
 
 TEST_F(CopyTest, DriveRootsAsSourceAndAsTarget) {
-  put(L"root.txt", "r");
-  put(L"photos\\p.jpg", "p");
-  box.mapDrive(L'W', src);
-  // The backup script's form for a drive root: the quoted root, then "E:\BACKUP\" and no name.
-  EXPECT_EQ(run_robocopy(quote(L"W:\\") + L" " + quote(dst + L"\\") + L" /E /R:0 /W:0").code, kCopied);
-  EXPECT_EQ(tree(dst), (Tree{L"photos\\", L"photos\\p.jpg", L"root.txt"}));
-  EXPECT_EQ(run_robocopy(quote(L"W:\\.") + L" " + quote(dst) + L" /E /PURGE /R:0 /W:0").code, 0u);
+    put(L"root.txt", "r");
+    put(L"photos\\p.jpg", "p");
+    box.mapDrive(L'W', src);
+    // The backup script's form for a drive root: the quoted root, then "E:\BACKUP\" and no name.
+    EXPECT_EQ(run_robocopy(quote(L"W:\\") + L" " + quote(dst + L"\\") + L" /E /R:0 /W:0").code, kCopied);
+    EXPECT_EQ(tree(dst), (Tree{L"photos\\", L"photos\\p.jpg", L"root.txt"}));
+    EXPECT_EQ(run_robocopy(quote(L"W:\\.") + L" " + quote(dst) + L" /E /PURGE /R:0 /W:0").code, 0u);
 
-  box.mapDrive(L'X', dst);
-  src = box.path(L"second");
-  put(L"a.txt", "a");
-  put(L"s\\b.txt", "b");
-  EXPECT_EQ(run_robocopy(quote(src) + L" " + quote(L"X:\\.") + L" /S /R:0 /W:0").code, kCopied | kExtras);
-  EXPECT_EQ(read_bytes(dst + L"\\s\\b.txt"), "b");
-  // "E:\BACKUP\C": missing parents below the root are made.
-  EXPECT_EQ(run_robocopy(quote(src) + L" " + quote(L"X:\\BACKUP\\C") + L" /S /R:0 /W:0").code, kCopied);
-  EXPECT_EQ(read_bytes(dst + L"\\BACKUP\\C\\s\\b.txt"), "b");
-  // Purging at a root only touches what is extra there: the top-level files.
-  EXPECT_EQ(run_robocopy(quote(src) + L" " + quote(L"X:\\") + L" /PURGE /R:0 /W:0").code, kExtras);
-  EXPECT_EQ(tree(dst), (Tree{L"BACKUP\\", L"BACKUP\\C\\", L"BACKUP\\C\\a.txt", L"BACKUP\\C\\s\\",
-                             L"BACKUP\\C\\s\\b.txt", L"a.txt", L"photos\\", L"photos\\p.jpg", L"s\\", L"s\\b.txt"}));
+    box.mapDrive(L'X', dst);
+    src = box.path(L"second");
+    put(L"a.txt", "a");
+    put(L"s\\b.txt", "b");
+    EXPECT_EQ(run_robocopy(quote(src) + L" " + quote(L"X:\\.") + L" /S /R:0 /W:0").code, kCopied | kExtras);
+    EXPECT_EQ(read_bytes(dst + L"\\s\\b.txt"), "b");
+    // "E:\BACKUP\C": missing parents below the root are made.
+    EXPECT_EQ(run_robocopy(quote(src) + L" " + quote(L"X:\\BACKUP\\C") + L" /S /R:0 /W:0").code, kCopied);
+    EXPECT_EQ(read_bytes(dst + L"\\BACKUP\\C\\s\\b.txt"), "b");
+    // Purging at a root only touches what is extra there: the top-level files.
+    EXPECT_EQ(run_robocopy(quote(src) + L" " + quote(L"X:\\") + L" /PURGE /R:0 /W:0").code, kExtras);
+    EXPECT_EQ(tree(dst), (Tree{L"BACKUP\\", L"BACKUP\\C\\", L"BACKUP\\C\\a.txt", L"BACKUP\\C\\s\\",
+                               L"BACKUP\\C\\s\\b.txt", L"a.txt", L"photos\\", L"photos\\p.jpg", L"s\\", L"s\\b.txt"}));
 }
 
 }  // namespace

@@ -8,88 +8,96 @@ using namespace rctest;
 namespace {
 
 TEST_F(CopyTest, MissingSourceFileAsFolderAndBadArgumentsAreFatalAndCopyNothing) {
-  write_bytes(box.path(L"file"), "f");
-  put(L"a.txt", "a");
-  const std::wstring paths = quote(src) + L" " + quote(dst), file = quote(box.path(L"file"));
-  const struct {
-    std::wstring args;
-    const char* says;
-  } cases[] = {
-      {quote(box.path(L"no_such_folder")) + L" " + quote(dst), "ERROR"}, {file + L" " + quote(dst), "ERROR"},
-      {quote(src) + L" " + file, "ERROR"}, {paths + L" /MIR", "Usage"}, {paths + L" /R:x", "Usage"},
-      {paths + L" /W:", "Usage"}, {paths + L" /W:-1", "Usage"}, {paths + L" /R:99999999999", "Usage"},
-      {paths + L" /LOG:", "Usage"}, {quote(src), "Usage"}, {L"", "Usage"}, {L"\"\" " + quote(dst), "Usage"},
-      {paths + L" " + quote(box.path(L"third")), "Usage"},
-  };
-  for (const auto& c : cases) {
-    const RunResult r = run_robocopy(c.args);
-    EXPECT_EQ(r.code, kFatal) << test::narrow(c.args);
-    EXPECT_NE(r.output.find(c.says), std::string::npos) << r.output;
-  }
-  EXPECT_FALSE(is_dir(dst));
-  EXPECT_EQ(read_bytes(box.path(L"file")), "f");
+    write_bytes(box.path(L"file"), "f");
+    put(L"a.txt", "a");
+    const std::wstring paths = quote(src) + L" " + quote(dst), file = quote(box.path(L"file"));
+    const struct {
+        std::wstring args;
+        const char* says;
+    } cases[] = {
+        {quote(box.path(L"no_such_folder")) + L" " + quote(dst), "ERROR"},
+        {file + L" " + quote(dst), "ERROR"},
+        {quote(src) + L" " + file, "ERROR"},
+        {paths + L" /MIR", "Usage"},
+        {paths + L" /R:x", "Usage"},
+        {paths + L" /W:", "Usage"},
+        {paths + L" /W:-1", "Usage"},
+        {paths + L" /R:99999999999", "Usage"},
+        {paths + L" /LOG:", "Usage"},
+        {quote(src), "Usage"},
+        {L"", "Usage"},
+        {L"\"\" " + quote(dst), "Usage"},
+        {paths + L" " + quote(box.path(L"third")), "Usage"},
+    };
+    for (const auto& c : cases) {
+        const RunResult r = run_robocopy(c.args);
+        EXPECT_EQ(r.code, kFatal) << test::narrow(c.args);
+        EXPECT_NE(r.output.find(c.says), std::string::npos) << r.output;
+    }
+    EXPECT_FALSE(is_dir(dst));
+    EXPECT_EQ(read_bytes(box.path(L"file")), "f");
 }
 
 // A locked file fails after exactly the retries asked, waiting between them, and
 // leaves the old copy; a lock that goes in time lets a retry succeed.
 TEST_F(CopyTest, LockedFilesRetriesAndWaits) {
-  const struct {
-    bool lock_source;
-    const wchar_t* options;
-    int release_after_ms;  // 0: held throughout
-    std::size_t tries, waits;
-    double min_s;
-  } cases[] = {
-      {false, L"/R:1 /W:0", 0, 2, 0, 0},
-      {false, L"/R:2 /W:1", 0, 3, 2, 1.9},
-      {true, L"/R:1 /W:0", 0, 2, 0, 0},
-      {false, L"/R:30 /W:1", 1500, 0, 0, 1.0},
-  };
-  int n = 0;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(n);
-    dst = box.path(L"dst" + std::to_wstring(++n));
-    put(L"busy.txt", "old");
-    put(L"free.txt", "free");
-    ASSERT_EQ(run(L"/R:0 /W:0").code, kCopied);
-    put(L"busy.txt", "new and longer");
-    put(L"free.txt", "free, changed");
-    Lock lock((c.lock_source ? src : dst) + L"\\busy.txt");
-    ASSERT_NE(lock.h, INVALID_HANDLE_VALUE);
-    std::thread release([&] {
-      if (c.release_after_ms) Sleep(static_cast<DWORD>(c.release_after_ms)), lock.release();
-    });
-    const RunResult r = run(c.options);
-    release.join();
-    lock.release();
-    EXPECT_EQ(r.code, c.release_after_ms ? kCopied : kCopied | kFailed) << r.output;
-    EXPECT_GE(r.seconds, c.min_s);
-    EXPECT_LT(r.seconds, 30);
-    EXPECT_EQ(read_bytes(dst + L"\\free.txt"), "free, changed");
-    EXPECT_EQ(read_bytes(dst + L"\\busy.txt"), c.release_after_ms ? "new and longer" : "old");
-    if (c.release_after_ms) continue;
-    EXPECT_EQ(r.row("Files"), (Row{2, 1, 0, 0, 1, 0}));
-    EXPECT_EQ(count_of(r.output, "Copying File"), c.tries) << r.output;
-    EXPECT_EQ(count_of(r.output, "Waiting 1 seconds"), c.waits) << r.output;
-  }
+    const struct {
+        bool lock_source;
+        const wchar_t* options;
+        int release_after_ms;  // 0: held throughout
+        std::size_t tries, waits;
+        double min_s;
+    } cases[] = {
+        {false, L"/R:1 /W:0", 0, 2, 0, 0},
+        {false, L"/R:2 /W:1", 0, 3, 2, 1.9},
+        {true, L"/R:1 /W:0", 0, 2, 0, 0},
+        {false, L"/R:30 /W:1", 1500, 0, 0, 1.0},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(n);
+        dst = box.path(L"dst" + std::to_wstring(++n));
+        put(L"busy.txt", "old");
+        put(L"free.txt", "free");
+        ASSERT_EQ(run(L"/R:0 /W:0").code, kCopied);
+        put(L"busy.txt", "new and longer");
+        put(L"free.txt", "free, changed");
+        Lock lock((c.lock_source ? src : dst) + L"\\busy.txt");
+        ASSERT_NE(lock.h, INVALID_HANDLE_VALUE);
+        std::thread release([&] {
+            if (c.release_after_ms) Sleep(static_cast<DWORD>(c.release_after_ms)), lock.release();
+        });
+        const RunResult r = run(c.options);
+        release.join();
+        lock.release();
+        EXPECT_EQ(r.code, c.release_after_ms ? kCopied : kCopied | kFailed) << r.output;
+        EXPECT_GE(r.seconds, c.min_s);
+        EXPECT_LT(r.seconds, 30);
+        EXPECT_EQ(read_bytes(dst + L"\\free.txt"), "free, changed");
+        EXPECT_EQ(read_bytes(dst + L"\\busy.txt"), c.release_after_ms ? "new and longer" : "old");
+        if (c.release_after_ms) continue;
+        EXPECT_EQ(r.row("Files"), (Row{2, 1, 0, 0, 1, 0}));
+        EXPECT_EQ(count_of(r.output, "Copying File"), c.tries) << r.output;
+        EXPECT_EQ(count_of(r.output, "Waiting 1 seconds"), c.waits) << r.output;
+    }
 }
 
 TEST_F(CopyTest, AFileWhereAFolderIsOrTheOtherWayRoundFailsAsMismatch) {
-  put(L"clash", "file in source");
-  put(L"fine.txt", "fine");
-  put(L"other\\f.txt", "in a folder");
-  make_dirs(dst + L"\\clash");
-  write_bytes(dst + L"\\clash\\inner.txt", "kept");
-  write_bytes(dst + L"\\other", "a file in the target");
-  RunResult r = run(L"/R:1 /W:0");
-  EXPECT_EQ(r.code, kCopied | kMismatch | kFailed) << r.output;
-  EXPECT_EQ(read_bytes(dst + L"\\clash\\inner.txt"), "kept");
-  EXPECT_EQ(read_bytes(dst + L"\\fine.txt"), "fine");
-  EXPECT_EQ(r.row("Files"), (Row{2, 1, 0, 1, 1, 0}));
-  r = run(L"/S /PURGE /R:0 /W:0");
-  EXPECT_EQ(r.code, kMismatch | kFailed) << r.output;
-  EXPECT_EQ(read_bytes(dst + L"\\other"), "a file in the target");
-  EXPECT_EQ(read_bytes(dst + L"\\clash\\inner.txt"), "kept");
+    put(L"clash", "file in source");
+    put(L"fine.txt", "fine");
+    put(L"other\\f.txt", "in a folder");
+    make_dirs(dst + L"\\clash");
+    write_bytes(dst + L"\\clash\\inner.txt", "kept");
+    write_bytes(dst + L"\\other", "a file in the target");
+    RunResult r = run(L"/R:1 /W:0");
+    EXPECT_EQ(r.code, kCopied | kMismatch | kFailed) << r.output;
+    EXPECT_EQ(read_bytes(dst + L"\\clash\\inner.txt"), "kept");
+    EXPECT_EQ(read_bytes(dst + L"\\fine.txt"), "fine");
+    EXPECT_EQ(r.row("Files"), (Row{2, 1, 0, 1, 1, 0}));
+    r = run(L"/S /PURGE /R:0 /W:0");
+    EXPECT_EQ(r.code, kMismatch | kFailed) << r.output;
+    EXPECT_EQ(read_bytes(dst + L"\\other"), "a file in the target");
+    EXPECT_EQ(read_bytes(dst + L"\\clash\\inner.txt"), "kept");
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ public:
     std::vector<Asked> asked;
     std::deque<int> answers;  // IDYES, IDNO, IDCANCEL...; an OK-only box needs none
     std::vector<win::FileDialogRequest> dialogs;
-    std::deque<std::wstring> paths;  // what each file dialog reports; "" is a cancel
+    std::deque<std::wstring> paths;                                    // what each file dialog reports; "" is a cancel
     std::deque<std::function<void(win::ModalWindow&)>> modal_scripts;  // act on a window, then it "closes"
     int modal_count = 0;
     std::function<void()> during_message;  // acts while a message box is up

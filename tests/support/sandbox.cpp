@@ -108,8 +108,8 @@ bool announce(wchar_t letter, const std::string& unix_folder) {
         d->mount_point_offset = sizeof(UnixDrive);
         std::memcpy(buf.data() + sizeof(UnixDrive), unix_folder.c_str(), unix_folder.size() + 1);
     }
-    HANDLE h = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE h = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     DWORD got = 0;
     BOOL ok = DeviceIoControl(h, CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS), buf.data(),
                               static_cast<DWORD>(buf.size()), nullptr, 0, &got, nullptr);
@@ -218,7 +218,8 @@ Process::Process(std::wstring command_line, const std::wstring& folder) {
         if (CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                            folder.empty() ? nullptr : folder.c_str(), &si, &pi_))
             break;
-        if (GetLastError() != ERROR_INTERNAL_ERROR || attempt == 2) ADD_FAILURE() << "cannot start " << narrow(command_line);
+        if (GetLastError() != ERROR_INTERNAL_ERROR || attempt == 2)
+            ADD_FAILURE() << "cannot start " << narrow(command_line);
         pi_ = PROCESS_INFORMATION{};
         Sleep(200);
     }

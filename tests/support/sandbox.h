@@ -19,11 +19,11 @@ public:
     Sandbox(const Sandbox&) = delete;
     Sandbox& operator=(const Sandbox&) = delete;
 
-    const std::wstring& root() const { return root_; }        // e.g. C:\users\...\Temp\ost-123
+    const std::wstring& root() const { return root_; }  // e.g. C:\users\...\Temp\ost-123
     std::wstring path(const std::wstring& rel) const { return root_ + L"\\" + rel; }
     std::wstring profile() const { return path(L"profile"); }
     std::wstring jobFolder() const { return profile() + L"\\Documents\\Ostrevin"; }
-    std::wstring data() const { return path(L"data"); }        // the working folder
+    std::wstring data() const { return path(L"data"); }  // the working folder
 
     // Plugs in a drive letter for a folder of the sandbox (made when missing), with a
     // volume label if given; unmap pulls it out: neither reachable nor listed.

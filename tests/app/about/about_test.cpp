@@ -21,8 +21,8 @@ const std::wstring kUnreachable = L"Unable to connect to updates.test";
 
 std::string version_page(const std::string& title) {
     std::string body = "<html><head><title>" + title + "</title></head><body>" + title + "</body></html>";
-    return "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(body.size()) +
-           "\r\n\r\n" + body;
+    return "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
+           body;
 }
 
 bool wait_until(const std::function<bool()>& done, DWORD ms) {

@@ -47,7 +47,6 @@ public:
     std::wstring address() const { return L"127.0.0.1:" + std::to_wstring(port_); }
     std::atomic<int> accepted{0}, still_open{0};  // connections taken; silent ones still held
 
-
 private:
     static bool readable(SOCKET s, long ms) {
         fd_set r;
@@ -80,8 +79,7 @@ private:
             if (readable(c, 2000)) receive(c);
             send(c, reply->data(), static_cast<int>(reply->size()), 0);
             shutdown(c, SD_SEND);  // the end of the reply is the close
-            while (readable(c, 1000) && receive(c)) {
-            }
+            while (readable(c, 1000) && receive(c)) {}
             closesocket(c);
         }
     }

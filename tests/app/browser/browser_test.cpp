@@ -24,7 +24,8 @@ void on_folder(ui::FrmBrowser& b, const std::wstring& name, int code = LBN_SELCH
     auto at = std::find_if(rows.begin(), rows.end(), [&](const auto& r) { return r.name == name; });
     ASSERT_TRUE(at != rows.end() && b.dirSelector.select(static_cast<int>(at - rows.begin()))) << test::narrow(name);
     for (int c : {LBN_SELCHANGE, code})
-        SendMessageW(b.hwnd(), WM_COMMAND, MAKEWPARAM(ui::ID_BR_FOLDERS, c), reinterpret_cast<LPARAM>(b.dirSelector.hwnd()));
+        SendMessageW(b.hwnd(), WM_COMMAND, MAKEWPARAM(ui::ID_BR_FOLDERS, c),
+                     reinterpret_cast<LPARAM>(b.dirSelector.hwnd()));
 }
 // The user picks a drive in the closed drop-down list.
 void choose_drive(ui::FrmBrowser& b, wchar_t letter) {
@@ -32,7 +33,8 @@ void choose_drive(ui::FrmBrowser& b, wchar_t letter) {
     auto at = std::find_if(entries.begin(), entries.end(), [&](const auto& e) { return towupper(e[0]) == letter; });
     ASSERT_TRUE(at != entries.end()) << "drive not listed";
     SendMessageW(b.drvSelector.hwnd(), CB_SETCURSEL, static_cast<WPARAM>(at - entries.begin()), 0);
-    SendMessageW(b.hwnd(), WM_COMMAND, MAKEWPARAM(ui::ID_BR_DRIVES, CBN_SELCHANGE), reinterpret_cast<LPARAM>(b.drvSelector.hwnd()));
+    SendMessageW(b.hwnd(), WM_COMMAND, MAKEWPARAM(ui::ID_BR_DRIVES, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(b.drvSelector.hwnd()));
 }
 
 }  // namespace
@@ -79,7 +81,7 @@ TEST(FolderBrowser, ADriveWithoutAMediumFallsBackToC) {
     a.box.mapDrive(L'E', a.box.path(L"e"));
     a.box.mapDrive(L'M', a.box.path(L"m"));
     a.start();
-    test::remove_tree(a.box.path(L"m"));  // M: is now a drive without a medium
+    test::remove_tree(a.box.path(L"m"));         // M: is now a drive without a medium
     ASSERT_TRUE(SetCurrentDirectoryW(L"E:\\"));  // the process has left C
     a.prompts.modal_scripts.push_back([&](win::ModalWindow& w) {
         ui::FrmBrowser& b = browser(w);

@@ -11,7 +11,9 @@
 namespace {
 
 struct DrivesApp : test::App {
-    void job(const std::wstring& source, const std::wstring& destination) { main->jobList.append({source, destination}); }
+    void job(const std::wstring& source, const std::wstring& destination) {
+        main->jobList.append({source, destination});
+    }
     std::wstring destination(int i) const { return main->jobList.job(i).destination; }
     std::wstring caption() const { return main->cmdRun.text(); }
     bool ready() const { return main->cmdRun.enabled(); }
@@ -26,7 +28,8 @@ std::function<void(win::ModalWindow&)> choose(wchar_t letter, bool all) {
         ShowWindow(d.hwnd(), SW_SHOWNOACTIVATE);  // as the modal display does: the list is read again
         ASSERT_TRUE(d.Drive1.setDrive(letter));
         d.Check1.send(BM_SETCHECK, all ? BST_CHECKED : BST_UNCHECKED);
-        SendMessageW(d.hwnd(), WM_COMMAND, MAKEWPARAM(ui::ID_DS_OK, BN_CLICKED), reinterpret_cast<LPARAM>(d.Command1.hwnd()));
+        SendMessageW(d.hwnd(), WM_COMMAND, MAKEWPARAM(ui::ID_DS_OK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(d.Command1.hwnd()));
     };
 }
 
@@ -132,7 +135,8 @@ TEST(DriveSelection, ListsTheDrivesPluggedInSince) {
     // Opening the list reads the drives again.
     a.box.mapDrive(L'H', a.box.path(L"h"));
     EXPECT_FALSE(d.Drive1.setDrive(L'H'));
-    SendMessageW(d.hwnd(), WM_COMMAND, MAKEWPARAM(ui::ID_DS_DRIVES, CBN_DROPDOWN), reinterpret_cast<LPARAM>(d.Drive1.hwnd()));
+    SendMessageW(d.hwnd(), WM_COMMAND, MAKEWPARAM(ui::ID_DS_DRIVES, CBN_DROPDOWN),
+                 reinterpret_cast<LPARAM>(d.Drive1.hwnd()));
     EXPECT_TRUE(d.Drive1.setDrive(L'H'));
 
     // A drive plugged in after the window was made is there when it is shown.

@@ -33,7 +33,9 @@ struct RunApp : test::App {
     }
     void check(win::Window box, bool on) { box.send(BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED); }
     std::wstring e(const std::wstring& rel) const { return box.path(L"drive_e\\" + rel); }
-    bool dated() const { return core::LookupBackupDate(app::state().settings, L"UNTITLED").kind == core::DateLookup::Found; }
+    bool dated() const {
+        return core::LookupBackupDate(app::state().settings, L"UNTITLED").kind == core::DateLookup::Found;
+    }
     // The one message of a run.
     const test::Asked& told() const {
         EXPECT_EQ(prompts.asked.size(), 1u);
@@ -134,7 +136,8 @@ TEST(BackupRun, FailedJobsAreNamedAndNoDateRecorded) {
         // The job, the copier's reason under it, and where the whole log is kept.
         const std::wstring kept = a.box.data() + L"\\Ostrevin-last-run.log";
         EXPECT_NE(a.told().text.find(L"INTO  \"E:\\BK2\"\r    ERROR 2 (0x00000002) Accessing Source Directory "),
-                  std::wstring::npos) << a.told().text;
+                  std::wstring::npos)
+            << a.told().text;
         EXPECT_NE(a.told().text.find(L"The log of this run is in \"" + kept + L"\"."), std::wstring::npos);
         EXPECT_NE(test::read_bytes(kept).find("Ostrevin job 2"), std::string::npos);
         EXPECT_FALSE(a.dated());
@@ -248,7 +251,7 @@ TEST(BackupRun, AStoppedOrKilledRunIsNotFinishedAndLeavesNoCopier) {
         EXPECT_EQ(IsWindow(window), stop != close_window);
         if (stop == console_closed) {
             EXPECT_EQ(a.prompts.titles(), (std::vector<std::wstring>{L"BACKUP RUNNING", L"BACKUP RUNNING",
-                                                                      L"BACKUP RUNNING", L"BACKUP NOT FINISHED"}));
+                                                                     L"BACKUP RUNNING", L"BACKUP NOT FINISHED"}));
             EXPECT_EQ(a.jobs(), 2);
             // The job at work and its files, the bar at no job done, STOP in place of the buttons.
             ASSERT_EQ(g_seen.size(), 2u);
@@ -256,7 +259,8 @@ TEST(BackupRun, AStoppedOrKilledRunIsNotFinishedAndLeavesNoCopier) {
             EXPECT_EQ(g_seen[1], L"0 STOP");
         }
         if (stop == kill_copier) {
-            EXPECT_EQ(a.told().text.rfind(L"This job did not run to its end:\rCOPY FOLDER  \"" + test::upper(a.srcA), 0), 0u);
+            EXPECT_EQ(
+                a.told().text.rfind(L"This job did not run to its end:\rCOPY FOLDER  \"" + test::upper(a.srcA), 0), 0u);
             EXPECT_TRUE(test::exists(a.e(L"BK2\\SRCB\\c.txt")));  // the next job ran to its end
         }
         if (stop != close_window) {

@@ -9,7 +9,9 @@ using test::App;
 // What start-up makes of the settings file, and what the exit leaves in it.
 TEST(Startup, SettingsFileAtStartAndAtExit) {
     const std::string fresh = "[GENERAL SETTINGS]\r\nDefaultJob=None\r\n",
-                      dated = "[GENERAL SETTINGS]\r\nDefaultJob=Weekly.ojf\r\n[BACKUP DATES]\r\nA.ojf=2/28/2014\r\nWeekly.ojf=3/12/2014\r\n";
+                      dated =
+                          "[GENERAL SETTINGS]\r\nDefaultJob=Weekly.ojf\r\n[BACKUP "
+                          "DATES]\r\nA.ojf=2/28/2014\r\nWeekly.ojf=3/12/2014\r\n";
     const struct {
         const char* cfg;  // nullptr: no file yet
         bool hidden;
@@ -19,9 +21,18 @@ TEST(Startup, SettingsFileAtStartAndAtExit) {
     } cases[] = {
         {nullptr, false, L"Ostrevin: UNTITLED", L"", {}, fresh},
         {dated.c_str(), true, L"Ostrevin: Weekly.ojf (Default)", L"Last backup on 3/12/2014", {}, dated},
-        {"[GENERAL SETTINGS]\r\nOther=1\r\n\r\n", false, L"Ostrevin: UNTITLED", L"", {}, "[GENERAL SETTINGS]\r\nDefaultJob=\r\n"},
+        {"[GENERAL SETTINGS]\r\nOther=1\r\n\r\n",
+         false,
+         L"Ostrevin: UNTITLED",
+         L"",
+         {},
+         "[GENERAL SETTINGS]\r\nDefaultJob=\r\n"},
         // The default job file was deleted: told, and kept for the next start, when it may be back.
-        {"[GENERAL SETTINGS]\r\nDefaultJob=Gone.ojf\r\n", false, L"Ostrevin: UNTITLED", L"", {L"FILE NOT OPENED"},
+        {"[GENERAL SETTINGS]\r\nDefaultJob=Gone.ojf\r\n",
+         false,
+         L"Ostrevin: UNTITLED",
+         L"",
+         {L"FILE NOT OPENED"},
          "[GENERAL SETTINGS]\r\nDefaultJob=Gone.ojf\r\n"},
     };
     for (const auto& c : cases) {
