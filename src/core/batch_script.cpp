@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "core/run_log.h"
 #include "core/text.h"
 
 namespace core {
@@ -61,12 +60,6 @@ std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std:
     }
     lines.push_back(std::wstring(L"del ") + kScriptName);
     return lines;
-}
-
-std::vector<int> unfinished_jobs(std::wstring_view log_text, int job_count) {
-    RunLog log;
-    log.finish(log_text);
-    return log.unfinished(job_count);
 }
 
 std::optional<std::vector<int>> failed_jobs(std::wstring_view results_text, std::size_t job_count) {

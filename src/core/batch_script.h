@@ -33,10 +33,6 @@ std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std:
                                        const std::vector<std::wstring>& file_systems = {});
 bool keeps_fat_times(std::wstring_view file_system);
 
-// The jobs (1-based) whose section of the run log does not end with the line
-// robocopy writes only at a normal end: killed, crashed or never started.
-std::vector<int> unfinished_jobs(std::wstring_view log_text, int job_count);
-
 // The job numbers a results file names, in order, without repeats: one number from
 // 1 to job_count per line, blanks around it and empty lines allowed. Anything else
 // means the file cannot be trusted: nullopt.

@@ -74,3 +74,25 @@ TEST(RunLog, AFailedJobsReasonsAreItsFirstErrorsWithTheirMessages) {
     EXPECT_TRUE(log.errors(3).empty());
     EXPECT_EQ(log.unfinished(3), (std::vector<int>{2, 3}));
 }
+
+TEST(RunLog, OnlyAJobWhoseSectionEndsWithTheEndLineIsFinished) {
+    const std::wstring done = L"Ostrevin job 1 \r\n  Started : x\r\n   Files :  1\r\n   Ended : Sunday 1 PM\r\n\r\n";
+    struct Case {
+        std::wstring log;
+        int jobs;
+        std::vector<int> unfinished;
+    } cases[] = {
+        {done, 1, {}},
+        {done + L"Ostrevin job 2 \r\n  Started : x\r\n", 2, {2}},                      // killed mid-job
+        {done + L"Ostrevin job 2 \r\nOstrevin job 3 \r\n" + done.substr(16), 3, {2}},  // never started
+        {L"Ostrevin job 1 \r\n   Ended : x\r\nERROR 5 later\r\n", 1, {1}},             // the end line must be last
+        {L"", 2, {1, 2}},
+        {L"   Ended : x\r\n", 1, {1}},  // no marker: whose is it?
+        {L"Ostrevin job 14 \r\n   Ended : x\r\nOstrevin job x1 \r\n", 1, {1}},
+    };
+    for (const auto& c : cases) {
+        RunLog log;
+        log.finish(c.log);
+        EXPECT_EQ(log.unfinished(c.jobs), c.unfinished) << c.log.size();
+    }
+}
