@@ -175,7 +175,6 @@ Outcome BackupRun::run(const std::wstring& job_file_name) {
                      L"Please run the backups again. The log of this run is in " + quote() + kept + quote() + L".");
         if (left_running)
             o.text += two_cr() + L"Ostrevin could not end the copy that was running; please close its window.";
-        o.log = kept;
         return o;
     }
     auto text = win::read_text_file(results, CP_OEMCP);
@@ -208,7 +207,6 @@ Outcome BackupRun::run(const std::wstring& job_file_name) {
                              rows(unfinished) + two_cr() +
                              L"Some files may not have been copied. Please run the backups again." + where);
         o.jobs = unfinished;
-        o.log = kept;
         return o;
     }
     if (!failed->empty()) {
@@ -218,7 +216,6 @@ Outcome BackupRun::run(const std::wstring& job_file_name) {
                              rows(*failed, &watch.log()) + two_cr() +
                              L"Please check the drives and folders, then run the backups again." + where);
         o.jobs = *failed;
-        o.log = kept;
         return o;
     }
 

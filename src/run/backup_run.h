@@ -27,7 +27,6 @@ struct Outcome {
     };
     Kind kind = Kind::NotStarted;
     std::vector<int> jobs;    // the failed or unfinished jobs, 1-based
-    std::wstring log;         // where the run's log is kept, once the script has run
     std::wstring date;        // Completed: the date recorded
     bool list_saved = false;  // Completed: the Program Files list was written
     // What the user is told (for Completed with a saved list, unless the program exits).
