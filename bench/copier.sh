@@ -44,17 +44,7 @@ trap 'rm -rf "$work"' EXIT
 winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 
 echo "Generating $SMALL_FILES small files in $SMALL_DIRS folders and $LARGE_FILES files of $LARGE_MB MB in $work"
-python3 - "$work/small" "$SMALL_FILES" "$SMALL_DIRS" <<'EOF'
-import os, random, sys
-root, files, dirs = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
-rng = random.Random(7)
-for d in range(dirs):
-    folder = os.path.join(root, f"folder{d:04}")
-    os.makedirs(folder)
-    for f in range(files // dirs + (1 if d < files % dirs else 0)):
-        with open(os.path.join(folder, f"file{f:05}.dat"), "wb") as out:
-            out.write(rng.randbytes(rng.randint(100, 8000)))
-EOF
+python3 "$repo/bench/small_tree.py" "$work/small" "$SMALL_FILES" "$SMALL_DIRS"
 mkdir -p "$work/large"
 for i in $(seq 1 "$LARGE_FILES"); do head -c $((LARGE_MB << 20)) /dev/urandom > "$work/large/big$i.bin"; done
 sync

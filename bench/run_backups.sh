@@ -17,17 +17,7 @@ export WINEPREFIX=$build/wineprefix WINEDEBUG=-all
 
 work=$(mktemp -d /tmp/ostrevin-run-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-python3 - "$work/src" "$FILES" "$DIRS" <<'PY'
-import os, random, sys
-root, files, dirs = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
-rng = random.Random(7)
-for d in range(dirs):
-    folder = os.path.join(root, f"folder{d:04}")
-    os.makedirs(folder)
-    for f in range(files // dirs + (1 if d < files % dirs else 0)):
-        with open(os.path.join(folder, f"file{f:05}.dat"), "wb") as out:
-            out.write(rng.randbytes(rng.randint(100, 8000)))
-PY
+python3 bench/small_tree.py "$work/src" "$FILES" "$DIRS"
 echo "$FILES files in $DIRS folders; $REPEAT interleaved rounds"
 wineserver -p 300 2>/dev/null || true
 
