@@ -7,7 +7,7 @@
 namespace core {
 namespace {
 
-constexpr int kMaxErrors = 3;  // per job: enough to tell why, short enough for a message box
+constexpr size_t kMaxErrors = 3;  // per job: enough to tell why, short enough for a message box
 
 std::wstring_view trimmed(std::wstring_view line) {
     while (!line.empty() && (line.front() == L' ' || line.front() == L'\t')) line.remove_prefix(1);
@@ -62,11 +62,13 @@ void RunLog::line(std::wstring_view raw) {
                        line.substr(0, at).find_first_not_of(L"0123456789/:- ") == std::wstring_view::npos;
     if (s.message_next && !error) s.lines.emplace_back(line);
     s.message_next = false;
-    if (error && s.errors < kMaxErrors) {
-        ++s.errors;
-        s.lines.emplace_back(line);
-        s.message_next = true;
-    }
+    if (!error || s.errors.size() == kMaxErrors) return;
+    // A retry repeats its error (with a new time): once is enough to tell why.
+    const std::wstring what(line.substr(at));
+    if (std::find(s.errors.begin(), s.errors.end(), what) != s.errors.end()) return;
+    s.errors.push_back(what);
+    s.lines.emplace_back(line);
+    s.message_next = true;
 }
 
 size_t RunLog::read(std::wstring_view more) {

@@ -39,9 +39,9 @@ public:
 private:
     void line(std::wstring_view raw);
     struct Section {
-        bool ended = false;  // its last line so far is robocopy's end line
-        int errors = 0;
-        bool message_next = false;  // the system's message follows an error line
+        bool ended = false;                // its last line so far is robocopy's end line
+        std::vector<std::wstring> errors;  // from "ERROR" on, the time left out
+        bool message_next = false;         // the system's message follows an error line
         std::vector<std::wstring> lines;
     };
     RunProgress progress_;

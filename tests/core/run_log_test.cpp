@@ -61,8 +61,10 @@ TEST(RunLog, ProgressFollowsTheJobAndItsFilesAsTheLogGrows) {
 
 TEST(RunLog, AFailedJobsReasonsAreItsFirstErrorsWithTheirMessages) {
     RunLog log;
+    // A retry's repeat (here with the time the system's robocopy adds) is left out.
     log.finish(kLog +
-               L"\r\n2026/12/06 16:30:13 ERROR 2 (0x00000002) Scanning Source Directory C:\\B\\q\r\nGone.\r\n"
+               L"\r\n2026/12/06 16:30:10 ERROR 5 (0x00000005) Copying File C:\\B\\x.doc\r\nAccess is denied.\r\n"
+               L"2026/12/06 16:30:13 ERROR 2 (0x00000002) Scanning Source Directory C:\\B\\q\r\nGone.\r\n"
                L"ERROR 3 (0x00000003) Copying File C:\\B\\r\r\nNot found.");
     EXPECT_EQ(log.errors(2),
               (std::vector<std::wstring>{
