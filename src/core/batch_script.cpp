@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/run_log.h"
 #include "core/text.h"
 
 namespace core {
@@ -24,7 +25,7 @@ std::wstring escape_percent(std::wstring_view text) {
 
 namespace {
 // "echo Ostrevin job 3 >>log": the blank keeps "3>>" from reading as a redirection.
-std::wstring job_marker(int n) { return L"Ostrevin job " + std::to_wstring(n); }
+std::wstring job_marker(int n) { return std::wstring(kJobMark) + std::to_wstring(n); }
 }  // namespace
 
 bool keeps_fat_times(std::wstring_view file_system) {

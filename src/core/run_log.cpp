@@ -25,18 +25,18 @@ bool is_copy_line(std::wstring_view line) {
     return false;
 }
 
-}  // namespace
-
+// "Ostrevin job 3" (blanks around allowed) -> 3; 0 for any other line.
 int job_marker(std::wstring_view line) {
     line = trimmed(line);
-    constexpr std::wstring_view kMark = L"Ostrevin job ";
-    if (!starts(line, kMark)) return 0;
-    const std::wstring_view number = line.substr(kMark.size());
+    if (!starts(line, kJobMark)) return 0;
+    const std::wstring_view number = line.substr(kJobMark.size());
     if (number.empty() || number.size() > 3 ||
         !std::all_of(number.begin(), number.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; }))
         return 0;
     return std::stoi(std::wstring(number));
 }
+
+}  // namespace
 
 void RunLog::line(std::wstring_view raw) {
     const std::wstring_view line = trimmed(raw);

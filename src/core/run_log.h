@@ -10,8 +10,9 @@
 
 namespace core {
 
-// "Ostrevin job 3" (blanks around allowed) -> 3; 0 for any other line.
-int job_marker(std::wstring_view line);
+// The script writes this and the job's number into the log before each job;
+// the reader finds the jobs' sections by it.
+inline constexpr std::wstring_view kJobMark = L"Ostrevin job ";
 
 struct RunProgress {
     int job = 0;        // 1-based; 0 before the first job starts

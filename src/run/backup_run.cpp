@@ -164,15 +164,14 @@ Outcome BackupRun::run(const std::wstring& job_file_name) {
     };
     const WaitEnd end = wait_for_script(*process, script, {hooks_.dispatch, show_progress, hooks_.stop_wanted});
     const bool left_running = end != WaitEnd::ScriptGone && !process->all_ended();
-    const std::wstring kept = keep_log(log);
+    const std::wstring where = L" The log of this run is in " + quote() + keep_log(log) + quote() + L".";
 
     if (end != WaitEnd::ScriptGone) {
         DeleteFileW(script.c_str());
         DeleteFileW(results.c_str());
-        Outcome o =
-            told(Kind::NotFinished, L"BACKUP NOT FINISHED",
-                 L"The backup was stopped before it finished, so some files may not have been copied." + two_cr() +
-                     L"Please run the backups again. The log of this run is in " + quote() + kept + quote() + L".");
+        Outcome o = told(Kind::NotFinished, L"BACKUP NOT FINISHED",
+                         L"The backup was stopped before it finished, so some files may not have been copied." +
+                             two_cr() + L"Please run the backups again." + where);
         if (left_running)
             o.text += two_cr() + L"Ostrevin could not end the copy that was running; please close its window.";
         return o;
@@ -196,27 +195,22 @@ Outcome BackupRun::run(const std::wstring& job_file_name) {
                     L"Ostrevin could not read the backup log " + quote() + log + quote() + L": " +
                         win::error_text(read.code()) + L"." + two_cr() +
                         L"The backup may be incomplete; please run the backups again.");
-    const std::wstring where = L" The log of this run is in " + quote() + kept + quote() + L".";
     std::vector<int> unfinished;
     for (int n : watch.log().unfinished(static_cast<int>(jobs_.size())))
         if (std::find(failed->begin(), failed->end(), n) == failed->end()) unfinished.push_back(n);
     if (failed->empty() && !unfinished.empty()) {
-        Outcome o = told(Kind::NotFinished, L"BACKUP NOT FINISHED",
-                         std::wstring(unfinished.size() == 1 ? L"This job did not run to its end:"
-                                                             : L"These jobs did not run to their end:") +
-                             rows(unfinished) + two_cr() +
-                             L"Some files may not have been copied. Please run the backups again." + where);
-        o.jobs = unfinished;
-        return o;
+        return told(Kind::NotFinished, L"BACKUP NOT FINISHED",
+                    std::wstring(unfinished.size() == 1 ? L"This job did not run to its end:"
+                                                        : L"These jobs did not run to their end:") +
+                        rows(unfinished) + two_cr() +
+                        L"Some files may not have been copied. Please run the backups again." + where);
     }
     if (!failed->empty()) {
-        Outcome o = told(Kind::Failed, L"BACKUP FAILED",
-                         std::wstring(failed->size() == 1 ? L"This job could not copy all its files:"
-                                                          : L"These jobs could not copy all their files:") +
-                             rows(*failed, &watch.log()) + two_cr() +
-                             L"Please check the drives and folders, then run the backups again." + where);
-        o.jobs = *failed;
-        return o;
+        return told(Kind::Failed, L"BACKUP FAILED",
+                    std::wstring(failed->size() == 1 ? L"This job could not copy all its files:"
+                                                     : L"These jobs could not copy all their files:") +
+                        rows(*failed, &watch.log()) + two_cr() +
+                        L"Please check the drives and folders, then run the backups again." + where);
     }
 
     Outcome done;

@@ -26,7 +26,6 @@ struct Outcome {
         NotConfirmed  // what happened cannot be read
     };
     Kind kind = Kind::NotStarted;
-    std::vector<int> jobs;    // the failed or unfinished jobs, 1-based
     std::wstring date;        // Completed: the date recorded
     bool list_saved = false;  // Completed: the Program Files list was written
     // What the user is told (for Completed with a saved list, unless the program exits).
