@@ -67,9 +67,9 @@ scripts/build.sh native
 phase "Native core tests"
 suite native suites-native
 
-if [ -x build/native/job_rule_fuzz ]; then
-  phase "Fuzzing the job target rule and the script writer for 30 s"
-  (cd build/native && ./job_rule_fuzz -max_total_time=30 -artifact_prefix=fuzz- >fuzz.log 2>&1 ||
+if [ -x build/native/core_fuzz ]; then
+  phase "Fuzzing the job target rule, the script writer and the run log reader for 30 s"
+  (cd build/native && ./core_fuzz -max_total_time=30 -artifact_prefix=fuzz- >fuzz.log 2>&1 ||
     { tail -n 40 fuzz.log; exit 1; })
   tail -n 1 build/native/fuzz.log
 else

@@ -1,9 +1,12 @@
 #pragma once
 // What the run log tells while a run goes on and after it: the job at work, the
-// file being copied, which jobs ran to their end, and the errors of each. The
-// log holds, per job, the script's "Ostrevin job N" line and then robocopy's own
-// lines. It is read as it grows, so a long run's log is never held whole.
+// file being copied, which jobs ran to their end, the errors of each and its
+// summary's counts. The log holds, per job, the script's "Ostrevin job N" line and
+// then robocopy's own lines. robocopy translates its log into the language of the
+// Windows it runs on, so the log is read by the shape of its lines, never by their
+// words. It is read as it grows, so a long run's log is never held whole.
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,8 +20,14 @@ inline constexpr std::wstring_view kJobMark = L"Ostrevin job ";
 struct RunProgress {
     int job = 0;        // 1-based; 0 before the first job starts
     int finished = 0;   // jobs up to this one have ended, one way or another
-    int files = 0;      // files robocopy has started to copy in that job
+    int files = 0;      // file lines robocopy has written in that job
     std::wstring file;  // the last of them, as robocopy names it
+};
+
+// The summary's Files row: Total, Copied, Skipped, Mismatch, FAILED, Extras.
+struct FileCounts {
+    unsigned long long total = 0, copied = 0, skipped = 0, mismatch = 0, failed = 0, extras = 0;
+    bool operator==(const FileCounts&) const = default;
 };
 
 class RunLog {
@@ -26,24 +35,31 @@ public:
     // Takes the log's next whole lines; a half-written last line is left for
     // later. Returns how much of `more` was taken.
     size_t read(std::wstring_view more);
-    // Takes the rest once the writers are done: a last line without its end too.
+    // Takes the rest once the writers are done: a last line without its end too,
+    // though such a line never closes a section.
     void finish(std::wstring_view rest);
 
     const RunProgress& progress() const { return progress_; }
-    // The jobs (1-based) whose section does not end with the line robocopy writes
-    // only at a normal end: killed, crashed or never started.
+    // The jobs (1-based) whose section does not close as a normal robocopy run
+    // closes (the summary's rows after its last line of dashes, then one closing
+    // line, last): killed, crashed or never started.
     std::vector<int> unfinished(int job_count) const;
-    // A job's first errors ("ERROR 5 (0x00000005) Copying File X", each with the
-    // system's message after it).
+    // A job's first errors ("ERROR 5 (0x00000005) Copying File X", in the log's
+    // language, each with the system's message after it).
     std::vector<std::wstring> errors(int job) const;
+    // The Files row of a job whose section closed normally.
+    std::optional<FileCounts> files(int job) const;
 
 private:
-    void line(std::wstring_view raw);
+    void line(std::wstring_view raw, bool whole);
     struct Section {
-        bool ended = false;                // its last line so far is robocopy's end line
-        std::vector<std::wstring> errors;  // from "ERROR" on, the time left out
+        int rows = 0;                      // six-column rows in a row since the last line of dashes
+        bool summary = false;              // the summary's rows stand after the last line of dashes
+        bool closed = false;               // ... and the last line so far closes the run
+        FileCounts files;                  // the second of those rows
         bool message_next = false;         // the system's message follows an error line
-        std::vector<std::wstring> lines;
+        std::vector<std::wstring> errors;  // from the error's word on, the time left out
+        std::vector<std::wstring> lines;   // the errors with their messages
     };
     RunProgress progress_;
     std::map<int, Section> sections_;

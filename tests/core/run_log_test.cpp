@@ -2,99 +2,102 @@
 
 #include <gtest/gtest.h>
 
+#include "core/log_fixtures.h"
+
 using namespace core;
 
 namespace {
-// Two jobs as the script and our copier write them; job 2 fails on one file.
-const std::wstring kLog =
-    L"Ostrevin job 1 \r\n"
-    L"  Started : Sunday\r\n"
-    L"\t    New File  \t       5\tC:\\A\\a.txt\r\n"
-    L"\t    Newer     \t       7\tC:\\A\\sub\\b.txt\r\n"
-    L"   Ended : Sunday\r\n"
-    L"Ostrevin job 2 \r\n"
-    L"\t    New File  \t    1024\tC:\\B\\x.doc\r\n"
-    L"ERROR 5 (0x00000005) Copying File C:\\B\\x.doc\r\n"
-    L"Access is denied.\r\n"
-    L"Waiting 3 seconds... Retrying...\r\n"
-    L"ERROR 32 (0x00000020) Copying File C:\\B\\y.doc\r\n"
-    L"The process cannot access the file because it is being used by another process.\r\n"
-    L"ERROR: RETRY LIMIT EXCEEDED.\r\n"
-    L"\t    Older     \t       9\tC:\\B\\z";  // still being written
+
+// Reads the log as the wait does: in pieces that cut lines anywhere, the rest at the end.
+RunLog read_in_pieces(std::wstring_view text, size_t piece) {
+    RunLog log;
+    std::wstring pending;
+    for (size_t at = 0; at < text.size(); at += piece) {
+        pending += text.substr(at, piece);
+        pending.erase(0, log.read(pending));
+    }
+    log.finish(pending);
+    return log;
+}
+
 }  // namespace
 
-TEST(RunLog, ProgressFollowsTheJobAndItsFilesAsTheLogGrows) {
-    struct Case {
-        size_t cut;  // the log as far as it had grown
-        int job, finished, files;
-        const wchar_t* file;
-    } cases[] = {{0, 0, 0, 0, L""},
-                 {kLog.find(L"  Started"), 1, 0, 0, L""},
-                 {kLog.find(L"   Ended"), 1, 0, 2, L"C:\\A\\sub\\b.txt"},
-                 {kLog.find(L"Ostrevin job 2"), 1, 1, 2, L"C:\\A\\sub\\b.txt"},
-                 {kLog.find(L"ERROR 5"), 2, 1, 1, L"C:\\B\\x.doc"},
-                 {kLog.size(), 2, 1, 1, L"C:\\B\\x.doc"}};
-    for (const auto& c : cases) {
-        // Read at once, and as the wait reads it: in pieces that cut lines in two.
-        RunLog whole, pieces;
-        const std::wstring_view text = std::wstring_view(kLog).substr(0, c.cut);
-        EXPECT_EQ(whole.read(text), text.find_last_of(L'\n') + 1) << c.cut;
-        std::wstring pending;
-        for (size_t at = 0; at < text.size(); at += 7) {
-            pending += text.substr(at, 7);
-            pending.erase(0, pieces.read(pending));
+TEST(RunLog, ReadsTheSystemsLogByItsShapeInEveryLanguage) {
+    const struct {
+        const char* language;
+        const wchar_t *reason, *message;
+    } languages[] = {
+        {"en", L"ERROR 32 (0x00000020) Copying File C:\\Users\\Ann\\Documents\\Outlook.pst",
+         L"The process cannot access the file because it is being used by another process."},
+        {"de", L"FEHLER 32 (0x00000020) Datei wird kopiert C:\\Users\\Ann\\Documents\\Outlook.pst",
+         L"Der Prozess kann nicht auf die Datei zugreifen, da sie von einem anderen Prozess verwendet wird."},
+        {"fr", L"ERREUR 32 (0x00000020) Copie du fichier C:\\Users\\Ann\\Documents\\Outlook.pst",
+         L"Le processus ne peut pas accéder au fichier car ce fichier est utilisé par un autre processus."},
+    };
+    for (const auto& l : languages) {
+        const std::wstring text = test::fixture_log(l.language);
+        ASSERT_GT(text.size(), 3000u) << l.language;
+        for (size_t piece : {text.size(), size_t{7}, size_t{1}}) {
+            SCOPED_TRACE(std::string(l.language) + " in pieces of " + std::to_string(piece));
+            const RunLog log = read_in_pieces(text, piece);
+            EXPECT_EQ(log.unfinished(3), std::vector<int>{3});  // killed mid-copy
+            // Job 1 failed on the busy file; its retry's repeat is left out.
+            EXPECT_EQ(log.errors(1), (std::vector<std::wstring>{l.reason, l.message}));
+            EXPECT_TRUE(log.errors(2).empty());
+            EXPECT_EQ(log.files(1), (FileCounts{6, 5, 0, 0, 1, 0}));
+            EXPECT_EQ(log.files(2), (FileCounts{812, 0, 812, 0, 0, 0}));
+            EXPECT_FALSE(log.files(3));
+            const RunProgress& p = log.progress();
+            EXPECT_EQ(std::make_tuple(p.job, p.finished, p.files, p.file), std::make_tuple(3, 2, 2, L"02 Theme.mp3"));
         }
-        for (const RunProgress& p : {whole.progress(), pieces.progress()}) {
-            EXPECT_EQ(p.job, c.job) << c.cut;
-            EXPECT_EQ(p.finished, c.finished) << c.cut;
-            EXPECT_EQ(p.files, c.files) << c.cut;
-            EXPECT_EQ(p.file, c.file) << c.cut;
-        }
+        // As far as job 1 went: its file lines (the retry's too), folder lines not counted.
+        RunLog first;
+        first.finish(text.substr(0, text.find(L"Ostrevin job 2")));
+        const RunProgress& p = first.progress();
+        EXPECT_EQ(std::make_tuple(p.job, p.finished, p.files, p.file), std::make_tuple(1, 1, 7, L"Outlook.pst"));
+        EXPECT_EQ(progress_text(p, 3, L"C:\\DOCS"), L"Job 1 of 3: C:\\DOCS \u2014 7 files: Outlook.pst");
     }
-    RunLog log;
-    log.read(kLog);
-    EXPECT_EQ(progress_text(log.progress(), 5, L"C:\\B"), L"Job 2 of 5: C:\\B \u2014 1 file: C:\\B\\x.doc");
-    log = {};
-    log.read(kLog.substr(0, 17));
-    EXPECT_EQ(progress_text(log.progress(), 5, L"C:\\A"), L"Job 1 of 5: C:\\A");
 }
 
-TEST(RunLog, AFailedJobsReasonsAreItsFirstErrorsWithTheirMessages) {
-    RunLog log;
-    // A retry's repeat (here with the time the system's robocopy adds) is left out.
-    log.finish(kLog +
-               L"\r\n2026/12/06 16:30:10 ERROR 5 (0x00000005) Copying File C:\\B\\x.doc\r\nAccess is denied.\r\n"
-               L"2026/12/06 16:30:13 ERROR 2 (0x00000002) Scanning Source Directory C:\\B\\q\r\nGone.\r\n"
-               L"ERROR 3 (0x00000003) Copying File C:\\B\\r\r\nNot found.");
-    EXPECT_EQ(log.errors(2),
-              (std::vector<std::wstring>{
-                  L"ERROR 5 (0x00000005) Copying File C:\\B\\x.doc", L"Access is denied.",
-                  L"ERROR 32 (0x00000020) Copying File C:\\B\\y.doc",
-                  L"The process cannot access the file because it is being used by another process.",
-                  L"2026/12/06 16:30:13 ERROR 2 (0x00000002) Scanning Source Directory C:\\B\\q", L"Gone."}));
-    EXPECT_TRUE(log.errors(1).empty());
-    EXPECT_TRUE(log.errors(3).empty());
-    EXPECT_EQ(log.unfinished(3), (std::vector<int>{2, 3}));
-}
-
-TEST(RunLog, OnlyAJobWhoseSectionEndsWithTheEndLineIsFinished) {
-    const std::wstring done = L"Ostrevin job 1 \r\n  Started : x\r\n   Files :  1\r\n   Ended : Sunday 1 PM\r\n\r\n";
-    struct Case {
+TEST(RunLog, OnlyASectionThatClosesAsANormalRunIsFinished) {
+    // Sections as our copier writes them.
+    const std::wstring rule = std::wstring(79, L'-') + L"\r\n";
+    const std::wstring head = rule + L"   Ostrevin copier\r\n" + rule + L"\r\n  Started : x\r\n" + rule +
+                              L"\t    New File  \t       5\tC:\\A\\a.txt\r\n\r\n" + rule;
+    const std::wstring rows =
+        L"\r\n               Total    Copied   Skipped  Mismatch    FAILED    Extras\r\n"
+        L"      Dirs :         1         1         0         0         0         0\r\n"
+        L"     Files :         2         1         0         0         0         1\r\n"
+        L"     Bytes :         9         5         0         0         0         4\r\n"
+        L"\r\n   Exit code : 3\r\n";
+    const std::wstring end = L"   Ended : Sunday, December 6, 2026 1:27:37 PM\r\n";
+    const std::wstring job1 = L"Ostrevin job 1 \r\n" + head, job2 = L"Ostrevin job 2 \r\n" + head + rows + end;
+    const struct {
         std::wstring log;
         int jobs;
         std::vector<int> unfinished;
     } cases[] = {
-        {done, 1, {}},
-        {done + L"Ostrevin job 2 \r\n  Started : x\r\n", 2, {2}},                      // killed mid-job
-        {done + L"Ostrevin job 2 \r\nOstrevin job 3 \r\n" + done.substr(16), 3, {2}},  // never started
-        {L"Ostrevin job 1 \r\n   Ended : x\r\nERROR 5 later\r\n", 1, {1}},             // the end line must be last
+        {job1 + rows + end, 1, {}},
+        {job1 + rows + L"\r\nERROR : the copy stopped before its end.\r\n", 1, {1}},
+        {job1 + rows, 1, {1}},                                                     // cut after the summary
+        {job1 + rows + end.substr(0, 30), 1, {1}},                                 // cut within the closing line
+        {job1 + rows + end.substr(0, end.size() - 1), 1, {1}},                     // ... before its line end
+        {job1 + rows + end + L"ERROR 5 (0x00000005) Copying File X\r\n", 1, {1}},  // the closing line is last
+        {job1 + end, 1, {1}},                                                      // no summary
+        {job1 + rows.substr(0, rows.find(L"     Bytes")) + end, 1, {1}},           // a summary cut short
+        {head + rows + end, 1, {1}},                                               // no mark: whose is it?
+        {L"Ostrevin job 14 \r\n" + head + rows + end, 1, {1}},
         {L"", 2, {1, 2}},
-        {L"   Ended : x\r\n", 1, {1}},  // no marker: whose is it?
-        {L"Ostrevin job 14 \r\n   Ended : x\r\nOstrevin job x1 \r\n", 1, {1}},
+        {job1 + rows + end + L"Ostrevin job 3 \r\n" + job2.substr(17), 3, {2}},  // never started
+        // A killed copy leaves its last line open; the next job's mark ends it.
+        {job1 + L"\t    New File  \t  1.0 g\tbig.binOstrevin job 2 \r\n" + job2.substr(17), 2, {1}},
     };
     for (const auto& c : cases) {
         RunLog log;
         log.finish(c.log);
-        EXPECT_EQ(log.unfinished(c.jobs), c.unfinished) << c.log.size();
+        EXPECT_EQ(log.unfinished(c.jobs), c.unfinished) << testing::PrintToString(c.log);
     }
+    RunLog log;
+    log.finish(job1 + rows + end);
+    EXPECT_EQ(log.files(1), (FileCounts{2, 1, 0, 0, 0, 1}));
 }
