@@ -33,9 +33,9 @@ bool keeps_fat_times(std::wstring_view file_system) {
     return fs == L"FAT" || fs == L"FAT12" || fs == L"FAT16" || fs == L"FAT32" || fs == L"EXFAT";
 }
 
-std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std::wstring_view suffix,
-                                       std::wstring_view results_path, std::wstring_view log_path,
-                                       const std::vector<std::wstring>& file_systems) {
+std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std::wstring_view robocopy,
+                                       std::wstring_view suffix, std::wstring_view results_path,
+                                       std::wstring_view log_path, const std::vector<std::wstring>& file_systems) {
     std::vector<std::wstring> lines;
     lines.push_back(L"Title \"Ostrevin");
     const std::wstring log = quoted(escape_percent(log_path));
@@ -51,15 +51,15 @@ std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std:
         }
         lines.push_back(L"echo " + job_marker(n) + L" >>" + log);
         lines.push_back(
-            L"robocopy " + quoted(escape_percent(c->source)) + L" " + quoted(escape_percent(c->target)) +
-            std::wstring(suffix) +
+            quoted(escape_percent(robocopy)) + L" " + quoted(escape_percent(c->source)) + L" " +
+            quoted(escape_percent(c->target)) + std::wstring(suffix) +
             (static_cast<size_t>(n) <= file_systems.size() && keeps_fat_times(file_systems[static_cast<size_t>(n) - 1])
                  ? L" /FFT"
                  : L"") +
             L" /NP /LOG+:" + log);
         lines.push_back(L"if errorlevel 8 " + record);
     }
-    lines.push_back(std::wstring(L"del ") + kScriptName);
+    lines.push_back(std::wstring(L"del ") + kScriptRunName);
     return lines;
 }
 

@@ -9,8 +9,11 @@
 
 namespace core {
 
-// The script deletes itself as its last line; the run waits for that.
-inline constexpr wchar_t kScriptName[] = L"batchrun.bat";
+// The script is made under the first name, started and deleted under the second
+// (it deletes itself as its last line; the run waits for that). The file system
+// ignores letter case, so both name the same file.
+inline constexpr wchar_t kScriptName[] = L"BatchRun.bat";
+inline constexpr wchar_t kScriptRunName[] = L"batchrun.bat";
 inline constexpr wchar_t kResultsName[] = L"BatchRun.failed";
 inline constexpr wchar_t kLogName[] = L"BatchRun.log";
 
@@ -20,7 +23,9 @@ std::wstring option_suffix(bool include_empty, bool purge);
 // For the command interpreter: "%" would start a variable.
 std::wstring escape_percent(std::wstring_view text);
 
-// The script's lines, without line ends. Before each robocopy line one line marks
+// The script's lines, without line ends. robocopy is named by `robocopy`, the full
+// path of the system's: the script runs in the temp folder, where the command
+// interpreter would otherwise run any robocopy.bat or .exe left there. Before each robocopy line one line marks
 // the job's section in the run log, which robocopy then appends to; after it one
 // line records the job's number in the results file when robocopy reports a
 // failure (exit code 8 or more). A job the target rule refuses gets only the
@@ -28,9 +33,9 @@ std::wstring escape_percent(std::wstring_view text);
 // file_systems names each job's destination file system ("NTFS", "FAT32"; empty
 // when unknown): a FAT-family one gets /FFT, since it keeps times in 2-second
 // steps and every file would otherwise look changed on every run.
-std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std::wstring_view suffix,
-                                       std::wstring_view results_path, std::wstring_view log_path,
-                                       const std::vector<std::wstring>& file_systems = {});
+std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std::wstring_view robocopy,
+                                       std::wstring_view suffix, std::wstring_view results_path,
+                                       std::wstring_view log_path, const std::vector<std::wstring>& file_systems = {});
 bool keeps_fat_times(std::wstring_view file_system);
 
 // The job numbers a results file names, in order, without repeats: one number from

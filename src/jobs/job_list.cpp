@@ -6,15 +6,6 @@
 #include "win/form.h"
 
 namespace jobs {
-namespace {
-
-// The folders as the row shows them, which is what the run and the job file use.
-core::JobFolders as_shown(const core::JobFolders& job) {
-    return {core::to_upper(job.source), core::to_upper(job.destination)};
-}
-
-}  // namespace
-
 std::vector<std::wstring> JobList::rowTexts() const {
     std::vector<std::wstring> texts;
     for (const auto& r : rows_) texts.push_back(r.text.text());
@@ -24,7 +15,7 @@ std::vector<std::wstring> JobList::rowTexts() const {
 bool JobList::append(const core::JobFolders& job) {
     if (full()) return false;
     RowControls row = view_.make_row ? view_.make_row(count() + 1) : RowControls{};
-    jobs_.push_back(as_shown(job));
+    jobs_.push_back(job);
     rows_.push_back(row);
     if (view_.fit_rows) view_.fit_rows(count());
     row.text.setText(core::FormatJobRow(job.source, job.destination));
@@ -33,8 +24,12 @@ bool JobList::append(const core::JobFolders& job) {
 }
 
 void JobList::replace(int i, const core::JobFolders& job) {
-    jobs_[static_cast<size_t>(i) - 1] = as_shown(job);
+    jobs_[static_cast<size_t>(i) - 1] = job;
     row(i).text.setText(core::FormatJobRow(job.source, job.destination));
+}
+
+void JobList::refresh() {
+    for (auto& job : jobs_) job = {core::to_upper(job.source), core::to_upper(job.destination)};
 }
 
 void JobList::remove(int i) {

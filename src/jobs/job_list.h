@@ -38,9 +38,12 @@ public:
     const RowControls& row(int i) const { return rows_[static_cast<size_t>(i) - 1]; }
     std::vector<std::wstring> rowTexts() const;
 
-    // False when the list is full (the caller says so first).
+    // The folders are kept in the letter case given (a loaded file's) until
+    // refresh(), which holds them as the rows show them, in upper case; the rows
+    // always show upper case. False when the list is full (the caller says so first).
     bool append(const core::JobFolders& job);
     void replace(int i, const core::JobFolders& job);
+    void refresh();
     void remove(int i);  // the selection follows its job
     void clear();
 

@@ -36,6 +36,36 @@ std::wstring console_safe(const std::wstring& folder) {
     return win::representable(s, CP_OEMCP) ? s : std::wstring();
 }
 
+// The system's robocopy by its full path. A 32-bit build on 64-bit Windows is
+// told "system32" too, and its command interpreter is redirected to the 32-bit one.
+std::wstring system_robocopy() {
+    wchar_t folder[MAX_PATH];
+    const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+    return n == 0 || n >= MAX_PATH ? std::wstring() : std::wstring(folder, n) + L"\\robocopy.exe";
+}
+
+// One run at a time on the machine: every window's run uses the same script,
+// results file and log in the temp folder. A semaphore rather than a mutex, which
+// its owning thread could take twice (two windows of one program).
+class RunLock {
+public:
+    // 0 when taken, ERROR_BUSY when another run holds it, or the system's error.
+    DWORD take() {
+        lock_ = win::Handle(CreateSemaphoreW(nullptr, 1, 1, L"Local\\Ostrevin.BackupRun"));
+        if (!lock_) return GetLastError();
+        const DWORD r = WaitForSingleObject(lock_.get(), 0);
+        held_ = r == WAIT_OBJECT_0;
+        return held_ ? 0 : r == WAIT_TIMEOUT ? static_cast<DWORD>(ERROR_BUSY) : GetLastError();
+    }
+    ~RunLock() {
+        if (held_) ReleaseSemaphore(lock_.get(), 1, nullptr);
+    }
+
+private:
+    win::Handle lock_;
+    bool held_ = false;
+};
+
 const std::wstring& two_cr() { return app::state().TwoCr; }
 const std::wstring& quote() { return app::state().Quote; }
 
@@ -107,6 +137,19 @@ Outcome BackupRun::run(const std::wstring& job_file_name) {
     if (const std::wstring conflicts = core::conflicts_text(jobs_); !conflicts.empty())
         return notStarted(conflicts + two_cr() + L"Please change or delete the jobs named; nothing has been copied.");
     const std::wstring suffix = core::option_suffix(options_.include_empty, options_.purge);
+    RunLock lock;
+    if (const DWORD busy = lock.take(); busy == ERROR_BUSY)
+        return notStarted(
+            L"Another Ostrevin window is running backups; only one run at a time can use the backup "
+            L"script and its log." +
+            two_cr() + L"Please wait until that run has finished, then run the backups again.");
+    else if (busy)
+        return notStarted(win::Failure{L"lock that keeps backup runs apart", L"", L"taken", busy}.text() + L"." +
+                          two_cr() + L"Nothing has been copied.");
+    const std::wstring robocopy = system_robocopy();
+    if (robocopy.empty() || !win::representable(robocopy, CP_OEMCP))
+        return notStarted(L"The system folder, which holds robocopy, could not be found." + two_cr() +
+                          L"Nothing has been copied.");
 
     const std::wstring folder = temp_folder();
     const std::wstring script = folder + L"\\" + core::kScriptName;
@@ -141,10 +184,17 @@ Outcome BackupRun::run(const std::wstring& job_file_name) {
     std::vector<std::wstring> file_systems;
     for (const auto& job : jobs_) file_systems.push_back(file_system_of(job.destination));
     const win::Status written = win::write_text_file(
-        script, core::join_lines(core::script_lines(jobs_, suffix, results, log, file_systems)), CP_OEMCP);
+        script, core::join_lines(core::script_lines(jobs_, robocopy, suffix, results, log, file_systems)), CP_OEMCP);
     if (!written)
         return notStarted(win::Failure{L"backup script", script, L"written", written.code()}.text() + L"." + two_cr() +
                           L"Nothing has been copied.");
+    // Made empty now, so that at the end a missing file means something went wrong,
+    // never "no job failed".
+    if (const win::Status made = win::write_text_file(results, L"", CP_OEMCP); !made) {
+        DeleteFileW(script.c_str());
+        return notStarted(win::Failure{L"results file", results, L"created", made.code()}.text() + L"." + two_cr() +
+                          L"Nothing has been copied.");
+    }
     auto process = ScriptProcess::start(folder);
     if (!process) {
         DeleteFileW(script.c_str());
@@ -177,12 +227,10 @@ Outcome BackupRun::run(const std::wstring& job_file_name) {
         return o;
     }
     auto text = win::read_text_file(results, CP_OEMCP);
-    // No results file means no job failed.
     std::optional<std::vector<int>> failed;
     if (text) failed = core::failed_jobs(*text, jobs_.size());
-    else if (text.code() == ERROR_FILE_NOT_FOUND || text.code() == ERROR_PATH_NOT_FOUND) failed.emplace();
     DeleteFileW(results.c_str());
-    // One that cannot be read, or not made sense of, tells nothing either way.
+    // One that is gone, cannot be read, or not made sense of, tells nothing either way.
     if (!failed)
         return told(Kind::NotConfirmed, L"BACKUP NOT CONFIRMED",
                     L"Ostrevin could not read which jobs failed from " + quote() + results + quote() +

@@ -13,7 +13,7 @@ win::Result<ScriptProcess> ScriptProcess::start(const std::wstring& folder) {
     wchar_t comspec[MAX_PATH];
     DWORD n = GetEnvironmentVariableW(L"ComSpec", comspec, MAX_PATH);
     std::wstring shell = n && n < MAX_PATH ? std::wstring(comspec, n) : L"cmd.exe";
-    std::wstring cl = L"\"" + shell + L"\" /c " + core::kScriptName;
+    std::wstring cl = L"\"" + shell + L"\" /c " + core::kScriptRunName;
     std::vector<wchar_t> buf(cl.begin(), cl.end());
     buf.push_back(L'\0');
     STARTUPINFOW si{};

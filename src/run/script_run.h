@@ -14,7 +14,7 @@ namespace run {
 // object, so that ending the run ends them all.
 class ScriptProcess {
 public:
-    // Starts the script (core::kScriptName) in `folder` in a minimized console that takes the focus.
+    // Starts the script (core::kScriptRunName) in `folder` in a minimized console that takes the focus.
     static win::Result<ScriptProcess> start(const std::wstring& folder);
 
     HANDLE process() const { return process_.get(); }

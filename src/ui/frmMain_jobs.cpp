@@ -34,6 +34,7 @@ void FrmMain::cmdAddJob_Click() {
     if (present && !job.source.empty() && jobs::accept_job(hwnd(), jobList, editing, job)) {
         if (editing) jobList.replace(editing, job);
         else jobList.append(job);
+        jobList.refresh();
         markChanged();
     }
     jobList.clearSelection();  // an edit ends with the press, whatever came of it

@@ -77,6 +77,7 @@ void FrmMain::cmdRun_Click() {
     if (run_in_progress) return;
     run::Outcome outcome;
     stop_wanted_ = close_after_run_ = false;
+    jobList.refresh();  // the run takes the folders as the rows show them
     {
         RunDisplay busy(*this, jobList.count());
         run::BackupRun backup(jobList.jobs(), {checked(chkEmpty), checked(chkRemove)},

@@ -10,18 +10,21 @@ TEST(BatchScript, ExactLinesWithEveryPercentDoubled) {
     const wchar_t* suffixes[] = {L" /S /R:3 /W:3", L" /S /PURGE /R:3 /W:3", L" /E /R:3 /W:3", L" /E /PURGE /R:3 /W:3"};
     for (int i = 0; i < 4; ++i) EXPECT_EQ(option_suffix(i >= 2, i % 2 == 1), suffixes[i]);
     std::vector<JobFolders> jobs{{L"C:\\DATA\\PHOTOS", L"E:\\BACKUP"}, {L"C:\\100%\\%PATH%", L"E:\\B%"}};
-    EXPECT_EQ(join_lines(script_lines(jobs, suffixes[3], L"C:\\T%\\BatchRun.failed", L"C:\\T%\\BatchRun.log")),
-              L"Title \"Ostrevin\r\n"
-              L"echo Ostrevin job 1 >>\"C:\\T%%\\BatchRun.log\"\r\n"
-              L"robocopy \"C:\\DATA\\PHOTOS\" \"E:\\BACKUP\\PHOTOS\" /E /PURGE /R:3 /W:3 /NP "
-              L"/LOG+:\"C:\\T%%\\BatchRun.log\"\r\n"
-              L"if errorlevel 8 echo 1 >>\"C:\\T%%\\BatchRun.failed\"\r\n"
-              L"echo Ostrevin job 2 >>\"C:\\T%%\\BatchRun.log\"\r\n"
-              L"robocopy \"C:\\100%%\\%%PATH%%\" \"E:\\B%%\\%%PATH%%\" /E /PURGE /R:3 /W:3 /NP "
-              L"/LOG+:\"C:\\T%%\\BatchRun.log\"\r\n"
-              L"if errorlevel 8 echo 2 >>\"C:\\T%%\\BatchRun.failed\"\r\n"
-              L"del batchrun.bat\r\n");
-    EXPECT_EQ(join_lines(script_lines({}, suffixes[0], L"R", L"L")), L"Title \"Ostrevin\r\ndel batchrun.bat\r\n");
+    EXPECT_EQ(
+        join_lines(script_lines(jobs, L"C:\\WIN%\\system32\\robocopy.exe", suffixes[3], L"C:\\T%\\BatchRun.failed",
+                                L"C:\\T%\\BatchRun.log")),
+        L"Title \"Ostrevin\r\n"
+        L"echo Ostrevin job 1 >>\"C:\\T%%\\BatchRun.log\"\r\n"
+        L"\"C:\\WIN%%\\system32\\robocopy.exe\" \"C:\\DATA\\PHOTOS\" \"E:\\BACKUP\\PHOTOS\" /E /PURGE /R:3 /W:3 /NP "
+        L"/LOG+:\"C:\\T%%\\BatchRun.log\"\r\n"
+        L"if errorlevel 8 echo 1 >>\"C:\\T%%\\BatchRun.failed\"\r\n"
+        L"echo Ostrevin job 2 >>\"C:\\T%%\\BatchRun.log\"\r\n"
+        L"\"C:\\WIN%%\\system32\\robocopy.exe\" \"C:\\100%%\\%%PATH%%\" \"E:\\B%%\\%%PATH%%\" /E /PURGE /R:3 /W:3 /NP "
+        L"/LOG+:\"C:\\T%%\\BatchRun.log\"\r\n"
+        L"if errorlevel 8 echo 2 >>\"C:\\T%%\\BatchRun.failed\"\r\n"
+        L"del batchrun.bat\r\n");
+    EXPECT_EQ(join_lines(script_lines({}, L"rc", suffixes[0], L"R", L"L")),
+              L"Title \"Ostrevin\r\ndel batchrun.bat\r\n");
 }
 
 // A quoted path must never end in "\" (it would escape the quote), and each job
@@ -58,10 +61,10 @@ TEST(JobTarget, SourceAndDestinationGiveTheTargetOrARefusal) {
         {L"C:\\DATA", L"BK", nullptr, nullptr},
     };
     for (const auto& c : cases) {
-        auto lines = script_lines({{c.source, c.destination}}, L" /S /R:3 /W:3", L"R", L"L");
+        auto lines = script_lines({{c.source, c.destination}}, L"rc", L" /S /R:3 /W:3", L"R", L"L");
         ASSERT_EQ(lines.size(), c.target ? 5u : 3u) << testing::PrintToString(std::wstring(c.source));
         if (c.target)
-            EXPECT_EQ(lines[2], std::wstring(L"robocopy \"") + c.script_source + L"\" \"" + c.target +
+            EXPECT_EQ(lines[2], std::wstring(L"\"rc\" \"") + c.script_source + L"\" \"" + c.target +
                                     L"\" /S /R:3 /W:3 /NP /LOG+:\"L\"");
         else EXPECT_EQ(lines[1], L"echo 1 >>\"R\"");  // counted as failed, never run
     }

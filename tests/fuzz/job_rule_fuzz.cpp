@@ -12,6 +12,8 @@ using namespace core;
 
 namespace {
 
+constexpr std::wstring_view kRobocopy = L"C:\\Windows\\system32\\robocopy.exe";
+
 void require(bool ok) {
     if (!ok) std::abort();
 }
@@ -84,10 +86,10 @@ void job_rule_properties(const uint8_t* data, size_t size) {
     std::vector<std::vector<std::wstring>> intended, written;
     for (const auto& job : jobs)
         if (const auto copy = job_copy(job))
-            intended.push_back({L"robocopy", copy->source, copy->target, L"/E", L"/PURGE", L"/R:3", L"/W:3", L"/NP",
-                                L"/LOG+:C:\\TEMP\\BatchRun.log"});
-    for (const auto& line : script_lines(jobs, option_suffix(true, true), L"R", L"C:\\TEMP\\BatchRun.log"))
-        if (line.starts_with(L"robocopy")) written.push_back(arguments(line));
+            intended.push_back({std::wstring(kRobocopy), copy->source, copy->target, L"/E", L"/PURGE", L"/R:3", L"/W:3",
+                                L"/NP", L"/LOG+:C:\\TEMP\\BatchRun.log"});
+    for (const auto& line : script_lines(jobs, kRobocopy, option_suffix(true, true), L"R", L"C:\\TEMP\\BatchRun.log"))
+        if (line.starts_with(quoted(kRobocopy))) written.push_back(arguments(line));
     require(written == intended);
 
     // With no conflict, every job was let through.

@@ -87,6 +87,17 @@ TEST(EditingJobs, TheSelectedRowIsEditedAndFollowsItsJob) {
     EXPECT_EQ(a.main->cmdAddJob.text(), L"ADD JOB");
     a.add(a.src, other);
     EXPECT_EQ(a.jobs(), 2);
+    // A loaded file's folders keep its letter case until the next add or edit.
+    test::write_bytes(a.jobFile(L"Mixed.ojf"),
+                      "copy folder  \"" + test::narrow(a.src) + "\"  into  \"" + test::narrow(a.dst) + "\"\r\n");
+    a.prompts.answers = {IDNO};  // the unsaved list
+    a.open(L"Mixed.ojf");
+    a.main->txtActionDisplay_Click(1);
+    EXPECT_EQ(a.main->txtSource.text() + a.main->txtDest.text(), a.src + a.dst);
+    EXPECT_EQ(a.row(1), a.rowOf(a.src, a.dst));
+    a.main->cmdAddJob_Click();
+    a.main->txtActionDisplay_Click(1);
+    EXPECT_EQ(a.main->txtSource.text() + a.main->txtDest.text(), upper(a.src) + upper(a.dst));
 }
 
 TEST(FolderEntry, MissingAndUnusableFolders) {

@@ -79,7 +79,12 @@ std::vector<std::string> lines_of(const std::string& text) {
 
 TEST(BackupRun, CopiesWithItsOptionsRecordsTheDateListsProgramFilesAndReports) {
     RunApp a;
+    // Something left a robocopy.bat where the script runs; it must not run in robocopy's place.
+    const std::wstring planted = temp_file(L"robocopy.bat");
+    test::write_bytes(planted, "echo planted >\"" + test::narrow(a.box.path(L"planted")) + "\"\r\n");
     a.main->cmdRun_Click();
+    DeleteFileW(planted.c_str());
+    EXPECT_FALSE(test::exists(a.box.path(L"planted")));
     EXPECT_EQ(test::read_bytes(a.e(L"BK\\SRCA\\sub\\b.txt")), "beta");
     EXPECT_EQ(test::read_bytes(a.e(L"BK2\\SRCB\\c.txt")), "gamma");
     EXPECT_FALSE(test::exists(a.e(L"BK\\SRCA\\emptydir")));  // /S leaves empty folders out
@@ -147,16 +152,92 @@ TEST(BackupRun, FailedJobsAreNamedAndNoDateRecorded) {
     }
 }
 
-TEST(BackupRun, AnUnreadableOutcomeIsNotReportedAsSuccess) {
+namespace {
+void CALLBACK remove_results(HWND, UINT, UINT_PTR id, DWORD) {
+    if (DeleteFileW(temp_file(L"BatchRun.failed").c_str())) KillTimer(nullptr, id);
+}
+}  // namespace
+
+TEST(BackupRun, AMissingOrUnwritableResultsFileIsNotReportedAsSuccess) {
     RunApp a;
-    // Something the run can neither remove nor read stands where the results go.
+    // Something the run can neither remove nor replace stands where the results go: nothing starts.
     const std::wstring results = temp_file(L"BatchRun.failed");
     test::make_dirs(results);
     a.main->cmdRun_Click();
     RemoveDirectoryW(results.c_str());
+    EXPECT_EQ(a.told().title, L"BACKUP NOT STARTED");
+    EXPECT_FALSE(test::exists(a.e(L"BK\\SRCA\\a.txt")));
+    // Removed while the run goes on, it can no longer tell which jobs failed.
+    a.prompts.asked.clear();
+    SetTimer(nullptr, 0, 1, remove_results);
+    a.main->cmdRun_Click();
     EXPECT_EQ(a.told().title, L"BACKUP NOT CONFIRMED");
     EXPECT_FALSE(a.dated());
     EXPECT_EQ(a.main->Label2.text(), L"Job List");
+}
+
+namespace {
+// Our copier in the prefix, for as long as it lives, writes its log as a German Windows does.
+struct GermanCopier {
+    std::wstring system, ours;
+    explicit GermanCopier(const test::Sandbox& box) : ours(box.path(L"ours.exe")) {
+        wchar_t exe[MAX_PATH], folder[MAX_PATH];
+        system = std::wstring(folder, GetSystemDirectoryW(folder, MAX_PATH)) + L"\\robocopy.exe";
+        const std::wstring tests(exe, GetModuleFileNameW(nullptr, exe, MAX_PATH));
+        EXPECT_TRUE(CopyFileW(system.c_str(), ours.c_str(), FALSE));
+        EXPECT_TRUE(
+            CopyFileW((tests.substr(0, tests.rfind(L'\\')) + L"\\german_robocopy.exe").c_str(), system.c_str(), FALSE));
+        SetEnvironmentVariableW(L"OSTREVIN_TEST_COPIER", ours.c_str());
+    }
+    ~GermanCopier() { EXPECT_TRUE(CopyFileW(ours.c_str(), system.c_str(), FALSE)); }
+};
+}  // namespace
+
+TEST(BackupRun, ALogInAnotherLanguageIsReadByItsShape) {
+    RunApp a;
+    GermanCopier german(a.box);
+    a.main->cmdRun_Click();
+    EXPECT_EQ(a.told().title, L"BACKUP COMPLETE");
+    EXPECT_TRUE(a.dated());
+    EXPECT_NE(test::read_bytes(a.box.data() + L"\\Ostrevin-last-run.log").find("   Beendet: "), std::string::npos);
+    // A failed job's reason, in the log's language.
+    test::remove_tree(a.srcB);
+    a.prompts.asked.clear();
+    a.main->cmdRun_Click();
+    EXPECT_EQ(a.told().title, L"BACKUP FAILED");
+    EXPECT_NE(a.told().text.find(L"\r    FEHLER 2 (0x00000002) Zugriff auf Quellverzeichnis "), std::wstring::npos)
+        << a.told().text;
+}
+
+namespace {
+std::unique_ptr<ui::FrmMain> g_second;  // another window, its RUN pressed while the first one runs
+HANDLE g_busy_file = nullptr;
+
+void CALLBACK second_window_runs(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    g_second->cmdRun_Click();
+    CloseHandle(g_busy_file);  // the first run's next retry copies it
+}
+}  // namespace
+
+TEST(BackupRun, OneRunAtATimeOnTheMachine) {
+    RunApp a;
+    g_second = std::make_unique<ui::FrmMain>();
+    ASSERT_TRUE(g_second->Create(false));
+    KillTimer(g_second->hwnd(), ui::ID_TIMER1);
+    g_second->txtSource.setText(a.srcB);
+    g_second->txtDest.setText(L"E:\\BK");
+    g_second->cmdAddJob_Click();
+    ASSERT_EQ(g_second->jobList.count(), 1);
+    g_busy_file = CreateFileW((a.srcA + L"\\a.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetTimer(nullptr, 0, 1500, second_window_runs);
+    a.main->cmdRun_Click();
+    g_second.reset();
+    ASSERT_EQ(a.prompts.titles(), (std::vector<std::wstring>{L"BACKUP NOT STARTED", L"BACKUP COMPLETE"}));
+    EXPECT_EQ(a.prompts.asked[0].text.rfind(L"Another Ostrevin window is running backups", 0), 0u);
+    EXPECT_TRUE(a.dated());
+    EXPECT_EQ(test::read_bytes(a.e(L"BK\\SRCA\\a.txt")), "alpha");
+    EXPECT_FALSE(test::exists(a.e(L"BK\\SRCB")));
 }
 
 TEST(BackupRun, JobsFromAFileThatShareATargetAreKeptButNotRun) {
@@ -201,6 +282,9 @@ void look(ui::FrmMain& f) {
 
 void CALLBACK console_closed(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
+    WIN32_FIND_DATAW script{};
+    FindClose(FindFirstFileW(temp_file(L"batchrun.bat").c_str(), &script));
+    g_seen.push_back(script.cFileName);
     // While the run waits: file commands and deleting a job are refused; closing asks, and No goes on.
     g_app->prompts.answers = {IDOK, IDOK, IDNO};
     SendMessageW(g_app->main->hwnd(), WM_COMMAND, ui::ID_MENU_OPEN, 0);
@@ -254,9 +338,10 @@ TEST(BackupRun, AStoppedOrKilledRunIsNotFinishedAndLeavesNoCopier) {
                                                                      L"BACKUP RUNNING", L"BACKUP NOT FINISHED"}));
             EXPECT_EQ(a.jobs(), 2);
             // The job at work and its files, the bar at no job done, STOP in place of the buttons.
-            ASSERT_EQ(g_seen.size(), 2u);
-            EXPECT_EQ(g_seen[0].rfind(L"Job 1 of 2: " + test::upper(a.srcA) + L" \u2014 ", 0), 0u) << g_seen[0];
-            EXPECT_EQ(g_seen[1], L"0 STOP");
+            ASSERT_EQ(g_seen.size(), 3u);
+            EXPECT_EQ(g_seen[0], L"BatchRun.bat");
+            EXPECT_EQ(g_seen[1].rfind(L"Job 1 of 2: " + test::upper(a.srcA) + L" \u2014 ", 0), 0u) << g_seen[1];
+            EXPECT_EQ(g_seen[2], L"0 STOP");
         }
         if (stop == kill_copier) {
             EXPECT_EQ(
