@@ -9,7 +9,6 @@ namespace core {
 namespace {
 
 constexpr size_t kMaxErrors = 3;  // per job: enough to tell why, short enough for a message box
-using Columns = std::array<unsigned long long, 6>;
 
 // French puts a no-break space before its colons.
 bool blank(wchar_t c) {
@@ -85,18 +84,18 @@ std::optional<Labelled> labelled(std::wstring_view line) {
 }
 
 // A summary row's value: six columns, each a number, a size's unit after its number.
-std::optional<Columns> six_columns(std::wstring_view value) {
+std::optional<FileCounts> six_columns(std::wstring_view value) {
     const auto t = tokens(value);
-    Columns columns{};
+    std::array<unsigned long long, 6> c{};
     size_t n = 0;
     for (size_t i = 0; i < t.size(); ++i) {
         const auto figure = number(t[i]);
-        if (!figure || n == columns.size()) return std::nullopt;
-        columns[n++] = *figure;
+        if (!figure || n == c.size()) return std::nullopt;
+        c[n++] = *figure;
         if (i + 1 < t.size() && unit(t[i + 1])) ++i;
     }
-    if (n != columns.size()) return std::nullopt;
-    return columns;
+    if (n != c.size()) return std::nullopt;
+    return FileCounts{c[0], c[1], c[2], c[3], c[4], c[5]};
 }
 
 // Nothing but figures: the summary's rows, its times row, our copier's exit code.
@@ -207,8 +206,7 @@ void RunLog::line(std::wstring_view raw, bool whole) {
         s.summary = false;
     } else if (!s.summary) {
         s.rows = columns ? s.rows + 1 : 0;
-        if (s.rows == 2)
-            s.files = {(*columns)[0], (*columns)[1], (*columns)[2], (*columns)[3], (*columns)[4], (*columns)[5]};
+        if (s.rows == 2) s.files = *columns;
         s.summary = s.rows == 3;
     }
     const std::wstring_view reason = error_reason(text);

@@ -8,8 +8,6 @@
 
 namespace test {
 
-inline const char* const kLogLanguages[] = {"en", "de", "fr"};
-
 inline std::wstring fixture_log(const std::string& language) {
     static const std::wstring high =
         L"ÇüéâäàåçêëèïîìÄÅÉæÆôöòûùÿÖÜø£Ø×ƒáíóúñÑªº¿®¬½¼¡«»░▒▓│┤ÁÂÀ©╣║╗╝¢¥┐└┴┬├─┼ãÃ╚╔╩╦╠═╬¤ðÐÊËÈıÍÎÏ┘┌█▄¦Ì▀ÓßÔÒõÕµþÞÚÛÙý"
