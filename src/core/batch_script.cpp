@@ -33,9 +33,21 @@ bool keeps_fat_times(std::wstring_view file_system) {
     return fs == L"FAT" || fs == L"FAT12" || fs == L"FAT16" || fs == L"FAT32" || fs == L"EXFAT";
 }
 
+std::wstring copy_arguments(const JobCopy& copy, std::wstring_view suffix, std::wstring_view file_system) {
+    return quoted(copy.source) + L" " + quoted(copy.target) + std::wstring(suffix) +
+           (keeps_fat_times(file_system) ? L" /FFT" : L"") + L" /NP";
+}
+
+std::wstring without_purge(std::wstring_view suffix) {
+    std::wstring s(suffix);
+    if (const size_t at = s.find(L" /PURGE"); at != std::wstring::npos) s.erase(at, 7);
+    return s;
+}
+
 std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std::wstring_view robocopy,
                                        std::wstring_view suffix, std::wstring_view results_path,
-                                       std::wstring_view log_path, const std::vector<std::wstring>& file_systems) {
+                                       std::wstring_view log_path, const std::vector<std::wstring>& file_systems,
+                                       const std::vector<bool>& keep_extras) {
     std::vector<std::wstring> lines;
     lines.push_back(L"Title \"Ostrevin");
     const std::wstring log = quoted(escape_percent(log_path));
@@ -50,13 +62,12 @@ std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std:
             continue;
         }
         lines.push_back(L"echo " + job_marker(n) + L" >>" + log);
-        lines.push_back(
-            quoted(escape_percent(robocopy)) + L" " + quoted(escape_percent(c->source)) + L" " +
-            quoted(escape_percent(c->target)) + std::wstring(suffix) +
-            (static_cast<size_t>(n) <= file_systems.size() && keeps_fat_times(file_systems[static_cast<size_t>(n) - 1])
-                 ? L" /FFT"
-                 : L"") +
-            L" /NP /LOG+:" + log);
+        const size_t i = static_cast<size_t>(n) - 1;
+        const bool keep = i < keep_extras.size() && keep_extras[i];
+        lines.push_back(quoted(escape_percent(robocopy)) + L" " +
+                        escape_percent(copy_arguments(*c, keep ? without_purge(suffix) : std::wstring(suffix),
+                                                      i < file_systems.size() ? file_systems[i] : L"")) +
+                        L" /LOG+:" + log);
         lines.push_back(L"if errorlevel 8 " + record);
     }
     lines.push_back(std::wstring(L"del ") + kScriptRunName);

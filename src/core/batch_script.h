@@ -33,10 +33,20 @@ std::wstring escape_percent(std::wstring_view text);
 // file_systems names each job's destination file system ("NTFS", "FAT32"; empty
 // when unknown): a FAT-family one gets /FFT, since it keeps times in 2-second
 // steps and every file would otherwise look changed on every run.
+// keep_extras names the jobs (by index) that run without /PURGE this time.
 std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std::wstring_view robocopy,
                                        std::wstring_view suffix, std::wstring_view results_path,
-                                       std::wstring_view log_path, const std::vector<std::wstring>& file_systems = {});
+                                       std::wstring_view log_path, const std::vector<std::wstring>& file_systems = {},
+                                       const std::vector<bool>& keep_extras = {});
 bool keeps_fat_times(std::wstring_view file_system);
+
+// A job's robocopy arguments after the program: "source" "target", the suffix,
+// /FFT for a FAT-family destination, /NP. The script escapes them for the
+// command interpreter and adds its log; a list-only check adds its own.
+std::wstring copy_arguments(const JobCopy& copy, std::wstring_view suffix, std::wstring_view file_system);
+
+// The suffix without /PURGE.
+std::wstring without_purge(std::wstring_view suffix);
 
 // The job numbers a results file names, in order, without repeats: one number from
 // 1 to job_count per line, blanks around it and empty lines allowed. Anything else

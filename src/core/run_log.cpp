@@ -206,7 +206,7 @@ void RunLog::line(std::wstring_view raw, bool whole) {
         s.summary = false;
     } else if (!s.summary) {
         s.rows = columns ? s.rows + 1 : 0;
-        if (s.rows == 2) s.files = *columns;
+        if (s.rows <= 2) (s.rows == 1 ? s.dirs : s.files) = *columns;
         s.summary = s.rows == 3;
     }
     const std::wstring_view reason = error_reason(text);
@@ -254,6 +254,12 @@ std::optional<FileCounts> RunLog::files(int job) const {
     const auto s = sections_.find(job);
     if (s == sections_.end() || !s->second.closed) return std::nullopt;
     return s->second.files;
+}
+
+std::optional<FileCounts> RunLog::dirs(int job) const {
+    const auto s = sections_.find(job);
+    if (s == sections_.end() || !s->second.closed) return std::nullopt;
+    return s->second.dirs;
 }
 
 std::wstring progress_text(const RunProgress& p, int job_count, std::wstring_view job_source) {

@@ -24,7 +24,7 @@ struct RunProgress {
     std::wstring file;  // the last of them, as robocopy names it
 };
 
-// The summary's Files row: Total, Copied, Skipped, Mismatch, FAILED, Extras.
+// A row of the summary (Dirs or Files): Total, Copied, Skipped, Mismatch, FAILED, Extras.
 struct FileCounts {
     unsigned long long total = 0, copied = 0, skipped = 0, mismatch = 0, failed = 0, extras = 0;
     bool operator==(const FileCounts&) const = default;
@@ -47,8 +47,9 @@ public:
     // A job's first errors ("ERROR 5 (0x00000005) Copying File X", in the log's
     // language, each with the system's message after it).
     std::vector<std::wstring> errors(int job) const;
-    // The Files row of a job whose section closed normally.
+    // The Files and Dirs rows of a job whose section closed normally.
     std::optional<FileCounts> files(int job) const;
+    std::optional<FileCounts> dirs(int job) const;
 
 private:
     void line(std::wstring_view raw, bool whole);
@@ -56,7 +57,7 @@ private:
         int rows = 0;                      // six-column rows in a row since the last line of dashes
         bool summary = false;              // the summary's rows stand after the last line of dashes
         bool closed = false;               // ... and the last line so far closes the run
-        FileCounts files;                  // the second of those rows
+        FileCounts dirs, files;            // the first two of those rows
         bool message_next = false;         // the system's message follows an error line
         std::vector<std::wstring> errors;  // from the error's word on, the time left out
         std::vector<std::wstring> lines;   // the errors with their messages

@@ -46,6 +46,7 @@ TEST(RunLog, ReadsTheSystemsLogByItsShapeInEveryLanguage) {
             EXPECT_TRUE(log.errors(2).empty());
             EXPECT_EQ(log.files(1), (FileCounts{6, 5, 0, 0, 1, 0}));
             EXPECT_EQ(log.files(2), (FileCounts{812, 0, 812, 0, 0, 0}));
+            EXPECT_EQ(log.dirs(1), (FileCounts{2, 2, 0, 0, 0, 0}));
             EXPECT_FALSE(log.files(3));
             const RunProgress& p = log.progress();
             EXPECT_EQ(std::make_tuple(p.job, p.finished, p.files, p.file), std::make_tuple(3, 2, 2, L"02 Theme.mp3"));

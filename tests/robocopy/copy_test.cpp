@@ -129,6 +129,36 @@ TEST_F(CopyTest, SubFoldersExtrasAndPurge) {
     EXPECT_EQ(run(L"/E /PURGE /R:0 /W:0").code, 0u);
 }
 
+// /L walks, compares and counts as a real run does, and changes nothing on either side.
+TEST_F(CopyTest, ListOnlyCountsEveryKindAndChangesNothing) {
+    put(L"same.txt", "same");
+    put(L"changed.txt", "old");
+    put(L"sub\\same2.txt", "s");
+    ASSERT_EQ(run(L"/E /R:0 /W:0").code, kCopied);
+    put(L"changed.txt", "new content");
+    put(L"big.bin", pattern(2 << 20, 1));  // large enough to be written under a temporary name
+    put(L"newdir\\n.txt", "n");
+    write_bytes(dst + L"\\extra.txt", "x");
+    make_dirs(dst + L"\\olddir\\in");
+    const auto snapshot = [](const std::wstring& root) {
+        std::vector<std::string> s;
+        for (const auto& n : tree(root))
+            s.push_back(narrow(n) + (n.ends_with(L"\\") ? "" : read_bytes(root + L"\\" + n)) +
+                        std::to_string(write_time(root + L"\\" + n)));
+        return s;
+    };
+    const auto source = snapshot(src), target = snapshot(dst);
+    const RunResult r = run(L"/E /PURGE /L /R:0 /W:0");
+    EXPECT_EQ(r.code, kCopied | kExtras) << r.output;
+    EXPECT_EQ(snapshot(src), source);
+    EXPECT_EQ(snapshot(dst), target);
+    EXPECT_EQ(r.row("Files"), (Row{5, 3, 2, 0, 0, 1}));
+    EXPECT_EQ(r.row("Dirs"), (Row{3, 1, 2, 0, 0, 1}));
+    // The real run does what the list counted.
+    EXPECT_EQ(run(L"/E /PURGE /R:0 /W:0").row("Files"), r.row("Files"));
+    EXPECT_FALSE(exists(dst + L"\\olddir"));
+}
+
 TEST_F(CopyTest, SpellingsOfTheSameFolders) {
     put(L"a.txt", "a");
     put(L"s\\b.txt", "b");

@@ -387,7 +387,12 @@ bool Copier::ensure_levels(std::size_t level) {
     for (std::size_t i = 0; i <= level; ++i) {
         Level& l = levels_[i];
         if (l.failed) return false;
-        if (l.exists) continue;
+        if (l.exists || l.listed) continue;
+        if (options_.list_only) {
+            l.listed = true;
+            ++counts_.dirs.copied;
+            continue;
+        }
         if (create_folder_with_retries(l.path) != ERROR_SUCCESS) {
             l.failed = true;
             ++counts_.dirs.failed;
@@ -419,7 +424,8 @@ int Copier::run() {
     // The target folder and its missing parents are made up front, even for an
     // empty source, as the real tool does.
     levels_.push_back({target_root_, target_attrs != INVALID_FILE_ATTRIBUTES, false});
-    if (!levels_[0].exists) {
+    if (!levels_[0].exists && options_.list_only) ensure_levels(0);
+    if (!levels_[0].exists && !options_.list_only) {
         std::vector<std::wstring> missing;
         std::wstring path = target_root_;
         while (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -524,17 +530,17 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
             } else {
                 continue;
             }
-            if (options_.purge && !remove_link(path)) {
+            if (removing() && !remove_link(path)) {
                 if (p.to->is_dir()) ++counts_.dirs.failed;
                 else ++counts_.files.failed;
             }
         } else if (!p.to->is_dir()) {
             ++counts_.files.extra;
             counts_.bytes.extra += p.to->stamp.size;
-            if (options_.purge) purge_file(target, *p.to);
+            if (removing()) purge_file(target, *p.to);
         } else if (recurse) {
             ++counts_.dirs.extra;
-            if (options_.purge && !remove_tree(path)) ++counts_.dirs.failed;
+            if (removing() && !remove_tree(path)) ++counts_.dirs.failed;
         }
     }
 
@@ -571,8 +577,13 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
                                : p.from->stamp.last_write > existing->stamp.last_write ? L"    Newer     "
                                : p.from->stamp.last_write < existing->stamp.last_write ? L"    Older     "
                                                                                        : L"    Changed   ";
-        note_copy(label, *p.from, job.source);
-        enqueue(std::move(job));
+        if (!options_.no_file_list) note_copy(label, *p.from, job.source);
+        if (options_.list_only) {
+            ++counts_.files.copied;
+            counts_.bytes.copied += p.from->stamp.size;
+        } else {
+            enqueue(std::move(job));
+        }
     }
 
     if (!recurse) return true;

@@ -35,6 +35,8 @@ public:
     bool stopped() const { return stopped_; }
 
 private:
+    // Extras are removed with /PURGE, and only counted with /L as well.
+    bool removing() const { return options_.purge && !options_.list_only; }
     struct Entry {
         std::wstring name;
         DWORD attrs = 0;
@@ -57,6 +59,7 @@ private:
         std::wstring path;
         bool exists = false;
         bool failed = false;
+        bool listed = false;  // /L: counted as made, though it is not
     };
 
     // One file to copy; made by the walk, done by a worker.

@@ -19,7 +19,7 @@ constexpr char kRule[] = "------------------------------------------------------
 constexpr char kUsage[] =
     "\r\n"
     "Usage :: ROBOCOPY source destination [/S | /E] [/PURGE] [/R:n] [/W:n]\r\n"
-    "                  [/LOG:file | /LOG+:file] [/TEE] [/NP] [/FFT]\r\n"
+    "                  [/LOG:file | /LOG+:file] [/TEE] [/NP] [/FFT] [/L] [/NFL] [/NDL]\r\n"
     "\r\n"
     "        /S :: copy Subdirectories, but not empty ones.\r\n"
     "        /E :: copy subdirectories, including Empty ones.\r\n"
@@ -31,6 +31,9 @@ constexpr char kUsage[] =
     "      /TEE :: output to console window, as well as the log file.\r\n"
     "       /NP :: No Progress - don't display percentage copied.\r\n"
     "      /FFT :: assume FAT File Times (2-second granularity).\r\n"
+    "        /L :: List only - don't copy, delete or create anything.\r\n"
+    "      /NFL :: No File List - don't log file names.\r\n"
+    "      /NDL :: No Directory List - don't log directory names.\r\n"
     "\r\n"
     "The log's \"Ended :\" line is written only when the copy ran to its end.\r\n";
 
@@ -54,6 +57,8 @@ std::wstring option_text(const Options& o) {
     if (o.subdirs == SubDirs::NonEmpty) text += L"/S ";
     if (o.subdirs == SubDirs::All) text += L"/E ";
     if (o.purge) text += L"/PURGE ";
+    if (o.list_only) text += L"/L ";
+    if (o.no_file_list) text += L"/NFL ";
     wchar_t counts[64];
     std::swprintf(counts, 64, L"/R:%u /W:%u", o.retries, o.wait_seconds);
     return text + counts;

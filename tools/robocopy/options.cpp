@@ -75,6 +75,12 @@ ParseResult parse_arguments(const std::vector<std::wstring>& args) {
                 result.options.fat_times = true;
             } else if (opt == L"/TEE") {
                 result.options.tee = true;
+            } else if (opt == L"/L") {
+                result.options.list_only = true;
+            } else if (opt == L"/NFL") {
+                result.options.no_file_list = true;
+            } else if (opt == L"/NDL") {
+                // No folder list: we write none anyway.
             } else if (opt.rfind(L"/LOG:", 0) == 0 || opt.rfind(L"/LOG+:", 0) == 0) {
                 result.options.log_append = opt[4] == L'+';
                 result.options.log = arg.substr(result.options.log_append ? 6 : 5);

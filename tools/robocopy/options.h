@@ -34,9 +34,11 @@ struct Options {
     unsigned wait_seconds = kDefaultWaitSeconds;
     std::wstring log;  // /LOG:file or /LOG+:file; empty for none
     bool log_append = false;
-    bool tee = false;          // /TEE: the console too
-    bool no_progress = false;  // /NP; we never show percentages anyway
-    bool fat_times = false;    // /FFT: times within 2 seconds are equal, as FAT stores them
+    bool tee = false;           // /TEE: the console too
+    bool no_progress = false;   // /NP; we never show percentages anyway
+    bool fat_times = false;     // /FFT: times within 2 seconds are equal, as FAT stores them
+    bool list_only = false;     // /L: walk, compare, log and count, but change nothing
+    bool no_file_list = false;  // /NFL: no line for each file
 };
 
 struct ParseResult {

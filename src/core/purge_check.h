@@ -1,0 +1,18 @@
+#pragma once
+// Before a mirror run (/PURGE), a list-only run of each job counts what its purge
+// would remove. A purge that would take most of a backup, or anything while the
+// source looks empty, is asked about first: that is how a swapped card, a
+// signed-out sync folder or a mistaken delete empties a backup.
+#include "core/run_log.h"
+
+namespace core {
+
+// From the list-only run's Files and Dirs rows (with /PURGE): true when more than
+// half of the files the backup holds would go (at least 10 files held), when more
+// than half of its sub-folders would go (at least 3 held), or when anything would
+// go while the source holds no file. What the backup holds is counted low: its
+// files that match the source plus the extras (changed files count as copies), so
+// a doubtful case asks.
+bool purge_needs_question(const FileCounts& files, const FileCounts& dirs);
+
+}  // namespace core
