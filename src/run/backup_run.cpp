@@ -36,14 +36,6 @@ std::wstring console_safe(const std::wstring& folder) {
     return win::representable(s, CP_OEMCP) ? s : std::wstring();
 }
 
-// The system's robocopy by its full path. A 32-bit build on 64-bit Windows is
-// told "system32" too, and its command interpreter is redirected to the 32-bit one.
-std::wstring system_robocopy() {
-    wchar_t folder[MAX_PATH];
-    const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
-    return n == 0 || n >= MAX_PATH ? std::wstring() : std::wstring(folder, n) + L"\\robocopy.exe";
-}
-
 // One run at a time on the machine: every window's run uses the same script,
 // results file and log in the temp folder. A semaphore rather than a mutex, which
 // its owning thread could take twice (two windows of one program).
@@ -126,6 +118,16 @@ std::wstring keep_log(const std::wstring& log) {
 }  // namespace
 
 Outcome BackupRun::run(const std::wstring& job_file_name) {
+    Outcome o = runJobs(job_file_name);
+    if (!kept_extras_.empty() && o.kind != Outcome::Kind::NotStarted)
+        o.text += two_cr() +
+                  (kept_extras_.size() == 1 ? L"This job ran without removing anything from its backup:"
+                                            : L"These jobs ran without removing anything from their backups:") +
+                  rows(kept_extras_);
+    return o;
+}
+
+Outcome BackupRun::runJobs(const std::wstring& job_file_name) {
     using Kind = Outcome::Kind;
     if (jobs_.empty()) {
         Outcome o = told(Kind::NotStarted, L"NO JOBS",
@@ -146,7 +148,7 @@ Outcome BackupRun::run(const std::wstring& job_file_name) {
     else if (busy)
         return notStarted(win::Failure{L"lock that keeps backup runs apart", L"", L"taken", busy}.text() + L"." +
                           two_cr() + L"Nothing has been copied.");
-    const std::wstring robocopy = system_robocopy();
+    const std::wstring robocopy = system_program(L"robocopy.exe");
     if (robocopy.empty() || !win::representable(robocopy, CP_OEMCP))
         return notStarted(L"The system folder, which holds robocopy, could not be found." + two_cr() +
                           L"Nothing has been copied.");
@@ -175,16 +177,21 @@ Outcome BackupRun::run(const std::wstring& job_file_name) {
                               L"Please rename the folder or choose another one; nothing has been copied.");
         }
     }
+    // A FAT backup drive keeps times in 2-second steps; its jobs get /FFT.
+    std::vector<std::wstring> file_systems;
+    for (const auto& job : jobs_) file_systems.push_back(file_system_of(job.destination));
+    if (options_.purge)
+        if (auto refused = checkPurges(robocopy, suffix, folder, file_systems)) return *refused;
+    std::vector<bool> keep_extras(jobs_.size());
+    for (int n : kept_extras_) keep_extras[static_cast<size_t>(n) - 1] = true;
     Outcome refused;
     for (const auto& job : jobs_) {
         if (!ensureFolder(job.destination, refused)) return refused;
         if (!ensureFolder(core::job_copy(job)->target, refused)) return refused;
     }
-    // A FAT backup drive keeps times in 2-second steps; its jobs get /FFT.
-    std::vector<std::wstring> file_systems;
-    for (const auto& job : jobs_) file_systems.push_back(file_system_of(job.destination));
     const win::Status written = win::write_text_file(
-        script, core::join_lines(core::script_lines(jobs_, robocopy, suffix, results, log, file_systems)), CP_OEMCP);
+        script, core::join_lines(core::script_lines(jobs_, robocopy, suffix, results, log, file_systems, keep_extras)),
+        CP_OEMCP);
     if (!written)
         return notStarted(win::Failure{L"backup script", script, L"written", written.code()}.text() + L"." + two_cr() +
                           L"Nothing has been copied.");

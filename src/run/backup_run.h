@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,10 +40,14 @@ struct Hooks {
     // What the log shows as it grows, and the job line that tells it.
     std::function<void(const core::RunProgress&, const std::wstring&)> progress;
     std::function<bool()> stop_wanted;  // the user asked to stop the run
+    // A question before anything is written (a purge that would empty a backup): IDYES...
+    std::function<int(const std::wstring& title, const std::wstring& text, UINT flags)> ask;
 };
 
 // The last run's log, kept in the data folder for the user to read.
 inline constexpr wchar_t kKeptLogName[] = L"Ostrevin-last-run.log";
+// A purge check's list-only log, in the temp folder beside the run's.
+inline constexpr wchar_t kCheckLogName[] = L"BatchRun.check.log";
 
 class BackupRun {
 public:
@@ -53,6 +58,11 @@ public:
     Outcome run(const std::wstring& job_file_name);
 
 private:
+    Outcome runJobs(const std::wstring& job_file_name);
+    // With Remove ticked: asks about each job whose purge would take most of its
+    // backup (run/purge_check.cpp). An outcome when the run must not start.
+    std::optional<Outcome> checkPurges(const std::wstring& robocopy, const std::wstring& suffix,
+                                       const std::wstring& folder, const std::vector<std::wstring>& file_systems);
     Outcome notStarted(const std::wstring& text) const;
     std::wstring rows(const std::vector<int>& numbers, const core::RunLog* reasons = nullptr) const;
     bool ensureFolder(const std::wstring& path, Outcome& why) const;
@@ -60,6 +70,7 @@ private:
     std::vector<core::JobFolders> jobs_;
     Options options_;
     Hooks hooks_;
+    std::vector<int> kept_extras_;  // jobs answered No: they run without /PURGE
 };
 
 }  // namespace run

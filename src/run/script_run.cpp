@@ -6,25 +6,44 @@
 
 namespace run {
 
+std::wstring system_program(const wchar_t* name) {
+    wchar_t folder[MAX_PATH];
+    const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+    return n == 0 || n >= MAX_PATH ? std::wstring() : std::wstring(folder, n) + L"\\" + name;
+}
+
 win::Result<ScriptProcess> ScriptProcess::start(const std::wstring& folder) {
-    ScriptProcess s;
-    s.job_ = win::Handle(CreateJobObjectW(nullptr, nullptr));
-    if (!s.job_) return win::Status::last_error();
     wchar_t comspec[MAX_PATH];
     DWORD n = GetEnvironmentVariableW(L"ComSpec", comspec, MAX_PATH);
-    std::wstring shell = n && n < MAX_PATH ? std::wstring(comspec, n) : L"cmd.exe";
-    std::wstring cl = L"\"" + shell + L"\" /c " + core::kScriptRunName;
-    std::vector<wchar_t> buf(cl.begin(), cl.end());
-    buf.push_back(L'\0');
+    // A bare name would be looked for in the current folder first.
+    const std::wstring shell = n && n < MAX_PATH ? std::wstring(comspec, n) : system_program(L"cmd.exe");
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_SHOWMINIMIZED;
     si.lpTitle = const_cast<wchar_t*>(L"Ostrevin");
+    return launch(shell, L"/c " + std::wstring(core::kScriptRunName), folder, CREATE_NEW_CONSOLE, si);
+}
+
+win::Result<ScriptProcess> ScriptProcess::start_program(const std::wstring& program, const std::wstring& arguments,
+                                                        const std::wstring& folder) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    return launch(program, arguments, folder, CREATE_NO_WINDOW, si);
+}
+
+win::Result<ScriptProcess> ScriptProcess::launch(const std::wstring& program, const std::wstring& arguments,
+                                                 const std::wstring& folder, DWORD flags, STARTUPINFOW& si) {
+    ScriptProcess s;
+    s.job_ = win::Handle(CreateJobObjectW(nullptr, nullptr));
+    if (!s.job_) return win::Status::last_error();
+    std::wstring cl = L"\"" + program + L"\" " + arguments;
+    std::vector<wchar_t> buf(cl.begin(), cl.end());
+    buf.push_back(L'\0');
     PROCESS_INFORMATION pi{};
     // Suspended until it is in the job, so that nothing it starts escapes.
-    if (!CreateProcessW(shell.c_str(), buf.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE | CREATE_SUSPENDED,
-                        nullptr, folder.c_str(), &si, &pi))
+    if (!CreateProcessW(program.c_str(), buf.data(), nullptr, nullptr, FALSE, flags | CREATE_SUSPENDED, nullptr,
+                        folder.c_str(), &si, &pi))
         return win::Status::last_error();
     s.process_ = win::Handle(pi.hProcess);
     win::Handle thread(pi.hThread);
@@ -59,7 +78,9 @@ bool ScriptProcess::end_all() {
 
 WaitEnd wait_for_script(ScriptProcess& script, const std::wstring& script_path, const WaitHooks& hooks) {
     constexpr DWORD kTick = 250;
-    const auto script_gone = [&] { return GetFileAttributesW(script_path.c_str()) == INVALID_FILE_ATTRIBUTES; };
+    const auto script_gone = [&] {
+        return !script_path.empty() && GetFileAttributesW(script_path.c_str()) == INVALID_FILE_ATTRIBUTES;
+    };
     // The script may end with the copier it started still running (its console
     // closed): nothing of the run outlives it.
     const auto ended = [&] {

@@ -10,12 +10,20 @@
 
 namespace run {
 
+// The full path of a program in the system folder; empty when that cannot be told.
+// A 32-bit build on 64-bit Windows is told "system32" too, which the system then
+// redirects to its 32-bit programs.
+std::wstring system_program(const wchar_t* name);
+
 // The script's command interpreter and every copier it starts, held in one job
 // object, so that ending the run ends them all.
 class ScriptProcess {
 public:
     // Starts the script (core::kScriptRunName) in `folder` in a minimized console that takes the focus.
     static win::Result<ScriptProcess> start(const std::wstring& folder);
+    // Starts a program without a window, in the same kind of job.
+    static win::Result<ScriptProcess> start_program(const std::wstring& program, const std::wstring& arguments,
+                                                    const std::wstring& folder);
 
     HANDLE process() const { return process_.get(); }
     // Ends the script and whatever it started; true when they are gone.
@@ -24,6 +32,8 @@ public:
     bool all_ended() const { return all_ended_; }
 
 private:
+    static win::Result<ScriptProcess> launch(const std::wstring& program, const std::wstring& arguments,
+                                             const std::wstring& folder, DWORD flags, STARTUPINFOW& si);
     win::Handle process_, job_;
     bool all_ended_ = true;
 };
@@ -38,6 +48,7 @@ struct WaitHooks {
 
 // Waits on the process and the message queue together. Ends when the script file
 // is gone, the process has ended, or a stop is wanted (then the script is ended).
+// Without a script path only the process's end counts: ProcessEnded.
 WaitEnd wait_for_script(ScriptProcess& script, const std::wstring& script_path, const WaitHooks& hooks);
 
 }  // namespace run

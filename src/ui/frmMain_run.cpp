@@ -83,7 +83,10 @@ void FrmMain::cmdRun_Click() {
         run::BackupRun backup(jobList.jobs(), {checked(chkEmpty), checked(chkRemove)},
                               {[this](MSG& msg) { dispatch(msg); },
                                [this](const core::RunProgress& p, const std::wstring& line) { showProgress(p, line); },
-                               [this] { return stop_wanted_; }});
+                               [this] { return stop_wanted_; },
+                               [this](const std::wstring& title, const std::wstring& text, UINT flags) {
+                                   return win::ask(hwnd(), title, text, flags);
+                               }});
         outcome = backup.run(app::state().JobFileName);
     }
     if (outcome.kind == run::Outcome::Kind::Completed) {

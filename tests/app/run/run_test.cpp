@@ -227,6 +227,47 @@ TEST(BackupRun, OneRunAtATimeOnTheMachineAndItsLogReadInItsLanguage) {
     EXPECT_NE(test::read_bytes(a.box.data() + L"\\Ostrevin-last-run.log").find("   Beendet: "), std::string::npos);
 }
 
+// With Remove ticked, a purge that would take most of a backup is asked about first.
+TEST(BackupRun, APurgeThatWouldEmptyABackupIsAskedAbout) {
+    RunApp a;
+    for (int i = 0; i < 198; ++i) test::write_bytes(a.srcA + (i % 2 ? L"\\f" : L"\\sub\\f") + std::to_wstring(i), "x");
+    a.main->cmdRun_Click();
+    const std::wstring backup = a.e(L"BK\\SRCA");
+    ASSERT_EQ(test::tree(backup).size(), 201u);  // 200 files and the folder sub
+    a.check(a.main->chkRemove, true);
+    // Two files gone: ordinary pruning, no question.
+    DeleteFileW((a.srcA + L"\\f1").c_str());
+    DeleteFileW((a.srcA + L"\\sub\\f0").c_str());
+    a.prompts.asked.clear();
+    a.main->cmdRun_Click();
+    EXPECT_EQ(a.prompts.titles(), std::vector<std::wstring>{L"BACKUP COMPLETE"});
+    EXPECT_EQ(test::tree(backup).size(), 199u);
+    // The source looks empty: Cancel starts nothing, No keeps the backup, Yes empties it.
+    test::remove_tree(a.srcA);
+    test::make_dirs(a.srcA);
+    std::wstring shown;
+    a.prompts.during_message = [&] { shown = shown.empty() ? a.main->lblProgress.text() : shown; };
+    for (int answer : {IDCANCEL, IDNO, IDYES}) {
+        a.prompts.asked.clear();
+        shown.clear();
+        a.prompts.answers = {answer};
+        a.main->cmdRun_Click();
+        ASSERT_EQ(a.prompts.asked.size(), 2u);
+        EXPECT_EQ(a.prompts.asked[0].title, L"Files Would Be Removed");
+        EXPECT_EQ(a.prompts.asked[0].text.rfind(L"Job 1 would remove 99 files and 1 folder with all they hold from "
+                                                L"\"E:\\BK\\SRCA\", while its source \"" +
+                                                    test::upper(a.srcA) + L"\" holds 0 files now.",
+                                                0),
+                  0u)
+            << a.prompts.asked[0].text;
+        EXPECT_EQ(shown, L"Checking job 1 of 2");
+        EXPECT_EQ(a.prompts.asked[1].title, answer == IDCANCEL ? L"BACKUP NOT STARTED" : L"BACKUP COMPLETE");
+        EXPECT_EQ(a.prompts.asked[1].text.find(L"This job ran without removing anything") != std::wstring::npos,
+                  answer == IDNO);
+        EXPECT_EQ(test::tree(backup).size(), answer == IDYES ? 0u : 199u);
+    }
+}
+
 TEST(BackupRun, JobsFromAFileThatShareATargetAreKeptButNotRun) {
     RunApp a;
     const std::wstring docs = a.box.path(L"A\\DOCS"), twin = a.box.path(L"B\\DOCS"), mail = a.box.path(L"B\\MAIL");
