@@ -1,7 +1,9 @@
 // RUN BACKUPS of one job, timed from the button to the outcome: the script's start,
 // the copier, and the program's own work around them. For comparison, the copier
 // alone on the same tree with the same options, started the way the script starts it.
-// Usage: bench_run_backups.exe SOURCE   prints: run_first run_rerun copier_first copier_rerun (seconds)
+// A third run has Remove ticked: the same no-change rerun after its purge check.
+// Usage: bench_run_backups.exe SOURCE
+// prints: run_first run_rerun run_rerun_checked copier_first copier_rerun (seconds)
 #include <windows.h>
 
 #include <cstdio>
@@ -62,8 +64,10 @@ int wmain(int argc, wchar_t** argv) {
     a.start();
     a.add(source, L"E:\\BK");
     const double first = run_backups(a), rerun = run_backups(a);
+    a.main->chkRemove.send(BM_SETCHECK, BST_CHECKED);
+    const double checked = run_backups(a);
     const std::wstring alone = a.box.path(L"alone"), log = a.box.path(L"alone.log");
     const double copier_first = copier(source, alone, log), copier_rerun = copier(source, alone, log);
-    std::printf("%.3f %.3f %.3f %.3f\n", first, rerun, copier_first, copier_rerun);
+    std::printf("%.3f %.3f %.3f %.3f %.3f\n", first, rerun, checked, copier_first, copier_rerun);
     return 0;
 }

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/batch_script.h"
-
 using namespace core;
 
 // Rows as a list-only run with /PURGE counts them: Total, Copied, Skipped, Mismatch, FAILED, Extras.
@@ -23,11 +21,4 @@ TEST(PurgeCheck, AsksBeforeAPurgeTakesMostOfABackup) {
         {{0, 0, 0, 0, 0, 0}, top_only, false},
     };
     for (const auto& c : cases) EXPECT_EQ(purge_needs_question(c.files, c.dirs), c.ask) << "case " << &c - cases;
-}
-
-TEST(PurgeCheck, AJobAnsweredNoRunsWithoutPurge) {
-    const auto lines = script_lines({{L"C:\\A", L"E:\\BK"}, {L"C:\\B", L"E:\\BK"}}, L"rc", L" /E /PURGE /R:3 /W:3",
-                                    L"R", L"L", {}, {false, true});
-    EXPECT_EQ(lines[2], L"\"rc\" \"C:\\A\" \"E:\\BK\\A\" /E /PURGE /R:3 /W:3 /NP /LOG+:\"L\"");
-    EXPECT_EQ(lines[5], L"\"rc\" \"C:\\B\" \"E:\\BK\\B\" /E /R:3 /W:3 /NP /LOG+:\"L\"");
 }
