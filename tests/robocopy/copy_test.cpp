@@ -159,6 +159,23 @@ TEST_F(CopyTest, ListOnlyCountsEveryKindAndChangesNothing) {
     EXPECT_FALSE(exists(dst + L"\\olddir"));
 }
 
+// A large file is written under a temporary name of the copier's own: a real file
+// that looks like one is an ordinary file, and the longest names still fit.
+TEST_F(CopyTest, TemporaryNamesNeverMeetRealFilesOrOverflowLongNames) {
+    const std::wstring longest(250, L'n');
+    put(L"report.doc", pattern(2 << 20, 1));
+    put(L"report.doc.~copying", "a file of its own");
+    put(longest, pattern(2 << 20, 2));
+    ASSERT_EQ(run(L"/R:0 /W:0").code, kCopied);
+    put(L"report.doc", pattern(2 << 20, 3));
+    const RunResult r = run(L"/R:0 /W:0");
+    EXPECT_EQ(r.code, kCopied) << r.output;
+    EXPECT_EQ(tree(dst), tree(src));
+    EXPECT_EQ(read_bytes(dst + L"\\report.doc.~copying"), "a file of its own");
+    EXPECT_TRUE(read_bytes(dst + L"\\report.doc") == pattern(2 << 20, 3));
+    EXPECT_TRUE(read_bytes(dst + L"\\" + longest) == pattern(2 << 20, 2));
+}
+
 TEST_F(CopyTest, SpellingsOfTheSameFolders) {
     put(L"a.txt", "a");
     put(L"s\\b.txt", "b");

@@ -108,7 +108,10 @@ const wchar_t kTwinNote[] =
 
 }  // namespace
 
-Copier::Copier(const Options& options, Console& console) : options_(options), console_(console) {}
+Copier::Copier(const Options& options, Console& console)
+    : options_(options),
+      console_(console),
+      temp_prefix_(static_cast<unsigned long>(GetCurrentProcessId() * 2654435761u ^ GetTickCount64())) {}
 
 Copier::~Copier() {
     stop_threads();
@@ -647,14 +650,18 @@ DWORD Copier::copy_file(const Job& job, void* buffer) {
     // A small new file is written in place. A large one takes long enough to be cut
     // off (a stop, a kill), and a cut-off copy must not stand under the file's name.
     if (!job.has_existing && job.from.stamp.size < kLargeFile) return write_copy(job, job.target, nullptr, buffer);
-    // The old copy stays until the new one is complete.
-    const std::wstring part = job.target + L".~copying";
-    DWORD error = write_copy(job, part, &job.target, buffer);
-    if (error == ERROR_FILE_EXISTS) {  // left by a copy that was killed
-        DeleteFileW(part.c_str());
-        error = write_copy(job, part, &job.target, buffer);
+    // The old copy stays until the new one is complete. The temporary name is short
+    // and made new: its length never depends on the file's, and a name that is
+    // taken (a real file, another copy's, a killed run's leftover) is passed over,
+    // never removed. A leftover is an ordinary extra of the target.
+    const std::wstring folder = job.target.substr(0, job.target.find_last_of(L'\\') + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        wchar_t name[32];
+        std::swprintf(name, 32, L"~oc%08lX.%lX", temp_prefix_, ++temp_counter_);
+        const DWORD error = write_copy(job, folder + name, &job.target, buffer);
+        if (error != ERROR_FILE_EXISTS) return error;
     }
-    return error;
+    return ERROR_FILE_EXISTS;
 }
 
 DWORD Copier::write_copy(const Job& job, const std::wstring& path, const std::wstring* replace, void* buffer) {

@@ -132,6 +132,9 @@ private:
     FolderId source_id_, target_id_;
     std::vector<FolderId> walk_ids_;  // the source folders on the current path
     std::atomic<bool> lost_{false};
+    // Temporary names: "~oc", this run's own prefix, a counter.
+    const unsigned long temp_prefix_;
+    std::atomic<unsigned long> temp_counter_{0};
     bool stopped_ = false;
 
     // Win32 locks and condition variables, because Wine runs them in-process
