@@ -98,10 +98,17 @@ std::vector<std::string> lines_of(const std::string& text) {
 
 TEST(BackupRun, CopiesWithItsOptionsRecordsTheDateListsProgramFilesAndReports) {
     RunApp a;
-    // Something left a robocopy.bat where the script runs; it must not run in robocopy's place.
+    // Something left a robocopy.bat where the script runs, and a cmd.exe in the current
+    // folder while ComSpec is unset: neither runs in place of the system's own.
     const std::wstring planted = temp_file(L"robocopy.bat");
     test::write_bytes(planted, "echo planted >\"" + test::narrow(a.box.path(L"planted")) + "\"\r\n");
+    wchar_t comspec[MAX_PATH], system[MAX_PATH];
+    GetEnvironmentVariableW(L"ComSpec", comspec, MAX_PATH);
+    SetEnvironmentVariableW(L"ComSpec", nullptr);
+    const std::wstring copier = std::wstring(system, GetSystemDirectoryW(system, MAX_PATH)) + L"\\robocopy.exe";
+    ASSERT_TRUE(CopyFileW(copier.c_str(), (a.box.data() + L"\\cmd.exe").c_str(), FALSE));
     a.main->cmdRun_Click();
+    SetEnvironmentVariableW(L"ComSpec", comspec);
     DeleteFileW(planted.c_str());
     EXPECT_FALSE(test::exists(a.box.path(L"planted")));
     EXPECT_EQ(test::read_bytes(a.e(L"BK\\SRCA\\sub\\b.txt")), "beta");
