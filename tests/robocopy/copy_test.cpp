@@ -117,6 +117,9 @@ TEST_F(CopyTest, SubFoldersExtrasAndPurge) {
         const RunResult r = run(std::wstring(options) + L" /R:0 /W:0");
         EXPECT_EQ(r.code, kExtras) << r.output;
         EXPECT_EQ(tree(dst), expected);
+        // Every extra is named, removed or not: all four, or the two files at the top.
+        EXPECT_EQ(count_of(r.output, "*EXTRA File"), n == 4 ? 2u : 3u) << r.output;
+        EXPECT_EQ(count_of(r.output, "*EXTRA Dir  \t" + narrow(dst) + "\\old\\"), n == 4 ? 0u : 1u) << r.output;
         if (n == 1) {
             EXPECT_EQ(r.row("Dirs"), (Row{6, 0, 6, 0, 0, 1}));
             EXPECT_EQ(r.row("Files"), (Row{2, 0, 2, 0, 0, 3}));

@@ -134,6 +134,15 @@ void Copier::note_copy(const std::wstring& label, const Entry& from, const std::
     if (from.stamp.size >= kLargeFile) console_.flush();
 }
 
+void Copier::note_extra(const Entry& entry, const std::wstring& path) {
+    if (entry.is_dir() ? options_.no_dir_list : options_.no_file_list) return;
+    wchar_t size[32];
+    std::swprintf(size, 32, L"%14llu", static_cast<unsigned long long>(entry.stamp.size));
+    const Hold hold(console_lock_);
+    if (entry.is_dir()) console_.write(L"\t  *EXTRA Dir  \t" + shown(path) + L"\\\r\n");
+    else console_.write(L"\t    *EXTRA File\t" + std::wstring(size) + L"\t" + shown(path) + L"\r\n");
+}
+
 void Copier::wait_before_retry() {
     wchar_t text[96];
     std::swprintf(text, 96, L"Waiting %u seconds... Retrying...\r\n", options_.wait_seconds);
@@ -524,26 +533,19 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
         if (p.from != nullptr || p.to == nullptr) continue;
         if (!twin_keys.empty() && std::binary_search(twin_keys.begin(), twin_keys.end(), twin_key(p.to->name)))
             continue;
+        const bool dir = p.to->is_dir();
+        if (dir && !recurse) continue;
         const std::wstring path = join_path(target, p.to->name);
+        note_extra(*p.to, path);
+        ++(dir ? counts_.dirs.extra : counts_.files.extra);
+        if (!dir && !p.to->is_link()) counts_.bytes.extra += p.to->stamp.size;
+        if (!removing()) continue;
         if (p.to->is_link()) {
-            if (!p.to->is_dir()) {
-                ++counts_.files.extra;
-            } else if (recurse) {
-                ++counts_.dirs.extra;
-            } else {
-                continue;
-            }
-            if (removing() && !remove_link(path)) {
-                if (p.to->is_dir()) ++counts_.dirs.failed;
-                else ++counts_.files.failed;
-            }
-        } else if (!p.to->is_dir()) {
-            ++counts_.files.extra;
-            counts_.bytes.extra += p.to->stamp.size;
-            if (removing()) purge_file(target, *p.to);
-        } else if (recurse) {
-            ++counts_.dirs.extra;
-            if (removing() && !remove_tree(path)) ++counts_.dirs.failed;
+            if (!remove_link(path)) ++(dir ? counts_.dirs.failed : counts_.files.failed);
+        } else if (dir) {
+            if (!remove_tree(path)) ++counts_.dirs.failed;
+        } else {
+            purge_file(target, *p.to);
         }
     }
 
@@ -604,8 +606,18 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
             else report(ERROR_ALREADY_EXISTS, L"Creating Destination Directory", sub_target);
             continue;
         }
+        // A folder link that leads out of the source is not this job's data (a Wine
+        // prefix links z: to the whole file system): named, skipped, no failure.
+        std::wstring final_path;
+        const FolderId id = folder_id(sub_source, p.from->is_link() ? &final_path : nullptr);
+        if (p.from->is_link() && !within(sub_source, source_id_)) {
+            ++counts_.dirs.total;
+            const Hold hold(console_lock_);
+            console_.write(L"\t  Link Skipped\t" + shown(sub_source) + L"\\ leads out of the source, to " +
+                           shown(final_path) + L"\r\n");
+            continue;
+        }
         // A folder reached again through a link, or the target itself, is not entered.
-        const FolderId id = folder_id(sub_source);
         if (id == target_id_ || std::find(walk_ids_.begin(), walk_ids_.end(), id) != walk_ids_.end()) {
             ++counts_.dirs.total;
             ++counts_.dirs.failed;
@@ -634,7 +646,14 @@ void Copier::copy_with_retries(const Job& job, Counts& counts, void* buffer) {
             return;
         }
         if (target_lost()) break;
-        report(error, L"Copying File", job.source);
+        if (error == ERROR_BAD_FILE_TYPE) {  // the same on every try
+            report(error, L"Copying File", job.source,
+                   L"It is not a file but a device, a pipe or a socket; it is not read.");
+            break;
+        }
+        report(error, L"Copying File", job.source,
+               error == ERROR_FILE_TOO_LARGE ? L"It grew past twice its size while it was copied; the copy was dropped."
+                                             : nullptr);
         if (attempt >= options_.retries) {
             const Hold hold(console_lock_);
             console_.write(L"ERROR: RETRY LIMIT EXCEEDED.\r\n");
@@ -670,6 +689,12 @@ DWORD Copier::write_copy(const Job& job, const std::wstring& path, const std::ws
     HANDLE in = CreateFileW(job.source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (in == INVALID_HANDLE_VALUE) return GetLastError();
+    // Only a regular file is read: a device (a link to /dev/zero) never ends, a pipe may never begin.
+    LARGE_INTEGER at_open{};
+    if (GetFileType(in) != FILE_TYPE_DISK || !GetFileSizeEx(in, &at_open)) {
+        CloseHandle(in);
+        return ERROR_BAD_FILE_TYPE;
+    }
     // Made new, never opened through whatever may stand at that name; DELETE so
     // that the handle itself can rename or remove it.
     DWORD flags = from.attrs & (kCopiedAttrs & ~FILE_ATTRIBUTE_READONLY);
@@ -682,7 +707,9 @@ DWORD Copier::write_copy(const Job& job, const std::wstring& path, const std::ws
     }
 
     std::uint64_t copied = 0;
-    DWORD error = copy_data(in, out, from.stamp.size, buffer, copied);
+    // What grows during the copy comes along, up to twice the size at opening plus 64 MiB.
+    const auto opened = static_cast<std::uint64_t>(at_open.QuadPart);
+    DWORD error = copy_data(in, out, opened, 2 * opened + (64ull << 20), buffer, copied);
     CloseHandle(in);
     if (error == ERROR_SUCCESS) {
         // Times and attributes in one call on the open handle, saving a reopen.
@@ -729,12 +756,14 @@ DWORD Copier::replace_with(HANDLE file, const std::wstring& target, DWORD old_at
     return error;
 }
 
-DWORD Copier::copy_data(HANDLE in, HANDLE out, std::uint64_t expected, void* buffer, std::uint64_t& done) {
+DWORD Copier::copy_data(HANDLE in, HANDLE out, std::uint64_t expected, std::uint64_t limit, void* buffer,
+                        std::uint64_t& done) {
     done = 0;
     for (;;) {
         DWORD got = 0;
         if (!ReadFile(in, buffer, kBufferSize, &got, nullptr)) return GetLastError();
         if (got == 0) return ERROR_SUCCESS;
+        if (done + got > limit) return ERROR_FILE_TOO_LARGE;
         DWORD put = 0;
         if (!WriteFile(out, buffer, got, &put, nullptr)) return GetLastError();
         if (put != got) return ERROR_WRITE_FAULT;

@@ -111,7 +111,8 @@ private:
     // Writes the job's file at path; with replace, renames it over that when complete.
     DWORD write_copy(const Job& job, const std::wstring& path, const std::wstring* replace, void* buffer);
     static DWORD replace_with(HANDLE file, const std::wstring& target, DWORD old_attrs);
-    static DWORD copy_data(HANDLE in, HANDLE out, std::uint64_t expected, void* buffer, std::uint64_t& done);
+    static DWORD copy_data(HANDLE in, HANDLE out, std::uint64_t expected, std::uint64_t limit, void* buffer,
+                           std::uint64_t& done);
     DWORD create_folder_with_retries(const std::wstring& path);
     void purge_file(const std::wstring& folder, const Entry& entry);
     bool remove_tree(const std::wstring& path);
@@ -119,6 +120,7 @@ private:
     bool remove_file(const std::wstring& folder, const std::wstring& name, DWORD attrs);
     // Removes a link itself where the system allows it, else reports it.
     bool remove_link(const std::wstring& path);
+    void note_extra(const Entry& entry, const std::wstring& path);
     void wait_before_retry();
     void report(DWORD error, const wchar_t* action, const std::wstring& path, const wchar_t* note = nullptr);
 

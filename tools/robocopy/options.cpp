@@ -80,7 +80,7 @@ ParseResult parse_arguments(const std::vector<std::wstring>& args) {
             } else if (opt == L"/NFL") {
                 result.options.no_file_list = true;
             } else if (opt == L"/NDL") {
-                // No folder list: we write none anyway.
+                result.options.no_dir_list = true;
             } else if (opt.rfind(L"/LOG:", 0) == 0 || opt.rfind(L"/LOG+:", 0) == 0) {
                 result.options.log_append = opt[4] == L'+';
                 result.options.log = arg.substr(result.options.log_append ? 6 : 5);

@@ -39,6 +39,7 @@ struct Options {
     bool fat_times = false;     // /FFT: times within 2 seconds are equal, as FAT stores them
     bool list_only = false;     // /L: walk, compare, log and count, but change nothing
     bool no_file_list = false;  // /NFL: no line for each file
+    bool no_dir_list = false;   // /NDL: no line for each extra folder
 };
 
 struct ParseResult {
