@@ -109,6 +109,17 @@ TEST_F(CopyTest, NamesThatDifferOnlyInCaseOrTrailingDotsAreReportedNotMerged) {
     }
 }
 
+// Only regular files are read: a device (a link to /dev/zero) never ends, a pipe may never begin.
+TEST_F(CopyTest, DevicesAndPipesAreNamedAndNeverRead) {
+    put(L"a.txt", "a");
+    ASSERT_TRUE(unix_shell("cd " + sh_quote(src) + " && ln -s /dev/zero zero && mkfifo fifo"));
+    const RunResult r = run(L"/R:2 /W:1");
+    EXPECT_EQ(r.code, kCopied | kFailed) << r.output;
+    EXPECT_LT(r.seconds, 10.0);  // not retried
+    EXPECT_EQ(tree(dst), Tree{L"a.txt"});
+    EXPECT_EQ(count_of(r.output, "not a file but a device, a pipe or a socket"), 2u) << r.output;
+}
+
 // ---- the old copy stays until the new one is complete ----
 
 TEST_F(CopyTest, AFailedReplacementKeepsTheOldCopy) {
