@@ -558,6 +558,10 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
         const std::wstring target_path = join_path(target, p.from->name);
         if (existing != nullptr && (existing->is_link() || existing->is_dir())) {
             ++counts_.files.mismatch;
+            // A mirror converges: the folder in the way goes by the purge's own path, never through a link.
+            if (removing() && !existing->is_link() && remove_tree(target_path)) existing = nullptr;
+        }
+        if (existing != nullptr && (existing->is_link() || existing->is_dir())) {
             ++counts_.files.failed;
             counts_.bytes.failed += p.from->stamp.size;
             if (existing->is_link()) report(ERROR_CANT_ACCESS_FILE, L"Copying File", target_path, kLinkNote);
@@ -597,9 +601,14 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
         if (lost_) return true;
         const std::wstring sub_source = join_path(source, p.from->name);
         const std::wstring sub_target = join_path(target, p.from->name);
-        if (p.to != nullptr && (p.to->is_link() || !p.to->is_dir())) {
-            ++counts_.dirs.total;
+        const Entry* to = p.to;
+        if (to != nullptr && (to->is_link() || !to->is_dir())) {
             ++counts_.dirs.mismatch;
+            // A mirror converges: the file in the way goes, and the folder takes its place.
+            if (removing() && !to->is_link() && remove_file(target, to->name, to->attrs)) to = nullptr;
+        }
+        if (to != nullptr && (to->is_link() || !to->is_dir())) {
+            ++counts_.dirs.total;
             ++counts_.dirs.failed;
             if (p.to->is_link())
                 report(ERROR_CANT_ACCESS_FILE, L"Creating Destination Directory", sub_target, kLinkNote);
@@ -627,7 +636,7 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
             continue;
         }
         levels_.resize(level + 1);
-        levels_.push_back({sub_target, p.to != nullptr, false});
+        levels_.push_back({sub_target, to != nullptr, false});
         if (options_.subdirs == SubDirs::All) ensure_levels(level + 1);
         walk_ids_.push_back(id);
         walk(sub_source, level + 1);
