@@ -179,23 +179,6 @@ TEST_F(CopyTest, TemporaryNamesNeverMeetRealFilesOrOverflowLongNames) {
     EXPECT_TRUE(read_bytes(dst + L"\\" + longest) == pattern(2 << 20, 2));
 }
 
-// A file replaced by a folder and a folder by a file: a mirror takes the new kind in
-// one run; without /PURGE the mismatch stays a failure and nothing is removed.
-TEST_F(CopyTest, AMirrorConvergesWhenAFileAndAFolderSwapKinds) {
-    put(L"was_file\\inner.txt", "now a folder");
-    put(L"was_dir", "now a file");
-    make_dirs(dst + L"\\was_dir\\deep");
-    write_bytes(dst + L"\\was_dir\\deep\\old.txt", "old");
-    write_bytes(dst + L"\\was_file", "old file");
-    const Tree before = tree(dst);
-    EXPECT_EQ(run(L"/S /R:0 /W:0").code, kMismatch | kFailed);
-    EXPECT_EQ(tree(dst), before);
-    const RunResult r = run(L"/S /PURGE /R:0 /W:0");
-    EXPECT_EQ(r.code, kCopied | kMismatch) << r.output;
-    EXPECT_EQ(tree(dst), tree(src));
-    EXPECT_EQ(run(L"/S /PURGE /R:0 /W:0").code, 0u);
-}
-
 TEST_F(CopyTest, SpellingsOfTheSameFolders) {
     put(L"a.txt", "a");
     put(L"s\\b.txt", "b");
