@@ -82,6 +82,16 @@ TEST_F(CopyTest, LockedFilesRetriesAndWaits) {
     }
 }
 
+// A log that cannot be written (its disk full) proves nothing: the fatal bit, said on the console.
+TEST_F(CopyTest, ALogThatCannotBeWrittenIsFatal) {
+    put(L"a.txt", "a");
+    ASSERT_TRUE(unix_shell("ln -s /dev/full " + sh_quote(box.root()) + "/full.log"));
+    const RunResult r = run(L"/R:0 /W:0 /LOG+:" + quote(box.path(L"full.log")));
+    EXPECT_EQ(r.code, kCopied | kFatal) << r.output;
+    EXPECT_NE(r.output.find("Writing Log File"), std::string::npos) << r.output;
+    EXPECT_EQ(read_bytes(dst + L"\\a.txt"), "a");
+}
+
 // A file where a folder is, or the other way round, is a mismatch and a failure with
 // nothing removed; with /PURGE a mirror takes the source's kind in one run.
 TEST_F(CopyTest, AFileWhereAFolderIsOrTheOtherWayRoundIsAMismatchUntilAMirrorConverges) {

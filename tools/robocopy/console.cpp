@@ -46,29 +46,31 @@ void Console::write_ascii(const char* text) {
     for (; *text; ++text) pending_.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*text)));
 }
 
-void Console::write_narrow(void* handle, const std::wstring& text) {
+bool Console::write_narrow(void* handle, const std::wstring& text) {
     const int wide = static_cast<int>(text.size());
     const int bytes = WideCharToMultiByte(code_page_, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return;
+    if (bytes <= 0) return true;
     std::string narrow(static_cast<std::size_t>(bytes), '\0');
     WideCharToMultiByte(code_page_, 0, text.data(), wide, narrow.data(), bytes, nullptr, nullptr);
     DWORD done = 0;
-    WriteFile(handle, narrow.data(), static_cast<DWORD>(narrow.size()), &done, nullptr);
+    if (!WriteFile(handle, narrow.data(), static_cast<DWORD>(narrow.size()), &done, nullptr)) return false;
+    if (done == narrow.size()) return true;
+    SetLastError(ERROR_DISK_FULL);
+    return false;
+}
+
+void Console::tell(const std::wstring& text) {
+    if (out_ == nullptr || out_ == INVALID_HANDLE_VALUE) return;
+    DWORD done = 0;
+    if (is_console_) WriteConsoleW(out_, text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
+    else write_narrow(out_, text);
 }
 
 void Console::flush() {
     last_flush_ = GetTickCount64();
     if (pending_.empty()) return;
-    if (log_ != nullptr) write_narrow(log_, pending_);
-    const bool to_console = log_ == nullptr || tee_;
-    if (to_console && out_ != nullptr && out_ != INVALID_HANDLE_VALUE) {
-        if (is_console_) {
-            DWORD done = 0;
-            WriteConsoleW(out_, pending_.data(), static_cast<DWORD>(pending_.size()), &done, nullptr);
-        } else {
-            write_narrow(out_, pending_);
-        }
-    }
+    if (log_ != nullptr && !write_narrow(log_, pending_) && log_error_ == 0) log_error_ = GetLastError();
+    if (log_ == nullptr || tee_) tell(pending_);
     pending_.clear();
 }
 

@@ -21,13 +21,18 @@ public:
     void write_ascii(const char* text);
     // Buffered text goes out in one call; console writes under Wine are slow.
     void flush();
+    // The system error of the first write to the log that failed (a full disk); 0 if none.
+    unsigned long log_error() const { return log_error_; }
+    // Straight to the console, log or not.
+    void tell(const std::wstring& text);
 
 private:
-    void write_narrow(void* handle, const std::wstring& text);
+    bool write_narrow(void* handle, const std::wstring& text);
 
     void* out_;
     void* log_ = nullptr;
     bool tee_ = false;
+    unsigned long log_error_ = 0;
     bool is_console_;
     unsigned code_page_;
     unsigned long long last_flush_ = 0;

@@ -148,5 +148,11 @@ int wmain(int, wchar_t**) {
     // The proof of a normal end: a killed, crashed or stopped copy never writes it.
     if (copier.stopped()) console.write(L"\r\nERROR : the copy stopped before its end.\r\n");
     else console.write(L"   Ended : " + now_text() + L"\r\n");
+    console.flush();
+    // A log that could not be written proves nothing: say so where it can be seen.
+    if (const unsigned long error = console.log_error()) {
+        console.tell(L"\r\n" + error_text(error, L"Writing Log File", options.log));
+        return code | kExitFatal;
+    }
     return code;
 }
