@@ -84,7 +84,9 @@ TEST_F(CopyTest, SubFoldersExtrasAndPurge) {
     put(L"deep\\x\\f.txt", "f");
     make_dirs(src + L"\\empty\\e1");
     make_dirs(src + L"\\deep\\hollow");
+    SetFileAttributesW((src + L"\\deep").c_str(), FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(run(L"/S /R:0 /W:0").code, kCopied);
+    EXPECT_EQ(attributes(dst + L"\\deep") & FILE_ATTRIBUTE_HIDDEN, static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
     EXPECT_EQ(tree(dst), (Tree{L"deep\\", L"deep\\x\\", L"deep\\x\\f.txt", L"keep.txt"}));
     const Tree e_tree{L"deep\\",  L"deep\\hollow\\", L"deep\\x\\", L"deep\\x\\f.txt",
                       L"empty\\", L"empty\\e1\\",    L"keep.txt"};

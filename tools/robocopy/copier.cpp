@@ -410,6 +410,9 @@ bool Copier::ensure_levels(std::size_t level) {
             ++counts_.dirs.failed;
             return false;
         }
+        // Its attributes come along, as robocopy's default /DCOPY:DA has it.
+        if ((l.attrs & kCopiedAttrs) != 0 && !SetFileAttributesW(l.path.c_str(), l.attrs & kCopiedAttrs))
+            report(GetLastError(), L"Copying Directory Attributes", l.path);
         l.exists = true;
         ++counts_.dirs.copied;
     }
@@ -636,7 +639,7 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
             continue;
         }
         levels_.resize(level + 1);
-        levels_.push_back({sub_target, to != nullptr, false});
+        levels_.push_back({sub_target, to != nullptr, false, false, p.from->attrs});
         if (options_.subdirs == SubDirs::All) ensure_levels(level + 1);
         walk_ids_.push_back(id);
         walk(sub_source, level + 1);

@@ -60,6 +60,7 @@ private:
         bool exists = false;
         bool failed = false;
         bool listed = false;  // /L: counted as made, though it is not
+        DWORD attrs = 0;      // the source folder's, given to the folder made
     };
 
     // One file to copy; made by the walk, done by a worker.
