@@ -102,6 +102,11 @@ bool is_gone(DWORD error) {
 
 const wchar_t kLinkNote[] =
     L"It is a link (junction or symbolic link); it is left as it is, and what it points to is not touched.";
+// A name the platform could not read as text (a Linux name that is not UTF-8) is
+// listed with U+FFFD for what it could not read, and a copy would bear that name.
+const wchar_t kGarbledNote[] =
+    L"Its name is not valid text here; a copy would be named as shown, with \uFFFD for what could not be read, "
+    L"so it is not copied.";
 const wchar_t kTwinNote[] =
     L"Another name in this folder differs from it only in letter case or trailing dots or blanks; "
     L"neither is copied, and neither is deleted from the destination.";
@@ -308,6 +313,22 @@ void Copier::drop_twins(const std::wstring& folder, std::vector<Entry>& from, st
     from = std::move(kept);
 }
 
+void Copier::drop_garbled(const std::wstring& folder, std::vector<Entry>& from) {
+    std::erase_if(from, [&](const Entry& e) {
+        if (e.name.find(L'\uFFFD') == std::wstring::npos) return false;
+        Tally& t = e.is_dir() ? counts_.dirs : counts_.files;
+        ++t.total;
+        ++t.failed;
+        if (!e.is_dir()) {
+            counts_.bytes.total += e.stamp.size;
+            counts_.bytes.failed += e.stamp.size;
+        }
+        report(ERROR_NO_UNICODE_TRANSLATION, e.is_dir() ? L"Copying Directory" : L"Copying File",
+               join_path(folder, e.name), kGarbledNote);
+        return true;
+    });
+}
+
 Copier::FolderId Copier::folder_id(const std::wstring& path, std::wstring* final_path) {
     FolderId id;
     HANDLE h = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -499,6 +520,7 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
     }
     std::vector<std::wstring> twin_keys;
     drop_twins(source, from, twin_keys);
+    drop_garbled(source, from);
 
     const bool recurse = options_.subdirs != SubDirs::None;
     // Pair up the two sorted listings: a name in both, only in the source, only

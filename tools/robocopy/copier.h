@@ -95,6 +95,8 @@ private:
     // Drops the source names that would land on one target name, reporting
     // them; keeps their names so that the purge leaves them alone too.
     void drop_twins(const std::wstring& folder, std::vector<Entry>& from, std::vector<std::wstring>& keys);
+    // Source entries whose names the platform had to change: failures, left out.
+    void drop_garbled(const std::wstring& folder, std::vector<Entry>& from);
     // True (and the run stops) when the target's root or drive is gone.
     bool target_lost();
     void note_copy(const std::wstring& label, const Entry& from, const std::wstring& path);
