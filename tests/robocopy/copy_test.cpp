@@ -132,6 +132,11 @@ TEST_F(CopyTest, SubFoldersExtrasAndPurge) {
     EXPECT_EQ(run(L"/E /PURGE /R:0 /W:0").code, kCopied | kExtras);
     EXPECT_EQ(read_bytes(dst + L"\\deep\\x\\f.txt"), "changed");
     EXPECT_EQ(run(L"/E /PURGE /R:0 /W:0").code, 0u);
+    // An extra that cannot be removed is a failure, and the skipped files stay counted as skipped.
+    write_bytes(dst + L"\\held.txt", "x");
+    Lock held(dst + L"\\held.txt");
+    const RunResult r = run(L"/E /PURGE /R:0 /W:0");
+    EXPECT_EQ(r.row("Files"), (Row{2, 0, 2, 0, 1, 1})) << r.output;
 }
 
 // /L walks, compares and counts as a real run does, and changes nothing on either side.

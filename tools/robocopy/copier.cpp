@@ -505,6 +505,12 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
     // xattr call per entry, and the two folders are independent.
     std::vector<Entry> from, to;
     const bool target_exists = levels_[level].exists;
+    // A folder that was there, or that nothing needed made, is skipped; a made one was counted as copied.
+    const auto counted = [&] {
+        const Level& l = levels_[level];
+        if (target_exists || (!l.exists && !l.listed && !l.failed)) ++counts_.dirs.skipped;
+        return true;
+    };
     if (target_exists) begin_target_listing(target);
     DWORD error = list(source, from);
     const DWORD target_error = target_exists ? end_target_listing(to) : ERROR_SUCCESS;
@@ -593,7 +599,11 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
             else report(ERROR_ALREADY_EXISTS, L"Copying File", target_path, L"A folder of that name is in the way.");
             continue;
         }
-        if (!needs_copy(p.from->stamp, existing ? &existing->stamp : nullptr, options_.fat_times)) continue;
+        if (!needs_copy(p.from->stamp, existing ? &existing->stamp : nullptr, options_.fat_times)) {
+            ++counts_.files.skipped;
+            counts_.bytes.skipped += p.from->stamp.size;
+            continue;
+        }
         if (!ensure_levels(level)) {
             ++counts_.files.failed;
             counts_.bytes.failed += p.from->stamp.size;
@@ -620,7 +630,7 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
         }
     }
 
-    if (!recurse) return true;
+    if (!recurse) return counted();
     for (const Pair& p : pairs) {
         if (p.from == nullptr || !p.from->is_dir()) continue;
         if (lost_) return true;
@@ -646,6 +656,7 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
         const FolderId id = folder_id(sub_source, p.from->is_link() ? &final_path : nullptr);
         if (p.from->is_link() && !within(sub_source, source_id_)) {
             ++counts_.dirs.total;
+            ++counts_.dirs.skipped;
             const Hold hold(console_lock_);
             console_.write(L"\t  Link Skipped\t" + shown(sub_source) + L"\\ leads out of the source, to " +
                            shown(final_path) + L"\r\n");
@@ -668,7 +679,7 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
         walk_ids_.pop_back();
         levels_.resize(level + 1);
     }
-    return true;
+    return counted();
 }
 
 void Copier::copy_with_retries(const Job& job, Counts& counts, void* buffer) {

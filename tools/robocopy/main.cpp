@@ -69,7 +69,7 @@ std::wstring summary_row(const wchar_t* label, const Tally& t) {
     // A blank before every column, so that large numbers never run together.
     std::swprintf(line, 160, L"%10ls : %9llu %9llu %9llu %9llu %9llu %9llu\r\n", label,
                   static_cast<unsigned long long>(t.total), static_cast<unsigned long long>(t.copied),
-                  static_cast<unsigned long long>(t.skipped()), static_cast<unsigned long long>(t.mismatch),
+                  static_cast<unsigned long long>(t.skipped), static_cast<unsigned long long>(t.mismatch),
                   static_cast<unsigned long long>(t.failed), static_cast<unsigned long long>(t.extra));
     return line;
 }

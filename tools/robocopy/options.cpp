@@ -192,6 +192,7 @@ namespace {
 void add(Tally& into, const Tally& part) {
     into.total += part.total;
     into.copied += part.copied;
+    into.skipped += part.skipped;
     into.mismatch += part.mismatch;
     into.failed += part.failed;
     into.extra += part.extra;

@@ -77,11 +77,9 @@ struct FileStamp {
 // more than the 2 seconds a FAT drive rounds its times to.
 bool needs_copy(const FileStamp& source, const FileStamp* target, bool fat_times = false);
 
-// One row of the summary: dirs, files or bytes. Skipped is what is left of
-// the total after copied and failed.
+// One row of the summary: dirs, files or bytes, each column counted.
 struct Tally {
-    std::uint64_t total = 0, copied = 0, mismatch = 0, failed = 0, extra = 0;
-    std::uint64_t skipped() const { return total > copied + failed ? total - copied - failed : 0; }
+    std::uint64_t total = 0, copied = 0, skipped = 0, mismatch = 0, failed = 0, extra = 0;
 };
 
 struct Counts {
