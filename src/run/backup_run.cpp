@@ -178,10 +178,13 @@ Outcome BackupRun::runJobs(const std::wstring& job_file_name) {
         }
     }
     // A FAT backup drive keeps times in 2-second steps; its jobs get /FFT.
-    std::vector<std::wstring> file_systems;
-    for (const auto& job : jobs_) file_systems.push_back(file_system_of(job.destination));
+    const auto file_systems = [&] {
+        std::vector<std::wstring> names;
+        for (const auto& job : jobs_) names.push_back(file_system_of(job.destination));
+        return names;
+    };
     if (options_.purge)
-        if (auto refused = checkPurges(robocopy, suffix, folder, file_systems)) return *refused;
+        if (auto refused = checkPurges(robocopy, suffix, folder, file_systems())) return *refused;
     std::vector<bool> keep_extras(jobs_.size());
     for (int n : kept_extras_) keep_extras[static_cast<size_t>(n) - 1] = true;
     Outcome refused;
@@ -190,7 +193,8 @@ Outcome BackupRun::runJobs(const std::wstring& job_file_name) {
         if (!ensureFolder(core::job_copy(job)->target, refused)) return refused;
     }
     const win::Status written = win::write_text_file(
-        script, core::join_lines(core::script_lines(jobs_, robocopy, suffix, results, log, file_systems, keep_extras)),
+        script,
+        core::join_lines(core::script_lines(jobs_, robocopy, suffix, results, log, file_systems(), keep_extras)),
         CP_OEMCP);
     if (!written)
         return notStarted(win::Failure{L"backup script", script, L"written", written.code()}.text() + L"." + two_cr() +
