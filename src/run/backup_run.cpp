@@ -1,11 +1,10 @@
 #include "run/backup_run.h"
 
-#include <algorithm>
-
 #include "app/module1.h"
 #include "app/startup.h"
 #include "core/batch_script.h"
 #include "core/path_match.h"
+#include "core/run_verdict.h"
 #include "folders/path_exists.h"
 #include "run/log_watch.h"
 #include "run/program_files.h"
@@ -227,49 +226,58 @@ Outcome BackupRun::runJobs(const std::wstring& job_file_name) {
     const bool left_running = end != WaitEnd::ScriptGone && !process->all_ended();
     const std::wstring where = L" The log of this run is in " + quote() + keep_log(log) + quote() + L".";
 
-    if (end != WaitEnd::ScriptGone) {
-        DeleteFileW(script.c_str());
-        DeleteFileW(results.c_str());
-        Outcome o = told(Kind::NotFinished, L"BACKUP NOT FINISHED",
-                         L"The backup was stopped before it finished, so some files may not have been copied." +
-                             two_cr() + L"Please run the backups again." + where);
-        if (left_running)
-            o.text += two_cr() + L"Ostrevin could not end the copy that was running; please close its window.";
-        return o;
+    const bool ended = end == WaitEnd::ScriptGone;
+    if (!ended) DeleteFileW(script.c_str());
+    // What the script left: the jobs robocopy failed, and the jobs whose log
+    // section closed normally. Either unread proves nothing.
+    win::Result<std::wstring> results_text = win::Status::failed(ERROR_INVALID_FUNCTION);
+    win::Status log_read;
+    std::optional<std::vector<int>> failed, unfinished;
+    if (ended) {
+        results_text = win::read_text_file(results, CP_OEMCP);
+        if (results_text) failed = core::failed_jobs(*results_text, jobs_.size());
+        log_read = watch.finish();
+        if (log_read) unfinished = watch.log().unfinished(static_cast<int>(jobs_.size()));
     }
-    auto text = win::read_text_file(results, CP_OEMCP);
-    std::optional<std::vector<int>> failed;
-    if (text) failed = core::failed_jobs(*text, jobs_.size());
     DeleteFileW(results.c_str());
-    // One that is gone, cannot be read, or not made sense of, tells nothing either way.
-    if (!failed)
-        return told(Kind::NotConfirmed, L"BACKUP NOT CONFIRMED",
-                    L"Ostrevin could not read which jobs failed from " + quote() + results + quote() +
-                        (text ? std::wstring() : L": " + win::error_text(text.code())) + L"." + two_cr() +
-                        L"The backup may be incomplete; please run the backups again.");
-    // A job is done only when robocopy's log shows its normal end; its exit code
-    // alone cannot tell a killed or crashed copy from a good one.
-    if (const win::Status read = watch.finish(); !read)
-        return told(Kind::NotConfirmed, L"BACKUP NOT CONFIRMED",
-                    L"Ostrevin could not read the backup log " + quote() + log + quote() + L": " +
-                        win::error_text(read.code()) + L"." + two_cr() +
-                        L"The backup may be incomplete; please run the backups again.");
-    std::vector<int> unfinished;
-    for (int n : watch.log().unfinished(static_cast<int>(jobs_.size())))
-        if (std::find(failed->begin(), failed->end(), n) == failed->end()) unfinished.push_back(n);
-    if (failed->empty() && !unfinished.empty()) {
-        return told(Kind::NotFinished, L"BACKUP NOT FINISHED",
-                    std::wstring(unfinished.size() == 1 ? L"This job did not run to its end:"
-                                                        : L"These jobs did not run to their end:") +
-                        rows(unfinished) + two_cr() +
-                        L"Some files may not have been copied. Please run the backups again." + where);
-    }
-    if (!failed->empty()) {
-        return told(Kind::Failed, L"BACKUP FAILED",
-                    std::wstring(failed->size() == 1 ? L"This job could not copy all its files:"
-                                                     : L"These jobs could not copy all their files:") +
-                        rows(*failed, &watch.log()) + two_cr() +
-                        L"Please check the drives and folders, then run the backups again." + where);
+    const core::RunVerdict verdict = core::judge_run(ended, failed, unfinished);
+    const std::wstring not_ended =
+        verdict.unfinished.empty()
+            ? L""
+            : std::wstring(verdict.unfinished.size() == 1 ? L"This job did not run to its end:"
+                                                          : L"These jobs did not run to their end:") +
+                  rows(verdict.unfinished);
+    switch (verdict.kind) {
+        case core::RunVerdict::Kind::NotFinished: {
+            if (ended)
+                return told(Kind::NotFinished, L"BACKUP NOT FINISHED",
+                            not_ended + two_cr() +
+                                L"Some files may not have been copied. Please run the backups again." + where);
+            Outcome o = told(Kind::NotFinished, L"BACKUP NOT FINISHED",
+                             L"The backup was stopped before it finished, so some files may not have been copied." +
+                                 two_cr() + L"Please run the backups again." + where);
+            if (left_running)
+                o.text += two_cr() + L"Ostrevin could not end the copy that was running; please close its window.";
+            return o;
+        }
+        case core::RunVerdict::Kind::NotConfirmed:
+            if (!failed)
+                return told(Kind::NotConfirmed, L"BACKUP NOT CONFIRMED",
+                            L"Ostrevin could not read which jobs failed from " + quote() + results + quote() +
+                                (results_text ? std::wstring() : L": " + win::error_text(results_text.code())) + L"." +
+                                two_cr() + L"The backup may be incomplete; please run the backups again.");
+            return told(Kind::NotConfirmed, L"BACKUP NOT CONFIRMED",
+                        L"Ostrevin could not read the backup log " + quote() + log + quote() + L": " +
+                            win::error_text(log_read.code()) + L"." + two_cr() +
+                            L"The backup may be incomplete; please run the backups again.");
+        case core::RunVerdict::Kind::Failed:
+            return told(Kind::Failed, L"BACKUP FAILED",
+                        std::wstring(verdict.failed.size() == 1 ? L"This job could not copy all its files:"
+                                                                : L"These jobs could not copy all their files:") +
+                            rows(verdict.failed, &watch.log()) + (not_ended.empty() ? L"" : two_cr() + not_ended) +
+                            two_cr() + L"Please check the drives and folders, then run the backups again." + where);
+        case core::RunVerdict::Kind::Completed:
+            break;
     }
 
     Outcome done;
