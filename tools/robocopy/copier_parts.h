@@ -1,0 +1,116 @@
+// What the copier's parts (the walk, the work queue, the file copy, the purge)
+// share: sizes, attribute masks, name rules and the notes its log gives.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace robocopy {
+
+// Small enough to stay in the CPU cache between the read and the write; under
+// Wine 256 KB copied large files faster than 1 MB or 8 MB buffers, a mapped
+// source or a reader thread (bench/copier.sh measures it).
+inline constexpr DWORD kBufferSize = 256 << 10;
+// A file this large is logged at once and written under a temporary name.
+inline constexpr unsigned long long kLargeFile = 1 << 20;
+// Attributes that a copy carries over; the rest belong to the file system.
+inline constexpr DWORD kCopiedAttrs = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                      FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+// Attributes that make CREATE_ALWAYS or DeleteFileW refuse a file.
+inline constexpr DWORD kBlockingAttrs = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+// Holds an SRW lock for a scope.
+class Hold {
+public:
+    explicit Hold(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
+    ~Hold() { ReleaseSRWLockExclusive(&lock_); }
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+
+private:
+    SRWLOCK& lock_;
+};
+
+inline std::uint64_t ticks(const FILETIME& t) {
+    return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+}
+
+inline LARGE_INTEGER large(const FILETIME& t) {
+    LARGE_INTEGER v;
+    v.QuadPart = static_cast<LONGLONG>(ticks(t));
+    return v;
+}
+
+// File names compare as the file system does: ordinal, ignoring case.
+inline int compare_names(const std::wstring& a, const std::wstring& b) {
+    const int r =
+        CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE);
+    return r - CSTR_EQUAL;
+}
+
+// Sorted as the file system compares, exact spelling breaking ties.
+inline bool name_less(const std::wstring& a, const std::wstring& b) {
+    const int c = compare_names(a, b);
+    return c != 0 ? c < 0 : a < b;
+}
+
+// The name a file system that ignores case and trailing dots and blanks
+// would store: two source names with one key would land on one target file.
+inline std::wstring twin_key(const std::wstring& name) {
+    std::wstring key = name;
+    while (!key.empty() && (key.back() == L'.' || key.back() == L' ')) key.pop_back();
+    if (key.empty()) return key;
+    std::wstring upper(key.size(), L'\0');
+    const int n = LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, key.data(), static_cast<int>(key.size()),
+                                upper.data(), static_cast<int>(upper.size()), nullptr, nullptr, 0);
+    return n == static_cast<int>(key.size()) ? upper : key;
+}
+
+// "C:\X" -> "\\?\C:\X", "\\SRV\SHARE" -> "\\?\UNC\SRV\SHARE": reserved names
+// (nul, aux, com1), trailing dots and blanks and long paths are then literal.
+inline std::wstring long_form(const std::wstring& path) {
+    if (path.rfind(L"\\\\?\\", 0) == 0) return path;
+    if (path.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + path.substr(2);
+    if (path.size() >= 2 && path[1] == L':') return L"\\\\?\\" + path;
+    return path;
+}
+
+// The form people read.
+inline std::wstring shown(const std::wstring& path) {
+    if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\\\" + path.substr(8);
+    if (path.rfind(L"\\\\?\\", 0) == 0) return path.substr(4);
+    return path;
+}
+
+// Errors that say the folder or its drive is not there at all.
+inline bool is_gone(DWORD error) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_NOT_READY:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME:
+        case ERROR_NETNAME_DELETED:
+        case ERROR_DEV_NOT_EXIST:
+        case ERROR_UNEXP_NET_ERR:
+            return true;
+        default:
+            return false;
+    }
+}
+
+inline constexpr wchar_t kLinkNote[] =
+    L"It is a link (junction or symbolic link); it is left as it is, and what it points to is not touched.";
+// A name the platform could not read as text (a Linux name that is not UTF-8) is
+// listed with U+FFFD for what it could not read, and a copy would bear that name.
+inline constexpr wchar_t kGarbledNote[] =
+    L"Its name is not valid text here; a copy would be named as shown, with \uFFFD for what could not be read, "
+    L"so it is not copied.";
+inline constexpr wchar_t kTwinNote[] =
+    L"Another name in this folder differs from it only in letter case or trailing dots or blanks; "
+    L"neither is copied, and neither is deleted from the destination.";
+
+}  // namespace robocopy

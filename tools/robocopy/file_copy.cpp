@@ -1,0 +1,148 @@
+// One file copied: read only from a regular file, written new or under a temporary
+// name and renamed over the old copy only when complete, retried as asked.
+#include "copier.h"
+
+#include <algorithm>
+#include <cwchar>
+
+#include "copier_parts.h"
+
+namespace robocopy {
+
+void Copier::copy_with_retries(const Job& job, Counts& counts, void* buffer) {
+    for (unsigned attempt = 0;; ++attempt) {
+        const DWORD error = copy_file(job, buffer);
+        if (error == ERROR_SUCCESS) {
+            ++counts.files.copied;
+            counts.bytes.copied += job.from.stamp.size;
+            return;
+        }
+        if (target_lost()) break;
+        if (error == ERROR_BAD_FILE_TYPE) {  // the same on every try
+            report(error, L"Copying File", job.source,
+                   L"It is not a file but a device, a pipe or a socket; it is not read.");
+            break;
+        }
+        report(error, L"Copying File", job.source,
+               error == ERROR_FILE_TOO_LARGE ? L"It grew past twice its size while it was copied; the copy was dropped."
+                                             : nullptr);
+        if (attempt >= options_.retries) {
+            const Hold hold(console_lock_);
+            console_.write(L"ERROR: RETRY LIMIT EXCEEDED.\r\n");
+            break;
+        }
+        wait_before_retry();
+    }
+    ++counts.files.failed;
+    counts.bytes.failed += job.from.stamp.size;
+}
+
+DWORD Copier::copy_file(const Job& job, void* buffer) {
+    // A small new file is written in place. A large one takes long enough to be cut
+    // off (a stop, a kill), and a cut-off copy must not stand under the file's name.
+    if (!job.has_existing && job.from.stamp.size < kLargeFile) return write_copy(job, job.target, nullptr, buffer);
+    // The old copy stays until the new one is complete. The temporary name is short
+    // and made new: its length never depends on the file's, and a name that is
+    // taken (a real file, another copy's, a killed run's leftover) is passed over,
+    // never removed. A leftover is an ordinary extra of the target.
+    const std::wstring folder = job.target.substr(0, job.target.find_last_of(L'\\') + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        wchar_t name[32];
+        std::swprintf(name, 32, L"~oc%08lX.%lX", temp_prefix_, ++temp_counter_);
+        const DWORD error = write_copy(job, folder + name, &job.target, buffer);
+        if (error != ERROR_FILE_EXISTS) return error;
+    }
+    return ERROR_FILE_EXISTS;
+}
+
+DWORD Copier::write_copy(const Job& job, const std::wstring& path, const std::wstring* replace, void* buffer) {
+    const Entry& from = job.from;
+    // No FILE_FLAG_SEQUENTIAL_SCAN: Wine turns it into an fadvise call per open.
+    HANDLE in = CreateFileW(job.source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (in == INVALID_HANDLE_VALUE) return GetLastError();
+    // Only a regular file is read: a device (a link to /dev/zero) never ends, a pipe may never begin.
+    LARGE_INTEGER at_open{};
+    if (GetFileType(in) != FILE_TYPE_DISK || !GetFileSizeEx(in, &at_open)) {
+        CloseHandle(in);
+        return ERROR_BAD_FILE_TYPE;
+    }
+    // Made new, never opened through whatever may stand at that name; DELETE so
+    // that the handle itself can rename or remove it.
+    DWORD flags = from.attrs & (kCopiedAttrs & ~FILE_ATTRIBUTE_READONLY);
+    if (flags == 0) flags = FILE_ATTRIBUTE_NORMAL;
+    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, flags, nullptr);
+    if (out == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        CloseHandle(in);
+        return error;
+    }
+
+    std::uint64_t copied = 0;
+    // What grows during the copy comes along, up to twice the size at opening plus 64 MiB.
+    const auto opened = static_cast<std::uint64_t>(at_open.QuadPart);
+    DWORD error = copy_data(in, out, opened, 2 * opened + (64ull << 20), buffer, copied);
+    CloseHandle(in);
+    if (error == ERROR_SUCCESS) {
+        // Times and attributes in one call on the open handle, saving a reopen.
+        FILE_BASIC_INFO info{};
+        info.CreationTime = large(from.created);
+        info.LastAccessTime = large(from.accessed);
+        info.LastWriteTime.QuadPart = static_cast<LONGLONG>(from.stamp.last_write);
+        // A new file already has all but read-only from the create call; 0 leaves
+        // them alone and saves Wine a chmod and an xattr call per file.
+        const DWORD wanted = from.attrs & kCopiedAttrs;
+        if (wanted & FILE_ATTRIBUTE_READONLY) info.FileAttributes = wanted;
+        if (!SetFileInformationByHandle(out, FileBasicInfo, &info, sizeof info)) error = GetLastError();
+    }
+    // Counted as copied only when the file really holds what was read.
+    LARGE_INTEGER size{};
+    if (error == ERROR_SUCCESS && (!GetFileSizeEx(out, &size) || static_cast<std::uint64_t>(size.QuadPart) != copied))
+        error = ERROR_WRITE_FAULT;
+    if (error == ERROR_SUCCESS && replace != nullptr) error = replace_with(out, *replace, job.existing.attrs);
+    if (error != ERROR_SUCCESS) {
+        // A half-written file must not look finished to the next run; it is ours.
+        FILE_DISPOSITION_INFO dispose{TRUE};
+        SetFileInformationByHandle(out, FileDispositionInfo, &dispose, sizeof dispose);
+    }
+    if (!CloseHandle(out) && error == ERROR_SUCCESS) error = GetLastError();
+    return error;
+}
+
+DWORD Copier::replace_with(HANDLE file, const std::wstring& target, DWORD old_attrs) {
+    // Renamed through the open handle: one call, and the name cannot change under it.
+    // The system wants the native form of the "\\?\" path: "\??\".
+    const std::wstring native = L"\\??\\" + target.substr(4);
+    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + native.size() * sizeof(wchar_t));
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = TRUE;
+    rename->FileNameLength = static_cast<DWORD>(native.size() * sizeof(wchar_t));
+    std::copy(native.begin(), native.end(), rename->FileName);
+    // A read-only copy cannot be replaced; a failed rename leaves it as it was.
+    const bool read_only = (old_attrs & FILE_ATTRIBUTE_READONLY) != 0;
+    if (read_only) SetFileAttributesW(target.c_str(), old_attrs & ~FILE_ATTRIBUTE_READONLY);
+    if (SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(buffer.size())))
+        return ERROR_SUCCESS;
+    const DWORD error = GetLastError();
+    if (read_only) SetFileAttributesW(target.c_str(), old_attrs);
+    return error;
+}
+
+DWORD Copier::copy_data(HANDLE in, HANDLE out, std::uint64_t expected, std::uint64_t limit, void* buffer,
+                        std::uint64_t& done) {
+    done = 0;
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(in, buffer, kBufferSize, &got, nullptr)) return GetLastError();
+        if (got == 0) return ERROR_SUCCESS;
+        if (done + got > limit) return ERROR_FILE_TOO_LARGE;
+        DWORD put = 0;
+        if (!WriteFile(out, buffer, got, &put, nullptr)) return GetLastError();
+        if (put != got) return ERROR_WRITE_FAULT;
+        done += got;
+        // A short read at the listed size is the end; skip the extra empty read.
+        if (got < kBufferSize && done >= expected) return ERROR_SUCCESS;
+    }
+}
+
+}  // namespace robocopy

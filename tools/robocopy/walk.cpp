@@ -1,0 +1,278 @@
+// The walk: both folders listed, names paired, extras, copies and sub-folders decided.
+#include "copier.h"
+
+#include <algorithm>
+
+#include "copier_parts.h"
+
+namespace robocopy {
+
+DWORD Copier::list(const std::wstring& folder, std::vector<Entry>& entries) {
+    entries.clear();
+    WIN32_FIND_DATAW data;
+    // Basic info skips the short names; the large fetch saves round trips.
+    HANDLE find = FindFirstFileExW(join_path(folder, L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (find == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;  // an empty drive root has no "." entry
+    }
+    do {
+        const wchar_t* n = data.cFileName;
+        if (n[0] == L'.' && (n[1] == 0 || (n[1] == L'.' && n[2] == 0))) continue;
+        Entry e;
+        e.name = n;
+        e.attrs = data.dwFileAttributes;
+        e.stamp.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        e.stamp.last_write = ticks(data.ftLastWriteTime);
+        e.created = data.ftCreationTime;
+        e.accessed = data.ftLastAccessTime;
+        entries.push_back(std::move(e));
+    } while (FindNextFileW(find, &data));
+    const DWORD error = GetLastError();
+    FindClose(find);
+    if (error != ERROR_NO_MORE_FILES) return error;
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return name_less(a.name, b.name); });
+    return ERROR_SUCCESS;
+}
+
+void Copier::drop_twins(const std::wstring& folder, std::vector<Entry>& from, std::vector<std::wstring>& keys) {
+    keys.clear();
+    if (from.size() < 2) return;
+    std::vector<std::pair<std::wstring, std::size_t>> by_key;
+    by_key.reserve(from.size());
+    for (std::size_t i = 0; i < from.size(); ++i) by_key.emplace_back(twin_key(from[i].name), i);
+    std::sort(by_key.begin(), by_key.end());
+    std::vector<bool> twin(from.size(), false);
+    for (std::size_t i = 1; i < by_key.size(); ++i) {
+        if (by_key[i].first != by_key[i - 1].first) continue;
+        twin[by_key[i].second] = twin[by_key[i - 1].second] = true;
+        if (keys.empty() || keys.back() != by_key[i].first) keys.push_back(by_key[i].first);
+    }
+    if (keys.empty()) return;
+    std::vector<Entry> kept;
+    for (std::size_t i = 0; i < from.size(); ++i) {
+        if (!twin[i]) {
+            kept.push_back(std::move(from[i]));
+            continue;
+        }
+        const Entry& e = from[i];
+        const std::wstring path = join_path(folder, e.name);
+        if (e.is_dir()) {
+            ++counts_.dirs.total;
+            ++counts_.dirs.failed;
+            report(ERROR_ALREADY_EXISTS, L"Copying Directory", path, kTwinNote);
+        } else {
+            ++counts_.files.total;
+            ++counts_.files.failed;
+            counts_.bytes.total += e.stamp.size;
+            counts_.bytes.failed += e.stamp.size;
+            report(ERROR_ALREADY_EXISTS, L"Copying File", path, kTwinNote);
+        }
+    }
+    from = std::move(kept);
+}
+
+void Copier::drop_garbled(const std::wstring& folder, std::vector<Entry>& from) {
+    std::erase_if(from, [&](const Entry& e) {
+        if (e.name.find(L'\uFFFD') == std::wstring::npos) return false;
+        Tally& t = e.is_dir() ? counts_.dirs : counts_.files;
+        ++t.total;
+        ++t.failed;
+        if (!e.is_dir()) {
+            counts_.bytes.total += e.stamp.size;
+            counts_.bytes.failed += e.stamp.size;
+        }
+        report(ERROR_NO_UNICODE_TRANSLATION, e.is_dir() ? L"Copying Directory" : L"Copying File",
+               join_path(folder, e.name), kGarbledNote);
+        return true;
+    });
+}
+
+bool Copier::walk(const std::wstring& source, std::size_t level) {
+    if (lost_) return true;
+    ++counts_.dirs.total;
+    const std::wstring target = levels_[level].path;
+
+    // Both sides are listed at once: under Wine listing is a stat and an
+    // xattr call per entry, and the two folders are independent.
+    std::vector<Entry> from, to;
+    const bool target_exists = levels_[level].exists;
+    // A folder that was there, or that nothing needed made, is skipped; a made one was counted as copied.
+    const auto counted = [&] {
+        const Level& l = levels_[level];
+        if (target_exists || (!l.exists && !l.listed && !l.failed)) ++counts_.dirs.skipped;
+        return true;
+    };
+    if (target_exists) begin_target_listing(target);
+    DWORD error = list(source, from);
+    const DWORD target_error = target_exists ? end_target_listing(to) : ERROR_SUCCESS;
+    if (error != ERROR_SUCCESS) {
+        report(error, L"Scanning Source Directory", source);
+        ++counts_.dirs.failed;
+        return false;
+    }
+    if (target_error != ERROR_SUCCESS) {
+        if (!target_lost()) report(target_error, L"Scanning Destination Directory", target);
+        ++counts_.dirs.failed;
+        return true;
+    }
+    std::vector<std::wstring> twin_keys;
+    drop_twins(source, from, twin_keys);
+    drop_garbled(source, from);
+
+    const bool recurse = options_.subdirs != SubDirs::None;
+    // Pair up the two sorted listings: a name in both, only in the source, only
+    // in the target. A target that tells case apart (Wine) may hold several
+    // spellings of one name: the exact one pairs, the others are extra.
+    struct Pair {
+        const Entry* from;
+        const Entry* to;
+    };
+    std::vector<Pair> pairs;
+    pairs.reserve(from.size() + to.size());
+    for (std::size_t i = 0, j = 0; i < from.size() || j < to.size();) {
+        int c = 0;
+        if (i >= from.size()) c = 1;
+        else if (j >= to.size()) c = -1;
+        else c = compare_names(from[i].name, to[j].name);
+        if (c < 0) {
+            pairs.push_back({&from[i++], nullptr});
+        } else if (c > 0) {
+            pairs.push_back({nullptr, &to[j++]});
+        } else {
+            std::size_t end = j + 1;
+            while (end < to.size() && compare_names(to[end].name, from[i].name) == 0) ++end;
+            std::size_t match = j;
+            for (std::size_t k = j; k < end; ++k)
+                if (to[k].name == from[i].name) match = k;
+            for (std::size_t k = j; k < end; ++k) pairs.push_back({k == match ? &from[i] : nullptr, &to[k]});
+            ++i;
+            j = end;
+        }
+    }
+
+    // Extras go first, so a full backup drive gets room before the copies.
+    for (const Pair& p : pairs) {
+        if (p.from != nullptr || p.to == nullptr) continue;
+        if (!twin_keys.empty() && std::binary_search(twin_keys.begin(), twin_keys.end(), twin_key(p.to->name)))
+            continue;
+        const bool dir = p.to->is_dir();
+        if (dir && !recurse) continue;
+        const std::wstring path = join_path(target, p.to->name);
+        note_extra(*p.to, path);
+        ++(dir ? counts_.dirs.extra : counts_.files.extra);
+        if (!dir && !p.to->is_link()) counts_.bytes.extra += p.to->stamp.size;
+        if (!removing()) continue;
+        if (p.to->is_link()) {
+            if (!remove_link(path)) ++(dir ? counts_.dirs.failed : counts_.files.failed);
+        } else if (dir) {
+            if (!remove_tree(path)) ++counts_.dirs.failed;
+        } else {
+            purge_file(target, *p.to);
+        }
+    }
+
+    for (const Pair& p : pairs) {
+        if (p.from == nullptr || p.from->is_dir()) continue;
+        if (lost_) return true;
+        ++counts_.files.total;
+        counts_.bytes.total += p.from->stamp.size;
+        const Entry* existing = p.to;
+        const std::wstring target_path = join_path(target, p.from->name);
+        if (existing != nullptr && (existing->is_link() || existing->is_dir())) {
+            ++counts_.files.mismatch;
+            // A mirror converges: the folder in the way goes by the purge's own path, never through a link.
+            if (removing() && !existing->is_link() && remove_tree(target_path)) existing = nullptr;
+        }
+        if (existing != nullptr && (existing->is_link() || existing->is_dir())) {
+            ++counts_.files.failed;
+            counts_.bytes.failed += p.from->stamp.size;
+            if (existing->is_link()) report(ERROR_CANT_ACCESS_FILE, L"Copying File", target_path, kLinkNote);
+            else report(ERROR_ALREADY_EXISTS, L"Copying File", target_path, L"A folder of that name is in the way.");
+            continue;
+        }
+        if (!needs_copy(p.from->stamp, existing ? &existing->stamp : nullptr, options_.fat_times)) {
+            ++counts_.files.skipped;
+            counts_.bytes.skipped += p.from->stamp.size;
+            continue;
+        }
+        if (!ensure_levels(level)) {
+            ++counts_.files.failed;
+            counts_.bytes.failed += p.from->stamp.size;
+            continue;
+        }
+        Job job;
+        job.source = join_path(source, p.from->name);
+        job.target = target_path;
+        job.from = *p.from;
+        if (existing != nullptr) {
+            job.existing = *existing;
+            job.has_existing = true;
+        }
+        const wchar_t* label = existing == nullptr                                     ? L"    New File  "
+                               : p.from->stamp.last_write > existing->stamp.last_write ? L"    Newer     "
+                               : p.from->stamp.last_write < existing->stamp.last_write ? L"    Older     "
+                                                                                       : L"    Changed   ";
+        if (!options_.no_file_list) note_copy(label, *p.from, job.source);
+        if (options_.list_only) {
+            ++counts_.files.copied;
+            counts_.bytes.copied += p.from->stamp.size;
+        } else {
+            enqueue(std::move(job));
+        }
+    }
+
+    if (!recurse) return counted();
+    for (const Pair& p : pairs) {
+        if (p.from == nullptr || !p.from->is_dir()) continue;
+        if (lost_) return true;
+        const std::wstring sub_source = join_path(source, p.from->name);
+        const std::wstring sub_target = join_path(target, p.from->name);
+        const Entry* to = p.to;
+        if (to != nullptr && (to->is_link() || !to->is_dir())) {
+            ++counts_.dirs.mismatch;
+            // A mirror converges: the file in the way goes, and the folder takes its place.
+            if (removing() && !to->is_link() && remove_file(target, to->name, to->attrs)) to = nullptr;
+        }
+        if (to != nullptr && (to->is_link() || !to->is_dir())) {
+            ++counts_.dirs.total;
+            ++counts_.dirs.failed;
+            if (p.to->is_link())
+                report(ERROR_CANT_ACCESS_FILE, L"Creating Destination Directory", sub_target, kLinkNote);
+            else report(ERROR_ALREADY_EXISTS, L"Creating Destination Directory", sub_target);
+            continue;
+        }
+        // A folder link that leads out of the source is not this job's data (a Wine
+        // prefix links z: to the whole file system): named, skipped, no failure.
+        std::wstring final_path;
+        const FolderId id = folder_id(sub_source, p.from->is_link() ? &final_path : nullptr);
+        if (p.from->is_link() && !within(sub_source, source_id_)) {
+            ++counts_.dirs.total;
+            ++counts_.dirs.skipped;
+            const Hold hold(console_lock_);
+            console_.write(L"\t  Link Skipped\t" + shown(sub_source) + L"\\ leads out of the source, to " +
+                           shown(final_path) + L"\r\n");
+            continue;
+        }
+        // A folder reached again through a link, or the target itself, is not entered.
+        if (id == target_id_ || std::find(walk_ids_.begin(), walk_ids_.end(), id) != walk_ids_.end()) {
+            ++counts_.dirs.total;
+            ++counts_.dirs.failed;
+            report(
+                ERROR_CANT_RESOLVE_FILENAME, L"Scanning Source Directory", sub_source,
+                L"It leads back to a folder this copy is already in, or into the destination; it is not copied again.");
+            continue;
+        }
+        levels_.resize(level + 1);
+        levels_.push_back({sub_target, to != nullptr, false, false, p.from->attrs});
+        if (options_.subdirs == SubDirs::All) ensure_levels(level + 1);
+        walk_ids_.push_back(id);
+        walk(sub_source, level + 1);
+        walk_ids_.pop_back();
+        levels_.resize(level + 1);
+    }
+    return counted();
+}
+
+}  // namespace robocopy
