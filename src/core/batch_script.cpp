@@ -26,6 +26,12 @@ std::wstring escape_percent(std::wstring_view text) {
 namespace {
 // "echo Ostrevin job 3 >>log": the blank keeps "3>>" from reading as a redirection.
 std::wstring job_marker(int n) { return std::wstring(kJobMark) + std::to_wstring(n); }
+// The suffix without /PURGE, for a job whose purge the user declined this time.
+std::wstring without_purge(std::wstring_view suffix) {
+    std::wstring s(suffix);
+    if (const size_t at = s.find(L" /PURGE"); at != std::wstring::npos) s.erase(at, 7);
+    return s;
+}
 }  // namespace
 
 bool keeps_fat_times(std::wstring_view file_system) {
@@ -36,12 +42,6 @@ bool keeps_fat_times(std::wstring_view file_system) {
 std::wstring copy_arguments(const JobCopy& copy, std::wstring_view suffix, std::wstring_view file_system) {
     return quoted(copy.source) + L" " + quoted(copy.target) + std::wstring(suffix) +
            (keeps_fat_times(file_system) ? L" /FFT" : L"") + L" /NP";
-}
-
-std::wstring without_purge(std::wstring_view suffix) {
-    std::wstring s(suffix);
-    if (const size_t at = s.find(L" /PURGE"); at != std::wstring::npos) s.erase(at, 7);
-    return s;
 }
 
 std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std::wstring_view robocopy,

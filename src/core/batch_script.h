@@ -25,11 +25,11 @@ std::wstring escape_percent(std::wstring_view text);
 
 // The script's lines, without line ends. robocopy is named by `robocopy`, the full
 // path of the system's: the script runs in the temp folder, where the command
-// interpreter would otherwise run any robocopy.bat or .exe left there. Before each robocopy line one line marks
-// the job's section in the run log, which robocopy then appends to; after it one
-// line records the job's number in the results file when robocopy reports a
-// failure (exit code 8 or more). A job the target rule refuses gets only the
-// recording line: it fails and copies nothing.
+// interpreter would otherwise run any robocopy.bat or .exe left there. Before each
+// robocopy line one line marks the job's section in the run log, which robocopy
+// then appends to; after it one line records the job's number in the results file
+// when robocopy reports a failure (exit code 8 or more). A job the target rule
+// refuses gets only the recording line: it fails and copies nothing.
 // file_systems names each job's destination file system ("NTFS", "FAT32"; empty
 // when unknown): a FAT-family one gets /FFT, since it keeps times in 2-second
 // steps and every file would otherwise look changed on every run.
@@ -44,9 +44,6 @@ bool keeps_fat_times(std::wstring_view file_system);
 // /FFT for a FAT-family destination, /NP. The script escapes them for the
 // command interpreter and adds its log; a list-only check adds its own.
 std::wstring copy_arguments(const JobCopy& copy, std::wstring_view suffix, std::wstring_view file_system);
-
-// The suffix without /PURGE.
-std::wstring without_purge(std::wstring_view suffix);
 
 // The job numbers a results file names, in order, without repeats: one number from
 // 1 to job_count per line, blanks around it and empty lines allowed. Anything else

@@ -250,16 +250,10 @@ std::vector<std::wstring> RunLog::errors(int job) const {
     return s == sections_.end() ? std::vector<std::wstring>{} : s->second.lines;
 }
 
-std::optional<FileCounts> RunLog::files(int job) const {
+std::optional<FileCounts> RunLog::row(int job, FileCounts Section::*which) const {
     const auto s = sections_.find(job);
     if (s == sections_.end() || !s->second.closed) return std::nullopt;
-    return s->second.files;
-}
-
-std::optional<FileCounts> RunLog::dirs(int job) const {
-    const auto s = sections_.find(job);
-    if (s == sections_.end() || !s->second.closed) return std::nullopt;
-    return s->second.dirs;
+    return s->second.*which;
 }
 
 std::wstring progress_text(const RunProgress& p, int job_count, std::wstring_view job_source) {

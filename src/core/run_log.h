@@ -48,8 +48,8 @@ public:
     // language, each with the system's message after it).
     std::vector<std::wstring> errors(int job) const;
     // The Files and Dirs rows of a job whose section closed normally.
-    std::optional<FileCounts> files(int job) const;
-    std::optional<FileCounts> dirs(int job) const;
+    std::optional<FileCounts> files(int job) const { return row(job, &Section::files); }
+    std::optional<FileCounts> dirs(int job) const { return row(job, &Section::dirs); }
 
 private:
     void line(std::wstring_view raw, bool whole);
@@ -62,6 +62,7 @@ private:
         std::vector<std::wstring> errors;  // from the error's word on, the time left out
         std::vector<std::wstring> lines;   // the errors with their messages
     };
+    std::optional<FileCounts> row(int job, FileCounts Section::*which) const;
     RunProgress progress_;
     std::map<int, Section> sections_;
 };

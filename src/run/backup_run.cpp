@@ -139,12 +139,13 @@ Outcome BackupRun::runJobs(const std::wstring& job_file_name) {
         return notStarted(conflicts + two_cr() + L"Please change or delete the jobs named; nothing has been copied.");
     const std::wstring suffix = core::option_suffix(options_.include_empty, options_.purge);
     RunLock lock;
-    if (const DWORD busy = lock.take(); busy == ERROR_BUSY)
+    const DWORD busy = lock.take();
+    if (busy == ERROR_BUSY)
         return notStarted(
             L"Another Ostrevin window is running backups; only one run at a time can use the backup "
             L"script and its log." +
             two_cr() + L"Please wait until that run has finished, then run the backups again.");
-    else if (busy)
+    if (busy)
         return notStarted(win::Failure{L"lock that keeps backup runs apart", L"", L"taken", busy}.text() + L"." +
                           two_cr() + L"Nothing has been copied.");
     const std::wstring robocopy = system_program(L"robocopy.exe");

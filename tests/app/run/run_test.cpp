@@ -51,6 +51,11 @@ std::wstring temp_file(const wchar_t* name) {
     return std::wstring(buf) + name;
 }
 
+std::wstring system_file(const wchar_t* name) {
+    wchar_t buf[MAX_PATH];
+    return std::wstring(buf, GetSystemDirectoryW(buf, MAX_PATH)) + L"\\" + name;
+}
+
 // Counts the processes of that name, ending them when asked.
 int processes(const wchar_t* exe, bool end = false) {
     HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -102,11 +107,10 @@ TEST(BackupRun, CopiesWithItsOptionsRecordsTheDateListsProgramFilesAndReports) {
     // folder while ComSpec is unset: neither runs in place of the system's own.
     const std::wstring planted = temp_file(L"robocopy.bat");
     test::write_bytes(planted, "echo planted >\"" + test::narrow(a.box.path(L"planted")) + "\"\r\n");
-    wchar_t comspec[MAX_PATH], system[MAX_PATH];
+    wchar_t comspec[MAX_PATH];
     GetEnvironmentVariableW(L"ComSpec", comspec, MAX_PATH);
     SetEnvironmentVariableW(L"ComSpec", nullptr);
-    const std::wstring copier = std::wstring(system, GetSystemDirectoryW(system, MAX_PATH)) + L"\\robocopy.exe";
-    ASSERT_TRUE(CopyFileW(copier.c_str(), (a.box.data() + L"\\cmd.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(system_file(L"robocopy.exe").c_str(), (a.box.data() + L"\\cmd.exe").c_str(), FALSE));
     a.main->cmdRun_Click();
     SetEnvironmentVariableW(L"ComSpec", comspec);
     DeleteFileW(planted.c_str());
@@ -199,10 +203,9 @@ TEST(BackupRun, AMissingOrUnwritableResultsFileIsNotReportedAsSuccess) {
 namespace {
 // Our copier in the prefix, for as long as it lives, writes its log as a German Windows does.
 struct GermanCopier {
-    std::wstring system, ours;
+    std::wstring system = system_file(L"robocopy.exe"), ours;
     explicit GermanCopier(const test::Sandbox& box) : ours(box.path(L"ours.exe")) {
-        wchar_t exe[MAX_PATH], folder[MAX_PATH];
-        system = std::wstring(folder, GetSystemDirectoryW(folder, MAX_PATH)) + L"\\robocopy.exe";
+        wchar_t exe[MAX_PATH];
         const std::wstring tests(exe, GetModuleFileNameW(nullptr, exe, MAX_PATH));
         EXPECT_TRUE(CopyFileW(system.c_str(), ours.c_str(), FALSE));
         EXPECT_TRUE(
@@ -316,21 +319,15 @@ TEST(BackupRun, AStoppedOrKilledRunIsNotFinishedAndLeavesNoCopier) {
         std::vector<std::wstring> seen;  // what the window showed while the run waited
         const HWND window = a.main->hwnd();
         DuringRun act(2000, [&] {
-            switch (stop) {
-                case KillCopier:
-                    processes(L"robocopy.exe", true);
-                    return;  // as Task Manager ends it: exit code 1
-                case PressStop:
-                    SendMessageW(window, WM_COMMAND, MAKEWPARAM(ui::ID_CMD_STOP, BN_CLICKED),
-                                 reinterpret_cast<LPARAM>(a.main->cmdStop.hwnd()));
-                    return;
-                case CloseWindow:
-                    a.prompts.answers = {IDYES, IDOK, IDNO};  // stop and close, see the end, leave the list unsaved
-                    SendMessageW(window, WM_CLOSE, 0, 0);
-                    return;
-                case ConsoleClosed:
-                    break;
+            if (stop == KillCopier) processes(L"robocopy.exe", true);  // as Task Manager ends it: exit code 1
+            if (stop == PressStop)
+                SendMessageW(window, WM_COMMAND, MAKEWPARAM(ui::ID_CMD_STOP, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(a.main->cmdStop.hwnd()));
+            if (stop == CloseWindow) {
+                a.prompts.answers = {IDYES, IDOK, IDNO};  // stop and close, see the end, leave the list unsaved
+                SendMessageW(window, WM_CLOSE, 0, 0);
             }
+            if (stop != ConsoleClosed) return;
             WIN32_FIND_DATAW script{};
             FindClose(FindFirstFileW(temp_file(L"batchrun.bat").c_str(), &script));
             // While the run waits: file commands and deleting a job are refused; closing asks, and No goes on.
