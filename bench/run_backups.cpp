@@ -17,7 +17,7 @@ double seconds_since(ULONGLONG start) { return static_cast<double>(GetTickCount6
 double run_backups(test::App& a) {
     a.prompts.asked.clear();
     const ULONGLONG start = GetTickCount64();
-    a.main->cmdRun_Click();
+    a.runBackups();
     const double s = seconds_since(start);
     if (a.prompts.asked.empty() || a.prompts.asked.back().title != L"BACKUP COMPLETE") {
         std::fprintf(stderr, "the run did not complete: %ls\n",

@@ -27,6 +27,7 @@ now() { date +%s.%N; }
 for round in $(seq 1 "$REPEAT"); do
   read -r first rerun checked cfirst crerun < <(xvfb-run -a scripts/wine-run.sh "$build/bench_run_backups.exe" \
     "Z:${work//\//\\}\\src" 2>/dev/null | tr -d '\r')
+  [ -n "$crerun" ] || { echo "bench_run_backups.exe measured nothing" >&2; exit 1; }
   rm -rf "$work/rsync"; sync
   s=$(now); rsync -a "$work/src/" "$work/rsync/"; rfirst=$(awk "BEGIN{print $(now) - $s}")
   s=$(now); rsync -a "$work/src/" "$work/rsync/"; rrerun=$(awk "BEGIN{print $(now) - $s}")

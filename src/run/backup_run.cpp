@@ -1,10 +1,9 @@
 #include "run/backup_run.h"
 
-#include "app/module1.h"
-#include "app/startup.h"
 #include "core/batch_script.h"
 #include "core/path_match.h"
 #include "core/run_verdict.h"
+#include "core/text.h"
 #include "folders/path_exists.h"
 #include "run/log_watch.h"
 #include "run/program_files.h"
@@ -57,8 +56,8 @@ private:
     bool held_ = false;
 };
 
-const std::wstring& two_cr() { return app::state().TwoCr; }
-const std::wstring& quote() { return app::state().Quote; }
+const std::wstring two_cr() { return std::wstring(core::TWO_CR); }
+const std::wstring quote() { return std::wstring(1, core::QUOTE); }
 
 Outcome told(Outcome::Kind kind, const wchar_t* title, const std::wstring& text) {
     Outcome o;
@@ -109,15 +108,15 @@ namespace {
 
 // Copies the run's log to the data folder, where it outlives the temp folder's
 // clean-ups; the place to read it, or the temp log when the copy failed.
-std::wstring keep_log(const std::wstring& log) {
-    const std::wstring kept = app::state().DataFolder + L"\\" + kKeptLogName;
+std::wstring keep_log(const std::wstring& log, const std::wstring& folder) {
+    const std::wstring kept = folder + L"\\" + kKeptLogName;
     return CopyFileW(log.c_str(), kept.c_str(), FALSE) ? kept : log;
 }
 
 }  // namespace
 
-Outcome BackupRun::run(const std::wstring& job_file_name) {
-    Outcome o = runJobs(job_file_name);
+Outcome BackupRun::run() {
+    Outcome o = runJobs();
     if (!kept_extras_.empty() && o.kind != Outcome::Kind::NotStarted)
         o.text += two_cr() +
                   (kept_extras_.size() == 1 ? L"This job ran without removing anything from its backup:"
@@ -126,7 +125,7 @@ Outcome BackupRun::run(const std::wstring& job_file_name) {
     return o;
 }
 
-Outcome BackupRun::runJobs(const std::wstring& job_file_name) {
+Outcome BackupRun::runJobs() {
     using Kind = Outcome::Kind;
     if (jobs_.empty()) {
         Outcome o = told(Kind::NotStarted, L"NO JOBS",
@@ -223,9 +222,10 @@ Outcome BackupRun::runJobs(const std::wstring& job_file_name) {
         const core::JobFolders& job = jobs_[static_cast<size_t>(now.job) - 1];
         hooks_.progress(now, core::progress_text(now, static_cast<int>(jobs_.size()), job.source));
     };
-    const WaitEnd end = wait_for_script(*process, script, {hooks_.dispatch, show_progress, hooks_.stop_wanted});
+    const WaitEnd end = wait_for_script(*process, script, hooks_.stop, show_progress);
     const bool left_running = end != WaitEnd::ScriptGone && !process->all_ended();
-    const std::wstring where = L" The log of this run is in " + quote() + keep_log(log) + quote() + L".";
+    const std::wstring where =
+        L" The log of this run is in " + quote() + keep_log(log, options_.kept_log_folder) + quote() + L".";
 
     const bool ended = end == WaitEnd::ScriptGone;
     if (!ended) DeleteFileW(script.c_str());
@@ -283,10 +283,6 @@ Outcome BackupRun::runJobs(const std::wstring& job_file_name) {
 
     Outcome done;
     done.kind = Kind::Completed;
-    done.date = app::TodayShortDate();
-    app::Module1& m = app::state();
-    core::RecordBackupDate(m.settings, job_file_name, done.date);
-    m.LastBackupDate = done.date;
     const std::wstring& first = jobs_.front().destination;
     done.title = L"BACKUP COMPLETE";
     const win::Status list = write_program_files_list(first);

@@ -1,6 +1,6 @@
 #pragma once
 // RUN BACKUPS: write the script, run it, wait, read what failed, prove each job
-// ran to its end, record the date, write the Program Files list.
+// ran to its end, write the Program Files list.
 #include <windows.h>
 
 #include <functional>
@@ -16,6 +16,7 @@ namespace run {
 struct Options {
     bool include_empty = false;
     bool purge = false;
+    std::wstring kept_log_folder;  // where the run's log is kept for the user (kKeptLogName)
 };
 
 struct Outcome {
@@ -27,19 +28,17 @@ struct Outcome {
         NotConfirmed  // what happened cannot be read
     };
     Kind kind = Kind::NotStarted;
-    std::wstring date;        // Completed: the date recorded
     bool list_saved = false;  // Completed: the Program Files list was written
     // What the user is told (for Completed with a saved list, unless the program exits).
     std::wstring title, text;
     UINT flags = MB_OK;
 };
 
-// What the window does while the script runs.
+// How the run reaches whoever started it; called on the run's thread.
 struct Hooks {
-    std::function<void(MSG&)> dispatch;  // the messages that arrive meanwhile
     // What the log shows as it grows, and the job line that tells it.
     std::function<void(const core::RunProgress&, const std::wstring&)> progress;
-    std::function<bool()> stop_wanted;  // the user asked to stop the run
+    HANDLE stop = nullptr;  // an event, set when the user asks to stop the run
     // A question before anything is written (a purge that would empty a backup): IDYES...
     std::function<int(const std::wstring& title, const std::wstring& text, UINT flags)> ask;
 };
@@ -54,11 +53,11 @@ public:
     BackupRun(std::vector<core::JobFolders> jobs, Options options, Hooks hooks)
         : jobs_(std::move(jobs)), options_(options), hooks_(std::move(hooks)) {}
 
-    // The backup date goes under `job_file_name` in the settings.
-    Outcome run(const std::wstring& job_file_name);
+    // Blocks until the run has ended; the caller records the date of a completed one.
+    Outcome run();
 
 private:
-    Outcome runJobs(const std::wstring& job_file_name);
+    Outcome runJobs();
     // With Remove ticked: asks about each job whose purge would take most of its
     // backup (run/purge_check.cpp). An outcome when the run must not start.
     std::optional<Outcome> checkPurges(const std::wstring& robocopy, const std::wstring& suffix,

@@ -1,6 +1,5 @@
 #include "run/purge_check.h"
 
-#include "app/module1.h"
 #include "core/batch_script.h"
 #include "core/purge_check.h"
 #include "core/text.h"
@@ -10,13 +9,12 @@
 namespace run {
 
 std::optional<PurgeCount> count_purge(const std::wstring& robocopy, const std::wstring& arguments,
-                                      const std::wstring& folder, const std::wstring& log, const WaitHooks& hooks,
-                                      bool& stopped) {
+                                      const std::wstring& folder, const std::wstring& log, HANDLE stop, bool& stopped) {
     DeleteFileW(log.c_str());
     auto process =
         ScriptProcess::start_program(robocopy, arguments + L" /L /NFL /NDL /LOG:" + core::quoted(log), folder);
     if (!process) return std::nullopt;
-    stopped = wait_for_script(*process, L"", hooks) == WaitEnd::Stopped;
+    stopped = wait_for_script(*process, L"", stop, nullptr) == WaitEnd::Stopped;
     DWORD code = 16;
     if (stopped || !GetExitCodeProcess(process->process(), &code) || code >= 16) return std::nullopt;
     const auto text = win::read_text_file(log, CP_OEMCP);
@@ -41,18 +39,18 @@ std::wstring counted(unsigned long long n, const wchar_t* one, const wchar_t* ma
 std::optional<Outcome> BackupRun::checkPurges(const std::wstring& robocopy, const std::wstring& suffix,
                                               const std::wstring& folder,
                                               const std::vector<std::wstring>& file_systems) {
-    const app::Module1& m = app::state();
+    const std::wstring two_cr(core::TWO_CR);
     const std::wstring log = folder + L"\\" + kCheckLogName, jobs = std::to_wstring(jobs_.size());
     for (size_t i = 0; i < jobs_.size(); ++i) {
         const std::wstring n = std::to_wstring(i + 1);
         hooks_.progress(core::RunProgress{}, L"Checking job " + n + L" of " + jobs);
         const core::JobCopy c = *core::job_copy(jobs_[i]);
         bool stopped = false;
-        const auto would = count_purge(robocopy, core::copy_arguments(c, suffix, file_systems[i]), folder, log,
-                                       {hooks_.dispatch, [] {}, hooks_.stop_wanted}, stopped);
+        const auto would =
+            count_purge(robocopy, core::copy_arguments(c, suffix, file_systems[i]), folder, log, hooks_.stop, stopped);
         if (stopped)
             return notStarted(L"The backup was stopped while its jobs were being checked; nothing has been copied." +
-                              m.TwoCr + L"Please run the backups again.");
+                              two_cr + L"Please run the backups again.");
         // A check that failed stops nothing: the job runs as asked, and the run's verdict judges it.
         if (!would || !core::purge_needs_question(would->files, would->dirs)) continue;
         std::wstring removed = counted(would->files.extras, L"file", L"files");
@@ -60,14 +58,14 @@ std::optional<Outcome> BackupRun::checkPurges(const std::wstring& robocopy, cons
             removed += L" and " + counted(would->dirs.extras, L"folder", L"folders") + L" with all they hold";
         const int answer = hooks_.ask(
             L"Files Would Be Removed",
-            L"Job " + n + L" would remove " + removed + L" from " + m.Quote + c.target + m.Quote +
-                L", while its source " + m.Quote + c.source + m.Quote + L" holds " +
-                counted(would->files.total, L"file", L"files") + L" now." + m.TwoCr +
+            L"Job " + n + L" would remove " + removed + L" from " + core::quoted(c.target) + L", while its source " +
+                core::quoted(c.source) + L" holds " + counted(would->files.total, L"file", L"files") + L" now." +
+                two_cr +
                 L"Do you want to remove them? No backs this job up without removing anything this time; Cancel "
                 L"starts no backup.",
             MB_YESNOCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2);
         if (answer == IDCANCEL)
-            return notStarted(L"The backup was cancelled before anything was copied or removed." + m.TwoCr +
+            return notStarted(L"The backup was cancelled before anything was copied or removed." + two_cr +
                               L"Please check the job's source, then run the backups again.");
         if (answer != IDYES) kept_extras_.push_back(static_cast<int>(i) + 1);
     }

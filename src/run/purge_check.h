@@ -15,9 +15,8 @@ struct PurgeCount {
 
 // Runs robocopy with the job's arguments plus /L /NFL /NDL into `log` and reads
 // its summary. Nothing when robocopy could not run, ended with a fatal exit code
-// or wrote no summary; `stopped` when the user stopped it.
+// or wrote no summary; `stopped` when `stop` was set.
 std::optional<PurgeCount> count_purge(const std::wstring& robocopy, const std::wstring& arguments,
-                                      const std::wstring& folder, const std::wstring& log, const WaitHooks& hooks,
-                                      bool& stopped);
+                                      const std::wstring& folder, const std::wstring& log, HANDLE stop, bool& stopped);
 
 }  // namespace run

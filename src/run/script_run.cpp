@@ -76,46 +76,25 @@ bool ScriptProcess::end_all() {
     return false;
 }
 
-WaitEnd wait_for_script(ScriptProcess& script, const std::wstring& script_path, const WaitHooks& hooks) {
+WaitEnd wait_for_script(ScriptProcess& script, const std::wstring& script_path, HANDLE stop,
+                        const std::function<void()>& tick) {
     constexpr DWORD kTick = 250;
     const auto script_gone = [&] {
         return !script_path.empty() && GetFileAttributesW(script_path.c_str()) == INVALID_FILE_ATTRIBUTES;
     };
-    // The script may end with the copier it started still running (its console
-    // closed): nothing of the run outlives it.
-    const auto ended = [&] {
-        if (script_gone()) return WaitEnd::ScriptGone;
-        script.end_all();
-        return WaitEnd::ProcessEnded;
-    };
-    ULONGLONG last_tick = GetTickCount64();
-    HANDLE process = script.process();
+    const HANDLE waits[] = {script.process(), stop};
     for (;;) {
-        // Wake for messages, for the process's end, and a few times a second.
-        DWORD r = MsgWaitForMultipleObjectsEx(1, &process, kTick, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (r == WAIT_OBJECT_0) return ended();
-        if (r == WAIT_OBJECT_0 + 1) {
-            MSG msg;
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                if (msg.message == WM_QUIT) {
-                    PostQuitMessage(static_cast<int>(msg.wParam));
-                    if (script_gone()) return WaitEnd::ScriptGone;
-                    script.end_all();
-                    return WaitEnd::Stopped;
-                }
-                hooks.dispatch(msg);
-            }
+        const DWORD r = WaitForMultipleObjects(stop ? 2 : 1, waits, FALSE, kTick);
+        if (r == WAIT_OBJECT_0 || r == WAIT_OBJECT_0 + 1) {
+            if (script_gone()) return WaitEnd::ScriptGone;
+            // The script may end with the copier it started still running (its
+            // console closed): nothing of the run outlives it.
+            script.end_all();
+            return r == WAIT_OBJECT_0 ? WaitEnd::ProcessEnded : WaitEnd::Stopped;
         }
         if (r == WAIT_FAILED) Sleep(50);  // never spin
-        if (hooks.stop_wanted()) {
-            if (script_gone()) return WaitEnd::ScriptGone;
-            script.end_all();
-            return WaitEnd::Stopped;
-        }
-        if (GetTickCount64() - last_tick >= kTick) {
-            last_tick = GetTickCount64();
-            hooks.tick();
-        }
+        if (tick) tick();
+        // A command interpreter that lingers once its script has deleted itself.
         if (script_gone()) return WaitEnd::ScriptGone;
     }
 }

@@ -40,15 +40,12 @@ private:
 
 enum class WaitEnd { ScriptGone, ProcessEnded, Stopped };
 
-struct WaitHooks {
-    std::function<void(MSG&)> dispatch;  // window messages that arrive meanwhile
-    std::function<void()> tick;          // a few times a second
-    std::function<bool()> stop_wanted;   // asked after each wake
-};
-
-// Waits on the process and the message queue together. Ends when the script file
-// is gone, the process has ended, or a stop is wanted (then the script is ended).
-// Without a script path only the process's end counts: ProcessEnded.
-WaitEnd wait_for_script(ScriptProcess& script, const std::wstring& script_path, const WaitHooks& hooks);
+// Waits on the process and the stop event together, on the run's own thread; the
+// end is seen the moment the process ends. Ends when the script file is gone, the
+// process has ended, or `stop` is set (then the script is ended). `tick` (may be
+// empty) is called a few times a second meanwhile. Without a script path only the
+// process's end counts: ProcessEnded.
+WaitEnd wait_for_script(ScriptProcess& script, const std::wstring& script_path, HANDLE stop,
+                        const std::function<void()>& tick);
 
 }  // namespace run

@@ -166,7 +166,12 @@ bool FrmMain::menuEnabled(int id) const {
     UINT s = GetMenuState(menuFile, static_cast<UINT>(id), MF_BYCOMMAND);
     return s != static_cast<UINT>(-1) && !(s & (MF_DISABLED | MF_GRAYED));
 }
-void FrmMain::enableMenu(int id, bool on) const {
+void FrmMain::enableMenu(int id, bool on) {
+    for (auto& [item, after] : menu_after_run_)
+        if (run_in_progress && item == id) {
+            after = on;
+            return;
+        }
     EnableMenuItem(menuFile, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
 }
 bool FrmMain::menuChecked(int id) const {
@@ -286,18 +291,12 @@ void FrmMain::dispatch(MSG& msg) {
     DispatchMessageW(&msg);
 }
 
-bool FrmMain::refuseDuringRun() {
-    if (!run_in_progress) return false;
-    win::ask(hwnd(), L"BACKUP RUNNING",
-             L"A backup is running." + app::state().TwoCr + L"Please wait until it has finished.",
-             MB_OK | MB_ICONEXCLAMATION);
-    return true;
-}
-
 void FrmMain::onCommand(int id, int code) {
     if (id >= ID_ROW_DELETE && id <= ID_ROW_DELETE + core::kMaxJobs) {
-        // The run has its own copy of the list; the rows must go on showing it.
-        if (code == BN_CLICKED && !refuseDuringRun()) cmdDeleteJob_Click(id - ID_ROW_DELETE);
+        // Greyed during a run: the run has its own copy of the list, and the rows must go on showing it.
+        const int row = id - ID_ROW_DELETE;
+        if (code == BN_CLICKED && row >= 1 && row <= jobList.count() && IsWindowEnabled(jobList.row(row).del.hwnd()))
+            cmdDeleteJob_Click(row);
         return;
     }
     switch (id) {
@@ -310,7 +309,6 @@ void FrmMain::onCommand(int id, int code) {
         case ID_MENU_EXIT:
             // Accelerators reach here for disabled items too; honour the menu's state.
             if (!menuEnabled(id)) return;
-            if (id != ID_MENU_EXIT && refuseDuringRun()) return;  // Exit asks to stop the run
             break;
         default:
             break;
@@ -364,6 +362,11 @@ LRESULT FrmMain::handle(UINT msg, WPARAM w, LPARAM l) {
     switch (msg) {
         case WM_COMMAND:
             onCommand(LOWORD(w), HIWORD(w));
+            return 0;
+        case run::WM_RUN_PROGRESS:
+        case run::WM_RUN_QUESTION:
+        case run::WM_RUN_ENDED:
+            onRunMessage(msg);
             return 0;
         case WM_TIMER:
             if (w == ID_TIMER1) Timer1_Timer();

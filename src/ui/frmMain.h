@@ -2,6 +2,7 @@
 // The main window: folder entry, the job list, the run options and the menus.
 #include <windows.h>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -10,6 +11,7 @@
 #include "core/run_log.h"
 #include "jobs/job_list.h"
 #include "run/drive_check.h"
+#include "run/run_thread.h"
 #include "win/form.h"
 
 namespace ui {
@@ -73,7 +75,8 @@ public:
 
     // Menu state, read back from the menu itself.
     bool menuEnabled(int id) const;
-    void enableMenu(int id, bool on) const;
+    // During a run the file commands stay greyed; what is asked meanwhile applies at its end.
+    void enableMenu(int id, bool on);
     bool menuChecked(int id) const;
     void checkMenu(int id, bool on) const;
 
@@ -132,8 +135,8 @@ public:
     std::unique_ptr<FrmDriveSelect> frmDriveSelect;
     bool drive_check_running = false;  // a tick during the check's own questions is skipped
 
-    // True while a backup run waits for its script: file commands are refused, and
-    // closing asks to stop the run first.
+    // True while a backup run goes on: the file commands and row deletes are greyed,
+    // and closing asks to stop the run first.
     bool run_in_progress = false;
 
 protected:
@@ -144,9 +147,11 @@ private:
     void createMenu();
     void Form_Load();
     void onCommand(int id, int code);
-    bool refuseDuringRun();
     bool askToStopRun();
-    void showProgress(const core::RunProgress& p, const std::wstring& line);
+    void showRun(bool on);
+    void greyFileCommands(bool on);
+    void onRunMessage(UINT msg);
+    void runEnded(const run::Outcome& outcome);
     jobs::RowControls makeRow(int n);
     void fitRows(int count);
     void markChanged();
@@ -163,6 +168,9 @@ private:
     bool drive_window_failure_told_ = false;  // once is enough: the next check would fail alike
     bool stop_wanted_ = false;                // STOP, or a close, during a run
     bool close_after_run_ = false;
+    run::RunThread run_;
+    std::wstring run_job_file_;  // the job file whose date a completed run records
+    std::array<std::pair<int, bool>, 6> menu_after_run_{};
 };
 
 }  // namespace ui

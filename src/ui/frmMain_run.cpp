@@ -5,7 +5,8 @@
 #include <array>
 
 #include "app/module1.h"
-#include "run/backup_run.h"
+#include "app/startup.h"
+#include "run/run_thread.h"
 #include "run/program_files.h"
 #include "ui/frmDriveSelect.h"
 #include "ui/frmMain.h"
@@ -18,52 +19,6 @@ constexpr UINT kSteadyInterval = 10000;
 
 bool checked(win::Window box) { return box.send(BM_GETCHECK) == BST_CHECKED; }
 
-// The busy display of a run, undone however the run ends: the progress bar, the
-// job line and STOP stand where the buttons and options were.
-class RunDisplay {
-public:
-    RunDisplay(FrmMain& f, int jobs) : f_(f) {
-        f_.run_in_progress = true;
-        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-        for (win::Window* w : idle()) w->show(false);
-        // One job has no steps to count: the bar only shows that it is at work.
-        LONG_PTR style = GetWindowLongPtrW(f_.prgRun.hwnd(), GWL_STYLE) & ~static_cast<LONG_PTR>(PBS_MARQUEE);
-        SetWindowLongPtrW(f_.prgRun.hwnd(), GWL_STYLE, style | (jobs == 1 ? PBS_MARQUEE : 0));
-        f_.prgRun.send(PBM_SETMARQUEE, jobs == 1, 50);
-        f_.prgRun.send(PBM_SETRANGE32, 0, jobs);
-        f_.prgRun.send(PBM_SETPOS, 0);
-        f_.lblProgress.setText(L"");
-        f_.cmdStop.setText(L"STOP");
-        f_.cmdStop.enable(true);
-        for (win::Window* w : running()) w->show(true);
-        SetFocus(f_.cmdStop.hwnd());
-        setLabel(SS_CENTER, L"Please wait while processing files");
-    }
-    ~RunDisplay() {
-        f_.prgRun.send(PBM_SETMARQUEE, FALSE, 0);
-        for (win::Window* w : running()) w->show(false);
-        for (win::Window* w : idle()) w->show(true);
-        // Not left on the hidden STOP: the keyboard would reach nothing.
-        SetFocus(IsWindowEnabled(f_.cmdRun.hwnd()) ? f_.cmdRun.hwnd() : f_.txtSource.hwnd());
-        setLabel(SS_LEFT, L"Job List");
-        f_.run_in_progress = false;
-        SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-    }
-    RunDisplay(const RunDisplay&) = delete;
-    RunDisplay& operator=(const RunDisplay&) = delete;
-
-private:
-    std::array<win::Window*, 5> idle() { return {&f_.cmdAddJob, &f_.chkEmpty, &f_.chkRemove, &f_.chkExit, &f_.cmdRun}; }
-    std::array<win::Window*, 3> running() { return {&f_.prgRun, &f_.lblProgress, &f_.cmdStop}; }
-    void setLabel(DWORD align, const wchar_t* text) {
-        LONG_PTR style = GetWindowLongPtrW(f_.Label2.hwnd(), GWL_STYLE);
-        SetWindowLongPtrW(f_.Label2.hwnd(), GWL_STYLE, (style & ~static_cast<LONG_PTR>(SS_TYPEMASK)) | align);
-        f_.Label2.setText(text);
-        InvalidateRect(f_.Label2.hwnd(), nullptr, TRUE);
-    }
-    FrmMain& f_;
-};
-
 // Clears the running mark however the check ends.
 struct CheckRunning {
     bool& flag;
@@ -75,22 +30,37 @@ struct CheckRunning {
 
 void FrmMain::cmdRun_Click() {
     if (run_in_progress) return;
-    run::Outcome outcome;
     stop_wanted_ = close_after_run_ = false;
     jobList.refresh();  // the run takes the folders as the rows show them
-    {
-        RunDisplay busy(*this, jobList.count());
-        run::BackupRun backup(jobList.jobs(), {checked(chkEmpty), checked(chkRemove)},
-                              {[this](MSG& msg) { dispatch(msg); },
-                               [this](const core::RunProgress& p, const std::wstring& line) { showProgress(p, line); },
-                               [this] { return stop_wanted_; },
-                               [this](const std::wstring& title, const std::wstring& text, UINT flags) {
-                                   return win::ask(hwnd(), title, text, flags);
-                               }});
-        outcome = backup.run(app::state().JobFileName);
+    const app::Module1& m = app::state();
+    run_job_file_ = m.JobFileName;
+    showRun(true);
+    const win::Status started =
+        run_.start(hwnd(), jobList.jobs(), {checked(chkEmpty), checked(chkRemove), m.DataFolder});
+    if (started) return;
+    showRun(false);
+    win::tell_failure(hwnd(), L"BACKUP NOT STARTED", {L"backup run", L"", L"started", started.code()},
+                      L"Nothing has been copied.", MB_OK | MB_ICONSTOP);
+}
+
+void FrmMain::onRunMessage(UINT msg) {
+    if (msg == run::WM_RUN_PROGRESS) {
+        const run::Shown shown = run_.progress();
+        prgRun.send(PBM_SETPOS, static_cast<WPARAM>(shown.progress.finished));
+        lblProgress.setText(shown.line);
+    } else if (msg == run::WM_RUN_QUESTION) {
+        if (const auto q = run_.question()) run_.answer(win::ask(hwnd(), q->title, q->text, q->flags));
+    } else if (msg == run::WM_RUN_ENDED && run_.running()) {
+        runEnded(run_.finish());
     }
+}
+
+void FrmMain::runEnded(const run::Outcome& outcome) {
+    showRun(false);
     if (outcome.kind == run::Outcome::Kind::Completed) {
-        lblBUDateDisplay.setText(L"Last Backup on " + outcome.date);
+        const std::wstring date = app::TodayShortDate();
+        core::RecordBackupDate(app::state().settings, run_job_file_, date);
+        lblBUDateDisplay.setText(L"Last Backup on " + date);
         if (outcome.list_saved && checked(chkExit)) {
             MenuFileExit_Click();
             return;
@@ -100,14 +70,61 @@ void FrmMain::cmdRun_Click() {
     if (close_after_run_) RequestClose();
 }
 
-void FrmMain::showProgress(const core::RunProgress& p, const std::wstring& line) {
-    prgRun.send(PBM_SETPOS, static_cast<WPARAM>(p.finished));
-    lblProgress.setText(line);
+// While a run goes on, the progress bar, the job line and STOP stand where the
+// buttons and options were, and the file commands and row deletes are greyed.
+void FrmMain::showRun(bool on) {
+    run_in_progress = on;
+    SetCursor(LoadCursorW(nullptr, on ? IDC_WAIT : IDC_ARROW));
+    const std::array<win::Window*, 5> idle = {&cmdAddJob, &chkEmpty, &chkRemove, &chkExit, &cmdRun};
+    const std::array<win::Window*, 3> running = {&prgRun, &lblProgress, &cmdStop};
+    if (on) {
+        // One job has no steps to count: the bar only shows that it is at work.
+        const int jobs = jobList.count();
+        LONG_PTR style = GetWindowLongPtrW(prgRun.hwnd(), GWL_STYLE) & ~static_cast<LONG_PTR>(PBS_MARQUEE);
+        SetWindowLongPtrW(prgRun.hwnd(), GWL_STYLE, style | (jobs == 1 ? PBS_MARQUEE : 0));
+        prgRun.send(PBM_SETMARQUEE, jobs == 1, 50);
+        prgRun.send(PBM_SETRANGE32, 0, jobs);
+        prgRun.send(PBM_SETPOS, 0);
+        lblProgress.setText(L"");
+        cmdStop.setText(L"STOP");
+        cmdStop.enable(true);
+    } else {
+        prgRun.send(PBM_SETMARQUEE, FALSE, 0);
+    }
+    for (win::Window* w : idle) w->show(!on);
+    for (win::Window* w : running) w->show(on);
+    for (int i = 1; i <= jobList.count(); ++i) jobList.row(i).del.enable(!on);
+    greyFileCommands(on);
+    // Never left on the hidden STOP, where the keyboard would reach nothing.
+    SetFocus(on ? cmdStop.hwnd() : IsWindowEnabled(cmdRun.hwnd()) ? cmdRun.hwnd() : txtSource.hwnd());
+    const LONG_PTR style = GetWindowLongPtrW(Label2.hwnd(), GWL_STYLE);
+    SetWindowLongPtrW(Label2.hwnd(), GWL_STYLE,
+                      (style & ~static_cast<LONG_PTR>(SS_TYPEMASK)) | (on ? SS_CENTER : SS_LEFT));
+    Label2.setText(on ? L"Please wait while processing files" : L"Job List");
+    InvalidateRect(Label2.hwnd(), nullptr, TRUE);
+}
+
+void FrmMain::greyFileCommands(bool on) {
+    constexpr int kCommands[] = {ID_MENU_NEW,    ID_MENU_OPEN,  ID_MENU_SAVE,
+                                 ID_MENU_SAVEAS, ID_MENU_PRINT, ID_MENU_SETDEFAULT};
+    static_assert(std::size(kCommands) == std::tuple_size_v<decltype(menu_after_run_)>);
+    for (size_t i = 0; i < std::size(kCommands); ++i) {
+        auto& [id, after] = menu_after_run_[i];
+        if (on) {
+            id = kCommands[i];
+            after = menuEnabled(id);
+            EnableMenuItem(menuFile, static_cast<UINT>(id), MF_BYCOMMAND | MF_GRAYED);
+        } else {
+            enableMenu(id, after);
+        }
+    }
+    DrawMenuBar(hwnd());
 }
 
 void FrmMain::cmdStop_Click() {
     if (!run_in_progress || stop_wanted_) return;
     stop_wanted_ = true;
+    run_.stop();
     cmdStop.setText(L"STOPPING");
     cmdStop.enable(false);
 }

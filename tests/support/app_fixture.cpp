@@ -23,6 +23,20 @@ void App::start() {
 
 bool App::close() { return main->RequestClose(); }
 
+void App::runBackups(DWORD timeout_ms) {
+    main->cmdRun_Click();
+    // The run goes on by itself; its messages reach the window through this loop.
+    for (const ULONGLONG end = GetTickCount64() + timeout_ms; main->run_in_progress;) {
+        if (GetTickCount64() > end) {
+            ADD_FAILURE() << "the run did not end within " << timeout_ms << " ms";
+            main->cmdStop_Click();
+            return;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000, QS_ALLINPUT);  // the run posts its end
+        for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) main->dispatch(msg);
+    }
+}
+
 std::wstring App::title() const { return main->window().text(); }
 
 void App::add(const std::wstring& source, const std::wstring& destination) {

@@ -27,6 +27,8 @@ struct App {
     // Closes the main window as the close box does; true when it is gone.
     bool close();
     std::wstring title() const;
+    // RUN BACKUPS, then the window's messages until the run has ended and told its outcome.
+    void runBackups(DWORD timeout_ms = 120000);
     std::wstring settingsPath() const { return box.data() + L"\\Ostrevin.cfg"; }
 
     // Types a pair, leaves each box as the user would, and presses ADD JOB

@@ -111,7 +111,7 @@ TEST(BackupRun, CopiesWithItsOptionsRecordsTheDateListsProgramFilesAndReports) {
     GetEnvironmentVariableW(L"ComSpec", comspec, MAX_PATH);
     SetEnvironmentVariableW(L"ComSpec", nullptr);
     ASSERT_TRUE(CopyFileW(system_file(L"robocopy.exe").c_str(), (a.box.data() + L"\\cmd.exe").c_str(), FALSE));
-    a.main->cmdRun_Click();
+    a.runBackups();
     SetEnvironmentVariableW(L"ComSpec", comspec);
     DeleteFileW(planted.c_str());
     EXPECT_FALSE(test::exists(a.box.path(L"planted")));
@@ -139,11 +139,11 @@ TEST(BackupRun, CopiesWithItsOptionsRecordsTheDateListsProgramFilesAndReports) {
     EXPECT_EQ(std::wstring(cwd), kPF);
     // Options: without "Remove" an extra file stays; with it and "Include Empty" the copy mirrors.
     test::write_bytes(a.e(L"BK\\SRCA\\extra.txt"), "extra");
-    a.main->cmdRun_Click();
+    a.runBackups();
     EXPECT_TRUE(test::exists(a.e(L"BK\\SRCA\\extra.txt")));
     a.check(a.main->chkRemove, true);
     a.check(a.main->chkEmpty, true);
-    a.main->cmdRun_Click();
+    a.runBackups();
     EXPECT_FALSE(test::exists(a.e(L"BK\\SRCA\\extra.txt")));
     EXPECT_TRUE(test::exists(a.e(L"BK\\SRCA\\emptydir")));
     EXPECT_EQ(a.prompts.titles(), std::vector<std::wstring>(3, L"BACKUP COMPLETE"));
@@ -163,7 +163,7 @@ TEST(BackupRun, FailedJobsAreNamedAndNoDateRecorded) {
             SetEnvironmentVariableW(L"TEMP", temp.c_str());
         }
         test::remove_tree(a.srcB);
-        a.main->cmdRun_Click();
+        a.runBackups();
         SetEnvironmentVariableW(L"TMP", *old_tmp ? old_tmp : nullptr);
         SetEnvironmentVariableW(L"TEMP", *old_temp ? old_temp : nullptr);
         EXPECT_EQ(a.told().title, L"BACKUP FAILED") << foreign_temp;
@@ -187,14 +187,18 @@ TEST(BackupRun, AMissingOrUnwritableResultsFileIsNotReportedAsSuccess) {
     // Something the run can neither remove nor replace stands where the results go: nothing starts.
     const std::wstring results = temp_file(L"BatchRun.failed");
     test::make_dirs(results);
-    a.main->cmdRun_Click();
+    a.runBackups();
     RemoveDirectoryW(results.c_str());
     EXPECT_EQ(a.told().title, L"BACKUP NOT STARTED");
     EXPECT_FALSE(test::exists(a.e(L"BK\\SRCA\\a.txt")));
     // Removed while the run goes on, it can no longer tell which jobs failed.
     a.prompts.asked.clear();
-    DuringRun remove(1, [] { DeleteFileW(temp_file(L"BatchRun.failed").c_str()); });
-    a.main->cmdRun_Click();
+    DuringRun remove(1, [] {
+        const std::wstring results = temp_file(L"BatchRun.failed");
+        for (int i = 0; i < 500 && !test::exists(results); ++i) Sleep(10);  // made just before the script starts
+        DeleteFileW(results.c_str());
+    });
+    a.runBackups();
     EXPECT_EQ(a.told().title, L"BACKUP NOT CONFIRMED");
     EXPECT_FALSE(a.dated());
     EXPECT_EQ(a.main->Label2.text(), L"Job List");
@@ -232,7 +236,7 @@ TEST(BackupRun, OneRunAtATimeOnTheMachineAndItsLogReadInItsLanguage) {
         second.cmdRun_Click();
         CloseHandle(busy);  // the first run's next retry copies it
     });
-    a.main->cmdRun_Click();
+    a.runBackups();
     ASSERT_EQ(a.prompts.titles(), (std::vector<std::wstring>{L"BACKUP NOT STARTED", L"BACKUP COMPLETE"}));
     EXPECT_EQ(a.prompts.asked[0].text.rfind(L"Another Ostrevin window is running backups", 0), 0u);
     EXPECT_TRUE(a.dated());
@@ -245,7 +249,7 @@ TEST(BackupRun, OneRunAtATimeOnTheMachineAndItsLogReadInItsLanguage) {
 TEST(BackupRun, APurgeThatWouldEmptyABackupIsAskedAbout) {
     RunApp a;
     for (int i = 0; i < 198; ++i) test::write_bytes(a.srcA + (i % 2 ? L"\\f" : L"\\sub\\f") + std::to_wstring(i), "x");
-    a.main->cmdRun_Click();
+    a.runBackups();
     const std::wstring backup = a.e(L"BK\\SRCA");
     ASSERT_EQ(test::tree(backup).size(), 201u);  // 200 files and the folder sub
     a.check(a.main->chkRemove, true);
@@ -253,7 +257,7 @@ TEST(BackupRun, APurgeThatWouldEmptyABackupIsAskedAbout) {
     DeleteFileW((a.srcA + L"\\f1").c_str());
     DeleteFileW((a.srcA + L"\\sub\\f0").c_str());
     a.prompts.asked.clear();
-    a.main->cmdRun_Click();
+    a.runBackups();
     EXPECT_EQ(a.prompts.titles(), std::vector<std::wstring>{L"BACKUP COMPLETE"});
     EXPECT_EQ(test::tree(backup).size(), 199u);
     // The source looks empty: Cancel starts nothing, No keeps the backup, Yes empties it.
@@ -265,7 +269,7 @@ TEST(BackupRun, APurgeThatWouldEmptyABackupIsAskedAbout) {
         a.prompts.asked.clear();
         shown.clear();
         a.prompts.answers = {answer};
-        a.main->cmdRun_Click();
+        a.runBackups();
         ASSERT_EQ(a.prompts.asked.size(), 2u);
         EXPECT_EQ(a.prompts.asked[0].title, L"Files Would Be Removed");
         const std::wstring asked = a.prompts.asked[0].text;
@@ -295,14 +299,14 @@ TEST(BackupRun, JobsFromAFileThatShareATargetAreKeptButNotRun) {
     ASSERT_EQ(a.jobs(), 3);  // nothing dropped from the file
     EXPECT_EQ(a.prompts.titles(), (std::vector<std::wstring>{L"Job Not Saved", L"JOBS IN CONFLICT"}));
     a.prompts.asked.clear();
-    a.main->cmdRun_Click();
+    a.runBackups();
     EXPECT_EQ(a.told().title, L"BACKUP NOT STARTED");
     EXPECT_NE(a.told().text.find(L"Jobs 1 and 2 would both copy into \"E:\\BK\\DOCS\""), std::wstring::npos);
     EXPECT_FALSE(test::exists(a.e(L"BK\\DOCS")));
     // Without the twin each job has a folder of its own, and Remove deletes nothing of the other.
     a.main->cmdDeleteJob_Click(2);
     a.prompts.asked.clear();
-    a.main->cmdRun_Click();
+    a.runBackups();
     EXPECT_EQ(a.told().title, L"BACKUP COMPLETE");
     EXPECT_TRUE(test::exists(a.e(L"BK\\DOCS\\f.txt")));
     EXPECT_TRUE(test::exists(a.e(L"BK\\MAIL\\f.txt")));
@@ -330,21 +334,22 @@ TEST(BackupRun, AStoppedOrKilledRunIsNotFinishedAndLeavesNoCopier) {
             if (stop != ConsoleClosed) return;
             WIN32_FIND_DATAW script{};
             FindClose(FindFirstFileW(temp_file(L"batchrun.bat").c_str(), &script));
-            // While the run waits: file commands and deleting a job are refused; closing asks, and No goes on.
-            a.prompts.answers = {IDOK, IDOK, IDNO};
+            // While the run goes on: file commands and deleting a job are greyed; closing asks, and No goes on.
+            a.prompts.answers = {IDNO};
             SendMessageW(window, WM_COMMAND, ui::ID_MENU_OPEN, 0);
             SendMessageW(window, WM_COMMAND, MAKEWPARAM(ui::ID_ROW_DELETE + 1, BN_CLICKED), 0);
             SendMessageW(window, WM_CLOSE, 0, 0);
             ui::FrmMain& f = *a.main;
             seen = {script.cFileName, f.lblProgress.text(),
                     std::to_wstring(f.prgRun.send(PBM_GETPOS)) + (shown(f.cmdStop) ? L" STOP" : L"") +
-                        (shown(f.cmdRun) || shown(f.chkExit) ? L" RUN" : L"")};
+                        (shown(f.cmdRun) || shown(f.chkExit) ? L" RUN" : L"") +
+                        (f.menuEnabled(ui::ID_MENU_OPEN) ? L" OPEN" : L"")};
             processes(L"cmd.exe", true);  // the copier it started is left to the program to end
         });
         // A locked file makes robocopy retry for seconds, long enough to stop it.
         HANDLE lock = CreateFileW((a.srcA + L"\\a.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-        a.main->cmdRun_Click();
+        a.runBackups();
         CloseHandle(lock);
         EXPECT_EQ(processes(L"robocopy.exe"), 0);
         EXPECT_EQ(a.prompts.titles().back() == L"File Not Saved" ? a.prompts.asked.end()[-2].title
@@ -355,8 +360,8 @@ TEST(BackupRun, AStoppedOrKilledRunIsNotFinishedAndLeavesNoCopier) {
         EXPECT_TRUE(test::exists(a.box.data() + L"\\Ostrevin-last-run.log"));
         EXPECT_EQ(IsWindow(window), stop != CloseWindow);
         if (stop == ConsoleClosed) {
-            EXPECT_EQ(a.prompts.titles(), (std::vector<std::wstring>{L"BACKUP RUNNING", L"BACKUP RUNNING",
-                                                                     L"BACKUP RUNNING", L"BACKUP NOT FINISHED"}));
+            EXPECT_EQ(a.prompts.titles(), (std::vector<std::wstring>{L"BACKUP RUNNING", L"BACKUP NOT FINISHED"}));
+            EXPECT_TRUE(a.main->menuEnabled(ui::ID_MENU_OPEN));
             EXPECT_EQ(a.jobs(), 2);
             // The job at work and its files, the bar at no job done, STOP in place of the buttons.
             ASSERT_EQ(seen.size(), 3u);
@@ -380,7 +385,7 @@ TEST(BackupRun, ExitWhenCompleteClosesThroughTheNormalExit) {
     RunApp a;
     a.check(a.main->chkExit, true);
     a.prompts.answers = {IDNO};  // "File Not Saved": leave without saving
-    a.main->cmdRun_Click();
+    a.runBackups();
     EXPECT_EQ(a.prompts.titles(), std::vector<std::wstring>{L"File Not Saved"});
     EXPECT_FALSE(IsWindow(a.main->hwnd()));
     EXPECT_NE(test::read_bytes(a.settingsPath()).find("UNTITLED=" + test::narrow(app::TodayShortDate())),
