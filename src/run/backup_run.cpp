@@ -59,20 +59,16 @@ private:
 const std::wstring two_cr() { return std::wstring(core::TWO_CR); }
 const std::wstring quote() { return std::wstring(1, core::QUOTE); }
 
-Outcome told(Outcome::Kind kind, const wchar_t* title, const std::wstring& text) {
+Outcome told(Outcome::Kind kind, const std::wstring& text) {
     Outcome o;
     o.kind = kind;
-    o.title = title;
     o.text = text;
-    o.flags = MB_OK | MB_ICONSTOP;
     return o;
 }
 
 }  // namespace
 
-Outcome BackupRun::notStarted(const std::wstring& text) const {
-    return told(Outcome::Kind::NotStarted, L"BACKUP NOT STARTED", text);
-}
+Outcome BackupRun::notStarted(const std::wstring& text) const { return told(Outcome::Kind::NotStarted, text); }
 
 // Makes one folder level when the folder is not there.
 bool BackupRun::ensureFolder(const std::wstring& path, Outcome& why) const {
@@ -128,10 +124,8 @@ Outcome BackupRun::run() {
 Outcome BackupRun::runJobs() {
     using Kind = Outcome::Kind;
     if (jobs_.empty()) {
-        Outcome o = told(Kind::NotStarted, L"NO JOBS",
-                         L"The job list is empty." + two_cr() + L"Please add a job before running the backups.");
-        o.flags = MB_OK | MB_ICONEXCLAMATION;
-        return o;
+        return told(Kind::NoJobs,
+                    L"The job list is empty." + two_cr() + L"Please add a job before running the backups.");
     }
     // Jobs sharing a target, or a target holding a source, would delete each other's files.
     if (const std::wstring conflicts = core::conflicts_text(jobs_); !conflicts.empty())
@@ -251,10 +245,10 @@ Outcome BackupRun::runJobs() {
     switch (verdict.kind) {
         case core::RunVerdict::Kind::NotFinished: {
             if (ended)
-                return told(Kind::NotFinished, L"BACKUP NOT FINISHED",
+                return told(Kind::NotFinished,
                             not_ended + two_cr() +
                                 L"Some files may not have been copied. Please run the backups again." + where);
-            Outcome o = told(Kind::NotFinished, L"BACKUP NOT FINISHED",
+            Outcome o = told(Kind::NotFinished,
                              L"The backup was stopped before it finished, so some files may not have been copied." +
                                  two_cr() + L"Please run the backups again." + where);
             if (left_running)
@@ -263,16 +257,15 @@ Outcome BackupRun::runJobs() {
         }
         case core::RunVerdict::Kind::NotConfirmed:
             if (!failed)
-                return told(Kind::NotConfirmed, L"BACKUP NOT CONFIRMED",
+                return told(Kind::NotConfirmed,
                             L"Ostrevin could not read which jobs failed from " + quote() + results + quote() +
                                 (results_text ? std::wstring() : L": " + win::error_text(results_text.code())) + L"." +
                                 two_cr() + L"The backup may be incomplete; please run the backups again.");
-            return told(Kind::NotConfirmed, L"BACKUP NOT CONFIRMED",
-                        L"Ostrevin could not read the backup log " + quote() + log + quote() + L": " +
-                            win::error_text(log_read.code()) + L"." + two_cr() +
-                            L"The backup may be incomplete; please run the backups again.");
+            return told(Kind::NotConfirmed, L"Ostrevin could not read the backup log " + quote() + log + quote() +
+                                                L": " + win::error_text(log_read.code()) + L"." + two_cr() +
+                                                L"The backup may be incomplete; please run the backups again.");
         case core::RunVerdict::Kind::Failed:
-            return told(Kind::Failed, L"BACKUP FAILED",
+            return told(Kind::Failed,
                         std::wstring(verdict.failed.size() == 1 ? L"This job could not copy all its files:"
                                                                 : L"These jobs could not copy all their files:") +
                             rows(verdict.failed, &watch.log()) + (not_ended.empty() ? L"" : two_cr() + not_ended) +
@@ -284,18 +277,12 @@ Outcome BackupRun::runJobs() {
     Outcome done;
     done.kind = Kind::Completed;
     const std::wstring& first = jobs_.front().destination;
-    done.title = L"BACKUP COMPLETE";
     const win::Status list = write_program_files_list(first);
     done.list_saved = list.ok();
-    if (list) {
-        done.text = L"Your backup is complete and a current list of Program Files is saved in " + first;
-        done.flags = MB_OK;
-    } else {
-        // The copy itself worked; say so, and that the list did not.
-        done.text = L"Your backup is complete, but the list of Program Files could not be saved in " + first + L": " +
-                    win::error_text(list.code()) + L"." + two_cr() + L"Please check that folder.";
-        done.flags = MB_OK | MB_ICONEXCLAMATION;
-    }
+    // The copy itself worked; when the list did not, it says so.
+    done.text = list ? L"Your backup is complete and a current list of Program Files is saved in " + first
+                     : L"Your backup is complete, but the list of Program Files could not be saved in " + first +
+                           L": " + win::error_text(list.code()) + L"." + two_cr() + L"Please check that folder.";
     return done;
 }
 

@@ -19,19 +19,19 @@ struct Options {
     std::wstring kept_log_folder;  // where the run's log is kept for the user (kKeptLogName)
 };
 
+// How a run ended, and what happened in words; the window gives it its title and icon.
 struct Outcome {
     enum class Kind {
-        Completed,    // every job proved done; the date is recorded
-        NotStarted,   // nothing copied; the message says why
+        Completed,    // every job proved done; the caller records the date
+        NoJobs,       // the list is empty
+        NotStarted,   // nothing copied; the text says why
         NotFinished,  // stopped, or jobs without their log's end line
         Failed,       // jobs whose copier reported failure
         NotConfirmed  // what happened cannot be read
     };
     Kind kind = Kind::NotStarted;
     bool list_saved = false;  // Completed: the Program Files list was written
-    // What the user is told (for Completed with a saved list, unless the program exits).
-    std::wstring title, text;
-    UINT flags = MB_OK;
+    std::wstring text;
 };
 
 // How the run reaches whoever started it; called on the run's thread.
@@ -39,8 +39,9 @@ struct Hooks {
     // What the log shows as it grows, and the job line that tells it.
     std::function<void(const core::RunProgress&, const std::wstring&)> progress;
     HANDLE stop = nullptr;  // an event, set when the user asks to stop the run
-    // A question before anything is written (a purge that would empty a backup): IDYES...
-    std::function<int(const std::wstring& title, const std::wstring& text, UINT flags)> ask;
+    // A question before anything is written (a purge that would empty a backup), whose
+    // answers are Yes, No (the safe one) and Cancel: IDYES, IDNO or IDCANCEL.
+    std::function<int(const std::wstring& title, const std::wstring& text)> ask;
 };
 
 // The last run's log, kept in the data folder for the user to read.

@@ -62,8 +62,7 @@ std::optional<Outcome> BackupRun::checkPurges(const std::wstring& robocopy, cons
                 core::quoted(c.source) + L" holds " + counted(would->files.total, L"file", L"files") + L" now." +
                 two_cr +
                 L"Do you want to remove them? No backs this job up without removing anything this time; Cancel "
-                L"starts no backup.",
-            MB_YESNOCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2);
+                L"starts no backup.");
         if (answer == IDCANCEL)
             return notStarted(L"The backup was cancelled before anything was copied or removed." + two_cr +
                               L"Please check the job's source, then run the backups again.");

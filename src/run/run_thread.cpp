@@ -20,20 +20,18 @@ win::Status RunThread::start(HWND window, std::vector<core::JobFolders> jobs, Op
     shown_ = {};
     progress_posted_ = false;
     question_.reset();
-    run_ = std::make_unique<BackupRun>(std::move(jobs), std::move(options),
-                                       Hooks{[this](const core::RunProgress& p, const std::wstring& line) {
-                                                 bool post_it = false;
-                                                 {
-                                                     std::lock_guard<std::mutex> lock(mutex_);
-                                                     shown_ = {p, line};
-                                                     post_it = !std::exchange(progress_posted_, true);
-                                                 }
-                                                 if (post_it) post(WM_RUN_PROGRESS);
-                                             },
-                                             stop_.get(),
-                                             [this](const std::wstring& title, const std::wstring& text, UINT flags) {
-                                                 return ask(title, text, flags);
-                                             }});
+    run_ = std::make_unique<BackupRun>(
+        std::move(jobs), std::move(options),
+        Hooks{[this](const core::RunProgress& p, const std::wstring& line) {
+                  bool post_it = false;
+                  {
+                      std::lock_guard<std::mutex> lock(mutex_);
+                      shown_ = {p, line};
+                      post_it = !std::exchange(progress_posted_, true);
+                  }
+                  if (post_it) post(WM_RUN_PROGRESS);
+              },
+              stop_.get(), [this](const std::wstring& title, const std::wstring& text) { return ask(title, text); }});
     thread_ = win::Handle(CreateThread(nullptr, 0, &RunThread::main, this, 0, nullptr));
     if (!thread_) {
         const win::Status failed = win::Status::last_error();
@@ -80,10 +78,10 @@ void RunThread::answer(int id) {
     SetEvent(answered_.get());
 }
 
-int RunThread::ask(const std::wstring& title, const std::wstring& text, UINT flags) {
+int RunThread::ask(const std::wstring& title, const std::wstring& text) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        question_ = Question{title, text, flags};
+        question_ = Question{title, text};
     }
     post(WM_RUN_QUESTION);
     const HANDLE waits[] = {answered_.get(), stop_.get()};

@@ -27,9 +27,9 @@ struct Shown {
     std::wstring line;
 };
 
+// A Yes/No/Cancel question, No the safe answer.
 struct Question {
     std::wstring title, text;
-    UINT flags = MB_OK;
 };
 
 class RunThread {
@@ -55,7 +55,7 @@ public:
 
 private:
     static DWORD WINAPI main(void* self);
-    int ask(const std::wstring& title, const std::wstring& text, UINT flags);
+    int ask(const std::wstring& title, const std::wstring& text);
     void post(UINT message) const;
 
     HWND window_ = nullptr;

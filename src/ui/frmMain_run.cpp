@@ -7,6 +7,7 @@
 #include "app/module1.h"
 #include "app/startup.h"
 #include "run/run_thread.h"
+#include "ui/run_message.h"
 #include "run/program_files.h"
 #include "ui/frmDriveSelect.h"
 #include "ui/frmMain.h"
@@ -40,7 +41,7 @@ void FrmMain::cmdRun_Click() {
     if (started) return;
     showRun(false);
     win::tell_failure(hwnd(), L"BACKUP NOT STARTED", {L"backup run", L"", L"started", started.code()},
-                      L"Nothing has been copied.", MB_OK | MB_ICONSTOP);
+                      L"Nothing has been copied.", win::Severity::Error);
 }
 
 void FrmMain::onRunMessage(UINT msg) {
@@ -49,7 +50,8 @@ void FrmMain::onRunMessage(UINT msg) {
         prgRun.send(PBM_SETPOS, static_cast<WPARAM>(shown.progress.finished));
         lblProgress.setText(shown.line);
     } else if (msg == run::WM_RUN_QUESTION) {
-        if (const auto q = run_.question()) run_.answer(win::ask(hwnd(), q->title, q->text, q->flags));
+        if (const auto q = run_.question())
+            run_.answer(win::say(hwnd(), {win::Severity::Warning, q->title, q->text, win::Buttons::YesNoCancel, true}));
     } else if (msg == run::WM_RUN_ENDED && run_.running()) {
         runEnded(run_.finish());
     }
@@ -66,7 +68,7 @@ void FrmMain::runEnded(const run::Outcome& outcome) {
             return;
         }
     }
-    win::ask(hwnd(), outcome.title, outcome.text, outcome.flags);
+    win::say(hwnd(), run_message(outcome));
     if (close_after_run_) RequestClose();
 }
 

@@ -49,6 +49,13 @@ Prompter* g_current = &g_real;
 Prompter& prompter() { return *g_current; }
 void set_prompter(Prompter* p) { g_current = p ? p : &g_real; }
 
+int say(HWND owner, const Message& m) {
+    constexpr UINT kIcons[] = {0, MB_ICONEXCLAMATION, MB_ICONSTOP, MB_ICONQUESTION};
+    constexpr UINT kButtons[] = {MB_OK, MB_YESNO, MB_YESNOCANCEL};
+    const UINT flags = kIcons[static_cast<int>(m.severity)] | kButtons[static_cast<int>(m.buttons)] |
+                       (m.no_by_default ? MB_DEFBUTTON2 : 0);
+    return prompter().message(MessageRequest{owner, m.title, m.text, flags});
+}
 int ask(HWND owner, const std::wstring& title, const std::wstring& text, UINT flags) {
     return prompter().message(MessageRequest{owner, title, text, flags});
 }
@@ -59,6 +66,11 @@ std::wstring Failure::text() const {
     return s + (lasting ? L" cannot be " : L" could not be ") + done + L": " + error_text(code);
 }
 
+int tell_failure(HWND owner, const std::wstring& title, const Failure& f, const std::wstring& advice,
+                 Severity severity) {
+    const std::wstring outcome = f.outcome.empty() ? L"" : L" " + f.outcome;
+    return say(owner, {severity, title, f.text() + L"." + outcome + L"\r\r" + advice});
+}
 int tell_failure(HWND owner, const std::wstring& title, const Failure& f, const std::wstring& advice, UINT flags) {
     const std::wstring outcome = f.outcome.empty() ? L"" : L" " + f.outcome;
     return ask(owner, title, f.text() + L"." + outcome + L"\r\r" + advice, flags);

@@ -39,7 +39,25 @@ Prompter& prompter();
 // Installs another answerer (tests); nullptr puts the real one back.
 void set_prompter(Prompter* p);
 
-// Convenience: one message box through the funnel.
+// How grave a message is; it chooses the icon.
+enum class Severity {
+    Information,  // no icon: the plain answer to what the user asked for
+    Warning,
+    Error,
+    Question
+};
+enum class Buttons { Ok, YesNo, YesNoCancel };
+
+struct Message {
+    Severity severity = Severity::Information;
+    std::wstring title;
+    std::wstring text;  // statement, two carriage returns, question or advice
+    Buttons buttons = Buttons::Ok;
+    bool no_by_default = false;  // a question whose safe answer is No
+};
+
+// One message box through the funnel: IDOK, IDYES, IDNO or IDCANCEL.
+int say(HWND owner, const Message& m);
 int ask(HWND owner, const std::wstring& title, const std::wstring& text, UINT flags);
 
 // Something that could not be done, for the user: "The job file "C:\x" could not be
@@ -57,6 +75,8 @@ struct Failure {
 };
 
 // The failure, a full stop, its outcome, two carriage returns and the advice, as one message box.
+int tell_failure(HWND owner, const std::wstring& title, const Failure& f, const std::wstring& advice,
+                 Severity severity = Severity::Warning);
 int tell_failure(HWND owner, const std::wstring& title, const Failure& f, const std::wstring& advice, UINT flags);
 
 }  // namespace win
