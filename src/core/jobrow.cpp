@@ -24,4 +24,20 @@ std::optional<JobFolders> ParseJobRow(std::wstring_view text) {
                       std::wstring(text.substr(q[2] + 1, q[3] - q[2] - 1))};
 }
 
+JobListText read_job_list(std::wstring_view text) {
+    JobListText read;
+    for (wchar_t c : text)
+        if (c < L' ' && c != L'\r' && c != L'\n' && c != L'\t') read.binary = true;
+    int line_no = 0;
+    for (const auto& line : split_lines(text)) {
+        ++line_no;
+        if (line.empty()) break;  // an empty line ends the list
+        const auto folders = ParseJobRow(line);
+        if (!folders) read.bad_lines.push_back(line_no);
+        else if (static_cast<int>(read.jobs.size()) < kMaxJobs) read.jobs.push_back(*folders);
+        else ++read.left_out;
+    }
+    return read;
+}
+
 }  // namespace core

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace core {
 
@@ -19,5 +20,15 @@ std::wstring FormatJobRow(std::wstring_view source, std::wstring_view destinatio
 // The folders between the 1st/2nd and the 3rd/4th double quotes; letter case kept.
 // nullopt when the text holds fewer than four double quotes.
 std::optional<JobFolders> ParseJobRow(std::wstring_view text);
+
+// A job file's text: its jobs up to the first empty line, the numbers of the lines
+// that are not jobs, and how many jobs did not fit in the list.
+struct JobListText {
+    std::vector<JobFolders> jobs;
+    std::vector<int> bad_lines;
+    int left_out = 0;
+    bool binary = false;  // control characters other than line ends and tabs: not a text file
+};
+JobListText read_job_list(std::wstring_view text);
 
 }  // namespace core

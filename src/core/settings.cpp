@@ -1,5 +1,7 @@
 #include "core/settings.h"
 
+#include <algorithm>
+
 #include "core/text.h"
 
 namespace core {
@@ -9,6 +11,33 @@ constexpr std::wstring_view kDates = L"[BACKUP DATES]";
 constexpr std::wstring_view kDefaultKey = L"DefaultJob";
 constexpr std::wstring_view kServerKey = L"UpdateServer";
 constexpr std::wstring_view kHostKey = L"UpdateHost";
+constexpr std::wstring_view kOptionsKey = L"Options:";
+
+struct OptionWord {
+    std::wstring_view word;
+    bool RunOptions::*box;
+};
+constexpr OptionWord kOptionWords[] = {
+    {L"empty", &RunOptions::include_empty}, {L"remove", &RunOptions::purge}, {L"exit", &RunOptions::exit_when_done}};
+
+RunOptions parse_options(std::wstring_view text) {
+    RunOptions o;
+    for (const auto& [word, box] : kOptionWords)
+        for (std::size_t from = 0; from <= text.size();) {
+            const std::size_t end = std::min(text.find(L',', from), text.size());
+            if (text.substr(from, end - from) == word) o.*box = true;
+            from = end + 1;
+        }
+    return o;
+}
+
+std::wstring format_options(const RunOptions& o) {
+    std::wstring text;
+    for (const auto& [word, box] : kOptionWords)
+        if (o.*box) text += (text.empty() ? L"" : L",") + std::wstring(word);
+    return text;
+}
+
 }  // namespace
 
 Settings parse_settings(std::wstring_view text) {
@@ -31,6 +60,9 @@ Settings parse_settings(std::wstring_view text) {
             if (key == kDefaultKey) s.DefaultJob = line.substr(eq + 1);
             else if (key == kServerKey) s.UpdateServer = line.substr(eq + 1);
             else if (key == kHostKey) s.UpdateHost = line.substr(eq + 1);
+            else if (key.size() > kOptionsKey.size() && key.starts_with(kOptionsKey))
+                s.JobOptions[std::wstring(key.substr(kOptionsKey.size()))] =
+                    parse_options(std::wstring_view(line).substr(eq + 1));
         } else if (eq > 0 && next_row < kBackupDateRows) {  // a nameless row would end the table early
             s.BackupDates[next_row].name = line.substr(0, eq);
             s.BackupDates[next_row].date = line.substr(eq + 1);
@@ -53,6 +85,11 @@ std::wstring format_settings(const Settings& s) {
         out += key;
         out += L'=';
         out += *value;
+        out += CRLF;
+    }
+    for (const auto& [name, options] : s.JobOptions) {
+        out += kOptionsKey;
+        out += name + L'=' + format_options(options);
         out += CRLF;
     }
     if (!s.BackupDates[0].name.empty()) {
@@ -103,12 +140,17 @@ SettingsChanges settings_changes(const Settings& at_start, const Settings& now) 
             if (old.name == row.name) same = old.date == row.date;
         if (!same) c.dates.push_back(row);
     }
+    for (const auto& [name, options] : now.JobOptions) {
+        const auto old = at_start.JobOptions.find(name);
+        if (old == at_start.JobOptions.end() || !(old->second == options)) c.options[name] = options;
+    }
     return c;
 }
 
 void apply_changes(Settings& file, const SettingsChanges& changes) {
     if (changes.DefaultJob) file.DefaultJob = *changes.DefaultJob;
     for (const auto& row : changes.dates) RecordBackupDate(file, row.name, row.date);
+    for (const auto& [name, options] : changes.options) file.JobOptions[name] = options;
 }
 
 }  // namespace core

@@ -1,6 +1,7 @@
 #pragma once
 // The settings file: the default job and the date of the last backup of each job file.
 #include <array>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +17,14 @@ struct BackupDateRow {
     std::wstring date;
 };
 
+// The boxes last ticked for a job file's runs; an unattended run takes them.
+struct RunOptions {
+    bool include_empty = false;
+    bool purge = false;
+    bool exit_when_done = false;
+    bool operator==(const RunOptions&) const = default;
+};
+
 struct Settings {
     std::wstring DefaultJob;                                   // empty until read; "None" when no default job is set
     std::array<BackupDateRow, kBackupDateRows> BackupDates{};  // rows in use first, no gaps
@@ -23,6 +32,9 @@ struct Settings {
     // Kept in the general section only when set, so a default file stays two lines.
     std::wstring UpdateServer;  // host[:port] the version file is fetched from
     std::wstring UpdateHost;    // the name shown to the user
+    // By job file name, in the general section as "Options:<name>=empty,remove,exit"
+    // (the words of the boxes ticked), which older versions pass over.
+    std::map<std::wstring, RunOptions> JobOptions;
 };
 
 inline constexpr std::wstring_view kDefaultUpdateServer = L"updates.ostrevin.example";
@@ -51,7 +63,8 @@ bool RecordBackupDate(Settings& s, std::wstring_view name, std::wstring_view dat
 struct SettingsChanges {
     std::optional<std::wstring> DefaultJob;
     std::vector<BackupDateRow> dates;
-    bool empty() const { return !DefaultJob && dates.empty(); }
+    std::map<std::wstring, RunOptions> options;
+    bool empty() const { return !DefaultJob && dates.empty() && options.empty(); }
 };
 SettingsChanges settings_changes(const Settings& at_start, const Settings& now);
 void apply_changes(Settings& file, const SettingsChanges& changes);

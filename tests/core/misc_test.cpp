@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/command_line.h"
 #include "core/folder_tree.h"
 #include "core/jobrow.h"
 #include "core/text.h"
@@ -83,4 +84,53 @@ TEST(FolderTree, AncestorsThenTheFolderThenItsSubFoldersSorted) {
     EXPECT_TRUE(folder_tree(L"relative\\folder", {L"x"}).empty());
     EXPECT_EQ(folder_root(L"\\\\server"), L"");
     EXPECT_EQ(trim_folder(L"E:"), L"E:\\");
+}
+
+TEST(CommandLine, ReadsRunQuietAndUsageAndRefusesAnythingElse) {
+    using Mode = CommandLine::Mode;
+    const struct {
+        std::vector<std::wstring> args;
+        Mode mode;
+        std::wstring job_file;
+        bool quiet;
+    } cases[] = {
+        {{}, Mode::Window, L"", false},
+        {{L"/run"}, Mode::Run, L"", false},
+        {{L"-RUN", L"Weekly.ojf", L"/Quiet"}, Mode::Run, L"Weekly.ojf", true},
+        {{L"/quiet", L"/run", L"My Jobs.ojf"}, Mode::Run, L"My Jobs.ojf", true},
+        {{L"/?"}, Mode::Usage, L"", false},
+        {{L"/run", L"x.ojf", L"/?"}, Mode::Usage, L"x.ojf", false},
+        {{L"/run", L"/run"}, Mode::Bad, L"", false},
+        {{L"/runs"}, Mode::Bad, L"", false},
+        {{L"/"}, Mode::Bad, L"", false},
+        {{L"Weekly.ojf"}, Mode::Bad, L"", false},  // a name without /run
+        {{L"/quiet"}, Mode::Bad, L"", false},
+        {{L"/run", L"a.ojf", L"b.ojf"}, Mode::Bad, L"", false},
+        {{L"/run", L"..\\a.ojf"}, Mode::Bad, L"", false},  // only a name of the job folder
+        {{L"/run", L"C:a.ojf"}, Mode::Bad, L"", false},
+        {{L"/run", L""}, Mode::Bad, L"", false},
+    };
+    for (const auto& c : cases) {
+        const CommandLine got = parse_command_line(c.args);
+        const std::wstring shown = c.args.empty() ? L"(none)" : c.args[0] + L" ...";
+        EXPECT_EQ(got.mode, c.mode) << shown;
+        EXPECT_EQ(got.mode == Mode::Bad, !got.error.empty()) << shown;
+        if (c.mode == Mode::Bad) continue;
+        EXPECT_EQ(got.job_file, c.job_file) << shown;
+        EXPECT_EQ(got.quiet, c.quiet) << shown;
+    }
+}
+
+TEST(JobListText, StopsAtAnEmptyLineAndTellsBadLinesOverflowAndBinary) {
+    std::wstring text;
+    for (int i = 0; i < 15; ++i) text += FormatJobRow(L"C:\\S" + std::to_wstring(i), L"E:\\B") + L"\r\n";
+    JobListText read = read_job_list(L"no quotes\r\n" + text + L"\r\n" + L"after the end\r\n");
+    EXPECT_EQ(read.jobs.size(), 13u);
+    EXPECT_EQ(read.left_out, 2);
+    EXPECT_EQ(read.bad_lines, std::vector<int>{1});
+    EXPECT_FALSE(read.binary);
+    EXPECT_EQ(read.jobs[12].source, L"C:\\S12");
+    read = read_job_list(std::wstring(L"\"a\"\x01\"b\"\r\n", 9));
+    EXPECT_TRUE(read.binary);
+    EXPECT_TRUE(read_job_list(L"").jobs.empty());
 }

@@ -11,8 +11,11 @@ TEST(SettingsFile, WritesTheExactLinesInOrderAndReadsThemBack) {
     RecordBackupDate(s, L"Weekly.ojf", L"3/1/2014");
     RecordBackupDate(s, L"Photos.ojf", L"2/28/2014");
     EXPECT_TRUE(RecordBackupDate(s, L"Weekly.ojf", L"3/12/2014"));  // updated in its row
+    s.JobOptions[L"Weekly.ojf"] = {true, false, true};
+    s.JobOptions[L"A.ojf"] = {};
     const std::wstring text =
-        L"[GENERAL SETTINGS]\r\nDefaultJob=a=b.ojf\r\nUpdateHost=test\r\n[BACKUP DATES]\r\n"
+        L"[GENERAL SETTINGS]\r\nDefaultJob=a=b.ojf\r\nUpdateHost=test\r\nOptions:A.ojf=\r\n"
+        L"Options:Weekly.ojf=empty,exit\r\n[BACKUP DATES]\r\n"
         L"Weekly.ojf=3/12/2014\r\nPhotos.ojf=2/28/2014\r\n";
     EXPECT_EQ(format_settings(s), text);
     EXPECT_EQ(format_settings(parse_settings(text)), text);
@@ -25,7 +28,8 @@ TEST(SettingsFile, ReaderSkipsWhatItCannotUseAndNeverCrashes) {
         L"DefaultJob=Before.ojf\r\n"  // before any section: ignored
         L"[GENERAL SETTINGS]\r\n"
         L"no equals sign\r\n"
-        L"DefaultJob= Second.ojf \r\n"  // untrimmed
+        L"DefaultJob= Second.ojf \r\n"                                       // untrimmed
+        L"Options:=remove\r\nOptions:W.ojf=exit,,Remove,remove2,remove\r\n"  // no name; words exact
         L"[BACKUP DATES]\r\n"
         L"week=ly.ojf=2/2/2020\r\n"  // the name ends at the first "="
         L"=3/3/2020\r\n"             // no name: skipped, the rows after it still count
@@ -33,6 +37,8 @@ TEST(SettingsFile, ReaderSkipsWhatItCannotUseAndNeverCrashes) {
     EXPECT_EQ(s.DefaultJob, L" Second.ojf ");
     EXPECT_EQ(s.BackupDates[0].date, L"ly.ojf=2/2/2020");
     EXPECT_EQ(s.BackupDates[1].name, L"Last.ojf");
+    EXPECT_EQ(s.JobOptions.size(), 1u);
+    EXPECT_EQ(s.JobOptions[L"W.ojf"], (RunOptions{false, true, true}));
     std::wstring junk;
     for (int i = 0; i < 200000; ++i) junk += static_cast<wchar_t>((i * 7919) % 0xD7FF + 1);
     s = parse_settings(junk);
@@ -48,6 +54,7 @@ TEST(SettingsFile, MergedAtExitNeverReplaced) {
         const wchar_t* set_default;      // null: not changed in the session
         std::vector<BackupDateRow> recorded;
         std::wstring expected;
+        bool options_set = false;  // the session ran W.ojf with Remove ticked
     } cases[] = {
         // Another window recorded a date since.
         {head + dated,
@@ -59,12 +66,20 @@ TEST(SettingsFile, MergedAtExitNeverReplaced) {
         {head + L"Weekly.ojf\r\n", head + L"Photos.ojf\r\n", nullptr, {}, head + L"Photos.ojf\r\n"},
         {head + L"Weekly.ojf\r\n", head + L"Photos.ojf\r\n", L"None", {}, head + L"None\r\n"},
         {head + L"Weekly.ojf\r\n", head + L"Photos.ojf\r\n", L"Weekly.ojf", {}, head + L"Photos.ojf\r\n"},  // set back
+        // Options: another window's stay, the session's own replace the file's.
+        {head + L"None\r\nOptions:W.ojf=exit\r\n",
+         head + L"None\r\nOptions:P.ojf=empty\r\nOptions:W.ojf=\r\n",
+         nullptr,
+         {},
+         head + L"None\r\nOptions:P.ojf=empty\r\nOptions:W.ojf=remove\r\n",
+         true},
     };
     for (const auto& c : cases) {
         const Settings start = parse_settings(c.at_start);
         Settings now = start;
         if (c.set_default) now.DefaultJob = c.set_default;
         for (const auto& d : c.recorded) RecordBackupDate(now, d.name, d.date);
+        if (c.options_set) now.JobOptions[L"W.ojf"] = {false, true, false};
         Settings disk = parse_settings(c.on_disk);
         apply_changes(disk, settings_changes(start, now));
         EXPECT_EQ(format_settings(disk), c.expected);
