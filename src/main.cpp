@@ -2,10 +2,15 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <memory>
+#include <shellapi.h>
 
+#include <memory>
+#include <vector>
+
+#include "core/command_line.h"
 #include "ui/frmMain.h"
 #include "ui/frmSplash.h"
+#include "ui/unattended.h"
 #include "win/case_rules.h"
 #include "win/prompt.h"
 
@@ -13,6 +18,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     win::install_case_rules();
+
+    std::vector<std::wstring> args;
+    int argc = 0;
+    if (wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc)) {
+        args.assign(argv + 1, argv + argc);
+        LocalFree(argv);
+    }
+    const core::CommandLine command = core::parse_command_line(args);
+    if (command.mode == core::CommandLine::Mode::Run) return ui::run_unattended(command);
+    if (command.mode != core::CommandLine::Mode::Window) return ui::answer_command_line(command);
 
     std::unique_ptr<ui::FrmMain> main_window;
     ui::FrmSplash splash;

@@ -104,8 +104,8 @@ namespace {
 
 // Copies the run's log to the data folder, where it outlives the temp folder's
 // clean-ups; the place to read it, or the temp log when the copy failed.
-std::wstring keep_log(const std::wstring& log, const std::wstring& folder) {
-    const std::wstring kept = folder + L"\\" + kKeptLogName;
+std::wstring keep_log(const std::wstring& log, const Options& options) {
+    const std::wstring kept = options.kept_log_folder + L"\\" + options.kept_log_name;
     return CopyFileW(log.c_str(), kept.c_str(), FALSE) ? kept : log;
 }
 
@@ -113,6 +113,8 @@ std::wstring keep_log(const std::wstring& log, const std::wstring& folder) {
 
 Outcome BackupRun::run() {
     Outcome o = runJobs();
+    o.failed = failed_;
+    o.kept_log = kept_log_;
     if (!kept_extras_.empty() && o.kind != Outcome::Kind::NotStarted)
         o.text += two_cr() +
                   (kept_extras_.size() == 1 ? L"This job ran without removing anything from its backup:"
@@ -218,8 +220,8 @@ Outcome BackupRun::runJobs() {
     };
     const WaitEnd end = wait_for_script(*process, script, hooks_.stop, show_progress);
     const bool left_running = end != WaitEnd::ScriptGone && !process->all_ended();
-    const std::wstring where =
-        L" The log of this run is in " + quote() + keep_log(log, options_.kept_log_folder) + quote() + L".";
+    kept_log_ = keep_log(log, options_);
+    const std::wstring where = L" The log of this run is in " + quote() + kept_log_ + quote() + L".";
 
     const bool ended = end == WaitEnd::ScriptGone;
     if (!ended) DeleteFileW(script.c_str());
@@ -236,6 +238,8 @@ Outcome BackupRun::runJobs() {
     }
     DeleteFileW(results.c_str());
     const core::RunVerdict verdict = core::judge_run(ended, failed, unfinished);
+    failed_ = verdict.failed;
+    failed_.insert(failed_.end(), verdict.unfinished.begin(), verdict.unfinished.end());
     const std::wstring not_ended =
         verdict.unfinished.empty()
             ? L""

@@ -13,10 +13,13 @@
 
 namespace run {
 
+// The last run's log, kept in the data folder for the user to read.
+inline constexpr wchar_t kKeptLogName[] = L"Ostrevin-last-run.log";
 struct Options {
     bool include_empty = false;
     bool purge = false;
-    std::wstring kept_log_folder;  // where the run's log is kept for the user (kKeptLogName)
+    std::wstring kept_log_folder;  // where the run's log is kept for the user
+    std::wstring kept_log_name = kKeptLogName;
 };
 
 // How a run ended, and what happened in words; the window gives it its title and icon.
@@ -32,6 +35,8 @@ struct Outcome {
     Kind kind = Kind::NotStarted;
     bool list_saved = false;  // Completed: the Program Files list was written
     std::wstring text;
+    std::vector<int> failed;  // the jobs named as failed or not run to their end
+    std::wstring kept_log;    // where the run's log was kept; empty when it never started
 };
 
 // How the run reaches whoever started it; called on the run's thread.
@@ -44,8 +49,6 @@ struct Hooks {
     std::function<int(const std::wstring& title, const std::wstring& text)> ask;
 };
 
-// The last run's log, kept in the data folder for the user to read.
-inline constexpr wchar_t kKeptLogName[] = L"Ostrevin-last-run.log";
 // A purge check's list-only log, in the temp folder beside the run's.
 inline constexpr wchar_t kCheckLogName[] = L"BatchRun.check.log";
 
@@ -71,6 +74,8 @@ private:
     Options options_;
     Hooks hooks_;
     std::vector<int> kept_extras_;  // jobs answered No: they run without /PURGE
+    std::vector<int> failed_;
+    std::wstring kept_log_;
 };
 
 }  // namespace run

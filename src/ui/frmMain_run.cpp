@@ -33,8 +33,11 @@ void FrmMain::cmdRun_Click() {
     if (run_in_progress) return;
     stop_wanted_ = close_after_run_ = false;
     jobList.refresh();  // the run takes the folders as the rows show them
-    const app::Module1& m = app::state();
+    app::Module1& m = app::state();
     run_job_file_ = m.JobFileName;
+    // An unattended run of this job file takes the boxes as they are now.
+    if (m.JobFileName != app::kUntitled)
+        m.settings.JobOptions[m.JobFileName] = {checked(chkEmpty), checked(chkRemove), checked(chkExit)};
     showRun(true);
     const win::Status started =
         run_.start(hwnd(), jobList.jobs(), {checked(chkEmpty), checked(chkRemove), m.DataFolder});

@@ -1,0 +1,38 @@
+#pragma once
+// The small window of an unattended run: the job at work, a progress bar and STOP.
+// It answers the run's one question itself (No: nothing removed) and closes when
+// the run ends. Hidden for a quiet run, where it only carries the run's messages.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "run/run_thread.h"
+#include "win/form.h"
+
+namespace ui {
+
+enum RunAloneId : int { ID_RA_STOP = 100 };
+
+class FrmRunAlone : public win::Form {
+public:
+    bool Create(const std::wstring& job_file, bool shown);
+    // Starts the run; false with the system's error when its thread cannot start.
+    win::Status start(std::vector<core::JobFolders> jobs, run::Options options) {
+        return run_.start(hwnd(), std::move(jobs), std::move(options));
+    }
+    void cmdStop_Click();
+
+    std::function<void(const run::Outcome&)> on_end;  // before the window goes
+    std::vector<std::wstring> answered_no;            // the questions it answered itself
+    win::Window lblProgress, prgRun, cmdStop;
+
+protected:
+    LRESULT handle(UINT msg, WPARAM w, LPARAM l) override;
+
+private:
+    run::RunThread run_;
+};
+
+}  // namespace ui

@@ -1,0 +1,27 @@
+#pragma once
+// Ostrevin.exe /run [JOBFILE] [/quiet]: the backups of one job file with no one at
+// the screen. Every question is answered with its safe answer and written down;
+// the outcome is the exit code and a line of Ostrevin-runs.log beside the settings.
+#include "core/command_line.h"
+
+namespace ui {
+
+// The exit codes of an unattended run.
+enum RunExit : int {
+    EXIT_COMPLETE,
+    EXIT_FAILED,
+    EXIT_NOT_FINISHED,
+    EXIT_NOT_STARTED,
+    EXIT_NOT_CONFIRMED,
+    EXIT_BAD_INPUT
+};
+
+inline constexpr wchar_t kRunHistoryName[] = L"Ostrevin-runs.log";
+
+// Runs the command line's backups; the program's exit code.
+int run_unattended(const core::CommandLine& command);
+
+// For /? and a bad command line: the text on the console; the exit code.
+int answer_command_line(const core::CommandLine& command);
+
+}  // namespace ui

@@ -1,0 +1,119 @@
+// Ostrevin.exe /run: the backups of a job file with no one at the screen.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "core/jobrow.h"
+#include "support/sandbox.h"
+
+namespace {
+
+struct Unattended {
+    test::Sandbox box;
+    std::wstring src = box.path(L"Src");
+    Unattended() {
+        test::write_bytes((test::make_dirs(src + L"\\sub"), src + L"\\sub\\a.txt"), "alpha");
+        box.mapDrive(L'E', box.path(L"drive_e"));
+        test::make_dirs(L"E:\\BK");
+        test::make_dirs(box.jobFolder());
+        job_file(L"Weekly.ojf", test::narrow(core::FormatJobRow(src, L"E:\\BK")) + "\r\n");
+    }
+    void job_file(const std::wstring& name, const std::string& text) const {
+        test::write_bytes(box.jobFolder() + L"\\" + name, text);
+    }
+    std::wstring exe() const {
+        wchar_t buf[MAX_PATH];
+        const std::wstring tests(buf, GetModuleFileNameW(nullptr, buf, MAX_PATH));
+        return L"\"" + tests.substr(0, tests.rfind(L'\\')) + L"\\Ostrevin.exe\" ";
+    }
+    // Runs the program with `args`; its exit code, and its output in *out. `during`
+    // acts on the running program once.
+    DWORD run(const std::wstring& args, std::string* out = nullptr, void (*during)(DWORD pid) = nullptr) const {
+        test::Process p(exe() + args, box.data());
+        if (during) during(p.id());
+        DWORD code = 99;
+        EXPECT_TRUE(p.wait(60000, &code)) << "still waiting: " << p.output();  // a question would wait forever
+        if (out) *out = p.output();
+        return code;
+    }
+    std::string history() const { return test::read_bytes(box.data() + L"\\Ostrevin-runs.log"); }
+    std::string settings() const { return test::read_bytes(box.data() + L"\\Ostrevin.cfg"); }
+};
+
+size_t lines(const std::string& text) { return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')); }
+
+HWND run_window(DWORD pid) {
+    for (int waited = 0; waited < 20000; waited += 20, Sleep(20))
+        for (HWND h = FindWindowExW(nullptr, nullptr, L"OstrevinRunAlone", nullptr); h;
+             h = FindWindowExW(nullptr, h, L"OstrevinRunAlone", nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(h, &owner);
+            if (owner == pid && IsWindowVisible(h)) return h;
+        }
+    return nullptr;
+}
+
+}  // namespace
+
+TEST(Unattended, CopiesRecordsTheDateAndWritesOneHistoryLine) {
+    Unattended u;
+    EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), 0u);
+    EXPECT_EQ(test::read_bytes(L"E:\\BK\\SRC\\sub\\a.txt"), "alpha");
+    EXPECT_NE(u.settings().find("Weekly.ojf="), std::string::npos);
+    EXPECT_NE(u.settings().find("Options:Weekly.ojf=\r\n"), std::string::npos);  // the defaults, kept
+    EXPECT_EQ(lines(u.history()), 1u);
+    EXPECT_NE(u.history().find("\tWeekly.ojf\tBACKUP COMPLETE\t-\t"), std::string::npos) << u.history();
+    // Another run of the program holds the backups: this one starts nothing.
+    HANDLE other = CreateSemaphoreW(nullptr, 1, 1, L"Local\\Ostrevin.BackupRun");
+    ASSERT_EQ(WaitForSingleObject(other, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(u.run(L"/run Weekly.ojf"), 3u);
+    ReleaseSemaphore(other, 1, nullptr);
+    CloseHandle(other);
+    EXPECT_NE(u.history().find("BACKUP NOT STARTED\tAnother Ostrevin window is running backups"), std::string::npos);
+    // The drive unplugged: nothing starts, and no question waits for an answer.
+    test::remove_tree(L"E:\\BK\\SRC");
+    u.box.unmapDrive(L'E');
+    EXPECT_EQ(u.run(L"/run Weekly.ojf"), 3u);
+    EXPECT_EQ(lines(u.history()), 3u);
+    EXPECT_NE(u.history().find("The backup folder \"E:\\BK\" is not available"), std::string::npos);
+}
+
+TEST(Unattended, ALockedFileFailsAndStopEndsTheRun) {
+    Unattended u;
+    HANDLE lock = CreateFileW((u.src + L"\\sub\\a.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(u.run(L"/run Weekly.ojf", nullptr,
+                    [](DWORD pid) {
+                        HWND w = run_window(pid);
+                        ASSERT_TRUE(w);
+                        Sleep(1000);
+                        PostMessageW(w, WM_COMMAND, MAKEWPARAM(100, BN_CLICKED), 0);
+                    }),
+              2u);
+    EXPECT_EQ(u.run(L"/run Weekly.ojf"), 1u);
+    CloseHandle(lock);
+    const std::string h = u.history();
+    EXPECT_NE(h.find("\tBACKUP NOT FINISHED\t"), std::string::npos) << h;
+    EXPECT_NE(h.find("\tBACKUP FAILED\tjobs 1: "), std::string::npos) << h;
+    EXPECT_NE(h.find("ERROR 32 (0x00000020)"), std::string::npos) << h;
+    EXPECT_NE(h.find("Ostrevin-run-"), std::string::npos);  // each run's log kept under its own name
+}
+
+TEST(Unattended, BadInputRunsNothingAndWritesNothing) {
+    Unattended u;
+    std::string fourteen;
+    for (int i = 0; i < 14; ++i) fourteen += "Copy \"C:\\S" + std::to_string(i) + "\" into \"E:\\BK\"\r\n";
+    u.job_file(L"Many.ojf", fourteen);
+    u.job_file(L"Junk.ojf", std::string("\x7f"
+                                        "ELF\x02\x01\x01\0\0\"a\"\"b\"\r\n",
+                                        16));
+    for (const wchar_t* args : {L"/run Weekly.ojf /bogus", L"/run Missing.ojf", L"/run Many.ojf", L"/run Junk.ojf",
+                                L"/run /run Weekly.ojf", L"Weekly.ojf"}) {
+        std::string out;
+        EXPECT_EQ(u.run(args, &out), 5u) << test::narrow(args);
+        EXPECT_EQ(out.rfind("Ostrevin: ", 0), 0u) << out;
+    }
+    EXPECT_FALSE(test::exists(u.box.data() + L"\\Ostrevin.cfg"));
+    EXPECT_FALSE(test::exists(u.box.data() + L"\\Ostrevin-runs.log"));
+    EXPECT_FALSE(test::exists(L"E:\\BK\\SRC"));
+}
