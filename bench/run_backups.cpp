@@ -2,12 +2,14 @@
 // the copier, and the program's own work around them. For comparison, the copier
 // alone on the same tree with the same options, started the way the script starts it.
 // A third run has Remove ticked: the same no-change rerun after its purge check.
+// A fourth is the same no-change rerun from Ostrevin.exe /run, start to exit.
 // Usage: bench_run_backups.exe SOURCE
-// prints: run_first run_rerun run_rerun_checked copier_first copier_rerun (seconds)
+// prints: run_first run_rerun run_rerun_checked copier_first copier_rerun unattended_rerun (seconds)
 #include <windows.h>
 
 #include <cstdio>
 
+#include "core/jobrow.h"
 #include "support/app_fixture.h"
 
 namespace {
@@ -50,6 +52,22 @@ double copier(const std::wstring& source, const std::wstring& target, const std:
     return s;
 }
 
+// Ostrevin.exe /run of the same job, from start to exit.
+double unattended(test::App& a, const std::wstring& source) {
+    test::write_bytes(a.box.jobFolder() + L"\\Bench.ojf", test::narrow(core::FormatJobRow(source, L"E:\\BK")));
+    wchar_t exe[MAX_PATH];
+    const std::wstring bench(exe, GetModuleFileNameW(nullptr, exe, MAX_PATH));
+    const ULONGLONG start = GetTickCount64();
+    test::Process p(L"\"" + bench.substr(0, bench.rfind(L'\\')) + L"\\Ostrevin.exe\" /run Bench.ojf /quiet",
+                    a.box.data());
+    DWORD code = 99;
+    if (!p.wait(600000, &code) || code != 0) {
+        std::fprintf(stderr, "Ostrevin.exe /run did not complete: exit code %lu\n", code);
+        std::exit(1);
+    }
+    return seconds_since(start);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -68,6 +86,7 @@ int wmain(int argc, wchar_t** argv) {
     const double checked = run_backups(a);
     const std::wstring alone = a.box.path(L"alone"), log = a.box.path(L"alone.log");
     const double copier_first = copier(source, alone, log), copier_rerun = copier(source, alone, log);
-    std::printf("%.3f %.3f %.3f %.3f %.3f\n", first, rerun, checked, copier_first, copier_rerun);
+    const double alone_rerun = unattended(a, source);
+    std::printf("%.3f %.3f %.3f %.3f %.3f %.3f\n", first, rerun, checked, copier_first, copier_rerun, alone_rerun);
     return 0;
 }
