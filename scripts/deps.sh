@@ -21,6 +21,10 @@ have Xvfb || need="$need xvfb"
 have xvfb-run || need="$need xvfb"
 have xauth || need="$need xauth"
 [ -f /usr/src/googletest/CMakeLists.txt ] || need="$need googletest"
+# The benchmarks' smoke runs: trees made by a script, timings against rsync, ratios with bc.
+have python3 || need="$need python3"
+have rsync || need="$need rsync"
+have bc || need="$need bc"
 # The fuzz run of the job target rule; skipped, with a word, without it.
 have clang++ || need="$need clang"
 if [ -n "$need" ]; then

@@ -1,7 +1,8 @@
 #!/bin/bash
 # Builds everything and runs every test: the portable logic natively, then the
 # program, its copier and their tests under Wine inside Xvfb (all suites on
-# x86-64, the core and copier suites on x86 too), then the setup program and
+# x86-64, the core and copier suites on x86 too), each benchmark once at tiny
+# sizes, then the setup program and
 # the portable zip, and installs and uninstalls the setup program under Wine.
 # Ends with one line that counts the test cases of every suite.
 set -e -o pipefail
@@ -79,7 +80,9 @@ fi
 phase "x86-64 build"
 scripts/build.sh win
 phase "x86-64: every suite under Wine"
-suite win suites-win -LE package
+suite win suites-win -LE 'package|bench'
+phase "x86-64: every benchmark once at tiny sizes, and the cron script"
+suite win bench-win -L bench
 
 phase "x86 build"
 scripts/build.sh win32 Ostrevin robocopy core_tests robocopy_tests install_probe
