@@ -2,8 +2,8 @@
 # Builds everything and runs every test: the portable logic natively, then the
 # program, its copier and their tests under Wine inside Xvfb (all suites on
 # x86-64, the core and copier suites on x86 too), each benchmark once at tiny
-# sizes, then the setup program and
-# the portable zip, and installs and uninstalls the setup program under Wine.
+# sizes, then the setup program and the portable zip, and installs and
+# uninstalls the setup program under Wine.
 # Ends with one line that counts the test cases of every suite.
 set -e -o pipefail
 cd "$(dirname "$0")/.."
