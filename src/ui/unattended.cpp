@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "app/module1.h"
 #include "app/settings_file.h"
 #include "app/startup.h"
@@ -77,6 +79,21 @@ bool add_history(const std::wstring& line) {
     DWORD written = 0;
     return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
            written == bytes.size();
+}
+
+// Each unattended run keeps its log under a name of its own; the oldest go, so a
+// nightly schedule does not fill the folder.
+constexpr size_t kKeptRunLogs = 30;
+constexpr wchar_t kRunLogPrefix[] = L"Ostrevin-run-";
+void prune_run_logs(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    win::FindHandle list(FindFirstFileW((folder + L"\\" + kRunLogPrefix + L"*.log").c_str(), &found));
+    if (!list) return;
+    do names.push_back(found.cFileName);
+    while (FindNextFileW(list.get(), &found));
+    std::sort(names.begin(), names.end());  // the date and time in the name sort as they happened
+    for (size_t i = 0; i + kKeptRunLogs < names.size(); ++i) DeleteFileW((folder + L"\\" + names[i]).c_str());
 }
 
 // Answers every question with its safe answer and keeps what was said.
@@ -156,7 +173,7 @@ Ended run_jobs(const std::wstring& name, std::vector<core::JobFolders> jobs, con
     window.on_end = [&](const run::Outcome& o) { outcome = o; };
     const win::Status started =
         window.start(std::move(jobs), {options.include_empty, options.purge, m.DataFolder,
-                                       L"Ostrevin-run-" + now_text(L"%04u%02u%02u-%02u%02u%02u") + L".log"});
+                                       kRunLogPrefix + now_text(L"%04u%02u%02u-%02u%02u%02u") + L".log"});
     if (!started) {
         DestroyWindow(window.hwnd());
         return {EXIT_NOT_STARTED, L"BACKUP NOT STARTED",
@@ -223,6 +240,7 @@ int run_unattended(const core::CommandLine& command) {
                               L"\t" + ended.outcome + L"\t" + (ended.detail.empty() ? L"-" : ended.detail) + L"\t" +
                               (ended.log.empty() ? L"-" : ended.log);
     const bool kept = add_history(line);
+    prune_run_logs(m.DataFolder);
     if (!command.quiet || !kept) print(L"Ostrevin: " + line + L"\r\n");
     return ended.code;
 }

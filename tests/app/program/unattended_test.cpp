@@ -57,7 +57,11 @@ HWND run_window(DWORD pid) {
 
 TEST(Unattended, CopiesRecordsTheDateAndWritesOneHistoryLine) {
     Unattended u;
+    for (int i = 10; i < 40; ++i)
+        test::write_bytes(u.box.data() + L"\\Ostrevin-run-20" + std::to_wstring(i) + L".log", "");
     EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), 0u);
+    EXPECT_FALSE(test::exists(u.box.data() + L"\\Ostrevin-run-2010.log"));  // the oldest of 31 kept logs goes
+    EXPECT_TRUE(test::exists(u.box.data() + L"\\Ostrevin-run-2011.log"));
     EXPECT_EQ(test::read_bytes(L"E:\\BK\\SRC\\sub\\a.txt"), "alpha");
     EXPECT_NE(u.settings().find("Weekly.ojf="), std::string::npos);
     EXPECT_NE(u.settings().find("Options:Weekly.ojf=\r\n"), std::string::npos);  // the defaults, kept
