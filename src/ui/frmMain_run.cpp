@@ -6,11 +6,11 @@
 
 #include "app/module1.h"
 #include "app/startup.h"
-#include "run/run_thread.h"
-#include "ui/run_message.h"
 #include "run/program_files.h"
+#include "run/run_thread.h"
 #include "ui/frmDriveSelect.h"
 #include "ui/frmMain.h"
+#include "ui/run_message.h"
 #include "win/prompt.h"
 
 namespace ui {
