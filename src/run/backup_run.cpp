@@ -286,7 +286,6 @@ Outcome BackupRun::runJobs(const std::wstring& job_file_name) {
     done.date = app::TodayShortDate();
     app::Module1& m = app::state();
     core::RecordBackupDate(m.settings, job_file_name, done.date);
-    m.LastBackupDate = done.date;
     const std::wstring& first = jobs_.front().destination;
     done.title = L"BACKUP COMPLETE";
     const win::Status list = write_program_files_list(first);

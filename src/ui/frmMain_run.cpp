@@ -77,7 +77,7 @@ void FrmMain::cmdRun_Click() {
     if (run_in_progress) return;
     run::Outcome outcome;
     stop_wanted_ = close_after_run_ = false;
-    jobList.refresh();  // the run takes the folders as the rows show them
+    document.refresh();  // the run takes the folders as the rows show them
     {
         RunDisplay busy(*this, jobList.count());
         run::BackupRun backup(jobList.jobs(), {checked(chkEmpty), checked(chkRemove)},
@@ -87,7 +87,7 @@ void FrmMain::cmdRun_Click() {
                                [this](const std::wstring& title, const std::wstring& text, UINT flags) {
                                    return win::ask(hwnd(), title, text, flags);
                                }});
-        outcome = backup.run(app::state().JobFileName);
+        outcome = backup.run(document.fileName());
     }
     if (outcome.kind == run::Outcome::Kind::Completed) {
         lblBUDateDisplay.setText(L"Last Backup on " + outcome.date);
@@ -148,7 +148,7 @@ void FrmMain::Timer1_Timer() {
     run::DriveCheck check;
     {
         CheckRunning running(drive_check_running);
-        check = run::check_drives(hwnd(), jobList, first_drive_check_, [this](int) { return askDrive(); });
+        check = run::check_drives(hwnd(), document, first_drive_check_, [this](int) { return askDrive(); });
     }
     if (!check.caption.empty()) cmdRun.setText(check.caption);
     cmdRun.enable(check.ready);
