@@ -17,7 +17,7 @@ inline constexpr wchar_t kCopyrightLine[] = L"Copyright (C) 2026 Ostrevin develo
 inline constexpr wchar_t kDeveloperFolder[] = L"H:\\Programming\\Ostrevin";
 
 struct Module1 {
-    // Until the folder entry, the browser and the run take core::kTwoCr and core::quoted.
+    // Until the run takes core::kTwoCr and core::quoted.
     std::wstring TwoCr = core::kTwoCr;
     std::wstring Quote = std::wstring(1, core::QUOTE);
 
