@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "app/startup.h"
 #include "ui/frmMain.h"
 #include "ui/frmSplash.h"
 #include "win/case_rules.h"
@@ -13,6 +14,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     win::install_case_rules();
+    // The folders and the settings, before any window: a problem is told on its own.
+    app::StartupLoad(nullptr);
 
     std::unique_ptr<ui::FrmMain> main_window;
     ui::FrmSplash splash;
