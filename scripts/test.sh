@@ -59,6 +59,36 @@ count_cases() {
   echo "Cases: $passed passed, $failed failed, $skipped skipped"
 }
 
+# The layers of src/, lowest first (README, Layout): a file includes headers of its
+# own folder and of the folders its rule names: never a higher layer, nor a sibling not named.
+check_layers() {
+  local rules=(
+    "core: core"
+    "win: core res win"
+    "folders: core res win folders"
+    "jobs: core res win jobs"
+    "about: core res win about"
+    "run: core res win folders jobs run"
+    "app: core res win folders jobs run about app"
+    "ui: core res win folders jobs run about app ui"
+  )
+  local rule layer file dir bad=0
+  for rule in "${rules[@]}"; do
+    layer=${rule%%:*}
+    while read -r file dir; do
+      [[ " ${rule#*:} " == *" $dir "* ]] && continue
+      echo "$file includes $dir/, which $layer/ may not (README, Layout)"
+      bad=1
+    done < <(grep -rE --include='*.cpp' --include='*.h' '^\s*#\s*include\s*"[^"/]+/' "src/$layer" |
+      sed -E 's|^([^:]+):\s*#\s*include\s*"([^"/]+)/.*|\1 \2|')
+  done
+  return $bad
+}
+
+phase "Include order of the layers"
+check_layers
+echo "No include goes against the layers"
+
 phase "Installing what is missing"
 scripts/deps.sh
 rm -rf build/*/cases build/*/suites-*.xml build/*/install-*.xml

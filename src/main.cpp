@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/startup.h"
 #include "core/command_line.h"
 #include "ui/frmMain.h"
 #include "ui/frmSplash.h"
@@ -18,7 +19,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     win::install_case_rules();
-
     std::vector<std::wstring> args;
     int argc = 0;
     if (wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc)) {
@@ -28,6 +28,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const core::CommandLine command = core::parse_command_line(args);
     if (command.mode == core::CommandLine::Mode::Run) return ui::run_unattended(command);
     if (command.mode != core::CommandLine::Mode::Window) return ui::answer_command_line(command);
+    // The folders and the settings, before any window: a problem is told on its own.
+    app::StartupLoad(nullptr);
 
     std::unique_ptr<ui::FrmMain> main_window;
     ui::FrmSplash splash;

@@ -1,5 +1,6 @@
 #pragma once
-// The program's global state, shared by its windows.
+// What the whole program shares: the folders it keeps its settings and job files
+// in, and the settings.
 #include <string>
 
 #include "core/settings.h"
@@ -7,31 +8,19 @@
 
 namespace app {
 
-inline constexpr wchar_t kUntitled[] = L"UNTITLED";
 inline constexpr wchar_t kAppTitle[] = L"Ostrevin";
 inline constexpr wchar_t kSettingsFileName[] = L"Ostrevin.cfg";
 // The credit lines of the splash and the About window.
 inline constexpr wchar_t kAuthorCredit[] = L"Written by the Ostrevin developers";
 inline constexpr wchar_t kCopyrightLine[] = L"Copyright (C) 2026 Ostrevin developers";
-// Only on the developer's own machine (user "Programming") does start-up move here.
-inline constexpr wchar_t kDeveloperFolder[] = L"H:\\Programming\\Ostrevin";
 
 struct Module1 {
-    // Text constants
-    std::wstring TwoCr = std::wstring(core::TWO_CR);
-    std::wstring Quote = std::wstring(1, core::QUOTE);
-
-    std::wstring JobFileName = kUntitled;
     std::wstring DataFolder;
     std::wstring JobFolder;
     core::Settings settings;           // DefaultJob and BackupDates
     core::Settings settings_at_start;  // as read at start-up: exit writes only what differs
-    std::wstring LastBackupDate;
-
-    bool JobChanged = false;
 
     std::wstring& DefaultJob() { return settings.DefaultJob; }
-    std::wstring JobFilePath() const { return JobFolder + L"\\" + JobFileName; }
     std::wstring SettingsPath() const;
 };
 

@@ -21,14 +21,13 @@ bool write_file(HWND owner, const core::Settings& s, const std::wstring& consequ
 
 // "the default job "X" and the backup date D of "Y"", for telling what was not saved.
 std::wstring describe(const core::SettingsChanges& c) {
-    const Module1& m = state();
     std::wstring s;
     if (c.DefaultJob)
         s = *c.DefaultJob == core::kNoDefaultJob ? L"the removal of the default job"
-                                                 : L"the default job " + m.Quote + *c.DefaultJob + m.Quote;
+                                                 : L"the default job " + core::quoted(*c.DefaultJob);
     for (size_t i = 0; i < c.dates.size(); ++i) {
         if (!s.empty()) s += i + 1 == c.dates.size() ? L" and " : L", ";
-        s += L"the backup date " + c.dates[i].date + L" of " + m.Quote + c.dates[i].name + m.Quote;
+        s += L"the backup date " + c.dates[i].date + L" of " + core::quoted(c.dates[i].name);
     }
     return s;
 }

@@ -32,12 +32,6 @@ std::wstring current_folder() {
 
 void StartupLoad(HWND owner) {
     Module1& m = state();
-    m.JobFileName = kUntitled;
-
-    if (env(L"USERNAME") == L"Programming" && current_folder() != kDeveloperFolder) {
-        // The developer's own machine; elsewhere the drive is simply absent and nothing changes.
-        if (SetCurrentDirectoryW(L"H:\\")) SetCurrentDirectoryW(kDeveloperFolder);
-    }
     m.DataFolder = current_folder();
     m.JobFolder = env(L"USERPROFILE") + L"\\Documents\\Ostrevin";
 

@@ -12,6 +12,7 @@ inline constexpr wchar_t LF = L'\n';
 inline constexpr std::wstring_view CRLF = L"\r\n";
 inline constexpr std::wstring_view TWO_CR = L"\r\r";  // between a message's statement and its question
 inline constexpr wchar_t QUOTE = L'"';
+inline const std::wstring kTwoCr{TWO_CR};  // TWO_CR to join messages with +
 
 using CaseMapper = std::wstring (*)(std::wstring_view);
 // The Windows build maps case with the system's tables; natively towupper/towlower serve.

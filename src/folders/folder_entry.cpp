@@ -1,7 +1,7 @@
 #include "folders/folder_entry.h"
 
-#include "app/module1.h"
 #include "core/path_match.h"
+#include "core/text.h"
 #include "folders/path_exists.h"
 #include "win/prompt.h"
 #include "win/textfile.h"
@@ -16,14 +16,13 @@ void complete_drive(std::wstring& path) {
 }  // namespace
 
 Entry check_entry(HWND owner, std::wstring& path) {
-    const app::Module1& m = app::state();
     if (path.empty()) return Entry::Empty;
     complete_drive(path);
     // A job file is ANSI text: a name it cannot hold would come back with "?" in it.
     if (!win::representable(path, CP_ACP)) {
         win::ask(owner, L"INVALID PATH",
-                 L"The folder " + m.Quote + path + m.Quote +
-                     L" has characters in its name that a job file cannot hold." + m.TwoCr +
+                 L"The folder " + core::quoted(path) + L" has characters in its name that a job file cannot hold." +
+                     core::kTwoCr +
                      L"Please choose or rename a folder whose name uses only this system's character set.",
                  MB_OK | MB_ICONSTOP);
         return Entry::Refused;
@@ -32,7 +31,7 @@ Entry check_entry(HWND owner, std::wstring& path) {
     if (PathExists(path, core::kMaskSystem)) return Entry::Present;
     int answer =
         win::ask(owner, L"PATH NOT FOUND",
-                 L"The path " + m.Quote + path + m.Quote + L" does not exist." + m.TwoCr + L"Do you want to create it?",
+                 L"The path " + core::quoted(path) + L" does not exist." + core::kTwoCr + L"Do you want to create it?",
                  MB_YESNO | MB_ICONQUESTION);
     if (answer != IDYES) return Entry::Refused;
     if (!CreateDirectoryW(path.c_str(), nullptr)) {
@@ -46,8 +45,7 @@ Entry check_entry(HWND owner, std::wstring& path) {
 bool destination_present(HWND owner, std::wstring& path) {
     complete_drive(path);
     if (PathExists(path, core::kMaskFolders)) return true;
-    const app::Module1& m = app::state();
-    win::ask(owner, L"INVALID PATH", L"The path " + m.Quote + path + m.Quote + L" is not valid", MB_OK | MB_ICONSTOP);
+    win::ask(owner, L"INVALID PATH", L"The path " + core::quoted(path) + L" is not valid", MB_OK | MB_ICONSTOP);
     return false;
 }
 

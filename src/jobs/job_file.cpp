@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/module1.h"
+#include "core/text.h"
 #include "jobs/job_edit.h"
 #include "win/prompt.h"
 #include "win/textfile.h"
@@ -42,8 +42,7 @@ std::wstring file_name(const std::wstring& path) {
     return p == std::wstring::npos ? path : path.substr(p + 1);
 }
 
-bool load_job_file(HWND owner, const std::wstring& path, JobList& list) {
-    const app::Module1& m = app::state();
+bool load_job_file(HWND owner, const std::wstring& path, JobDocument& document) {
     auto text = win::read_text_file(path, CP_ACP);
     if (!text) {
         win::tell_failure(owner, L"FILE NOT OPENED", {L"job file", path, L"opened", text.code()},
@@ -57,10 +56,10 @@ bool load_job_file(HWND owner, const std::wstring& path, JobList& list) {
         if (line.empty()) break;  // an empty line ends the list
         auto folders = core::ParseJobRow(line);
         if (!folders) bad_lines.push_back(line_no);
-        else if (!list.append(*folders)) ++left_out;
+        else if (!document.load(*folders)) ++left_out;
     }
     if (!bad_lines.empty() || left_out > 0) {
-        const std::wstring file = m.Quote + path + m.Quote;
+        const std::wstring file = core::quoted(path);
         std::wstring msg;
         if (!bad_lines.empty())
             msg += (bad_lines.size() == 1 ? L"Line " : L"Lines ") + join_numbers(bad_lines) + L" of the job file " +
@@ -72,16 +71,16 @@ bool load_job_file(HWND owner, const std::wstring& path, JobList& list) {
                    std::to_wstring(left_out) + (left_out == 1 ? L" job of " : L" jobs of ") + file +
                    (left_out == 1 ? L" was" : L" were") + L" left out.";
         }
-        msg += m.TwoCr + L"The file itself has not been changed.";
+        msg += core::kTwoCr + L"The file itself has not been changed.";
         win::ask(owner, L"JOB FILE INCOMPLETE", msg, MB_OK | MB_ICONEXCLAMATION);
     }
-    warn_conflicts(owner, list);  // the rows stay as the file has them; the run refuses
+    warn_conflicts(owner, document);  // the rows stay as the file has them; the run refuses
     return true;
 }
 
-bool save_job_file(HWND owner, const std::wstring& path, const JobList& list) {
+bool save_job_file(HWND owner, const std::wstring& path, const JobDocument& document) {
     const bool old_file = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-    const win::Status written = win::write_text_file(path, core::join_lines(list.rowTexts()), CP_ACP);
+    const win::Status written = win::write_text_file(path, core::join_lines(document.lines()), CP_ACP);
     if (written) return true;
     win::tell_failure(owner, L"FILE NOT SAVED", {L"job file", path, L"written", written.code()},
                       std::wstring(L"The job list has not been saved; ") +
@@ -90,13 +89,13 @@ bool save_job_file(HWND owner, const std::wstring& path, const JobList& list) {
     return false;
 }
 
-std::wstring ask_job_file(HWND owner, bool save) {
+std::wstring ask_job_file(HWND owner, bool save, const std::wstring& job_folder) {
     win::FileDialogRequest r;
     r.owner = owner;
     r.save = save;
     r.title = save ? L"Save Job" : L"Open Job";
     r.filter = L"Ostrevin Jobfile|*.ojf";
-    r.initial_folder = app::state().JobFolder;
+    r.initial_folder = job_folder;
     return win::prompter().file_dialog(r);
 }
 
@@ -104,34 +103,21 @@ std::wstring ask_job_file(HWND owner, bool save) {
 // would be stored with "?" and never match again.
 bool name_fits(HWND owner, const std::wstring& name) {
     if (win::representable(name, CP_ACP)) return true;
-    const app::Module1& m = app::state();
     win::ask(owner, L"INVALID NAME",
-             L"The job file name " + m.Quote + name + m.Quote + L" has characters that the settings file cannot hold." +
-                 m.TwoCr + L"Please choose a name that uses only this system's character set.",
+             L"The job file name " + core::quoted(name) + L" has characters that the settings file cannot hold." +
+                 core::kTwoCr + L"Please choose a name that uses only this system's character set.",
              MB_OK | MB_ICONSTOP);
     return false;
 }
 
 // Job files live in the job folder; a same-named file there is not the one picked.
-bool in_job_folder(HWND owner, const std::wstring& path) {
-    const app::Module1& m = app::state();
-    if (path.find(L'\\') == std::wstring::npos || same_folder(folder_of(path), m.JobFolder)) return true;
+bool in_job_folder(HWND owner, const std::wstring& path, const std::wstring& job_folder) {
+    if (path.find(L'\\') == std::wstring::npos || same_folder(folder_of(path), job_folder)) return true;
     win::ask(owner, L"FILE NOT OPENED",
-             L"The file " + m.Quote + path + m.Quote + L" is not in the job folder " + m.Quote + m.JobFolder + m.Quote +
-                 L"." + m.TwoCr + L"Please copy it into the job folder and open it from there.",
+             L"The file " + core::quoted(path) + L" is not in the job folder " + core::quoted(job_folder) + L"." +
+                 core::kTwoCr + L"Please copy it into the job folder and open it from there.",
              MB_OK | MB_ICONEXCLAMATION);
     return false;
-}
-
-std::optional<std::wstring> backup_date_label(const std::wstring& found_prefix) {
-    app::Module1& m = app::state();
-    auto r = core::LookupBackupDate(m.settings, m.JobFileName);
-    if (r.kind == core::DateLookup::Found) {
-        m.LastBackupDate = r.date;
-        return found_prefix + r.date;
-    }
-    if (r.kind == core::DateLookup::Never) return L"Last Backup Never";
-    return std::nullopt;
 }
 
 }  // namespace jobs

@@ -1,13 +1,13 @@
 #pragma once
-// The job list: the one owner of the jobs' folders, their rows on screen, the
-// selected row (bold; it makes ADD JOB read EDIT JOB) and the 13-job limit: the
-// folder entry freezes when the list reaches 13 jobs and thaws only when it is
-// cleared (a delete leaves it frozen).
+// The job list on screen: draws the job document's rows, the selected row (bold;
+// it makes ADD JOB read EDIT JOB) and the 13-job limit: the folder entry freezes
+// when the list reaches 13 jobs and thaws only when it is cleared (a delete leaves
+// it frozen).
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "core/jobrow.h"
+#include "jobs/job_document.h"
 #include "win/window.h"
 
 namespace jobs {
@@ -28,24 +28,18 @@ struct ListView {
 
 class JobList {
 public:
-    void attach(ListView view) { view_ = std::move(view); }
+    void attach(const JobDocument& document, ListView view) {
+        document_ = &document;
+        view_ = std::move(view);
+    }
+    // Redraws after a change of the document's jobs.
+    void show(Change change);
 
-    int count() const { return static_cast<int>(jobs_.size()); }
-    bool full() const { return count() >= core::kMaxJobs; }
-    // Job i (1-based) as its row shows it.
-    const core::JobFolders& job(int i) const { return jobs_[static_cast<size_t>(i) - 1]; }
-    const std::vector<core::JobFolders>& jobs() const { return jobs_; }
+    // The rows drawn; the document's jobs they show.
+    int count() const { return static_cast<int>(rows_.size()); }
+    const core::JobFolders& job(int i) const { return document_->job(i); }
+    const std::vector<core::JobFolders>& jobs() const { return document_->jobs(); }
     const RowControls& row(int i) const { return rows_[static_cast<size_t>(i) - 1]; }
-    std::vector<std::wstring> rowTexts() const;
-
-    // The folders are kept in the letter case given (a loaded file's) until
-    // refresh(), which holds them as the rows show them, in upper case; the rows
-    // always show upper case. False when the list is full (the caller says so first).
-    bool append(const core::JobFolders& job);
-    void replace(int i, const core::JobFolders& job);
-    void refresh();
-    void remove(int i);  // the selection follows its job
-    void clear();
 
     // The selected row, 0 when none; a selected row is being edited.
     int selected() const { return selected_; }
@@ -55,15 +49,13 @@ public:
 
     bool entryFrozen() const { return frozen_; }
 
-    // The drive of one destination (or all, when row is 0) becomes `letter`;
-    // a share keeps its path.
-    void moveToDrive(int row, wchar_t letter);
-
 private:
+    void setText(int i) const;
     void setBold(int i, bool bold) const;
+    void dropLastRow();
     void freeze(bool on);
 
-    std::vector<core::JobFolders> jobs_;
+    const JobDocument* document_ = nullptr;
     std::vector<RowControls> rows_;
     int selected_ = 0;
     bool frozen_ = false;

@@ -56,9 +56,6 @@ private:
     bool held_ = false;
 };
 
-const std::wstring two_cr() { return std::wstring(core::TWO_CR); }
-const std::wstring quote() { return std::wstring(1, core::QUOTE); }
-
 Outcome told(Outcome::Kind kind, const std::wstring& text) {
     Outcome o;
     o.kind = kind;
@@ -74,7 +71,7 @@ Outcome BackupRun::notStarted(const std::wstring& text) const { return told(Outc
 bool BackupRun::ensureFolder(const std::wstring& path, Outcome& why) const {
     if (folders::PathExists(path, core::kMaskSystem)) return true;
     if (CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return true;
-    why = notStarted(win::Failure{L"folder", path, L"created", GetLastError()}.text() + L"." + two_cr() +
+    why = notStarted(win::Failure{L"folder", path, L"created", GetLastError()}.text() + L"." + core::kTwoCr +
                      L"Please check that the backup drive is plugged in, then run the backups again.");
     return false;
 }
@@ -116,7 +113,7 @@ Outcome BackupRun::run() {
     o.failed = failed_;
     o.kept_log = kept_log_;
     if (!kept_extras_.empty() && o.kind != Outcome::Kind::NotStarted)
-        o.text += two_cr() +
+        o.text += core::kTwoCr +
                   (kept_extras_.size() == 1 ? L"This job ran without removing anything from its backup:"
                                             : L"These jobs ran without removing anything from their backups:") +
                   rows(kept_extras_);
@@ -127,11 +124,12 @@ Outcome BackupRun::runJobs() {
     using Kind = Outcome::Kind;
     if (jobs_.empty()) {
         return told(Kind::NoJobs,
-                    L"The job list is empty." + two_cr() + L"Please add a job before running the backups.");
+                    L"The job list is empty." + core::kTwoCr + L"Please add a job before running the backups.");
     }
     // Jobs sharing a target, or a target holding a source, would delete each other's files.
     if (const std::wstring conflicts = core::conflicts_text(jobs_); !conflicts.empty())
-        return notStarted(conflicts + two_cr() + L"Please change or delete the jobs named; nothing has been copied.");
+        return notStarted(conflicts + core::kTwoCr +
+                          L"Please change or delete the jobs named; nothing has been copied.");
     const std::wstring suffix = core::option_suffix(options_.include_empty, options_.purge);
     RunLock lock;
     const DWORD busy = lock.take();
@@ -139,13 +137,13 @@ Outcome BackupRun::runJobs() {
         return notStarted(
             L"Another Ostrevin window is running backups; only one run at a time can use the backup "
             L"script and its log." +
-            two_cr() + L"Please wait until that run has finished, then run the backups again.");
+            core::kTwoCr + L"Please wait until that run has finished, then run the backups again.");
     if (busy)
         return notStarted(win::Failure{L"lock that keeps backup runs apart", L"", L"taken", busy}.text() + L"." +
-                          two_cr() + L"Nothing has been copied.");
+                          core::kTwoCr + L"Nothing has been copied.");
     const std::wstring robocopy = system_program(L"robocopy.exe");
     if (robocopy.empty() || !win::representable(robocopy, CP_OEMCP))
-        return notStarted(L"The system folder, which holds robocopy, could not be found." + two_cr() +
+        return notStarted(L"The system folder, which holds robocopy, could not be found." + core::kTwoCr +
                           L"Nothing has been copied.");
 
     const std::wstring folder = temp_folder();
@@ -154,8 +152,8 @@ Outcome BackupRun::runJobs() {
     // a failure line written nowhere would read as "no failures".
     const std::wstring safe = console_safe(folder);
     if (safe.empty())
-        return notStarted(L"The temporary folder " + quote() + folder + quote() +
-                          L" has characters that the command interpreter cannot handle." + two_cr() +
+        return notStarted(L"The temporary folder " + core::quoted(folder) +
+                          L" has characters that the command interpreter cannot handle." + core::kTwoCr +
                           L"Please set the TEMP variable to a folder with a plain name; nothing has been copied.");
     const std::wstring results = safe + L"\\" + core::kResultsName;
     const std::wstring log = safe + L"\\" + core::kLogName;
@@ -167,8 +165,8 @@ Outcome BackupRun::runJobs() {
         const core::JobCopy c = *core::job_copy(job);
         for (const std::wstring* p : {&c.source, &c.target}) {
             if (win::representable(*p, CP_OEMCP)) continue;
-            return notStarted(L"The path " + quote() + *p + quote() +
-                              L" has characters that the command interpreter cannot handle." + two_cr() +
+            return notStarted(L"The path " + core::quoted(*p) +
+                              L" has characters that the command interpreter cannot handle." + core::kTwoCr +
                               L"Please rename the folder or choose another one; nothing has been copied.");
         }
     }
@@ -192,19 +190,19 @@ Outcome BackupRun::runJobs() {
         core::join_lines(core::script_lines(jobs_, robocopy, suffix, results, log, file_systems(), keep_extras)),
         CP_OEMCP);
     if (!written)
-        return notStarted(win::Failure{L"backup script", script, L"written", written.code()}.text() + L"." + two_cr() +
-                          L"Nothing has been copied.");
+        return notStarted(win::Failure{L"backup script", script, L"written", written.code()}.text() + L"." +
+                          core::kTwoCr + L"Nothing has been copied.");
     // Made empty now, so that at the end a missing file means something went wrong,
     // never "no job failed".
     if (const win::Status made = win::write_text_file(results, L"", CP_OEMCP); !made) {
         DeleteFileW(script.c_str());
-        return notStarted(win::Failure{L"results file", results, L"created", made.code()}.text() + L"." + two_cr() +
+        return notStarted(win::Failure{L"results file", results, L"created", made.code()}.text() + L"." + core::kTwoCr +
                           L"Nothing has been copied.");
     }
     auto process = ScriptProcess::start(folder);
     if (!process) {
         DeleteFileW(script.c_str());
-        return notStarted(win::Failure{L"backup script", L"", L"started", process.code()}.text() + L"." + two_cr() +
+        return notStarted(win::Failure{L"backup script", L"", L"started", process.code()}.text() + L"." + core::kTwoCr +
                           L"Nothing has been copied.");
     }
     LogWatch watch(log);
@@ -221,7 +219,7 @@ Outcome BackupRun::runJobs() {
     const WaitEnd end = wait_for_script(*process, script, hooks_.stop, show_progress);
     const bool left_running = end != WaitEnd::ScriptGone && !process->all_ended();
     kept_log_ = keep_log(log, options_);
-    const std::wstring where = L" The log of this run is in " + quote() + kept_log_ + quote() + L".";
+    const std::wstring where = L" The log of this run is in " + core::quoted(kept_log_) + L".";
 
     const bool ended = end == WaitEnd::ScriptGone;
     if (!ended) DeleteFileW(script.c_str());
@@ -250,30 +248,30 @@ Outcome BackupRun::runJobs() {
         case core::RunVerdict::Kind::NotFinished: {
             if (ended)
                 return told(Kind::NotFinished,
-                            not_ended + two_cr() +
+                            not_ended + core::kTwoCr +
                                 L"Some files may not have been copied. Please run the backups again." + where);
             Outcome o = told(Kind::NotFinished,
                              L"The backup was stopped before it finished, so some files may not have been copied." +
-                                 two_cr() + L"Please run the backups again." + where);
+                                 core::kTwoCr + L"Please run the backups again." + where);
             if (left_running)
-                o.text += two_cr() + L"Ostrevin could not end the copy that was running; please close its window.";
+                o.text += core::kTwoCr + L"Ostrevin could not end the copy that was running; please close its window.";
             return o;
         }
         case core::RunVerdict::Kind::NotConfirmed:
             if (!failed)
                 return told(Kind::NotConfirmed,
-                            L"Ostrevin could not read which jobs failed from " + quote() + results + quote() +
+                            L"Ostrevin could not read which jobs failed from " + core::quoted(results) +
                                 (results_text ? std::wstring() : L": " + win::error_text(results_text.code())) + L"." +
-                                two_cr() + L"The backup may be incomplete; please run the backups again.");
-            return told(Kind::NotConfirmed, L"Ostrevin could not read the backup log " + quote() + log + quote() +
-                                                L": " + win::error_text(log_read.code()) + L"." + two_cr() +
+                                core::kTwoCr + L"The backup may be incomplete; please run the backups again.");
+            return told(Kind::NotConfirmed, L"Ostrevin could not read the backup log " + core::quoted(log) + L": " +
+                                                win::error_text(log_read.code()) + L"." + core::kTwoCr +
                                                 L"The backup may be incomplete; please run the backups again.");
         case core::RunVerdict::Kind::Failed:
             return told(Kind::Failed,
                         std::wstring(verdict.failed.size() == 1 ? L"This job could not copy all its files:"
                                                                 : L"These jobs could not copy all their files:") +
-                            rows(verdict.failed, &watch.log()) + (not_ended.empty() ? L"" : two_cr() + not_ended) +
-                            two_cr() + L"Please check the drives and folders, then run the backups again." + where);
+                            rows(verdict.failed, &watch.log()) + (not_ended.empty() ? L"" : core::kTwoCr + not_ended) +
+                            core::kTwoCr + L"Please check the drives and folders, then run the backups again." + where);
         case core::RunVerdict::Kind::Completed:
             break;
     }
@@ -286,7 +284,7 @@ Outcome BackupRun::runJobs() {
     // The copy itself worked; when the list did not, it says so.
     done.text = list ? L"Your backup is complete and a current list of Program Files is saved in " + first
                      : L"Your backup is complete, but the list of Program Files could not be saved in " + first +
-                           L": " + win::error_text(list.code()) + L"." + two_cr() + L"Please check that folder.";
+                           L": " + win::error_text(list.code()) + L"." + core::kTwoCr + L"Please check that folder.";
     return done;
 }
 

@@ -3,7 +3,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/module1.h"
 #include "core/path_match.h"
 #include "core/text.h"
 #include "folders/path_exists.h"
@@ -12,14 +11,14 @@
 
 namespace run {
 
-DriveCheck check_drives(HWND owner, jobs::JobList& list, bool first_check,
+DriveCheck check_drives(HWND owner, jobs::JobDocument& document, bool first_check,
                         const std::function<std::optional<DriveChoice>(int job)>& choose_drive) {
     DriveCheck result;
     // Jobs found missing on this check and left as they were, with the destination
     // they had then; the button stays disabled while any of them is still missing.
     std::vector<std::pair<int, std::wstring>> declined;
-    for (int i = 1; i <= list.count(); ++i) {
-        const std::wstring destination = list.job(i).destination;
+    for (int i = 1; i <= document.count(); ++i) {
+        const std::wstring destination = document.job(i).destination;
         const std::wstring drive = core::to_upper(destination.substr(0, 3));
         // A listing that fails (no medium) or a refused path counts as missing.
         if (folders::PathExists(destination, core::kMaskSystem)) {
@@ -28,23 +27,23 @@ DriveCheck check_drives(HWND owner, jobs::JobList& list, bool first_check,
         }
         if (first_check) {
             win::ask(owner, L"Drive Not Available",
-                     L"The external drive " + drive + L" is not available." + app::state().TwoCr +
+                     L"The external drive " + drive + L" is not available." + core::kTwoCr +
                          L"Please select the correct drive on the next window.",
                      MB_OK | MB_ICONSTOP);
         }
         if (const auto choice = choose_drive(i)) {
-            list.moveToDrive(choice->all_jobs ? 0 : i, choice->letter);
-            jobs::warn_conflicts(owner, list);  // the new letter may put one job's backup onto another's
+            document.moveToDrive(choice->all_jobs ? 0 : i, choice->letter);
+            jobs::warn_conflicts(owner, document);  // the new letter may put one job's backup onto another's
             // Confirmed: done for this check, unless an earlier job is still missing
             // (not re-pointed by the confirmation).
             for (const auto& [row, was] : declined)
-                if (list.job(row).destination == was) return {false, result.caption};
+                if (document.job(row).destination == was) return {false, result.caption};
             return {true, result.caption};
         }
         result.caption = L"PLUG IN " + drive;
         declined.emplace_back(i, destination);
     }
-    result.ready = list.count() > 0 && declined.empty();
+    result.ready = document.count() > 0 && declined.empty();
     return result;
 }
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "jobs/job_list.h"
+#include "jobs/job_document.h"
 
 namespace run {
 
@@ -23,8 +23,8 @@ struct DriveCheck {
 };
 
 // Checks each job's destination. For a missing one it tells the user on the first
-// check, then asks for the drive (nullopt: declined) and re-points the list.
-DriveCheck check_drives(HWND owner, jobs::JobList& list, bool first_check,
+// check, then asks for the drive (nullopt: declined) and re-points the document's jobs.
+DriveCheck check_drives(HWND owner, jobs::JobDocument& document, bool first_check,
                         const std::function<std::optional<DriveChoice>(int job)>& choose_drive);
 
 }  // namespace run

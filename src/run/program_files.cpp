@@ -11,7 +11,6 @@
 namespace run {
 
 win::Status write_program_files_list(const std::wstring& folder) {
-    if (!SetCurrentDirectoryW(L"C:\\") || !SetCurrentDirectoryW(L"C:\\Program Files")) return win::Status::last_error();
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW fd;
     win::FindHandle h(

@@ -6,8 +6,7 @@
 
 namespace run {
 
-// Writes ProgramFilesList.txt into `folder`. Leaves C:\Program Files as the
-// current folder, as it always has.
+// Writes ProgramFilesList.txt into `folder`; the current folder stays as it is.
 win::Status write_program_files_list(const std::wstring& folder);
 
 }  // namespace run

@@ -39,7 +39,6 @@ std::wstring counted(unsigned long long n, const wchar_t* one, const wchar_t* ma
 std::optional<Outcome> BackupRun::checkPurges(const std::wstring& robocopy, const std::wstring& suffix,
                                               const std::wstring& folder,
                                               const std::vector<std::wstring>& file_systems) {
-    const std::wstring two_cr(core::TWO_CR);
     const std::wstring log = folder + L"\\" + kCheckLogName, jobs = std::to_wstring(jobs_.size());
     for (size_t i = 0; i < jobs_.size(); ++i) {
         const std::wstring n = std::to_wstring(i + 1);
@@ -50,7 +49,7 @@ std::optional<Outcome> BackupRun::checkPurges(const std::wstring& robocopy, cons
             count_purge(robocopy, core::copy_arguments(c, suffix, file_systems[i]), folder, log, hooks_.stop, stopped);
         if (stopped)
             return notStarted(L"The backup was stopped while its jobs were being checked; nothing has been copied." +
-                              two_cr + L"Please run the backups again.");
+                              core::kTwoCr + L"Please run the backups again.");
         // A check that failed stops nothing: the job runs as asked, and the run's verdict judges it.
         if (!would || !core::purge_needs_question(would->files, would->dirs)) continue;
         std::wstring removed = counted(would->files.extras, L"file", L"files");
@@ -60,11 +59,11 @@ std::optional<Outcome> BackupRun::checkPurges(const std::wstring& robocopy, cons
             L"Files Would Be Removed",
             L"Job " + n + L" would remove " + removed + L" from " + core::quoted(c.target) + L", while its source " +
                 core::quoted(c.source) + L" holds " + counted(would->files.total, L"file", L"files") + L" now." +
-                two_cr +
+                core::kTwoCr +
                 L"Do you want to remove them? No backs this job up without removing anything this time; Cancel "
                 L"starts no backup.");
         if (answer == IDCANCEL)
-            return notStarted(L"The backup was cancelled before anything was copied or removed." + two_cr +
+            return notStarted(L"The backup was cancelled before anything was copied or removed." + core::kTwoCr +
                               L"Please check the job's source, then run the backups again.");
         if (answer != IDYES) kept_extras_.push_back(static_cast<int>(i) + 1);
     }

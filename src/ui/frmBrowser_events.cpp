@@ -1,5 +1,6 @@
 // What the folder browser does: the path box, the drive change, SELECT and CANCEL.
 #include "app/module1.h"
+#include "core/text.h"
 #include "ui/frmBrowser.h"
 #include "win/errors.h"
 #include "win/prompt.h"
@@ -41,9 +42,8 @@ void FrmBrowser::drvSelector_Change() {
     }
     if (!err) return;
 
-    const app::Module1& m = app::state();
     win::ask(hwnd(), app::kAppTitle,
-             L"Drive " + drive + L" cannot be opened: " + win::error_text(err) + L"." + m.TwoCr +
+             L"Drive " + drive + L" cannot be opened: " + win::error_text(err) + L"." + core::kTwoCr +
                  L"Please insert its medium or choose another drive.",
              MB_OK);
     if (letter != L'C' && drvSelector.setDrive(L'C')) {

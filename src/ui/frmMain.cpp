@@ -5,6 +5,7 @@
 
 #include "app/module1.h"
 #include "app/settings_file.h"
+#include "core/text.h"
 #include "core/title.h"
 #include "ui/frmBrowser.h"
 #include "ui/frmDriveSelect.h"
@@ -156,10 +157,14 @@ void FrmMain::createControls() {
     SetWindowSubclass(cmdSource.hwnd(), &FrmMain::boxProc, ID_CMD_SOURCE, reinterpret_cast<DWORD_PTR>(this));
     SetWindowSubclass(cmdDest.hwnd(), &FrmMain::boxProc, ID_CMD_DEST, reinterpret_cast<DWORD_PTR>(this));
 
-    jobList.attach({[this](int n) { return makeRow(n); },
-                    [this](int count) { fitRows(count); },
-                    {Label1[0], Label1[1], cmdSource, txtSource, cmdDest, txtDest},
-                    cmdAddJob});
+    document.on_change = [this](jobs::Change change) {
+        jobList.show(change);
+        UpdateTitle();
+    };
+    jobList.attach(document, {[this](int n) { return makeRow(n); },
+                              [this](int count) { fitRows(count); },
+                              {Label1[0], Label1[1], cmdSource, txtSource, cmdDest, txtDest},
+                              cmdAddJob});
 }
 
 bool FrmMain::menuEnabled(int id) const {
@@ -230,39 +235,32 @@ void FrmMain::Form_Load() {
         return;
     }
     LoadJobFile();
-    if (m.JobFileName != app::kUntitled) ShowBackupDate(L"Last backup on ");  // an untitled list shows none
+    if (!document.untitled()) ShowBackupDate(L"Last backup on ");  // an untitled list shows none
     // A default job that could not be read leaves an untitled list: nothing to tick then.
-    checkMenu(ID_MENU_SETDEFAULT, m.JobFileName != app::kUntitled);
+    document.setDefault(!document.untitled());
     UpdateTitle();
 }
 
 void FrmMain::UpdateTitle() {
-    const app::Module1& m = app::state();
-    core::TitleState t = core::compose_title(m.JobFileName, m.JobChanged, m.settings.DefaultJob);
+    core::TitleState t = core::compose_title(document.fileName(), document.changed(), app::state().settings.DefaultJob);
     window().setText(t.title);
+    checkMenu(ID_MENU_SETDEFAULT, document.isDefault());
     if (t.save_enabled) enableMenu(ID_MENU_SAVE, *t.save_enabled);
     if (t.save_as_enabled) enableMenu(ID_MENU_SAVEAS, *t.save_as_enabled);
     DrawMenuBar(hwnd());
 }
 
 void FrmMain::MenuFileSetDefault_Click() {
-    app::Module1& m = app::state();
-    if (menuChecked(ID_MENU_SETDEFAULT)) {
-        m.DefaultJob() = std::wstring(core::kNoDefaultJob);
-        checkMenu(ID_MENU_SETDEFAULT, false);
-    } else {
-        m.DefaultJob() = m.JobFileName;
-        checkMenu(ID_MENU_SETDEFAULT, true);
-    }
+    document.setDefault(!document.isDefault());
+    app::state().DefaultJob() = document.isDefault() ? document.fileName() : std::wstring(core::kNoDefaultJob);
     UpdateTitle();
 }
 
 bool FrmMain::Form_QueryUnload() {
-    app::Module1& m = app::state();
-    if (!m.JobChanged) return true;
+    if (!document.changed()) return true;
     int answer = win::ask(hwnd(), L"File Not Saved",
-                          L"The job file " + m.Quote + m.JobFileName + m.Quote + L" has not been saved." + m.TwoCr +
-                              L"Do you want to save the changes?",
+                          L"The job file " + core::quoted(document.fileName()) + L" has not been saved." +
+                              core::kTwoCr + L"Do you want to save the changes?",
                           MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDCANCEL) return false;
     // A list that could not be saved is not given up silently: the user is told and may stay.

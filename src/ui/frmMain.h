@@ -69,7 +69,8 @@ public:
         chkEmpty, chkRemove, chkExit;
     // Shown in place of the buttons and options while a run waits.
     win::Window prgRun, lblProgress, cmdStop;
-    jobs::JobList jobList;  // the rows txtActionDisplay(i) and cmdDeleteJob(i) show it
+    jobs::JobDocument document;  // the jobs, their file, changed, the default tick
+    jobs::JobList jobList;       // the rows txtActionDisplay(i) and cmdDeleteJob(i) show it
     HMENU menuBar = nullptr, menuFile = nullptr;
     HACCEL accelerators = nullptr;
 
@@ -96,8 +97,6 @@ public:
     // Called once the window is destroyed (the program's main loop ends there).
     std::function<void()> on_destroyed;
 
-    // Adds a job given as its row text (as a job file line has it).
-    void AppendJobRow(const std::wstring& text);
     int designOuterHeightTwips() const { return design_outer_height_twips_; }
 
     // Jobs: editing, files
@@ -154,7 +153,7 @@ private:
     void runEnded(const run::Outcome& outcome);
     jobs::RowControls makeRow(int n);
     void fitRows(int count);
-    void markChanged();
+    void jobEdited();
     bool saveUnder(const std::wstring& name);
     std::optional<run::DriveChoice> askDrive();
     static LRESULT CALLBACK boxProc(HWND h, UINT msg, WPARAM w, LPARAM l, UINT_PTR id, DWORD_PTR ref);

@@ -1,5 +1,6 @@
 // The main window's job handlers: ADD/EDIT JOB, the rows, and the File menu's job commands.
 #include "app/module1.h"
+#include "core/text.h"
 #include "folders/folder_entry.h"
 #include "jobs/job_edit.h"
 #include "jobs/job_file.h"
@@ -7,13 +8,13 @@
 #include "win/prompt.h"
 
 namespace ui {
+namespace {
 
-void FrmMain::AppendJobRow(const std::wstring& text) {
-    jobList.append(core::ParseJobRow(text).value_or(core::JobFolders{}));
-}
+std::wstring job_file_path(const std::wstring& name) { return app::state().JobFolder + L"\\" + name; }
 
-void FrmMain::markChanged() {
-    app::state().JobChanged = true;
+}  // namespace
+
+void FrmMain::jobEdited() {
     cmdRun.enable(true);
     enableMenu(ID_MENU_SAVEAS, true);
     UpdateTitle();
@@ -31,11 +32,11 @@ void FrmMain::cmdAddJob_Click() {
     if (!present) cmdAddJob.enable(false);
     else if (!txtSource.text().empty()) cmdAddJob.enable(true);
     const core::JobFolders job{txtSource.text(), dest};
-    if (present && !job.source.empty() && jobs::accept_job(hwnd(), jobList, editing, job)) {
-        if (editing) jobList.replace(editing, job);
-        else jobList.append(job);
-        jobList.refresh();
-        markChanged();
+    if (present && !job.source.empty() && jobs::accept_job(hwnd(), document, editing, job)) {
+        if (editing) document.replace(editing, job);
+        else document.add(job);
+        document.refresh();
+        jobEdited();
     }
     jobList.clearSelection();  // an edit ends with the press, whatever came of it
 }
@@ -50,18 +51,14 @@ void FrmMain::txtActionDisplay_Click(int i) {
 
 void FrmMain::cmdDeleteJob_Click(int i) {
     if (i < 1 || i > jobList.count()) return;
-    jobList.remove(i);
-    app::state().JobChanged = true;
+    document.remove(i);
     UpdateTitle();
 }
 
 void FrmMain::LoadJobFile() {
-    app::Module1& m = app::state();
-    if (m.JobFileName == app::kUntitled) m.JobFileName = m.DefaultJob();
-    if (!jobs::load_job_file(hwnd(), m.JobFilePath(), jobList)) {
-        m.JobFileName = app::kUntitled;
-        // An untitled list is no default job.
-        checkMenu(ID_MENU_SETDEFAULT, false);
+    if (document.untitled()) document.setFileName(app::state().DefaultJob());
+    if (!jobs::load_job_file(hwnd(), job_file_path(document.fileName()), document)) {
+        document.setFileName(jobs::kUntitled);  // an untitled list is no default job
         enableMenu(ID_MENU_SETDEFAULT, false);
         if (jobList.count() > 0) enableMenu(ID_MENU_NEW, true);
         UpdateTitle();
@@ -73,44 +70,45 @@ void FrmMain::LoadJobFile() {
     UpdateTitle();
 }
 
-bool FrmMain::SaveJobFile() { return jobs::save_job_file(hwnd(), app::state().JobFilePath(), jobList); }
+bool FrmMain::SaveJobFile() { return jobs::save_job_file(hwnd(), job_file_path(document.fileName()), document); }
 
+// A name with no entry at all in the settings leaves the label as it is.
 void FrmMain::ShowBackupDate(const wchar_t* found_prefix) {
-    if (auto label = jobs::backup_date_label(found_prefix)) lblBUDateDisplay.setText(*label);
+    const auto r = core::LookupBackupDate(app::state().settings, document.fileName());
+    if (r.kind == core::DateLookup::Found) lblBUDateDisplay.setText(found_prefix + r.date);
+    else if (r.kind == core::DateLookup::Never) lblBUDateDisplay.setText(L"Last Backup Never");
 }
 
 void FrmMain::MenuFileNew_Click() {
-    app::Module1& m = app::state();
-    if (m.JobChanged) {
-        int answer = win::ask(hwnd(), L"Job Not Saved",
-                              L"The current job has not been saved." + m.TwoCr + L"Do you want to save the job first?",
-                              MB_YESNOCANCEL | MB_ICONQUESTION);
+    if (document.changed()) {
+        int answer =
+            win::ask(hwnd(), L"Job Not Saved",
+                     L"The current job has not been saved." + core::kTwoCr + L"Do you want to save the job first?",
+                     MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDCANCEL) return;
         if (answer == IDYES && !SaveJobFile()) return;  // keep the list the user wanted kept
     }
     txtSource.setText(L"");
     txtDest.setText(L"");
-    jobList.clear();
-    m.JobChanged = false;
-    m.JobFileName = app::kUntitled;
+    document.clear();
     lblBUDateDisplay.setText(L"");
     enableMenu(ID_MENU_NEW, false);
     enableMenu(ID_MENU_SAVE, false);
     enableMenu(ID_MENU_SAVEAS, false);
-    checkMenu(ID_MENU_SETDEFAULT, false);
     enableMenu(ID_MENU_SETDEFAULT, false);
     cmdRun.enable(false);
     UpdateTitle();
 }
 
 void FrmMain::MenuFileOpen_Click() {
-    app::Module1& m = app::state();
-    const std::wstring path = jobs::ask_job_file(hwnd(), false);
-    if (path.empty() || !jobs::name_fits(hwnd(), jobs::file_name(path)) || !jobs::in_job_folder(hwnd(), path)) return;
+    const std::wstring& folder = app::state().JobFolder;
+    const std::wstring path = jobs::ask_job_file(hwnd(), false, folder);
+    if (path.empty() || !jobs::name_fits(hwnd(), jobs::file_name(path)) || !jobs::in_job_folder(hwnd(), path, folder))
+        return;
     MenuFileNew_Click();
-    m.JobFileName = jobs::file_name(path);
+    document.setFileName(jobs::file_name(path));
     LoadJobFile();
-    if (m.JobFileName != app::kUntitled) {
+    if (!document.untitled()) {
         ShowBackupDate(L"Last backup on ");
         enableMenu(ID_MENU_NEW, true);
         enableMenu(ID_MENU_SETDEFAULT, true);
@@ -121,22 +119,21 @@ void FrmMain::MenuFileOpen_Click() {
 
 // Saves under a name; on failure the list keeps its old name and stays changed.
 bool FrmMain::saveUnder(const std::wstring& name) {
-    app::Module1& m = app::state();
-    const std::wstring previous = m.JobFileName;
-    m.JobFileName = name;
+    const std::wstring previous = document.fileName();
+    document.setFileName(name);
     if (!SaveJobFile()) {
-        m.JobFileName = previous;
+        document.setFileName(previous);
         return false;
     }
-    m.JobChanged = false;
+    document.setChanged(false);
     enableMenu(ID_MENU_SAVE, false);
     return true;
 }
 
 void FrmMain::MenuFileSave_Click() {
-    std::wstring name = app::state().JobFileName;
-    if (name == app::kUntitled || name.empty()) {
-        const std::wstring path = jobs::ask_job_file(hwnd(), true);
+    std::wstring name = document.fileName();
+    if (document.untitled() || name.empty()) {
+        const std::wstring path = jobs::ask_job_file(hwnd(), true, app::state().JobFolder);
         if (path.empty()) return;  // cancelled: name and list unchanged
         name = jobs::file_name(path);
         if (!jobs::name_fits(hwnd(), name)) return;
@@ -145,7 +142,7 @@ void FrmMain::MenuFileSave_Click() {
 }
 
 void FrmMain::MenuFileSaveAs_Click() {
-    const std::wstring path = jobs::ask_job_file(hwnd(), true);
+    const std::wstring path = jobs::ask_job_file(hwnd(), true, app::state().JobFolder);
     if (path.empty()) return;  // cancelled: name and list unchanged
     const std::wstring name = jobs::file_name(path);
     if (!jobs::name_fits(hwnd(), name) || !saveUnder(name)) return;

@@ -32,15 +32,15 @@ struct CheckRunning {
 void FrmMain::cmdRun_Click() {
     if (run_in_progress) return;
     stop_wanted_ = close_after_run_ = false;
-    jobList.refresh();  // the run takes the folders as the rows show them
+    document.refresh();  // the run takes the folders as the rows show them
     app::Module1& m = app::state();
-    run_job_file_ = m.JobFileName;
+    run_job_file_ = document.fileName();
     // An unattended run of this job file takes the boxes as they are now.
-    if (m.JobFileName != app::kUntitled)
-        m.settings.JobOptions[m.JobFileName] = {checked(chkEmpty), checked(chkRemove), checked(chkExit)};
+    if (!document.untitled())
+        m.settings.JobOptions[document.fileName()] = {checked(chkEmpty), checked(chkRemove), checked(chkExit)};
     showRun(true);
     const win::Status started =
-        run_.start(hwnd(), jobList.jobs(), {checked(chkEmpty), checked(chkRemove), m.DataFolder});
+        run_.start(hwnd(), document.jobs(), {checked(chkEmpty), checked(chkRemove), m.DataFolder});
     if (started) return;
     showRun(false);
     win::tell_failure(hwnd(), L"BACKUP NOT STARTED", {L"backup run", L"", L"started", started.code()},
@@ -136,7 +136,7 @@ void FrmMain::cmdStop_Click() {
 
 bool FrmMain::askToStopRun() {
     const int answer = win::ask(hwnd(), L"BACKUP RUNNING",
-                                L"A backup is running; stopping it leaves some files not copied." + app::state().TwoCr +
+                                L"A backup is running; stopping it leaves some files not copied." + core::kTwoCr +
                                     L"Do you want to stop the backup and close Ostrevin?",
                                 MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     if (answer != IDYES) return false;
@@ -148,10 +148,9 @@ void FrmMain::MenuFilePrint_Click() {
     const std::wstring first = jobList.count() ? jobList.job(1).destination : std::wstring();
     const win::Status saved = run::write_program_files_list(first);
     if (saved) return;
-    win::tell_failure(
-        hwnd(), L"LIST NOT SAVED",
-        {L"list of Program Files", L"", L"saved in " + app::state().Quote + first + app::state().Quote, saved.code()},
-        L"Please check that the first job's destination is available.", MB_OK | MB_ICONEXCLAMATION);
+    win::tell_failure(hwnd(), L"LIST NOT SAVED",
+                      {L"list of Program Files", L"", L"saved in " + core::quoted(first), saved.code()},
+                      L"Please check that the first job's destination is available.", MB_OK | MB_ICONEXCLAMATION);
 }
 
 std::optional<run::DriveChoice> FrmMain::askDrive() {
@@ -170,7 +169,7 @@ void FrmMain::Timer1_Timer() {
     run::DriveCheck check;
     {
         CheckRunning running(drive_check_running);
-        check = run::check_drives(hwnd(), jobList, first_drive_check_, [this](int) { return askDrive(); });
+        check = run::check_drives(hwnd(), document, first_drive_check_, [this](int) { return askDrive(); });
     }
     if (!check.caption.empty()) cmdRun.setText(check.caption);
     cmdRun.enable(check.ready);

@@ -67,7 +67,6 @@ bool FrmSplash::Create(bool show) {
     lblCopyright = label(app::kCopyrightLine, 360, 2880, 5900, 270, normal);
     lblWarning = label(app::kAuthorCredit, 360, 3180, 5900, 270, normal);
 
-    app::StartupLoad(hwnd());
     lblVersion.setText(L"Version " + core::plain_version_text(app::AppVersion()));
     lblProductName.setText(app::kAppTitle);
     if (SetTimer(hwnd(), kTimer, 3000, nullptr)) timer_running_ = true;

@@ -1,6 +1,6 @@
 #pragma once
-// The splash window: shown while start-up reads the settings; goes after 3 s, on a
-// key press or on a click on its frame.
+// The splash window: shown once start-up has read the settings; goes after 3 s, on
+// a key press or on a click on its frame.
 #include <functional>
 
 #include "win/form.h"
@@ -10,7 +10,7 @@ namespace ui {
 class FrmSplash : public win::Form {
 public:
     ~FrmSplash() override;
-    // Runs the start-up steps and shows the splash.
+    // Makes the splash, and shows it when asked.
     bool Create(bool show);
     // Discards the splash, then calls on_dismissed (which shows the main window). Once only.
     void Dismiss();

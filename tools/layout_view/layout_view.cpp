@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "core/jobrow.h"
+#include "core/folder_tree.h"
 #include "support/app_fixture.h"
 #include "ui/frmBrowser.h"
 #include "ui/frmDriveSelect.h"
@@ -18,9 +18,8 @@ int main(int argc, char** argv) {
     test::make_dirs(L"E:\\BACKUP\\Photos");
     test::make_dirs(L"E:\\BACKUP\\Music");
     a.start();
-    a.main->AppendJobRow(core::FormatJobRow(L"C:\\Users\\tester\\Documents", L"E:\\BACKUP"));
-    a.main->AppendJobRow(core::FormatJobRow(L"C:\\Users\\tester\\Pictures", L"E:\\BACKUP"));
-    a.main->AppendJobRow(core::FormatJobRow(L"C:\\Users\\tester\\Music", L"E:\\BACKUP"));
+    for (const wchar_t* folder : {L"Documents", L"Pictures", L"Music"})
+        a.main->document.load({std::wstring(L"C:\\Users\\tester\\") + folder, L"E:\\BACKUP"});
     a.main->Timer1_Timer();
     SetWindowPos(a.main->hwnd(), nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ShowWindow(a.main->hwnd(), SW_SHOW);

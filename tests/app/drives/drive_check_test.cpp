@@ -11,10 +11,9 @@
 namespace {
 
 struct DrivesApp : test::App {
-    void job(const std::wstring& source, const std::wstring& destination) {
-        main->jobList.append({source, destination});
-    }
-    std::wstring destination(int i) const { return main->jobList.job(i).destination; }
+    // A job as a job file holds it: the list stays unchanged.
+    void job(const std::wstring& source, const std::wstring& dest) { main->document.load({source, dest}); }
+    std::wstring destination(int i) const { return main->document.job(i).destination; }
     std::wstring caption() const { return main->cmdRun.text(); }
     bool ready() const { return main->cmdRun.enabled(); }
 };
@@ -121,9 +120,12 @@ TEST(DriveCheck, TheChosenLetterMovesOneJobOrEveryDriveDestination) {
     a.main->Timer1_Timer();
     EXPECT_EQ(a.destination(1), L"F:\\BACKUP\\DATA");
     EXPECT_EQ(a.destination(2), L"F" + a.box.path(L"local").substr(1));  // the rest as it was
-    EXPECT_EQ(a.destination(3), L"\\\\SERVER\\SHARE\\DOCS");  // no drive letter to swap
+    EXPECT_EQ(a.destination(3), L"\\\\SERVER\\SHARE\\DOCS");             // no drive letter to swap
     EXPECT_TRUE(a.ready());
-    EXPECT_EQ(a.title(), title);  // the list is not marked changed
+    // The moved list is a changed list: the title says so and closing asks to save it.
+    EXPECT_EQ(a.title(), title + L" *");
+    a.prompts.answers = {IDCANCEL};
+    EXPECT_FALSE(a.close());
 }
 
 TEST(DriveSelection, ListsTheDrivesPluggedInSince) {

@@ -26,9 +26,7 @@ TEST(CloseQuestion, EachAnswer) {
         App a;
         a.start();
         test::write_bytes(a.settingsPath(), before);
-        a.main->AppendJobRow(kRow);  // a changed list, without the editing commands
-        app::state().JobChanged = true;
-        a.main->UpdateTitle();
+        a.main->document.add({L"C:\\DATA", L"E:\\B"});  // a changed list (kRow), without the editing commands
         // The save cannot make its file when a folder already has the name.
         if (c.save_fails) test::make_dirs(a.box.jobFolder() + L"\\UNTITLED.new");
         a.prompts.answers = {c.answer};
@@ -38,6 +36,6 @@ TEST(CloseQuestion, EachAnswer) {
         const std::wstring job = a.box.jobFolder() + L"\\UNTITLED";
         EXPECT_EQ(test::exists(job) ? test::read_bytes(job) : "", c.saved);
         EXPECT_EQ(test::read_bytes(a.settingsPath()), before);  // a hand edit the session did not change
-        EXPECT_TRUE(c.ends || app::state().JobChanged);
+        EXPECT_TRUE(c.ends || a.main->document.changed());
     }
 }
