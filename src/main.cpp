@@ -37,12 +37,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         main_window = std::make_unique<ui::FrmMain>();
         main_window->on_destroyed = [] { PostQuitMessage(0); };
         if (!main_window->Create(true)) {
-            win::ask(nullptr, L"Ostrevin", L"The main window could not be created.", MB_OK | MB_ICONERROR);
+            win::say(nullptr, {win::Severity::Error, L"Ostrevin", L"The main window could not be created."});
             PostQuitMessage(1);
         }
     };
     if (!splash.Create(true)) {
-        win::ask(nullptr, L"Ostrevin", L"The start-up window could not be created.", MB_OK | MB_ICONERROR);
+        win::say(nullptr, {win::Severity::Error, L"Ostrevin", L"The start-up window could not be created."});
         return 1;
     }
 

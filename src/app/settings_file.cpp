@@ -15,7 +15,7 @@ bool write_file(HWND owner, const core::Settings& s, const std::wstring& consequ
     const win::Status written = win::write_text_file(path, core::format_settings(s), CP_ACP);
     if (written) return true;
     win::tell_failure(owner, L"SETTINGS NOT SAVED", {L"settings file", path, L"written", written.code()}, consequence,
-                      MB_OK | MB_ICONERROR);
+                      win::Severity::Error);
     return false;
 }
 
@@ -51,7 +51,7 @@ void ReadSettings(HWND owner) {
         m.DefaultJob() = std::wstring(core::kNoDefaultJob);
         m.settings_at_start = m.settings;
         win::tell_failure(owner, L"SETTINGS NOT READ", {L"settings file", path, L"read", text.code()},
-                          L"Ostrevin will start without a default job.", MB_OK | MB_ICONEXCLAMATION);
+                          L"Ostrevin will start without a default job.");
         return;
     }
     m.settings = core::parse_settings(*text);
@@ -70,7 +70,7 @@ bool WriteSettings(HWND owner) {
         f.outcome = L"It has been left as it is, so " + describe(changes) + L" could not be saved.";
         win::tell_failure(owner, L"SETTINGS NOT SAVED", f,
                           L"Please make sure no other program holds the file open the next time Ostrevin ends.",
-                          MB_OK | MB_ICONERROR);
+                          win::Severity::Error);
         return false;
     }
     core::Settings merged = m.settings;  // no file left to keep: this session's settings as they are

@@ -37,7 +37,7 @@ void StartupLoad(HWND owner) {
 
     if (!folders::PathExists(m.JobFolder, core::kMaskFolders) && !CreateDirectoryW(m.JobFolder.c_str(), nullptr)) {
         win::tell_failure(owner, L"FOLDER NOT CREATED", {L"job folder", m.JobFolder, L"created", GetLastError()},
-                          L"Job files cannot be opened or saved until that folder exists.", MB_OK | MB_ICONEXCLAMATION);
+                          L"Job files cannot be opened or saved until that folder exists.");
     }
     ReadSettings(owner);
 }

@@ -20,23 +20,22 @@ Entry check_entry(HWND owner, std::wstring& path) {
     complete_drive(path);
     // A job file is ANSI text: a name it cannot hold would come back with "?" in it.
     if (!win::representable(path, CP_ACP)) {
-        win::ask(owner, L"INVALID PATH",
-                 L"The folder " + core::quoted(path) + L" has characters in its name that a job file cannot hold." +
-                     core::kTwoCr +
-                     L"Please choose or rename a folder whose name uses only this system's character set.",
-                 MB_OK | MB_ICONSTOP);
+        win::say(owner, {win::Severity::Error, L"INVALID PATH",
+                         L"The folder " + core::quoted(path) +
+                             L" has characters in its name that a job file cannot hold." + core::kTwoCr +
+                             L"Please choose or rename a folder whose name uses only this system's character set."});
         return Entry::Refused;
     }
     // A refused path (one beginning with ":") counts as one that does not exist.
     if (PathExists(path, core::kMaskSystem)) return Entry::Present;
-    int answer =
-        win::ask(owner, L"PATH NOT FOUND",
-                 L"The path " + core::quoted(path) + L" does not exist." + core::kTwoCr + L"Do you want to create it?",
-                 MB_YESNO | MB_ICONQUESTION);
+    int answer = win::say(
+        owner, {win::Severity::Question, L"PATH NOT FOUND",
+                L"The path " + core::quoted(path) + L" does not exist." + core::kTwoCr + L"Do you want to create it?",
+                win::Buttons::YesNo});
     if (answer != IDYES) return Entry::Refused;
     if (!CreateDirectoryW(path.c_str(), nullptr)) {
         win::tell_failure(owner, L"FOLDER NOT CREATED", {L"folder", path, L"created", GetLastError()},
-                          L"Please check the path (its parent folder must exist) and try again.", MB_OK | MB_ICONSTOP);
+                          L"Please check the path (its parent folder must exist) and try again.", win::Severity::Error);
         return Entry::Refused;
     }
     return Entry::Created;
@@ -45,7 +44,7 @@ Entry check_entry(HWND owner, std::wstring& path) {
 bool destination_present(HWND owner, std::wstring& path) {
     complete_drive(path);
     if (PathExists(path, core::kMaskFolders)) return true;
-    win::ask(owner, L"INVALID PATH", L"The path " + core::quoted(path) + L" is not valid", MB_OK | MB_ICONSTOP);
+    win::say(owner, {win::Severity::Error, L"INVALID PATH", L"The path " + core::quoted(path) + L" is not valid"});
     return false;
 }
 

@@ -10,10 +10,10 @@ namespace jobs {
 
 bool accept_job(HWND owner, const JobDocument& document, int row, const core::JobFolders& job) {
     if (row == 0 && document.full()) {
-        win::ask(owner, L"JOB LIST FULL",
-                 L"The job list already holds " + std::to_wstring(core::kMaxJobs) + L" jobs, the most it can hold." +
-                     core::kTwoCr + L"Please delete a job before adding another.",
-                 MB_OK | MB_ICONEXCLAMATION);
+        win::say(owner,
+                 {win::Severity::Warning, L"JOB LIST FULL",
+                  L"The job list already holds " + std::to_wstring(core::kMaxJobs) + L" jobs, the most it can hold." +
+                      core::kTwoCr + L"Please delete a job before adding another."});
         return false;
     }
     std::vector<core::JobFolders> jobs = document.jobs();
@@ -22,10 +22,9 @@ bool accept_job(HWND owner, const JobDocument& document, int row, const core::Jo
     const int self = row > 0 ? row : static_cast<int>(jobs.size());
     for (const auto& c : core::job_conflicts(jobs)) {
         if (c.job != self && c.other != self) continue;
-        win::ask(
-            owner, L"INVALID JOB",
-            core::conflict_text(c, jobs, self) + core::kTwoCr + L"Please choose another source or destination folder.",
-            MB_OK | MB_ICONSTOP);
+        win::say(owner, {win::Severity::Error, L"INVALID JOB",
+                         core::conflict_text(c, jobs, self) + core::kTwoCr +
+                             L"Please choose another source or destination folder."});
         return false;
     }
     return true;
@@ -34,9 +33,8 @@ bool accept_job(HWND owner, const JobDocument& document, int row, const core::Jo
 void warn_conflicts(HWND owner, const JobDocument& document) {
     const std::wstring conflicts = core::conflicts_text(document.jobs());
     if (conflicts.empty()) return;
-    win::ask(owner, L"JOBS IN CONFLICT",
-             conflicts + core::kTwoCr + L"The backups will not run until these jobs are changed or deleted.",
-             MB_OK | MB_ICONEXCLAMATION);
+    win::say(owner, {win::Severity::Warning, L"JOBS IN CONFLICT",
+                     conflicts + core::kTwoCr + L"The backups will not run until these jobs are changed or deleted."});
 }
 
 }  // namespace jobs

@@ -46,7 +46,7 @@ bool load_job_file(HWND owner, const std::wstring& path, JobDocument& document) 
     auto text = win::read_text_file(path, CP_ACP);
     if (!text) {
         win::tell_failure(owner, L"FILE NOT OPENED", {L"job file", path, L"opened", text.code()},
-                          L"Ostrevin goes on with an untitled job list.", MB_OK | MB_ICONEXCLAMATION);
+                          L"Ostrevin goes on with an untitled job list.");
         return false;
     }
     std::vector<int> bad_lines;
@@ -72,7 +72,7 @@ bool load_job_file(HWND owner, const std::wstring& path, JobDocument& document) 
                    (left_out == 1 ? L" was" : L" were") + L" left out.";
         }
         msg += core::kTwoCr + L"The file itself has not been changed.";
-        win::ask(owner, L"JOB FILE INCOMPLETE", msg, MB_OK | MB_ICONEXCLAMATION);
+        win::say(owner, {win::Severity::Warning, L"JOB FILE INCOMPLETE", msg});
     }
     warn_conflicts(owner, document);  // the rows stay as the file has them; the run refuses
     return true;
@@ -85,7 +85,7 @@ bool save_job_file(HWND owner, const std::wstring& path, const JobDocument& docu
     win::tell_failure(owner, L"FILE NOT SAVED", {L"job file", path, L"written", written.code()},
                       std::wstring(L"The job list has not been saved; ") +
                           (old_file ? L"the old file is unchanged." : L"no file of that name has been made."),
-                      MB_OK | MB_ICONERROR);
+                      win::Severity::Error);
     return false;
 }
 
@@ -103,20 +103,19 @@ std::wstring ask_job_file(HWND owner, bool save, const std::wstring& job_folder)
 // would be stored with "?" and never match again.
 bool name_fits(HWND owner, const std::wstring& name) {
     if (win::representable(name, CP_ACP)) return true;
-    win::ask(owner, L"INVALID NAME",
-             L"The job file name " + core::quoted(name) + L" has characters that the settings file cannot hold." +
-                 core::kTwoCr + L"Please choose a name that uses only this system's character set.",
-             MB_OK | MB_ICONSTOP);
+    win::say(owner,
+             {win::Severity::Error, L"INVALID NAME",
+              L"The job file name " + core::quoted(name) + L" has characters that the settings file cannot hold." +
+                  core::kTwoCr + L"Please choose a name that uses only this system's character set."});
     return false;
 }
 
 // Job files live in the job folder; a same-named file there is not the one picked.
 bool in_job_folder(HWND owner, const std::wstring& path, const std::wstring& job_folder) {
     if (path.find(L'\\') == std::wstring::npos || same_folder(folder_of(path), job_folder)) return true;
-    win::ask(owner, L"FILE NOT OPENED",
-             L"The file " + core::quoted(path) + L" is not in the job folder " + core::quoted(job_folder) + L"." +
-                 core::kTwoCr + L"Please copy it into the job folder and open it from there.",
-             MB_OK | MB_ICONEXCLAMATION);
+    win::say(owner, {win::Severity::Warning, L"FILE NOT OPENED",
+                     L"The file " + core::quoted(path) + L" is not in the job folder " + core::quoted(job_folder) +
+                         L"." + core::kTwoCr + L"Please copy it into the job folder and open it from there."});
     return false;
 }
 

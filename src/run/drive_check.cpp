@@ -26,10 +26,9 @@ DriveCheck check_drives(HWND owner, jobs::JobDocument& document, bool first_chec
             continue;
         }
         if (first_check) {
-            win::ask(owner, L"Drive Not Available",
-                     L"The external drive " + drive + L" is not available." + core::kTwoCr +
-                         L"Please select the correct drive on the next window.",
-                     MB_OK | MB_ICONSTOP);
+            win::say(owner, {win::Severity::Error, L"Drive Not Available",
+                             L"The external drive " + drive + L" is not available." + core::kTwoCr +
+                                 L"Please select the correct drive on the next window."});
         }
         if (const auto choice = choose_drive(i)) {
             document.moveToDrive(choice->all_jobs ? 0 : i, choice->letter);

@@ -22,7 +22,7 @@ void FrmBrowser::dirSelector_DblClick() {
         // The folder went away (or its drive did) since the list was filled.
         win::Failure f{L"folder", folder, L"opened", err};
         f.lasting = true;
-        win::tell_failure(hwnd(), app::kAppTitle, f, L"Please choose another folder.", MB_OK);
+        win::tell_failure(hwnd(), app::kAppTitle, f, L"Please choose another folder.", win::Severity::Information);
         dirSelector.setPath(shown);
     }
 }
@@ -42,10 +42,9 @@ void FrmBrowser::drvSelector_Change() {
     }
     if (!err) return;
 
-    win::ask(hwnd(), app::kAppTitle,
-             L"Drive " + drive + L" cannot be opened: " + win::error_text(err) + L"." + core::kTwoCr +
-                 L"Please insert its medium or choose another drive.",
-             MB_OK);
+    win::say(hwnd(), {win::Severity::Information, app::kAppTitle,
+                      L"Drive " + drive + L" cannot be opened: " + win::error_text(err) + L"." + core::kTwoCr +
+                          L"Please insert its medium or choose another drive."});
     if (letter != L'C' && drvSelector.setDrive(L'C')) {
         drvSelector_Change();
         return;

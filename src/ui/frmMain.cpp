@@ -258,10 +258,10 @@ void FrmMain::MenuFileSetDefault_Click() {
 
 bool FrmMain::Form_QueryUnload() {
     if (!document.changed()) return true;
-    int answer = win::ask(hwnd(), L"File Not Saved",
-                          L"The job file " + core::quoted(document.fileName()) + L" has not been saved." +
-                              core::kTwoCr + L"Do you want to save the changes?",
-                          MB_YESNOCANCEL | MB_ICONQUESTION);
+    int answer = win::say(hwnd(), {win::Severity::Question, L"File Not Saved",
+                                   L"The job file " + core::quoted(document.fileName()) + L" has not been saved." +
+                                       core::kTwoCr + L"Do you want to save the changes?",
+                                   win::Buttons::YesNoCancel});
     if (answer == IDCANCEL) return false;
     // A list that could not be saved is not given up silently: the user is told and may stay.
     if (answer == IDYES && !SaveJobFile()) return false;

@@ -11,8 +11,8 @@ void FrmMain::MenuAbout_Click() {
     // A fresh window each time, so every opening runs a fresh update check.
     auto about = std::make_unique<FrmAbout>();
     if (!about->Create(hwnd())) {
-        win::ask(hwnd(), L"ERROR", L"The About window could not be opened.\r\r" + win::error_text(GetLastError()),
-                 MB_OK | MB_ICONERROR);
+        win::say(hwnd(), {win::Severity::Error, L"ERROR",
+                          L"The About window could not be opened.\r\r" + win::error_text(GetLastError())});
         return;
     }
     win::prompter().show_modal(*about, hwnd());

@@ -16,7 +16,7 @@ namespace {
 void browse_into(FrmMain& main, const wchar_t* caption, win::Window box) {
     if (!ensure_browser(main.frmBrowser, main.hwnd())) {
         win::tell_failure(main.hwnd(), L"WINDOW NOT OPENED", {L"folder browser", L"", L"opened", GetLastError()},
-                          L"Please type the folder into the box instead.", MB_OK | MB_ICONEXCLAMATION);
+                          L"Please type the folder into the box instead.");
         return;
     }
     FrmBrowser& b = *main.frmBrowser;

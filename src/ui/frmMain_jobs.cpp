@@ -81,10 +81,10 @@ void FrmMain::ShowBackupDate(const wchar_t* found_prefix) {
 
 void FrmMain::MenuFileNew_Click() {
     if (document.changed()) {
-        int answer =
-            win::ask(hwnd(), L"Job Not Saved",
+        int answer = win::say(
+            hwnd(), {win::Severity::Question, L"Job Not Saved",
                      L"The current job has not been saved." + core::kTwoCr + L"Do you want to save the job first?",
-                     MB_YESNOCANCEL | MB_ICONQUESTION);
+                     win::Buttons::YesNoCancel});
         if (answer == IDCANCEL) return;
         if (answer == IDYES && !SaveJobFile()) return;  // keep the list the user wanted kept
     }

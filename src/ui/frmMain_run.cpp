@@ -135,10 +135,10 @@ void FrmMain::cmdStop_Click() {
 }
 
 bool FrmMain::askToStopRun() {
-    const int answer = win::ask(hwnd(), L"BACKUP RUNNING",
-                                L"A backup is running; stopping it leaves some files not copied." + core::kTwoCr +
-                                    L"Do you want to stop the backup and close Ostrevin?",
-                                MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    const int answer = win::say(hwnd(), {win::Severity::Question, L"BACKUP RUNNING",
+                                         L"A backup is running; stopping it leaves some files not copied." +
+                                             core::kTwoCr + L"Do you want to stop the backup and close Ostrevin?",
+                                         win::Buttons::YesNo, true});
     if (answer != IDYES) return false;
     cmdStop_Click();
     return true;
@@ -150,7 +150,7 @@ void FrmMain::MenuFilePrint_Click() {
     if (saved) return;
     win::tell_failure(hwnd(), L"LIST NOT SAVED",
                       {L"list of Program Files", L"", L"saved in " + core::quoted(first), saved.code()},
-                      L"Please check that the first job's destination is available.", MB_OK | MB_ICONEXCLAMATION);
+                      L"Please check that the first job's destination is available.");
 }
 
 std::optional<run::DriveChoice> FrmMain::askDrive() {
@@ -158,7 +158,7 @@ std::optional<run::DriveChoice> FrmMain::askDrive() {
     if (!drive_window_failure_told_) {
         drive_window_failure_told_ = true;
         win::tell_failure(hwnd(), L"WINDOW NOT OPENED", {L"drive selection window", L"", L"opened", GetLastError()},
-                          L"Please plug in the drive named on the RUN button.", MB_OK | MB_ICONEXCLAMATION);
+                          L"Please plug in the drive named on the RUN button.");
     }
     return std::nullopt;
 }
@@ -178,7 +178,7 @@ void FrmMain::Timer1_Timer() {
         if (KillTimer(hwnd(), ID_TIMER1) && !SetTimer(hwnd(), ID_TIMER1, kSteadyInterval, nullptr)) {
             win::tell_failure(hwnd(), L"DRIVE CHECK STOPPED",
                               {L"regular check of the backup drives", L"", L"started", GetLastError()},
-                              L"Please start Ostrevin again to have the drives checked.", MB_OK | MB_ICONEXCLAMATION);
+                              L"Please start Ostrevin again to have the drives checked.");
         }
         first_drive_check_ = false;
     }

@@ -157,7 +157,7 @@ void report_unexpected(HWND owner, const char* what) {
     std::wstring text = L"An unexpected error occurred: ";
     for (const char* p = what; *p; ++p) text += static_cast<wchar_t>(static_cast<unsigned char>(*p));
     text += L"\r\rOstrevin will carry on; please check the last action.";
-    ask(owner, L"ERROR", text, MB_OK | MB_ICONERROR);
+    say(owner, {Severity::Error, L"ERROR", text});
 }
 
 }  // namespace win

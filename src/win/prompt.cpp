@@ -56,9 +56,6 @@ int say(HWND owner, const Message& m) {
                        (m.no_by_default ? MB_DEFBUTTON2 : 0);
     return prompter().message(MessageRequest{owner, m.title, m.text, flags});
 }
-int ask(HWND owner, const std::wstring& title, const std::wstring& text, UINT flags) {
-    return prompter().message(MessageRequest{owner, title, text, flags});
-}
 
 std::wstring Failure::text() const {
     std::wstring s = L"The " + what;
@@ -70,10 +67,6 @@ int tell_failure(HWND owner, const std::wstring& title, const Failure& f, const 
                  Severity severity) {
     const std::wstring outcome = f.outcome.empty() ? L"" : L" " + f.outcome;
     return say(owner, {severity, title, f.text() + L"." + outcome + L"\r\r" + advice});
-}
-int tell_failure(HWND owner, const std::wstring& title, const Failure& f, const std::wstring& advice, UINT flags) {
-    const std::wstring outcome = f.outcome.empty() ? L"" : L" " + f.outcome;
-    return ask(owner, title, f.text() + L"." + outcome + L"\r\r" + advice, flags);
 }
 
 void ModalWindow::run_modal(HWND owner) {

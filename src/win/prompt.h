@@ -58,7 +58,6 @@ struct Message {
 
 // One message box through the funnel: IDOK, IDYES, IDNO or IDCANCEL.
 int say(HWND owner, const Message& m);
-int ask(HWND owner, const std::wstring& title, const std::wstring& text, UINT flags);
 
 // Something that could not be done, for the user: "The job file "C:\x" could not be
 // opened: <the system's reason>". Without a path there is no quoted part.
@@ -77,6 +76,5 @@ struct Failure {
 // The failure, a full stop, its outcome, two carriage returns and the advice, as one message box.
 int tell_failure(HWND owner, const std::wstring& title, const Failure& f, const std::wstring& advice,
                  Severity severity = Severity::Warning);
-int tell_failure(HWND owner, const std::wstring& title, const Failure& f, const std::wstring& advice, UINT flags);
 
 }  // namespace win
