@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "copier_parts.h"
+#include "win/handles.h"
 
 namespace robocopy {
 
@@ -66,21 +67,21 @@ bool Copier::target_lost() {
 
 Copier::FolderId Copier::folder_id(const std::wstring& path, std::wstring* final_path) {
     FolderId id;
-    HANDLE h = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return id;
+    const win::Handle h(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!h) return id;
     BY_HANDLE_FILE_INFORMATION info;
-    if (GetFileInformationByHandle(h, &info)) {
+    if (GetFileInformationByHandle(h.get(), &info)) {
         id.volume = info.dwVolumeSerialNumber;
         id.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
         id.valid = true;
     }
     if (final_path != nullptr) {
         wchar_t buffer[1024];
-        const DWORD n = GetFinalPathNameByHandleW(h, buffer, 1024, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        const DWORD n = GetFinalPathNameByHandleW(h.get(), buffer, 1024, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
         *final_path = n > 0 && n < 1024 ? std::wstring(buffer, n) : path;
     }
-    CloseHandle(h);
     return id;
 }
 

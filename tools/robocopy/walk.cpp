@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "copier_parts.h"
+#include "win/handles.h"
 
 namespace robocopy {
 
@@ -11,9 +12,9 @@ DWORD Copier::list(const std::wstring& folder, std::vector<Entry>& entries) {
     entries.clear();
     WIN32_FIND_DATAW data;
     // Basic info skips the short names; the large fetch saves round trips.
-    HANDLE find = FindFirstFileExW(join_path(folder, L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (find == INVALID_HANDLE_VALUE) {
+    const win::FindHandle find(FindFirstFileExW(join_path(folder, L"*").c_str(), FindExInfoBasic, &data,
+                                                FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;  // an empty drive root has no "." entry
     }
@@ -28,9 +29,8 @@ DWORD Copier::list(const std::wstring& folder, std::vector<Entry>& entries) {
         e.created = data.ftCreationTime;
         e.accessed = data.ftLastAccessTime;
         entries.push_back(std::move(e));
-    } while (FindNextFileW(find, &data));
+    } while (FindNextFileW(find.get(), &data));
     const DWORD error = GetLastError();
-    FindClose(find);
     if (error != ERROR_NO_MORE_FILES) return error;
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return name_less(a.name, b.name); });
     return ERROR_SUCCESS;
