@@ -40,18 +40,24 @@ TEST_F(CopyTest, LinksInTheTargetAreNeverFollowed) {
 }
 
 // A folder link inside the source is copied once; one that leads out of it (a Wine
-// prefix's z: to the whole file system) is named and skipped; a loop fails.
+// prefix's z: to the whole file system, a folder whose path is over 1,000 characters
+// long) is named and skipped; a loop fails.
 TEST_F(CopyTest, ALinkInTheSourceIsCopiedOnceAndNeverLeadsOut) {
     put(L"sub\\s.txt", "s");
-    ASSERT_TRUE(unix_shell("cd " + sh_quote(src) + " && ln -s " + sh_quote(src) + " loop && ln -s sub inner && ln -s " +
-                           "/usr/share everything"));
+    std::string deep = sh_quote(box.root()) + "/deep";
+    while (deep.size() < 1100) deep += "/a_rather_long_folder_name";
+    ASSERT_TRUE(unix_shell("mkdir -p " + deep + " && touch " + deep + "/f && cd " + sh_quote(src) + " && ln -s " +
+                           sh_quote(src) + " loop && ln -s sub inner && ln -s /usr/share everything && ln -s " + deep +
+                           " far"));
+    ASSERT_TRUE(exists(src + L"\\far\\f"));
     const RunResult r = run(L"/S /R:0 /W:0");
     EXPECT_EQ(r.code, (kCopied | kFailed)) << r.output;
     EXPECT_EQ(tree(dst), (Tree{L"inner\\", L"inner\\s.txt", L"sub\\", L"sub\\s.txt"}));
     EXPECT_NE(r.output.find("loop"), std::string::npos) << r.output;
-    EXPECT_NE(r.output.find("Link Skipped\t" + narrow(src) + "\\everything\\ leads out of the source"),
-              std::string::npos)
-        << r.output;
+    for (const char* link : {"everything", "far"})
+        EXPECT_NE(r.output.find("Link Skipped\t" + narrow(src) + "\\" + link + "\\ leads out of the source"),
+                  std::string::npos)
+            << r.output;
     EXPECT_LT(r.seconds, 20.0);
 }
 

@@ -86,9 +86,11 @@ private:
         bool ready = false;
     };
 
+    // Opens the folder, links followed; final_path, when given, is left empty if the system cannot name it.
     static FolderId folder_id(const std::wstring& path, std::wstring* final_path = nullptr);
-    // True when a folder with this identity is path itself or one of its parents.
-    static bool within(const std::wstring& path, const FolderId& id);
+    // True when a folder with this identity is the one at this final path or one of its parents.
+    static bool within(std::wstring final_path, const FolderId& id);
+    static std::wstring resolved(const std::wstring& path);
     // Refuses a source and target that lie inside each other; false after reporting.
     bool check_identity(int& code);
     DWORD list(const std::wstring& folder, std::vector<Entry>& entries);

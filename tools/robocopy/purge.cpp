@@ -20,12 +20,8 @@ bool Copier::remove_file(const std::wstring& folder, const std::wstring& name, D
             report(GetLastError(), L"Deleting Extra File", path);
             return false;
         }
-        std::wstring here, parent;
-        folder_id(folder, &parent);
-        wchar_t buffer[1024];
-        const DWORD n = GetFinalPathNameByHandleW(h.get(), buffer, 1024, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (n > 0 && n < 1024) here.assign(buffer, n);
-        if (here.empty() || compare_names(here, join_path(parent, name)) != 0) {
+        const std::wstring here = final_path(h.get());
+        if (here.empty() || compare_names(here, join_path(resolved(folder), name)) != 0) {
             report(ERROR_CANT_ACCESS_FILE, L"Deleting Extra File", path, kLinkNote);
             return false;
         }

@@ -247,12 +247,13 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
         // prefix links z: to the whole file system): named, skipped, no failure.
         std::wstring final_path;
         const FolderId id = folder_id(sub_source, p.from->is_link() ? &final_path : nullptr);
-        if (p.from->is_link() && !within(sub_source, source_id_)) {
+        // One whose end the system cannot name is not known to stay inside: it is not followed.
+        if (p.from->is_link() && (final_path.empty() || !within(final_path, source_id_))) {
             ++counts_.dirs.total;
             ++counts_.dirs.skipped;
             const Hold hold(console_lock_);
             console_.write(L"\t  Link Skipped\t" + shown(sub_source) + L"\\ leads out of the source, to " +
-                           shown(final_path) + L"\r\n");
+                           (final_path.empty() ? L"a place the system cannot name" : shown(final_path)) + L"\r\n");
             continue;
         }
         // A folder reached again through a link, or the target itself, is not entered.
