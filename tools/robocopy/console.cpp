@@ -47,10 +47,12 @@ void Console::write_ascii(const char* text) {
 
 bool Console::write_narrow(void* handle, const std::wstring& text) {
     const int wide = static_cast<int>(text.size());
+    if (text.empty()) return true;
     const int bytes = WideCharToMultiByte(code_page_, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return true;
+    if (bytes <= 0) return false;
     std::string narrow(static_cast<std::size_t>(bytes), '\0');
-    WideCharToMultiByte(code_page_, 0, text.data(), wide, narrow.data(), bytes, nullptr, nullptr);
+    if (WideCharToMultiByte(code_page_, 0, text.data(), wide, narrow.data(), bytes, nullptr, nullptr) != bytes)
+        return false;
     DWORD done = 0;
     if (!WriteFile(handle, narrow.data(), static_cast<DWORD>(narrow.size()), &done, nullptr)) return false;
     if (done == narrow.size()) return true;
