@@ -23,7 +23,6 @@ constexpr DWORD kCopied = robocopy::kExitCopied, kExtras = robocopy::kExitExtras
 
 inline std::wstring quote(const std::wstring& path) { return L"\"" + path + L"\""; }
 inline DWORD attributes(const std::wstring& p) { return GetFileAttributesW(p.c_str()); }
-inline bool is_dir(const std::wstring& p) { return exists(p) && (attributes(p) & FILE_ATTRIBUTE_DIRECTORY); }
 
 inline std::size_t count_of(const std::string& text, const std::string& what) {
     std::size_t n = 0;

@@ -40,6 +40,7 @@ struct Options {
     bool list_only = false;     // /L: walk, compare, log and count, but change nothing
     bool no_file_list = false;  // /NFL: no line for each file
     bool no_dir_list = false;   // /NDL: no line for each extra folder
+    bool operator==(const Options&) const = default;
 };
 
 struct ParseResult {
