@@ -216,7 +216,7 @@ int Copier::run() {
         target_id_ = folder_id(target_root_);
     }
 
-    walk_ids_.push_back(source_id_);
+    walk_ids_.push_back({source_id_.index, source_root_});
     const bool listed = walk(source_root_, 0);
     stop_threads();
     for (Worker& w : workers_) {

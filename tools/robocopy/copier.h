@@ -42,6 +42,7 @@ private:
         DWORD attrs = 0;
         FileStamp stamp;
         FILETIME created{}, accessed{};
+        std::uint64_t id = 0;  // the file system's number for it, or 0
         bool is_dir() const { return (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0; }
         // A junction or symbolic link (under Wine: a Unix link to a folder).
         bool is_link() const { return (attrs & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
@@ -94,6 +95,8 @@ private:
     // Refuses a source and target that lie inside each other; false after reporting.
     bool check_identity(int& code);
     DWORD list(const std::wstring& folder, std::vector<Entry>& entries);
+    // True when the folder at path, numbered index, is the target or one the walk is in.
+    bool revisits(const std::wstring& path, std::uint64_t index) const;
     // Drops the source names that would land on one target name, reporting
     // them; keeps their names so that the purge leaves them alone too.
     void drop_twins(const std::wstring& folder, std::vector<Entry>& from, std::vector<std::wstring>& keys);
@@ -137,7 +140,12 @@ private:
     // Paths in the \\?\ form, so that every name is taken literally.
     std::wstring source_root_, target_root_;
     FolderId source_id_, target_id_;
-    std::vector<FolderId> walk_ids_;  // the source folders on the current path
+    // A source folder on the current path: its file number and where it is.
+    struct Visit {
+        std::uint64_t index;
+        std::wstring path;
+    };
+    std::vector<Visit> walk_ids_;
     std::atomic<bool> lost_{false};
     // Temporary names: "~oc", this run's own prefix, a counter.
     const unsigned long temp_prefix_;

@@ -37,6 +37,10 @@ inline std::uint64_t ticks(const FILETIME& t) {
     return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
 }
 
+inline FILETIME filetime(const LARGE_INTEGER& t) {
+    return {static_cast<DWORD>(t.QuadPart), static_cast<DWORD>(static_cast<std::uint64_t>(t.QuadPart) >> 32)};
+}
+
 inline LARGE_INTEGER large(const FILETIME& t) {
     LARGE_INTEGER v;
     v.QuadPart = static_cast<LONGLONG>(ticks(t));
