@@ -26,13 +26,13 @@ enum class SubDirs {
 };
 
 struct Options {
-    std::wstring source;
-    std::wstring target;
+    std::wstring source{};
+    std::wstring target{};
     SubDirs subdirs = SubDirs::None;
     bool purge = false;
     unsigned retries = kDefaultRetries;
     unsigned wait_seconds = kDefaultWaitSeconds;
-    std::wstring log;  // /LOG:file or /LOG+:file; empty for none
+    std::wstring log{};  // /LOG:file or /LOG+:file; empty for none
     bool log_append = false;
     bool tee = false;           // /TEE: the console too
     bool no_progress = false;   // /NP; we never show percentages anyway
