@@ -71,6 +71,7 @@ Copier::FolderId Copier::folder_id(const std::wstring& path, std::wstring* final
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!h) return id;
+    id.opened = true;
     BY_HANDLE_FILE_INFORMATION info;
     if (GetFileInformationByHandle(h.get(), &info)) {
         id.volume = info.dwVolumeSerialNumber;

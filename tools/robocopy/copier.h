@@ -52,6 +52,7 @@ private:
         DWORD volume = 0;
         std::uint64_t index = 0;
         bool valid = false;
+        bool opened = false;  // the open worked, whatever the questions after it gave
         bool operator==(const FolderId& o) const { return valid && o.valid && volume == o.volume && index == o.index; }
     };
     // A target folder on the current path; with /S it is made only when a

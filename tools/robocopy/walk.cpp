@@ -272,10 +272,12 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
         // A folder link that leads out of the source is not this job's data (a Wine
         // prefix links z: to the whole file system): named, skipped, no failure.
         std::wstring final_path;
-        std::uint64_t index = p.from->id;
-        if (p.from->is_link() || index == 0) index = folder_id(sub_source, &final_path).index;
+        FolderId id;
+        id.index = p.from->id;
+        if (p.from->is_link() || id.index == 0) id = folder_id(sub_source, &final_path);
         // One whose end the system cannot name is not known to stay inside: it is not followed.
-        if (p.from->is_link() && (final_path.empty() || !within(final_path, source_id_))) {
+        // One that cannot be opened (a broken junction) is entered, and its listing reports it.
+        if (p.from->is_link() && id.opened && (final_path.empty() || !within(final_path, source_id_))) {
             ++counts_.dirs.total;
             ++counts_.dirs.skipped;
             const Hold hold(console_lock_);
@@ -284,7 +286,7 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
             continue;
         }
         // A folder reached again through a link, or the target itself, is not entered.
-        if (revisits(sub_source, index)) {
+        if (revisits(sub_source, id.index)) {
             ++counts_.dirs.total;
             ++counts_.dirs.failed;
             report(
@@ -295,7 +297,7 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
         levels_.resize(level + 1);
         levels_.push_back({sub_target, to != nullptr, false, false, p.from->attrs});
         if (options_.subdirs == SubDirs::All) ensure_levels(level + 1);
-        walk_ids_.push_back({index, sub_source});
+        walk_ids_.push_back({id.index, sub_source});
         walk(sub_source, level + 1);
         walk_ids_.pop_back();
         levels_.resize(level + 1);
