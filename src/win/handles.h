@@ -21,6 +21,9 @@ public:
     }
     HANDLE get() const { return h_; }
     explicit operator bool() const { return h_ && h_ != INVALID_HANDLE_VALUE; }
+    // Closes it now, for a caller that must know the close worked (a written file's
+    // last data reaches the disk then); false with the system's error.
+    bool close() { return !*this || CloseHandle(std::exchange(h_, nullptr)); }
 
 private:
     HANDLE h_ = nullptr;

@@ -6,11 +6,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
-#include <utility>
 
 #include "options.h"
 #include "support/sandbox.h"
+#include "win/handles.h"
 
 namespace rctest {
 
@@ -23,7 +24,6 @@ constexpr DWORD kCopied = robocopy::kExitCopied, kExtras = robocopy::kExitExtras
 
 inline std::wstring quote(const std::wstring& path) { return L"\"" + path + L"\""; }
 inline DWORD attributes(const std::wstring& p) { return GetFileAttributesW(p.c_str()); }
-inline bool is_dir(const std::wstring& p) { return exists(p) && (attributes(p) & FILE_ATTRIBUTE_DIRECTORY); }
 
 inline std::size_t count_of(const std::string& text, const std::string& what) {
     std::size_t n = 0;
@@ -37,17 +37,12 @@ struct RunResult {
     double seconds = 0;
     // A summary row ("Dirs", "Files", "Bytes"); empty if absent.
     Row row(const char* label) const {
-        std::istringstream in(output);
-        const std::string key = std::string(label) + " :";
-        for (std::string line; std::getline(in, line);) {
-            const std::size_t at = line.find(key);
-            if (at == std::string::npos) continue;
-            std::istringstream numbers(line.substr(at + key.size()));
-            Row values;
-            for (std::uint64_t v; numbers >> v;) values.push_back(v);
-            if (values.size() == 6) return values;
-        }
-        return {};
+        const std::size_t at = output.find(std::string(label) + " :");
+        if (at == std::string::npos) return {};
+        std::istringstream numbers(output.substr(at + std::strlen(label) + 2));
+        Row values(6);
+        for (auto& v : values) numbers >> v;
+        return numbers ? values : Row{};
     }
 };
 
@@ -81,13 +76,10 @@ inline RunResult run_robocopy(const std::wstring& args) { return Running(args).f
 
 // Holds a file open with no sharing, so copies to or from it fail.
 struct Lock {
-    HANDLE h;
+    win::Handle h;
     explicit Lock(const std::wstring& path)
         : h(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
-    ~Lock() { release(); }
-    void release() {
-        if (h != INVALID_HANDLE_VALUE) CloseHandle(std::exchange(h, INVALID_HANDLE_VALUE));
-    }
+    void release() { h = win::Handle(); }
 };
 
 // A source and a target folder in a fresh sandbox.

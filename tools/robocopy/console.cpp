@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <utility>
 
 namespace robocopy {
 
@@ -22,17 +23,15 @@ Console::Console() : out_(GetStdHandle(STD_OUTPUT_HANDLE)), is_console_(false), 
     }
 }
 
-Console::~Console() {
-    flush();
-    if (log_ != nullptr) CloseHandle(log_);
-}
+Console::~Console() { flush(); }
 
 unsigned long Console::open_log(const std::wstring& path, bool append, bool tee) {
     // Readers may follow it while it grows.
-    HANDLE h = CreateFileW(path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return GetLastError();
-    log_ = h;
+    win::Handle h(CreateFileW(path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return GetLastError();
+    log_ = std::move(h);
     tee_ = tee;
     return ERROR_SUCCESS;
 }
@@ -48,10 +47,12 @@ void Console::write_ascii(const char* text) {
 
 bool Console::write_narrow(void* handle, const std::wstring& text) {
     const int wide = static_cast<int>(text.size());
+    if (text.empty()) return true;
     const int bytes = WideCharToMultiByte(code_page_, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return true;
+    if (bytes <= 0) return false;
     std::string narrow(static_cast<std::size_t>(bytes), '\0');
-    WideCharToMultiByte(code_page_, 0, text.data(), wide, narrow.data(), bytes, nullptr, nullptr);
+    if (WideCharToMultiByte(code_page_, 0, text.data(), wide, narrow.data(), bytes, nullptr, nullptr) != bytes)
+        return false;
     DWORD done = 0;
     if (!WriteFile(handle, narrow.data(), static_cast<DWORD>(narrow.size()), &done, nullptr)) return false;
     if (done == narrow.size()) return true;
@@ -69,8 +70,8 @@ void Console::tell(const std::wstring& text) {
 void Console::flush() {
     last_flush_ = GetTickCount64();
     if (pending_.empty()) return;
-    if (log_ != nullptr && !write_narrow(log_, pending_) && log_error_ == 0) log_error_ = GetLastError();
-    if (log_ == nullptr || tee_) tell(pending_);
+    if (log_ && !write_narrow(log_.get(), pending_) && log_error_ == 0) log_error_ = GetLastError();
+    if (!log_ || tee_) tell(pending_);
     pending_.clear();
 }
 

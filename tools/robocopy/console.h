@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "win/handles.h"
+
 namespace robocopy {
 
 class Console {
@@ -30,7 +32,7 @@ private:
     bool write_narrow(void* handle, const std::wstring& text);
 
     void* out_;
-    void* log_ = nullptr;
+    win::Handle log_;
     bool tee_ = false;
     unsigned long log_error_ = 0;
     bool is_console_;

@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "copier_parts.h"
+#include "win/handles.h"
 
 namespace robocopy {
 
@@ -66,39 +67,39 @@ bool Copier::target_lost() {
 
 Copier::FolderId Copier::folder_id(const std::wstring& path, std::wstring* final_path) {
     FolderId id;
-    HANDLE h = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return id;
+    const win::Handle h(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!h) return id;
+    id.opened = true;
     BY_HANDLE_FILE_INFORMATION info;
-    if (GetFileInformationByHandle(h, &info)) {
+    if (GetFileInformationByHandle(h.get(), &info)) {
         id.volume = info.dwVolumeSerialNumber;
         id.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
         id.valid = true;
     }
-    if (final_path != nullptr) {
-        wchar_t buffer[1024];
-        const DWORD n = GetFinalPathNameByHandleW(h, buffer, 1024, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        *final_path = n > 0 && n < 1024 ? std::wstring(buffer, n) : path;
-    }
-    CloseHandle(h);
+    if (final_path != nullptr) *final_path = robocopy::final_path(h.get());
     return id;
 }
 
-bool Copier::within(const std::wstring& path, const FolderId& id) {
-    // The final path has every link resolved, so its parents are the real ones.
-    std::wstring at;
-    if (folder_id(path, &at) == id) return true;
+bool Copier::within(std::wstring at, const FolderId& id) {
+    // A final path has every link resolved, so its parents are the real ones.
     for (;;) {
+        if (folder_id(at) == id) return true;
         const std::size_t cut = at.find_last_of(L'\\');
         if (cut == std::wstring::npos || cut < 6) return false;
         std::wstring parent = at.substr(0, cut);
-        const bool root = parent.size() == 6 && parent[5] == L':';  // "\\?\C:" stands for "\\?\C:\"
-        if (root) parent += L'\\';
+        if (parent.size() == 6 && parent[5] == L':') parent += L'\\';  // "\\?\C:" stands for "\\?\C:\"
         if (parent == at) return false;
-        if (folder_id(parent) == id) return true;
-        if (root) return false;
         at = std::move(parent);
     }
+}
+
+// The path with every link resolved or, when the system cannot name that, as given.
+std::wstring Copier::resolved(const std::wstring& path) {
+    std::wstring at;
+    folder_id(path, &at);
+    return at.empty() ? path : at;
 }
 
 bool Copier::check_identity(int& code) {
@@ -118,13 +119,13 @@ bool Copier::check_identity(int& code) {
         code = 0;
         return false;
     }
-    if (within(existing, source_id_)) {
+    if (within(resolved(existing), source_id_)) {
         report(ERROR_INVALID_PARAMETER, L"Accessing Destination Directory", target_root_,
                L"The destination lies inside the source; a tree cannot be copied into itself.");
         code = kExitFatal;
         return false;
     }
-    if (target_exists && within(source_root_, target_id_)) {
+    if (target_exists && within(resolved(source_root_), target_id_)) {
         report(ERROR_INVALID_PARAMETER, L"Accessing Source Directory", source_root_,
                L"The source lies inside the destination, where the copy could overwrite or delete it.");
         code = kExitFatal;
@@ -216,7 +217,7 @@ int Copier::run() {
         target_id_ = folder_id(target_root_);
     }
 
-    walk_ids_.push_back(source_id_);
+    walk_ids_.push_back({source_id_.index, source_root_});
     const bool listed = walk(source_root_, 0);
     stop_threads();
     for (Worker& w : workers_) {

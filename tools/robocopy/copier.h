@@ -42,6 +42,7 @@ private:
         DWORD attrs = 0;
         FileStamp stamp;
         FILETIME created{}, accessed{};
+        std::uint64_t id = 0;  // the file system's number for it, or 0
         bool is_dir() const { return (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0; }
         // A junction or symbolic link (under Wine: a Unix link to a folder).
         bool is_link() const { return (attrs & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
@@ -51,6 +52,7 @@ private:
         DWORD volume = 0;
         std::uint64_t index = 0;
         bool valid = false;
+        bool opened = false;  // the open worked, whatever the questions after it gave
         bool operator==(const FolderId& o) const { return valid && o.valid && volume == o.volume && index == o.index; }
     };
     // A target folder on the current path; with /S it is made only when a
@@ -86,12 +88,16 @@ private:
         bool ready = false;
     };
 
+    // Opens the folder, links followed; final_path, when given, is left empty if the system cannot name it.
     static FolderId folder_id(const std::wstring& path, std::wstring* final_path = nullptr);
-    // True when a folder with this identity is path itself or one of its parents.
-    static bool within(const std::wstring& path, const FolderId& id);
+    // True when a folder with this identity is the one at this final path or one of its parents.
+    static bool within(std::wstring final_path, const FolderId& id);
+    static std::wstring resolved(const std::wstring& path);
     // Refuses a source and target that lie inside each other; false after reporting.
     bool check_identity(int& code);
     DWORD list(const std::wstring& folder, std::vector<Entry>& entries);
+    // True when the folder at path, numbered index, is the target or one the walk is in.
+    bool revisits(const std::wstring& path, std::uint64_t index) const;
     // Drops the source names that would land on one target name, reporting
     // them; keeps their names so that the purge leaves them alone too.
     void drop_twins(const std::wstring& folder, std::vector<Entry>& from, std::vector<std::wstring>& keys);
@@ -135,7 +141,12 @@ private:
     // Paths in the \\?\ form, so that every name is taken literally.
     std::wstring source_root_, target_root_;
     FolderId source_id_, target_id_;
-    std::vector<FolderId> walk_ids_;  // the source folders on the current path
+    // A source folder on the current path: its file number and where it is.
+    struct Visit {
+        std::uint64_t index;
+        std::wstring path;
+    };
+    std::vector<Visit> walk_ids_;
     std::atomic<bool> lost_{false};
     // Temporary names: "~oc", this run's own prefix, a counter.
     const unsigned long temp_prefix_;

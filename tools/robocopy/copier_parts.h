@@ -37,6 +37,10 @@ inline std::uint64_t ticks(const FILETIME& t) {
     return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
 }
 
+inline FILETIME filetime(const LARGE_INTEGER& t) {
+    return {static_cast<DWORD>(t.QuadPart), static_cast<DWORD>(static_cast<std::uint64_t>(t.QuadPart) >> 32)};
+}
+
 inline LARGE_INTEGER large(const FILETIME& t) {
     LARGE_INTEGER v;
     v.QuadPart = static_cast<LONGLONG>(ticks(t));
@@ -82,6 +86,20 @@ inline std::wstring shown(const std::wstring& path) {
     if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\\\" + path.substr(8);
     if (path.rfind(L"\\\\?\\", 0) == 0) return path.substr(4);
     return path;
+}
+
+// The path of what the handle opened, every link resolved; empty when the system
+// cannot name it (no drive letter), so that callers never take a guess for it.
+inline std::wstring final_path(HANDLE h) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetFinalPathNameByHandleW(h, path.data(), static_cast<DWORD>(path.size()),
+                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n == 0) return {};
+        const bool fits = n < path.size();
+        path.resize(n);
+        if (fits) return path;
+    }
 }
 
 // Errors that say the folder or its drive is not there at all.

@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "copier_parts.h"
+#include "win/handles.h"
 
 namespace robocopy {
 
@@ -58,31 +59,24 @@ DWORD Copier::copy_file(const Job& job, void* buffer) {
 DWORD Copier::write_copy(const Job& job, const std::wstring& path, const std::wstring* replace, void* buffer) {
     const Entry& from = job.from;
     // No FILE_FLAG_SEQUENTIAL_SCAN: Wine turns it into an fadvise call per open.
-    HANDLE in = CreateFileW(job.source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (in == INVALID_HANDLE_VALUE) return GetLastError();
+    const win::Handle in(CreateFileW(job.source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!in) return GetLastError();
     // Only a regular file is read: a device (a link to /dev/zero) never ends, a pipe may never begin.
     LARGE_INTEGER at_open{};
-    if (GetFileType(in) != FILE_TYPE_DISK || !GetFileSizeEx(in, &at_open)) {
-        CloseHandle(in);
-        return ERROR_BAD_FILE_TYPE;
-    }
+    if (GetFileType(in.get()) != FILE_TYPE_DISK) return ERROR_BAD_FILE_TYPE;
+    if (!GetFileSizeEx(in.get(), &at_open)) return GetLastError();
     // Made new, never opened through whatever may stand at that name; DELETE so
     // that the handle itself can rename or remove it.
     DWORD flags = from.attrs & (kCopiedAttrs & ~FILE_ATTRIBUTE_READONLY);
     if (flags == 0) flags = FILE_ATTRIBUTE_NORMAL;
-    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, flags, nullptr);
-    if (out == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        CloseHandle(in);
-        return error;
-    }
+    win::Handle out(CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, flags, nullptr));
+    if (!out) return GetLastError();
 
     std::uint64_t copied = 0;
     // What grows during the copy comes along, up to twice the size at opening plus 64 MiB.
     const auto opened = static_cast<std::uint64_t>(at_open.QuadPart);
-    DWORD error = copy_data(in, out, opened, 2 * opened + (64ull << 20), buffer, copied);
-    CloseHandle(in);
+    DWORD error = copy_data(in.get(), out.get(), opened, 2 * opened + (64ull << 20), buffer, copied);
     if (error == ERROR_SUCCESS) {
         // Times and attributes in one call on the open handle, saving a reopen.
         FILE_BASIC_INFO info{};
@@ -93,19 +87,20 @@ DWORD Copier::write_copy(const Job& job, const std::wstring& path, const std::ws
         // them alone and saves Wine a chmod and an xattr call per file.
         const DWORD wanted = from.attrs & kCopiedAttrs;
         if (wanted & FILE_ATTRIBUTE_READONLY) info.FileAttributes = wanted;
-        if (!SetFileInformationByHandle(out, FileBasicInfo, &info, sizeof info)) error = GetLastError();
+        if (!SetFileInformationByHandle(out.get(), FileBasicInfo, &info, sizeof info)) error = GetLastError();
     }
     // Counted as copied only when the file really holds what was read.
     LARGE_INTEGER size{};
-    if (error == ERROR_SUCCESS && (!GetFileSizeEx(out, &size) || static_cast<std::uint64_t>(size.QuadPart) != copied))
+    if (error == ERROR_SUCCESS &&
+        (!GetFileSizeEx(out.get(), &size) || static_cast<std::uint64_t>(size.QuadPart) != copied))
         error = ERROR_WRITE_FAULT;
-    if (error == ERROR_SUCCESS && replace != nullptr) error = replace_with(out, *replace, job.existing.attrs);
+    if (error == ERROR_SUCCESS && replace != nullptr) error = replace_with(out.get(), *replace, job.existing.attrs);
     if (error != ERROR_SUCCESS) {
         // A half-written file must not look finished to the next run; it is ours.
         FILE_DISPOSITION_INFO dispose{TRUE};
-        SetFileInformationByHandle(out, FileDispositionInfo, &dispose, sizeof dispose);
+        SetFileInformationByHandle(out.get(), FileDispositionInfo, &dispose, sizeof dispose);
     }
-    if (!CloseHandle(out) && error == ERROR_SUCCESS) error = GetLastError();
+    if (!out.close() && error == ERROR_SUCCESS) error = GetLastError();
     return error;
 }
 

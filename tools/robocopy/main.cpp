@@ -45,6 +45,7 @@ std::wstring full_path(const std::wstring& path) {
     if (n < MAX_PATH) return normalize_folder(std::wstring(small, n));
     std::wstring big(n, L'\0');
     n = GetFullPathNameW(tidy.c_str(), n, big.data(), nullptr);
+    if (n == 0 || n >= big.size()) return tidy;  // not "", which would tidy to the current folder
     big.resize(n);
     return normalize_folder(big);
 }

@@ -26,13 +26,13 @@ enum class SubDirs {
 };
 
 struct Options {
-    std::wstring source;
-    std::wstring target;
+    std::wstring source{};
+    std::wstring target{};
     SubDirs subdirs = SubDirs::None;
     bool purge = false;
     unsigned retries = kDefaultRetries;
     unsigned wait_seconds = kDefaultWaitSeconds;
-    std::wstring log;  // /LOG:file or /LOG+:file; empty for none
+    std::wstring log{};  // /LOG:file or /LOG+:file; empty for none
     bool log_append = false;
     bool tee = false;           // /TEE: the console too
     bool no_progress = false;   // /NP; we never show percentages anyway
@@ -40,6 +40,7 @@ struct Options {
     bool list_only = false;     // /L: walk, compare, log and count, but change nothing
     bool no_file_list = false;  // /NFL: no line for each file
     bool no_dir_list = false;   // /NDL: no line for each extra folder
+    bool operator==(const Options&) const = default;
 };
 
 struct ParseResult {

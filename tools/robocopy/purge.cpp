@@ -2,6 +2,7 @@
 #include "copier.h"
 
 #include "copier_parts.h"
+#include "win/handles.h"
 
 namespace robocopy {
 
@@ -9,33 +10,31 @@ bool Copier::remove_file(const std::wstring& folder, const std::wstring& name, D
     const std::wstring path = join_path(folder, name);
     // Under Wine a Unix link to a file looks like a plain file, and deleting it
     // by name deletes what it points to; the handle's final path tells.
-    HANDLE h = CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                           FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        report(GetLastError(), L"Deleting Extra File", path);
-        return false;
-    }
-    std::wstring here, parent;
-    folder_id(folder, &parent);
-    wchar_t buffer[1024];
-    const DWORD n = GetFinalPathNameByHandleW(h, buffer, 1024, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (n > 0 && n < 1024) here.assign(buffer, n);
-    if (here.empty() || compare_names(here, join_path(parent, name)) != 0) {
-        CloseHandle(h);
-        report(ERROR_CANT_ACCESS_FILE, L"Deleting Extra File", path, kLinkNote);
-        return false;
-    }
-    FILE_DISPOSITION_INFO dispose{TRUE};
-    BOOL ok = SetFileInformationByHandle(h, FileDispositionInfo, &dispose, sizeof dispose);
-    if (!ok && GetLastError() == ERROR_ACCESS_DENIED && (attrs & kBlockingAttrs)) {
-        FILE_BASIC_INFO info{};
-        info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-        if (SetFileInformationByHandle(h, FileBasicInfo, &info, sizeof info))
-            ok = SetFileInformationByHandle(h, FileDispositionInfo, &dispose, sizeof dispose);
-    }
-    const DWORD error = ok ? ERROR_SUCCESS : GetLastError();
-    CloseHandle(h);
+    BOOL ok = FALSE;
+    DWORD error = ERROR_SUCCESS;
+    {
+        const win::Handle h(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!h) {
+            report(GetLastError(), L"Deleting Extra File", path);
+            return false;
+        }
+        const std::wstring here = final_path(h.get());
+        if (here.empty() || compare_names(here, join_path(resolved(folder), name)) != 0) {
+            report(ERROR_CANT_ACCESS_FILE, L"Deleting Extra File", path, kLinkNote);
+            return false;
+        }
+        FILE_DISPOSITION_INFO dispose{TRUE};
+        ok = SetFileInformationByHandle(h.get(), FileDispositionInfo, &dispose, sizeof dispose);
+        if (!ok && GetLastError() == ERROR_ACCESS_DENIED && (attrs & kBlockingAttrs)) {
+            FILE_BASIC_INFO info{};
+            info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+            if (SetFileInformationByHandle(h.get(), FileBasicInfo, &info, sizeof info))
+                ok = SetFileInformationByHandle(h.get(), FileDispositionInfo, &dispose, sizeof dispose);
+        }
+        error = ok ? ERROR_SUCCESS : GetLastError();
+    }  // closed: the file goes now
     // Wine may say yes and keep the file (an immutable folder): look again.
     if (ok && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
     report(ok ? ERROR_ACCESS_DENIED : error, L"Deleting Extra File", path);
@@ -46,20 +45,19 @@ bool Copier::remove_link(const std::wstring& path) {
     // Opened as the link itself; where the system opens what it points to
     // instead (Wine), deleting through this handle would delete that, so the
     // link is reported and left.
-    HANDLE h =
-        CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
+    const win::Handle h(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!h) {
         report(GetLastError(), L"Deleting Extra Link", path);
         return false;
     }
     FILE_ATTRIBUTE_TAG_INFO tag{};
-    const bool is_link = GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag) &&
+    const bool is_link = GetFileInformationByHandleEx(h.get(), FileAttributeTagInfo, &tag, sizeof tag) &&
                          (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     FILE_DISPOSITION_INFO dispose{TRUE};
-    const BOOL ok = is_link && SetFileInformationByHandle(h, FileDispositionInfo, &dispose, sizeof dispose);
+    const BOOL ok = is_link && SetFileInformationByHandle(h.get(), FileDispositionInfo, &dispose, sizeof dispose);
     const DWORD error = ok ? ERROR_SUCCESS : is_link ? GetLastError() : ERROR_CANT_ACCESS_FILE;
-    CloseHandle(h);
     if (ok) return true;
     report(error, L"Deleting Extra Link", path, is_link ? nullptr : kLinkNote);
     return false;

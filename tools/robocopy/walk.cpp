@@ -4,36 +4,62 @@
 #include <algorithm>
 
 #include "copier_parts.h"
+#include "win/handles.h"
 
 namespace robocopy {
 
 DWORD Copier::list(const std::wstring& folder, std::vector<Entry>& entries) {
     entries.clear();
-    WIN32_FIND_DATAW data;
-    // Basic info skips the short names; the large fetch saves round trips.
-    HANDLE find = FindFirstFileExW(join_path(folder, L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (find == INVALID_HANDLE_VALUE) {
+    // Read through a handle of our own, whose listing gives each entry's file number
+    // too: a sub-folder is then known without opening it (see revisits).
+    const win::Handle dir(CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!dir) {
         const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;  // an empty drive root has no "." entry
+        return error == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : error;  // the folder itself is missing
     }
-    do {
-        const wchar_t* n = data.cFileName;
-        if (n[0] == L'.' && (n[1] == 0 || (n[1] == L'.' && n[2] == 0))) continue;
-        Entry e;
-        e.name = n;
-        e.attrs = data.dwFileAttributes;
-        e.stamp.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        e.stamp.last_write = ticks(data.ftLastWriteTime);
-        e.created = data.ftCreationTime;
-        e.accessed = data.ftLastAccessTime;
-        entries.push_back(std::move(e));
-    } while (FindNextFileW(find, &data));
-    const DWORD error = GetLastError();
-    FindClose(find);
-    if (error != ERROR_NO_MORE_FILES) return error;
+    // 64 KB, as a large-fetch FindFirstFileExW reads, in 8-byte units for the records' alignment.
+    std::vector<std::uint64_t> buffer(8192);
+    for (FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;; kind = FileIdBothDirectoryInfo) {
+        if (!GetFileInformationByHandleEx(dir.get(), kind, buffer.data(),
+                                          static_cast<DWORD>(buffer.size() * sizeof buffer[0]))) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_NO_MORE_FILES) break;
+            // An empty drive root has not even a "." entry.
+            if (error == ERROR_FILE_NOT_FOUND && kind == FileIdBothDirectoryRestartInfo) break;
+            return error;
+        }
+        const auto* at = reinterpret_cast<const unsigned char*>(buffer.data());
+        for (;;) {
+            const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(at);
+            const std::wstring_view n(info->FileName, info->FileNameLength / sizeof(wchar_t));
+            if (n != L"." && n != L"..") {
+                Entry e;
+                e.name = n;
+                e.attrs = info->FileAttributes;
+                e.id = static_cast<std::uint64_t>(info->FileId.QuadPart);
+                e.stamp.size = static_cast<std::uint64_t>(info->EndOfFile.QuadPart);
+                e.stamp.last_write = static_cast<std::uint64_t>(info->LastWriteTime.QuadPart);
+                e.created = filetime(info->CreationTime);
+                e.accessed = filetime(info->LastAccessTime);
+                entries.push_back(std::move(e));
+            }
+            if (info->NextEntryOffset == 0) break;
+            at += info->NextEntryOffset;
+        }
+    }
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return name_less(a.name, b.name); });
     return ERROR_SUCCESS;
+}
+
+bool Copier::revisits(const std::wstring& path, std::uint64_t index) const {
+    // Equal numbers are rare unless it is the same folder; then the full identities
+    // (which ask for the volume too, a slow call under Wine) settle it.
+    if (target_id_.valid && target_id_.index == index && folder_id(path) == target_id_) return true;
+    for (const Visit& v : walk_ids_)
+        if (v.index == index && folder_id(path) == folder_id(v.path)) return true;
+    return false;
 }
 
 void Copier::drop_twins(const std::wstring& folder, std::vector<Entry>& from, std::vector<std::wstring>& keys) {
@@ -246,17 +272,21 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
         // A folder link that leads out of the source is not this job's data (a Wine
         // prefix links z: to the whole file system): named, skipped, no failure.
         std::wstring final_path;
-        const FolderId id = folder_id(sub_source, p.from->is_link() ? &final_path : nullptr);
-        if (p.from->is_link() && !within(sub_source, source_id_)) {
+        FolderId id;
+        id.index = p.from->id;
+        if (p.from->is_link() || id.index == 0) id = folder_id(sub_source, &final_path);
+        // One whose end the system cannot name is not known to stay inside: it is not followed.
+        // One that cannot be opened (a broken junction) is entered, and its listing reports it.
+        if (p.from->is_link() && id.opened && (final_path.empty() || !within(final_path, source_id_))) {
             ++counts_.dirs.total;
             ++counts_.dirs.skipped;
             const Hold hold(console_lock_);
             console_.write(L"\t  Link Skipped\t" + shown(sub_source) + L"\\ leads out of the source, to " +
-                           shown(final_path) + L"\r\n");
+                           (final_path.empty() ? L"a place the system cannot name" : shown(final_path)) + L"\r\n");
             continue;
         }
         // A folder reached again through a link, or the target itself, is not entered.
-        if (id == target_id_ || std::find(walk_ids_.begin(), walk_ids_.end(), id) != walk_ids_.end()) {
+        if (revisits(sub_source, id.index)) {
             ++counts_.dirs.total;
             ++counts_.dirs.failed;
             report(
@@ -267,7 +297,7 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
         levels_.resize(level + 1);
         levels_.push_back({sub_target, to != nullptr, false, false, p.from->attrs});
         if (options_.subdirs == SubDirs::All) ensure_levels(level + 1);
-        walk_ids_.push_back(id);
+        walk_ids_.push_back({id.index, sub_source});
         walk(sub_source, level + 1);
         walk_ids_.pop_back();
         levels_.resize(level + 1);
