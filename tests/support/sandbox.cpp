@@ -78,12 +78,15 @@ bool unix_shell(const std::string& script) {
     // Wine cannot wait for a Unix program; a marker file tells when it is done.
     const std::wstring marker = temp_folder() + L"ost-shell-" + std::to_wstring(GetCurrentProcessId());
     DeleteFileW(marker.c_str());
-    const std::string line = "/bin/sh -c \"" + script + " ; touch " + sh_quote(marker) + "\"";
+    // The marker holds the script's exit status, so a failed step fails the caller.
+    const std::string line = "/bin/sh -c \"" + script + " ; echo $? >" + sh_quote(marker) + ".part && mv " +
+                             sh_quote(marker) + ".part " + sh_quote(marker) + "\"";
     std::wstring wide(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, line.c_str(), -1, nullptr, 0)), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, line.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
     Process shell(wide);
     for (int i = 0; i < 1200 && !exists(marker); ++i) Sleep(25);
-    return DeleteFileW(marker.c_str()) != 0;
+    const std::string status = read_bytes(marker);
+    return DeleteFileW(marker.c_str()) && status == "0\n";
 }
 
 namespace {
