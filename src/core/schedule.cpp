@@ -7,8 +7,8 @@ namespace core {
 namespace {
 
 constexpr std::array<std::wstring_view, 7> kWeekdays = {L"Sun", L"Mon", L"Tue", L"Wed", L"Thu", L"Fri", L"Sat"};
-constexpr std::array<std::wstring_view, 7> kWeekdayElements = {L"Sunday",   L"Monday", L"Tuesday", L"Wednesday",
-                                                               L"Thursday", L"Friday", L"Saturday"};
+constexpr std::array<std::wstring_view, 7> kDayNames = {L"Sunday",   L"Monday", L"Tuesday", L"Wednesday",
+                                                        L"Thursday", L"Friday", L"Saturday"};
 
 std::wstring two_digits(int n) { return {static_cast<wchar_t>(L'0' + n / 10), static_cast<wchar_t>(L'0' + n % 10)}; }
 
@@ -26,27 +26,13 @@ bool parse_clock(std::wstring_view t, Schedule& s) {
 }
 
 std::wstring xml_escaped(std::wstring_view text) {
+    constexpr std::wstring_view kChars = L"&<>\"'";
+    constexpr std::wstring_view kEntities[] = {L"&amp;", L"&lt;", L"&gt;", L"&quot;", L"&apos;"};
     std::wstring out;
     for (wchar_t c : text) {
-        switch (c) {
-            case L'&':
-                out += L"&amp;";
-                break;
-            case L'<':
-                out += L"&lt;";
-                break;
-            case L'>':
-                out += L"&gt;";
-                break;
-            case L'"':
-                out += L"&quot;";
-                break;
-            case L'\'':
-                out += L"&apos;";
-                break;
-            default:
-                out += c;
-        }
+        const std::size_t i = kChars.find(c);
+        if (i == std::wstring_view::npos) out += c;
+        else out += kEntities[i];
     }
     return out;
 }
@@ -83,8 +69,7 @@ std::wstring trigger_xml(const Schedule& s, const TaskTarget& target, const Date
         out += L"      <ScheduleByDay>\r\n        <DaysInterval>1</DaysInterval>\r\n      </ScheduleByDay>\r\n";
     } else {
         out +=
-            L"      <ScheduleByWeek>\r\n        <DaysOfWeek>\r\n          <" +
-            std::wstring(kWeekdayElements[static_cast<std::size_t>(s.weekday)]) +
+            L"      <ScheduleByWeek>\r\n        <DaysOfWeek>\r\n          <" + std::wstring(day_name(s.weekday)) +
             L" />\r\n        </DaysOfWeek>\r\n        <WeeksInterval>1</WeeksInterval>\r\n      </ScheduleByWeek>\r\n";
     }
     return out + L"    </CalendarTrigger>\r\n";
@@ -100,6 +85,7 @@ int weekday_of(int year, int month, int day) {
 }
 
 std::wstring_view weekday_name(int weekday) { return kWeekdays[static_cast<std::size_t>(weekday % 7)]; }
+std::wstring_view day_name(int weekday) { return kDayNames[static_cast<std::size_t>(weekday % 7)]; }
 
 std::wstring schedule_text(const Schedule& s) {
     switch (s.kind) {

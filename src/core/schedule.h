@@ -25,6 +25,7 @@ struct DateTime {
 
 int weekday_of(int year, int month, int day);  // 0 = Sunday
 std::wstring_view weekday_name(int weekday);   // "Sun" .. "Sat"
+std::wstring_view day_name(int weekday);       // "Sunday" .. "Saturday"
 
 // "Off", "Daily 06:30", "Weekly Mon 21:00", "Logon".
 std::wstring schedule_text(const Schedule& s);
