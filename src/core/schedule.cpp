@@ -84,8 +84,8 @@ int weekday_of(int year, int month, int day) {
     return (year + year / 4 - year / 100 + year / 400 + kOffset[month - 1] + day) % 7;
 }
 
-std::wstring_view weekday_name(int weekday) { return kWeekdays[static_cast<std::size_t>(weekday % 7)]; }
-std::wstring_view day_name(int weekday) { return kDayNames[static_cast<std::size_t>(weekday % 7)]; }
+std::wstring_view weekday_name(int weekday) { return kWeekdays[static_cast<std::size_t>((weekday % 7 + 7) % 7)]; }
+std::wstring_view day_name(int weekday) { return kDayNames[static_cast<std::size_t>((weekday % 7 + 7) % 7)]; }
 
 std::wstring schedule_text(const Schedule& s) {
     switch (s.kind) {

@@ -16,10 +16,6 @@ constexpr core::ScheduleKind kKinds[] = {core::ScheduleKind::Off, core::Schedule
 
 }  // namespace
 
-FrmSchedule::~FrmSchedule() {
-    if (hwnd() && IsWindow(hwnd())) DestroyWindow(hwnd());
-}
-
 bool FrmSchedule::Create(HWND owner) {
     INITCOMMONCONTROLSEX date_class{sizeof date_class, ICC_DATE_CLASSES};
     if (!InitCommonControlsEx(&date_class)) return false;
@@ -64,7 +60,8 @@ core::Schedule FrmSchedule::chosen() const {
         s.hour = t.wHour;
         s.minute = t.wMinute;
     }
-    if (s.kind == core::ScheduleKind::Weekly) s.weekday = static_cast<int>(cboDay.send(CB_GETCURSEL));
+    const LRESULT day = cboDay.send(CB_GETCURSEL);
+    if (s.kind == core::ScheduleKind::Weekly) s.weekday = day >= 0 && day < 7 ? static_cast<int>(day) : 1;
     return s;
 }
 

@@ -25,7 +25,6 @@ enum ScheduleId : int {
 
 class FrmSchedule : public win::Form, public win::ModalWindow {
 public:
-    ~FrmSchedule() override;
     // Made hidden, owned by `owner`, made anew for each question.
     bool Create(HWND owner);
     HWND hwnd() const override { return Form::hwnd(); }
