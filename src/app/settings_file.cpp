@@ -29,7 +29,35 @@ std::wstring describe(const core::SettingsChanges& c) {
         if (!s.empty()) s += i + 1 == c.dates.size() ? L" and " : L", ";
         s += L"the backup date " + c.dates[i].date + L" of " + core::quoted(c.dates[i].name);
     }
+    for (const auto& row : c.schedules) {
+        if (!s.empty()) s += L" and ";
+        s += L"the schedule of " + core::quoted(row.job);
+    }
     return s;
+}
+
+// Reads the file again, applies `changes` and writes it back, so another window's
+// settings or a hand edit survive. `lost` starts the sentence told when it cannot be written.
+bool merge_into_file(HWND owner, const core::SettingsChanges& changes, const std::wstring& lost) {
+    Module1& m = state();
+    const std::wstring path = m.SettingsPath();
+    auto text = win::read_text_file(path, CP_ACP);
+    const bool gone = !text && (text.code() == ERROR_FILE_NOT_FOUND || text.code() == ERROR_PATH_NOT_FOUND);
+    if (!text && !gone) {
+        if (changes.empty()) return true;  // nothing of this session would be lost
+        win::Failure f{L"settings file", path, L"read", text.code()};
+        f.outcome = L"It has been left as it is, so " + describe(changes) + L" could not be saved.";
+        win::tell_failure(owner, L"SETTINGS NOT SAVED", f,
+                          L"Please make sure no other program holds the file open the next time Ostrevin ends.",
+                          win::Severity::Error);
+        return false;
+    }
+    core::Settings merged = m.settings;  // no file left to keep: this session's settings as they are
+    if (text) {
+        merged = core::parse_settings(*text);
+        core::apply_changes(merged, changes);
+    }
+    return write_file(owner, merged, lost + (gone ? L"there is no settings file." : L"the old file is unchanged."));
 }
 
 }  // namespace
@@ -60,28 +88,20 @@ void ReadSettings(HWND owner) {
 
 bool WriteSettings(HWND owner) {
     Module1& m = state();
-    const std::wstring path = m.SettingsPath();
-    const core::SettingsChanges changes = core::settings_changes(m.settings_at_start, m.settings);
-    auto text = win::read_text_file(path, CP_ACP);
-    const bool gone = !text && (text.code() == ERROR_FILE_NOT_FOUND || text.code() == ERROR_PATH_NOT_FOUND);
-    if (!text && !gone) {
-        if (changes.empty()) return true;  // nothing of this session would be lost
-        win::Failure f{L"settings file", path, L"read", text.code()};
-        f.outcome = L"It has been left as it is, so " + describe(changes) + L" could not be saved.";
-        win::tell_failure(owner, L"SETTINGS NOT SAVED", f,
-                          L"Please make sure no other program holds the file open the next time Ostrevin ends.",
-                          win::Severity::Error);
-        return false;
-    }
-    core::Settings merged = m.settings;  // no file left to keep: this session's settings as they are
-    if (text) {
-        merged = core::parse_settings(*text);
-        core::apply_changes(merged, changes);
-    }
-    const std::wstring lost = L"The default job and the backup dates of this session are lost; ";
-    if (!write_file(owner, merged, lost + (gone ? L"there is no settings file." : L"the old file is unchanged.")))
+    if (!merge_into_file(owner, core::settings_changes(m.settings_at_start, m.settings),
+                         L"The default job and the backup dates of this session are lost; "))
         return false;
     m.settings_at_start = m.settings;  // written: a second write applies nothing twice
+    return true;
+}
+
+bool WriteSchedule(HWND owner, const std::wstring& job, const std::wstring& text) {
+    Module1& m = state();
+    core::SetSchedule(m.settings, job, text);
+    core::SettingsChanges change;
+    change.schedules.push_back({job, text});
+    if (!merge_into_file(owner, change, L"Ostrevin tries again to save the schedule when it ends; ")) return false;
+    core::SetSchedule(m.settings_at_start, job, text);  // in the file now: the exit merge has nothing to add
     return true;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 namespace app {
 
 // Fills DefaultJob and BackupDates from the settings file in DataFolder; writes a
@@ -11,5 +13,8 @@ void ReadSettings(HWND owner);
 // another window's dates or a hand edit survive. False (after telling the user)
 // when it cannot be read or written; an unreadable file is left as it is.
 bool WriteSettings(HWND owner);
+
+// Writes the job file's schedule text (empty: none) at once, through the same merge.
+bool WriteSchedule(HWND owner, const std::wstring& job, const std::wstring& text);
 
 }  // namespace app

@@ -12,6 +12,7 @@ constexpr std::wstring_view kDefaultKey = L"DefaultJob";
 constexpr std::wstring_view kServerKey = L"UpdateServer";
 constexpr std::wstring_view kHostKey = L"UpdateHost";
 constexpr std::wstring_view kOptionsKey = L"Options:";
+constexpr std::wstring_view kScheduleKey = L"Schedule:";
 
 struct OptionWord {
     std::wstring_view word;
@@ -37,7 +38,6 @@ std::wstring format_options(const RunOptions& o) {
         if (o.*box) text += (text.empty() ? L"" : L",") + std::wstring(word);
     return text;
 }
-
 }  // namespace
 
 Settings parse_settings(std::wstring_view text) {
@@ -63,6 +63,12 @@ Settings parse_settings(std::wstring_view text) {
             else if (key.size() > kOptionsKey.size() && key.starts_with(kOptionsKey))
                 s.JobOptions[std::wstring(key.substr(kOptionsKey.size()))] =
                     parse_options(std::wstring_view(line).substr(eq + 1));
+            else if (key.starts_with(kScheduleKey)) {
+                // A job file's name may hold "=", a schedule's text never does.
+                eq = line.rfind(L'=');
+                SetSchedule(s, std::wstring_view(line).substr(kScheduleKey.size(), eq - kScheduleKey.size()),
+                            std::wstring_view(line).substr(eq + 1));
+            }
         } else if (eq > 0 && next_row < kBackupDateRows) {  // a nameless row would end the table early
             s.BackupDates[next_row].name = line.substr(0, eq);
             s.BackupDates[next_row].date = line.substr(eq + 1);
@@ -90,6 +96,13 @@ std::wstring format_settings(const Settings& s) {
     for (const auto& [name, options] : s.JobOptions) {
         out += kOptionsKey;
         out += name + L'=' + format_options(options);
+        out += CRLF;
+    }
+    for (const auto& row : s.Schedules) {
+        out += kScheduleKey;
+        out += row.job;
+        out += L'=';
+        out += row.text;
         out += CRLF;
     }
     if (!s.BackupDates[0].name.empty()) {
@@ -130,6 +143,23 @@ bool RecordBackupDate(Settings& s, std::wstring_view name, std::wstring_view dat
     return found;
 }
 
+std::wstring ScheduleOf(const Settings& s, std::wstring_view job) {
+    for (const auto& row : s.Schedules)
+        if (row.job == job) return row.text;
+    return {};
+}
+
+void SetSchedule(Settings& s, std::wstring_view job, std::wstring_view text) {
+    auto row = std::find_if(s.Schedules.begin(), s.Schedules.end(), [&](const auto& r) { return r.job == job; });
+    if (text.empty()) {
+        if (row != s.Schedules.end()) s.Schedules.erase(row);
+    } else if (row != s.Schedules.end()) {
+        row->text = text;
+    } else {
+        s.Schedules.push_back({std::wstring(job), std::wstring(text)});
+    }
+}
+
 SettingsChanges settings_changes(const Settings& at_start, const Settings& now) {
     SettingsChanges c;
     if (now.DefaultJob != at_start.DefaultJob) c.DefaultJob = now.DefaultJob;
@@ -144,6 +174,10 @@ SettingsChanges settings_changes(const Settings& at_start, const Settings& now) 
         const auto old = at_start.JobOptions.find(name);
         if (old == at_start.JobOptions.end() || !(old->second == options)) c.options[name] = options;
     }
+    for (const auto& row : now.Schedules)
+        if (row.text != ScheduleOf(at_start, row.job)) c.schedules.push_back(row);
+    for (const auto& row : at_start.Schedules)
+        if (ScheduleOf(now, row.job).empty()) c.schedules.push_back({row.job, L""});
     return c;
 }
 
@@ -151,6 +185,7 @@ void apply_changes(Settings& file, const SettingsChanges& changes) {
     if (changes.DefaultJob) file.DefaultJob = *changes.DefaultJob;
     for (const auto& row : changes.dates) RecordBackupDate(file, row.name, row.date);
     for (const auto& [name, options] : changes.options) file.JobOptions[name] = options;
+    for (const auto& row : changes.schedules) SetSchedule(file, row.job, row.text);
 }
 
 }  // namespace core

@@ -25,6 +25,12 @@ struct RunOptions {
     bool operator==(const RunOptions&) const = default;
 };
 
+// "Schedule:<job file>=<schedule text>" in the general section.
+struct ScheduleRow {
+    std::wstring job;
+    std::wstring text;
+};
+
 struct Settings {
     std::wstring DefaultJob;                                   // empty until read; "None" when no default job is set
     std::array<BackupDateRow, kBackupDateRows> BackupDates{};  // rows in use first, no gaps
@@ -35,6 +41,7 @@ struct Settings {
     // By job file name, in the general section as "Options:<name>=empty,remove,exit"
     // (the words of the boxes ticked), which older versions pass over.
     std::map<std::wstring, RunOptions> JobOptions;
+    std::vector<ScheduleRow> Schedules;  // in file order, one row per job file
 };
 
 inline constexpr std::wstring_view kDefaultUpdateServer = L"updates.ostrevin.example";
@@ -57,6 +64,10 @@ LookupResult LookupBackupDate(const Settings& s, std::wstring_view name);
 // Updates the rows of that name, or fills the first empty row; false when nothing was stored.
 bool RecordBackupDate(Settings& s, std::wstring_view name, std::wstring_view date);
 
+// The job file's schedule text, empty when it has none; an empty text removes it.
+std::wstring ScheduleOf(const Settings& s, std::wstring_view job);
+void SetSchedule(Settings& s, std::wstring_view job, std::wstring_view text);
+
 // What a session changed: the default job if the user set another one, and the
 // dates its runs recorded. At exit these are applied to the file as it is then,
 // so another window's dates or a hand edit are never undone.
@@ -64,7 +75,8 @@ struct SettingsChanges {
     std::optional<std::wstring> DefaultJob;
     std::vector<BackupDateRow> dates;
     std::map<std::wstring, RunOptions> options;
-    bool empty() const { return !DefaultJob && dates.empty() && options.empty(); }
+    std::vector<ScheduleRow> schedules;  // an empty text removes one
+    bool empty() const { return !DefaultJob && dates.empty() && options.empty() && schedules.empty(); }
 };
 SettingsChanges settings_changes(const Settings& at_start, const Settings& now);
 void apply_changes(Settings& file, const SettingsChanges& changes);

@@ -77,6 +77,7 @@ void FrmMain::createMenu() {
     AppendMenuW(menuFile, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menuFile, MF_STRING, ID_MENU_PRINT, L"Print Program Files\tCtrl+P");
     AppendMenuW(menuFile, MF_STRING, ID_MENU_SETDEFAULT, L"Set &Default Job\tCtrl+D");
+    AppendMenuW(menuFile, MF_STRING, ID_MENU_SCHEDULE, L"Sc&hedule...");
     AppendMenuW(menuFile, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menuFile, MF_STRING, ID_MENU_EXIT, L"E&xit");
     AppendMenuW(menuBar, MF_POPUP, reinterpret_cast<UINT_PTR>(menuFile), L"&File");
@@ -122,6 +123,7 @@ void FrmMain::createControls() {
         addControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, ID_LBL_PROGRESS, 120, 1290, 7680, 255));
     cmdStop =
         win::Window(addControl(L"BUTTON", L"STOP", WS_TABSTOP | BS_PUSHBUTTON, ID_CMD_STOP, 7920, 1020, 1815, 495));
+    lblNextRun = win::Window(addControl(L"STATIC", L"", SS_RIGHT | SS_NOPREFIX, ID_LBL_NEXTRUN, 4980, 1800, 4755, 285));
 
     // The shell's open-folder icon, as Explorer shows it; "..." where the system has none.
     browse_icon_ = open_folder_icon();
@@ -247,6 +249,8 @@ void FrmMain::UpdateTitle() {
     checkMenu(ID_MENU_SETDEFAULT, document.isDefault());
     if (t.save_enabled) enableMenu(ID_MENU_SAVE, *t.save_enabled);
     if (t.save_as_enabled) enableMenu(ID_MENU_SAVEAS, *t.save_as_enabled);
+    enableMenu(ID_MENU_SCHEDULE, !document.untitled());
+    ShowNextRun();  // the file name may have changed
     DrawMenuBar(hwnd());
 }
 
@@ -304,6 +308,7 @@ void FrmMain::onCommand(int id, int code) {
         case ID_MENU_SAVEAS:
         case ID_MENU_PRINT:
         case ID_MENU_SETDEFAULT:
+        case ID_MENU_SCHEDULE:
         case ID_MENU_EXIT:
             // Accelerators reach here for disabled items too; honour the menu's state.
             if (!menuEnabled(id)) return;
@@ -329,6 +334,9 @@ void FrmMain::onCommand(int id, int code) {
             break;
         case ID_MENU_SETDEFAULT:
             MenuFileSetDefault_Click();
+            break;
+        case ID_MENU_SCHEDULE:
+            MenuFileSchedule_Click();
             break;
         case ID_MENU_EXIT:
             MenuFileExit_Click();

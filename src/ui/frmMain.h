@@ -36,6 +36,7 @@ enum MainId : int {
     ID_PRG_RUN,
     ID_LBL_PROGRESS,
     ID_CMD_STOP,
+    ID_LBL_NEXTRUN,
     ID_ROW_TEXT = 200,    // + row index
     ID_ROW_DELETE = 300,  // + row index
     ID_MENU_NEW = 1001,
@@ -46,6 +47,7 @@ enum MainId : int {
     ID_MENU_SETDEFAULT,
     ID_MENU_EXIT,
     ID_MENU_ABOUT,
+    ID_MENU_SCHEDULE,
     ID_TIMER1 = 1,
 };
 
@@ -69,6 +71,7 @@ public:
         chkEmpty, chkRemove, chkExit;
     // Shown in place of the buttons and options while a run waits.
     win::Window prgRun, lblProgress, cmdStop;
+    win::Window lblNextRun;      // under the date label while the job file has a schedule
     jobs::JobDocument document;  // the jobs, their file, changed, the default tick
     jobs::JobList jobList;       // the rows txtActionDisplay(i) and cmdDeleteJob(i) show it
     HMENU menuBar = nullptr, menuFile = nullptr;
@@ -110,6 +113,9 @@ public:
     void MenuFileSave_Click();
     void MenuFileSaveAs_Click();
     void ShowBackupDate(const wchar_t* found_prefix);
+    // File > Schedule: the job file's task in the Task Scheduler, and its next run.
+    void MenuFileSchedule_Click();
+    void ShowNextRun();
 
     // Folder entry
     void ValidateFolderBox(win::Window box, win::Window partner);
@@ -169,7 +175,7 @@ private:
     bool close_after_run_ = false;
     run::RunThread run_;
     std::wstring run_job_file_;  // the job file whose date a completed run records
-    std::array<std::pair<int, bool>, 6> menu_after_run_{};
+    std::array<std::pair<int, bool>, 7> menu_after_run_{};
 };
 
 }  // namespace ui

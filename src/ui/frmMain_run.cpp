@@ -110,8 +110,8 @@ void FrmMain::showRun(bool on) {
 }
 
 void FrmMain::greyFileCommands(bool on) {
-    constexpr int kCommands[] = {ID_MENU_NEW,    ID_MENU_OPEN,  ID_MENU_SAVE,
-                                 ID_MENU_SAVEAS, ID_MENU_PRINT, ID_MENU_SETDEFAULT};
+    constexpr int kCommands[] = {ID_MENU_NEW,   ID_MENU_OPEN,       ID_MENU_SAVE,    ID_MENU_SAVEAS,
+                                 ID_MENU_PRINT, ID_MENU_SETDEFAULT, ID_MENU_SCHEDULE};
     static_assert(std::size(kCommands) == std::tuple_size_v<decltype(menu_after_run_)>);
     for (size_t i = 0; i < std::size(kCommands); ++i) {
         auto& [id, after] = menu_after_run_[i];

@@ -86,6 +86,23 @@ TEST(SettingsFile, MergedAtExitNeverReplaced) {
     }
 }
 
+// Set, removed and untouched schedules merge per job file; other lines stay as they were.
+TEST(SettingsFile, SchedulesMergePerJobFile) {
+    const std::wstring head = L"[GENERAL SETTINGS]\r\nDefaultJob=None\r\nUpdateHost=test\r\n";
+    const std::wstring dates = L"[BACKUP DATES]\r\nW.ojf=1/1/2020\r\n";
+    const Settings start = parse_settings(head + L"Schedule:a=b.ojf=Daily 06:30\r\nSchedule:Old.ojf=Logon\r\n" + dates);
+    EXPECT_EQ(ScheduleOf(start, L"a=b.ojf"), L"Daily 06:30");
+    Settings now = start;
+    SetSchedule(now, L"Old.ojf", L"");
+    SetSchedule(now, L"Weekly.ojf", L"Weekly Mon 21:00");
+    // Meanwhile another window changed a=b.ojf and scheduled Photos.ojf.
+    Settings disk = parse_settings(head + L"Schedule:a=b.ojf=Daily 07:00\r\nSchedule:Old.ojf=Logon\r\n" +
+                                   L"Schedule:Photos.ojf=Logon\r\n" + dates);
+    apply_changes(disk, settings_changes(start, now));
+    EXPECT_EQ(format_settings(disk), head + L"Schedule:a=b.ojf=Daily 07:00\r\nSchedule:Photos.ojf=Logon\r\n" +
+                                         L"Schedule:Weekly.ojf=Weekly Mon 21:00\r\n" + dates);
+}
+
 // More than 100 dates lines: the first 100 fill the table, the rest are skipped.
 TEST(BackupDates, AFullTableKeepsTheFirstHundredAndUpdatesOnlyThem) {
     std::wstring many = L"[BACKUP DATES]\r\n";

@@ -1,0 +1,100 @@
+// File > Schedule: the open job file's task in the Task Scheduler, kept in the
+// settings file so the window can show its next run.
+#include "app/module1.h"
+#include "app/settings_file.h"
+#include "core/schedule.h"
+#include "run/scheduled_task.h"
+#include "ui/frmMain.h"
+#include "ui/frmSchedule.h"
+#include "win/dpi.h"
+#include "win/prompt.h"
+
+namespace ui {
+namespace {
+
+std::optional<core::Schedule> schedule_of(const jobs::JobDocument& document) {
+    if (document.untitled()) return std::nullopt;
+    const std::wstring& job = document.fileName();
+    return core::parse_schedule(core::ScheduleOf(app::state().settings, job));
+}
+
+// "Next run: Mon 07/12/2026 21:00" in the user's formats, or "" when none is due.
+std::wstring next_run_text(const core::Schedule& s) {
+    if (s.kind == core::ScheduleKind::AtLogon) return L"Next run: at the next logon";
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    const auto next = core::next_run(s, {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute});
+    if (!next) return {};
+    SYSTEMTIME at{};
+    at.wYear = static_cast<WORD>(next->year);
+    at.wMonth = static_cast<WORD>(next->month);
+    at.wDay = static_cast<WORD>(next->day);
+    at.wHour = static_cast<WORD>(next->hour);
+    at.wMinute = static_cast<WORD>(next->minute);
+    wchar_t date[80], time[80];
+    if (!GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &at, nullptr, date, 80, nullptr) ||
+        !GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, TIME_NOSECONDS, &at, nullptr, time, 80))
+        return {};
+    const int weekday = core::weekday_of(next->year, next->month, next->day);
+    return L"Next run: " + std::wstring(core::weekday_name(weekday)) + L" " + date + L" " + time;
+}
+
+void place(win::Window w, int left, int top, int width, int height) {
+    SetWindowPos(w.hwnd(), nullptr, win::px(left), win::px(top), win::px(width), win::px(height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+void FrmMain::ShowNextRun() {
+    const auto s = schedule_of(document);
+    const std::wstring text = s ? next_run_text(*s) : L"";
+    // The job rows start right below the date label: it moves up a line to make room.
+    if (text.empty()) place(lblBUDateDisplay, 4980, 1800, 4755, 285);
+    else place(lblBUDateDisplay, 6120, 1530, 3615, 270);
+    lblNextRun.setText(text);
+    lblNextRun.show(!text.empty());
+}
+
+void FrmMain::MenuFileSchedule_Click() {
+    app::Module1& m = app::state();
+    if (document.untitled()) return;
+    const std::wstring job = document.fileName();
+    FrmSchedule window;
+    if (!window.Create(hwnd())) {
+        win::tell_failure(hwnd(), L"SCHEDULE", {L"schedule window", L"", L"opened", GetLastError()},
+                          L"Please close some windows and try again.");
+        return;
+    }
+    const auto chosen = window.ask(hwnd(), schedule_of(document).value_or(core::Schedule{}));
+    if (!chosen) return;
+
+    const std::wstring name = core::task_name(job);
+    const bool off = chosen->kind == core::ScheduleKind::Off;
+    HRESULT hr = S_OK;
+    if (off) {
+        hr = run::delete_task(name);
+    } else {
+        wchar_t exe[MAX_PATH];
+        const DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
+        if (n == 0 || n >= MAX_PATH) hr = HRESULT_FROM_WIN32(n ? ERROR_INSUFFICIENT_BUFFER : GetLastError());
+        const std::wstring user = run::current_user();
+        if (SUCCEEDED(hr) && user.empty()) hr = HRESULT_FROM_WIN32(GetLastError());
+        SYSTEMTIME now{};
+        GetLocalTime(&now);
+        const core::DateTime today{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute};
+        if (SUCCEEDED(hr))
+            hr = run::register_task(name, core::task_xml(*chosen, {exe, job, m.DataFolder, user}, today));
+    }
+    if (FAILED(hr)) {
+        win::Failure f{L"scheduled task", name, off ? L"removed" : L"made", run::error_code(hr)};
+        f.outcome = L"The schedule of " + core::quoted(job) + L" is unchanged.";
+        win::tell_failure(hwnd(), L"SCHEDULE NOT SET", f,
+                          L"Please check that the Task Scheduler service is running, then try again.");
+        return;
+    }
+    app::WriteSchedule(hwnd(), job, off ? L"" : core::schedule_text(*chosen));
+    ShowNextRun();
+}
+
+}  // namespace ui
