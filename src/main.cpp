@@ -29,19 +29,19 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (command.mode == core::CommandLine::Mode::Run) return ui::run_unattended(command);
     if (command.mode != core::CommandLine::Mode::Window) return ui::answer_command_line(command);
     // The folders and the settings, before any window: a problem is told on its own.
-    app::StartupLoad(nullptr);
+    app::startup_load(nullptr);
 
     std::unique_ptr<ui::FrmMain> main_window;
     ui::FrmSplash splash;
     splash.on_dismissed = [&] {
         main_window = std::make_unique<ui::FrmMain>();
         main_window->on_destroyed = [] { PostQuitMessage(0); };
-        if (!main_window->Create(true)) {
+        if (!main_window->create(true)) {
             win::say(nullptr, {win::Severity::Error, L"Ostrevin", L"The main window could not be created."});
             PostQuitMessage(1);
         }
     };
-    if (!splash.Create(true)) {
+    if (!splash.create(true)) {
         win::say(nullptr, {win::Severity::Error, L"Ostrevin", L"The start-up window could not be created."});
         return 1;
     }

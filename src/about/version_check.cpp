@@ -16,7 +16,7 @@ VersionCheck::VersionCheck(HWND window, UINT_PTR timer_id, UINT interval, UINT l
     client_ = std::make_unique<WebClient>(window, loaded_message);
     timer_running_ = SetTimer(window, timer_id, interval, nullptr) != 0;
     // Without its timer the check cannot run; say so rather than connect forever.
-    if (!timer_running_) check_->cannot_run();
+    if (!timer_running_) check_->cannotRun();
 }
 
 VersionCheck::~VersionCheck() { end(); }
@@ -39,14 +39,14 @@ bool VersionCheck::tick() {
     if (step.stop_timer) stop();
     else if (step.start_load && client_) {
         try {
-            client_->Navigate(server_, std::string(core::kVersionFilePath));
+            client_->navigate(server_, std::string(core::kVersionFilePath));
         } catch (const std::exception&) {}
     }
     return true;
 }
 
 bool VersionCheck::loaded(WPARAM id, std::optional<std::wstring>& title) {
-    return client_ && client_->Finished(id, title);
+    return client_ && client_->finished(id, title);
 }
 
 bool VersionCheck::completed(const std::optional<std::wstring>& title) {
@@ -64,7 +64,7 @@ bool VersionCheck::completed(const std::optional<std::wstring>& title) {
 void VersionCheck::stop() {
     if (timer_running_) KillTimer(window_, timer_id_);
     timer_running_ = false;
-    if (client_) client_->Stop();
+    if (client_) client_->stop();
 }
 
 void VersionCheck::end() {

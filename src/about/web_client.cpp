@@ -166,15 +166,15 @@ WebClient::WebClient(HWND notify, UINT message) : notify_(notify), message_(mess
 }
 
 WebClient::~WebClient() {
-    Stop();
+    stop();
     for (auto& l : loads_)
         if (l->thread) WaitForSingleObject(l->thread.get(), INFINITE);
     loads_.clear();
     if (winsock_) WSACleanup();
 }
 
-void WebClient::Navigate(const std::wstring& server, const std::string& path) {
-    Stop();
+void WebClient::navigate(const std::wstring& server, const std::string& path) {
+    stop();
     reap();
     auto load = std::make_unique<Load>();
     Load& l = *load;
@@ -188,11 +188,11 @@ void WebClient::Navigate(const std::wstring& server, const std::string& path) {
     loads_.push_back(std::move(load));
     l.cancel = win::Handle(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (l.cancel) l.thread = win::Handle(CreateThread(nullptr, 0, &WebClient::run, &l, 0, nullptr));
-    if (!l.thread) report_now(l);
+    if (!l.thread) reportNow(l);
 }
 
 // A load that could not start fails as one without a connection would.
-void WebClient::report_now(Load& l) {
+void WebClient::reportNow(Load& l) {
     l.title = std::wstring(core::kTitleCannotDisplay);
     if (!PostMessageW(notify_, message_, l.id, 0)) current_ = 0;
 }
@@ -208,13 +208,13 @@ DWORD WINAPI WebClient::run(void* param) {
     return 0;
 }
 
-void WebClient::Stop() {
+void WebClient::stop() {
     for (auto& l : loads_)
         if (l->cancel) SetEvent(l->cancel.get());
     current_ = 0;
 }
 
-bool WebClient::Finished(WPARAM id, std::optional<std::wstring>& title) {
+bool WebClient::finished(WPARAM id, std::optional<std::wstring>& title) {
     bool reported = false;
     for (auto& l : loads_) {
         if (l->id != id) continue;

@@ -22,19 +22,19 @@ public:
 
     // Starts loading; a load still in progress is cancelled and reports nothing.
     // When no load can be started, the failure is still reported as a load.
-    void Navigate(const std::wstring& server, const std::string& path);
+    void navigate(const std::wstring& server, const std::string& path);
     // Cancels every load without waiting; none of them reports.
-    void Stop();
+    void stop();
 
     // For the posted message: true when that load is the current one, with the
     // title of what it loaded (nullopt: a document without a readable title).
-    bool Finished(WPARAM id, std::optional<std::wstring>& title);
+    bool finished(WPARAM id, std::optional<std::wstring>& title);
 
 private:
     struct Load;
     static DWORD WINAPI run(void* param);
     void reap();
-    void report_now(Load& load);
+    void reportNow(Load& load);
 
     HWND notify_;
     UINT message_;

@@ -21,7 +21,7 @@ struct Module1 {
     core::Settings settings_at_start;  // as read at start-up: exit writes only what differs
 
     std::wstring& DefaultJob() { return settings.DefaultJob; }
-    std::wstring SettingsPath() const;
+    std::wstring settingsPath() const;
 };
 
 // The one instance; tests reset it between cases.

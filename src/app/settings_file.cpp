@@ -11,7 +11,7 @@ namespace {
 
 bool write_file(HWND owner, const core::Settings& s, const std::wstring& consequence) {
     Module1& m = state();
-    const std::wstring path = m.SettingsPath();
+    const std::wstring path = m.settingsPath();
     const win::Status written = win::write_text_file(path, core::format_settings(s), CP_ACP);
     if (written) return true;
     win::tell_failure(owner, L"SETTINGS NOT SAVED", {L"settings file", path, L"written", written.code()}, consequence,
@@ -40,7 +40,7 @@ std::wstring describe(const core::SettingsChanges& c) {
 // settings or a hand edit survive. `lost` starts the sentence told when it cannot be written.
 bool merge_into_file(HWND owner, const core::SettingsChanges& changes, const std::wstring& lost) {
     Module1& m = state();
-    const std::wstring path = m.SettingsPath();
+    const std::wstring path = m.settingsPath();
     auto text = win::read_text_file(path, CP_ACP);
     const bool gone = !text && (text.code() == ERROR_FILE_NOT_FOUND || text.code() == ERROR_PATH_NOT_FOUND);
     if (!text && !gone) {
@@ -64,7 +64,7 @@ bool merge_into_file(HWND owner, const core::SettingsChanges& changes, const std
 
 void ReadSettings(HWND owner) {
     Module1& m = state();
-    const std::wstring path = m.SettingsPath();
+    const std::wstring path = m.settingsPath();
     // A hidden or system settings file is still ours: read it rather than write over it.
     const bool present =
         folders::PathExists(path, core::kMaskFiles) || GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -95,13 +95,13 @@ bool WriteSettings(HWND owner) {
     return true;
 }
 
-bool WriteSchedule(HWND owner, const std::wstring& job, const std::wstring& text) {
+bool write_schedule(HWND owner, const std::wstring& job, const std::wstring& text) {
     Module1& m = state();
-    core::SetSchedule(m.settings, job, text);
+    core::set_schedule(m.settings, job, text);
     core::SettingsChanges change;
     change.schedules.push_back({job, text});
     if (!merge_into_file(owner, change, L"Ostrevin tries again to save the schedule when it ends; ")) return false;
-    core::SetSchedule(m.settings_at_start, job, text);  // in the file now: the exit merge has nothing to add
+    core::set_schedule(m.settings_at_start, job, text);  // in the file now: the exit merge has nothing to add
     return true;
 }
 

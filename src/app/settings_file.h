@@ -15,6 +15,6 @@ void ReadSettings(HWND owner);
 bool WriteSettings(HWND owner);
 
 // Writes the job file's schedule text (empty: none) at once, through the same merge.
-bool WriteSchedule(HWND owner, const std::wstring& job, const std::wstring& text);
+bool write_schedule(HWND owner, const std::wstring& job, const std::wstring& text);
 
 }  // namespace app

@@ -30,7 +30,7 @@ std::wstring current_folder() {
 
 }  // namespace
 
-void StartupLoad(HWND owner) {
+void startup_load(HWND owner) {
     Module1& m = state();
     m.DataFolder = current_folder();
     m.JobFolder = env(L"USERPROFILE") + L"\\Documents\\Ostrevin";
@@ -42,7 +42,7 @@ void StartupLoad(HWND owner) {
     ReadSettings(owner);
 }
 
-core::Version AppVersion() {
+core::Version app_version() {
     core::Version v{OSTREVIN_VERSION_MAJOR, OSTREVIN_VERSION_MINOR, OSTREVIN_VERSION_PATCH};
     wchar_t exe[MAX_PATH];
     if (!GetModuleFileNameW(nullptr, exe, MAX_PATH)) return v;
@@ -61,7 +61,7 @@ core::Version AppVersion() {
     return v;
 }
 
-std::wstring TodayShortDate() {
+std::wstring today_short_date() {
     wchar_t buf[128];
     int n = GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, buf, 128);
     return n > 0 ? std::wstring(buf) : std::wstring();

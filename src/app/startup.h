@@ -6,12 +6,12 @@
 namespace app {
 
 // The steps before any window shows: the two folders and the settings.
-void StartupLoad(HWND owner);
+void startup_load(HWND owner);
 
 // The program's version numbers, from its version resource.
-core::Version AppVersion();
+core::Version app_version();
 
 // Today's date as the user's short date text.
-std::wstring TodayShortDate();
+std::wstring today_short_date();
 
 }  // namespace app

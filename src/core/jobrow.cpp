@@ -16,7 +16,7 @@ std::optional<JobFolders> ParseJobRow(std::wstring_view text) {
     std::size_t q[4];
     std::size_t from = 0;
     for (auto& pos : q) {
-        pos = text.find(QUOTE, from);
+        pos = text.find(kQuote, from);
         if (pos == std::wstring_view::npos) return std::nullopt;
         from = pos + 1;
     }

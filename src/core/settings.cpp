@@ -66,8 +66,8 @@ Settings parse_settings(std::wstring_view text) {
             else if (key.starts_with(kScheduleKey)) {
                 // A job file's name may hold "=", a schedule's text never does.
                 eq = line.rfind(L'=');
-                SetSchedule(s, std::wstring_view(line).substr(kScheduleKey.size(), eq - kScheduleKey.size()),
-                            std::wstring_view(line).substr(eq + 1));
+                set_schedule(s, std::wstring_view(line).substr(kScheduleKey.size(), eq - kScheduleKey.size()),
+                             std::wstring_view(line).substr(eq + 1));
             }
         } else if (eq > 0 && next_row < kBackupDateRows) {  // a nameless row would end the table early
             s.BackupDates[next_row].name = line.substr(0, eq);
@@ -81,39 +81,39 @@ Settings parse_settings(std::wstring_view text) {
 std::wstring format_settings(const Settings& s) {
     std::wstring out;
     out += kGeneral;
-    out += CRLF;
+    out += kCrLf;
     out += kDefaultKey;
     out += L'=';
     out += s.DefaultJob;
-    out += CRLF;
+    out += kCrLf;
     for (auto [key, value] : {std::pair{kServerKey, &s.UpdateServer}, std::pair{kHostKey, &s.UpdateHost}}) {
         if (value->empty()) continue;
         out += key;
         out += L'=';
         out += *value;
-        out += CRLF;
+        out += kCrLf;
     }
     for (const auto& [name, options] : s.JobOptions) {
         out += kOptionsKey;
         out += name + L'=' + format_options(options);
-        out += CRLF;
+        out += kCrLf;
     }
     for (const auto& row : s.Schedules) {
         out += kScheduleKey;
         out += row.job;
         out += L'=';
         out += row.text;
-        out += CRLF;
+        out += kCrLf;
     }
     if (!s.BackupDates[0].name.empty()) {
         out += kDates;
-        out += CRLF;
+        out += kCrLf;
         for (const auto& row : s.BackupDates) {
             if (row.name.empty()) continue;
             out += row.name;
             out += L'=';
             out += row.date;
-            out += CRLF;
+            out += kCrLf;
         }
     }
     return out;
@@ -143,13 +143,13 @@ bool RecordBackupDate(Settings& s, std::wstring_view name, std::wstring_view dat
     return found;
 }
 
-std::wstring ScheduleOf(const Settings& s, std::wstring_view job) {
+std::wstring schedule_text_of(const Settings& s, std::wstring_view job) {
     for (const auto& row : s.Schedules)
         if (row.job == job) return row.text;
     return {};
 }
 
-void SetSchedule(Settings& s, std::wstring_view job, std::wstring_view text) {
+void set_schedule(Settings& s, std::wstring_view job, std::wstring_view text) {
     auto row = std::find_if(s.Schedules.begin(), s.Schedules.end(), [&](const auto& r) { return r.job == job; });
     if (text.empty()) {
         if (row != s.Schedules.end()) s.Schedules.erase(row);
@@ -175,9 +175,9 @@ SettingsChanges settings_changes(const Settings& at_start, const Settings& now) 
         if (old == at_start.JobOptions.end() || !(old->second == options)) c.options[name] = options;
     }
     for (const auto& row : now.Schedules)
-        if (row.text != ScheduleOf(at_start, row.job)) c.schedules.push_back(row);
+        if (row.text != schedule_text_of(at_start, row.job)) c.schedules.push_back(row);
     for (const auto& row : at_start.Schedules)
-        if (ScheduleOf(now, row.job).empty()) c.schedules.push_back({row.job, L""});
+        if (schedule_text_of(now, row.job).empty()) c.schedules.push_back({row.job, L""});
     return c;
 }
 
@@ -185,7 +185,7 @@ void apply_changes(Settings& file, const SettingsChanges& changes) {
     if (changes.DefaultJob) file.DefaultJob = *changes.DefaultJob;
     for (const auto& row : changes.dates) RecordBackupDate(file, row.name, row.date);
     for (const auto& [name, options] : changes.options) file.JobOptions[name] = options;
-    for (const auto& row : changes.schedules) SetSchedule(file, row.job, row.text);
+    for (const auto& row : changes.schedules) set_schedule(file, row.job, row.text);
 }
 
 }  // namespace core

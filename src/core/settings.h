@@ -65,8 +65,8 @@ LookupResult LookupBackupDate(const Settings& s, std::wstring_view name);
 bool RecordBackupDate(Settings& s, std::wstring_view name, std::wstring_view date);
 
 // The job file's schedule text, empty when it has none; an empty text removes it.
-std::wstring ScheduleOf(const Settings& s, std::wstring_view job);
-void SetSchedule(Settings& s, std::wstring_view job, std::wstring_view text);
+std::wstring schedule_text_of(const Settings& s, std::wstring_view job);
+void set_schedule(Settings& s, std::wstring_view job, std::wstring_view text);
 
 // What a session changed: the default job if the user set another one, and the
 // dates its runs recorded. At exit these are applied to the file as it is then,

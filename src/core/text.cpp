@@ -31,9 +31,9 @@ std::vector<std::wstring> split_lines(std::wstring_view text) {
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         wchar_t c = text[i];
-        if (c != CR && c != LF) continue;
+        if (c != kCr && c != kLf) continue;
         lines.emplace_back(text.substr(start, i - start));
-        if (c == CR && i + 1 < text.size() && text[i + 1] == LF) ++i;
+        if (c == kCr && i + 1 < text.size() && text[i + 1] == kLf) ++i;
         start = i + 1;
     }
     if (start < text.size()) lines.emplace_back(text.substr(start));
@@ -44,7 +44,7 @@ std::wstring join_lines(const std::vector<std::wstring>& lines) {
     std::wstring out;
     for (const auto& l : lines) {
         out += l;
-        out += CRLF;
+        out += kCrLf;
     }
     return out;
 }
@@ -52,9 +52,9 @@ std::wstring join_lines(const std::vector<std::wstring>& lines) {
 std::wstring quoted(std::wstring_view text) {
     std::wstring out;
     out.reserve(text.size() + 2);
-    out += QUOTE;
+    out += kQuote;
     out += text;
-    out += QUOTE;
+    out += kQuote;
     return out;
 }
 

@@ -7,12 +7,11 @@
 
 namespace core {
 
-inline constexpr wchar_t CR = L'\r';
-inline constexpr wchar_t LF = L'\n';
-inline constexpr std::wstring_view CRLF = L"\r\n";
-inline constexpr std::wstring_view TWO_CR = L"\r\r";  // between a message's statement and its question
-inline constexpr wchar_t QUOTE = L'"';
-inline const std::wstring kTwoCr{TWO_CR};  // TWO_CR to join messages with +
+inline constexpr wchar_t kCr = L'\r';
+inline constexpr wchar_t kLf = L'\n';
+inline constexpr std::wstring_view kCrLf = L"\r\n";
+inline constexpr wchar_t kQuote = L'"';
+inline const std::wstring kTwoCr = L"\r\r";  // between a message's statement and its question
 
 using CaseMapper = std::wstring (*)(std::wstring_view);
 // The Windows build maps case with the system's tables; natively towupper/towlower serve.

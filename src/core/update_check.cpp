@@ -9,7 +9,7 @@ namespace {
 constexpr std::array<wchar_t, 4> kSpinner = {L'|', L'/', L'-', L'\\'};
 constexpr int kGiveUpCount = 10;
 
-std::wstring nbsp2() { return std::wstring(2, NBSP); }
+std::wstring nbsp2() { return std::wstring(2, kNbsp); }
 
 bool is_error_title(std::wstring_view t) { return t == kTitleCannotDisplay || t == kTitleCancelled; }
 

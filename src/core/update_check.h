@@ -9,7 +9,7 @@
 
 namespace core {
 
-inline constexpr wchar_t NBSP = L'\u00A0';
+inline constexpr wchar_t kNbsp = L'\u00A0';
 
 // Titles of the error documents a load reports instead of the version file.
 inline constexpr std::wstring_view kTitleCannotDisplay = L"Internet Explorer cannot display the webpage";
@@ -60,7 +60,7 @@ public:
     // changes nothing.
     CheckStep completed(std::optional<std::wstring_view> title);
     // The window could not start its timer: without ticks no load would ever start.
-    void cannot_run() { state_ = CheckState::NoInformation; }
+    void cannotRun() { state_ = CheckState::NoInformation; }
 
 private:
     std::wstring host_;

@@ -217,7 +217,7 @@ Outcome BackupRun::runJobs() {
         hooks_.progress(now, core::progress_text(now, static_cast<int>(jobs_.size()), job.source));
     };
     const WaitEnd end = wait_for_script(*process, script, hooks_.stop, show_progress);
-    const bool left_running = end != WaitEnd::ScriptGone && !process->all_ended();
+    const bool left_running = end != WaitEnd::ScriptGone && !process->allEnded();
     kept_log_ = keep_log(log, options_);
     const std::wstring where = L" The log of this run is in " + core::quoted(kept_log_) + L".";
 

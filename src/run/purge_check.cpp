@@ -12,7 +12,7 @@ std::optional<PurgeCount> count_purge(const std::wstring& robocopy, const std::w
                                       const std::wstring& folder, const std::wstring& log, HANDLE stop, bool& stopped) {
     DeleteFileW(log.c_str());
     auto process =
-        ScriptProcess::start_program(robocopy, arguments + L" /L /NFL /NDL /LOG:" + core::quoted(log), folder);
+        ScriptProcess::startProgram(robocopy, arguments + L" /L /NFL /NDL /LOG:" + core::quoted(log), folder);
     if (!process) return std::nullopt;
     stopped = wait_for_script(*process, L"", stop, nullptr) == WaitEnd::Stopped;
     DWORD code = 16;

@@ -25,8 +25,8 @@ win::Result<ScriptProcess> ScriptProcess::start(const std::wstring& folder) {
     return launch(shell, L"/c " + std::wstring(core::kScriptRunName), folder, CREATE_NEW_CONSOLE, si);
 }
 
-win::Result<ScriptProcess> ScriptProcess::start_program(const std::wstring& program, const std::wstring& arguments,
-                                                        const std::wstring& folder) {
+win::Result<ScriptProcess> ScriptProcess::startProgram(const std::wstring& program, const std::wstring& arguments,
+                                                       const std::wstring& folder) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     return launch(program, arguments, folder, CREATE_NO_WINDOW, si);
@@ -58,7 +58,7 @@ win::Result<ScriptProcess> ScriptProcess::launch(const std::wstring& program, co
     return s;
 }
 
-bool ScriptProcess::end_all() {
+bool ScriptProcess::endAll() {
     all_ended_ = false;
     if (!job_) {
         TerminateProcess(process_.get(), 1);
@@ -89,7 +89,7 @@ WaitEnd wait_for_script(ScriptProcess& script, const std::wstring& script_path, 
             if (script_gone()) return WaitEnd::ScriptGone;
             // The script may end with the copier it started still running (its
             // console closed): nothing of the run outlives it.
-            script.end_all();
+            script.endAll();
             return r == WAIT_OBJECT_0 ? WaitEnd::ProcessEnded : WaitEnd::Stopped;
         }
         if (r == WAIT_FAILED) Sleep(50);  // never spin

@@ -22,14 +22,14 @@ public:
     // Starts the script (core::kScriptRunName) in `folder` in a minimized console that takes the focus.
     static win::Result<ScriptProcess> start(const std::wstring& folder);
     // Starts a program without a window, in the same kind of job.
-    static win::Result<ScriptProcess> start_program(const std::wstring& program, const std::wstring& arguments,
-                                                    const std::wstring& folder);
+    static win::Result<ScriptProcess> startProgram(const std::wstring& program, const std::wstring& arguments,
+                                                   const std::wstring& folder);
 
     HANDLE process() const { return process_.get(); }
     // Ends the script and whatever it started; true when they are gone.
-    bool end_all();
-    // False when an end_all() could not end them all.
-    bool all_ended() const { return all_ended_; }
+    bool endAll();
+    // False when an endAll() could not end them all.
+    bool allEnded() const { return all_ended_; }
 
 private:
     static win::Result<ScriptProcess> launch(const std::wstring& program, const std::wstring& arguments,

@@ -19,9 +19,9 @@ FrmAbout::~FrmAbout() {
     if (hwnd() && IsWindow(hwnd())) DestroyWindow(hwnd());
 }
 
-bool FrmAbout::Create(HWND owner) {
-    if (!create(kClass, L"", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
-                WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, owner, nullptr, kWidth, kHeight))
+bool FrmAbout::create(HWND owner) {
+    if (!makeWindow(kClass, L"", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+                    WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, owner, nullptr, kWidth, kHeight))
         return false;
     centreOver(owner);  // the main window, or the screen when there is none
     createControls();

@@ -41,7 +41,7 @@ public:
     HWND hwnd() const override { return Form::hwnd(); }
 
     // Creates the window (hidden, owned by `owner`) and runs its load step.
-    bool Create(HWND owner);
+    bool create(HWND owner);
 
     win::Window picIcon, lblTitle, lblVersion, lblDescription, lblDisclaimer[2], Line1[2], cmdOK, CheckVersion,
         TimerCounter;

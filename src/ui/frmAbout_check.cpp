@@ -19,7 +19,7 @@ const std::wstring& FrmAbout::AvailableVersion() const {
 bool FrmAbout::timerRunning() const { return check_ && check_->timerRunning(); }
 
 void FrmAbout::Form_Load() {
-    const std::wstring running = core::padded_version_text(app::AppVersion());
+    const std::wstring running = core::padded_version_text(app::app_version());
     window().setText(std::wstring(L"About ") + app::kAppTitle);
     lblVersion.setText(L"Version " + running);
     lblTitle.setText(app::kAppTitle);

@@ -23,14 +23,14 @@ void move_control(win::Window c, int left, int top, int width, int height) {
 bool ensure_browser(std::unique_ptr<FrmBrowser>& browser, HWND owner) {
     if (browser && browser->hwnd()) return true;
     browser = std::make_unique<FrmBrowser>();
-    if (browser->Create(owner)) return true;
+    if (browser->create(owner)) return true;
     browser.reset();
     return false;
 }
 
-bool FrmBrowser::Create(HWND owner) {
-    if (!create(kClass, L"OPERATION", kStyle, kExStyle, owner, nullptr, core::kBrowserClientWidth,
-                core::kBrowserClientHeight))
+bool FrmBrowser::create(HWND owner) {
+    if (!makeWindow(kClass, L"OPERATION", kStyle, kExStyle, owner, nullptr, core::kBrowserClientWidth,
+                    core::kBrowserClientHeight))
         return false;
     createControls();
     if (!Command1 || !Command2 || !txtPathname || !drvSelector.hwnd() || !dirSelector.hwnd()) {

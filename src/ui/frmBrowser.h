@@ -25,7 +25,7 @@ enum BrowserId : int {
 class FrmBrowser : public win::Form, public win::ModalWindow {
 public:
     // Made hidden, owned by `owner`; its lists open at the process's current drive and folder.
-    bool Create(HWND owner);
+    bool create(HWND owner);
     HWND hwnd() const override { return Form::hwnd(); }
 
     win::Window Label1[2], txtPathname, Command1, Command2;

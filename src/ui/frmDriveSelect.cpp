@@ -37,13 +37,13 @@ void fit_check_box(win::Window box, int left, int right) {
 bool ensure_drive_select(std::unique_ptr<FrmDriveSelect>& window, HWND owner) {
     if (window && window->hwnd()) return true;
     window = std::make_unique<FrmDriveSelect>();
-    if (window->Create(owner)) return true;
+    if (window->create(owner)) return true;
     window.reset();
     return false;
 }
 
-bool FrmDriveSelect::Create(HWND owner) {
-    if (!create(kClass, L"DRIVE SELECTION", kStyle, kExStyle, owner, nullptr, 4650, 975)) return false;
+bool FrmDriveSelect::create(HWND owner) {
+    if (!makeWindow(kClass, L"DRIVE SELECTION", kStyle, kExStyle, owner, nullptr, 4650, 975)) return false;
     HWND drives = addControl(L"COMBOBOX", L"", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS,
                              ID_DS_DRIVES, 120, 120, 4335, 315 * 8);
     Check1 = win::Window(addControl(L"BUTTON", L"Apply to all jobs", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
@@ -71,7 +71,7 @@ bool FrmDriveSelect::Create(HWND owner) {
 
 std::optional<run::DriveChoice> FrmDriveSelect::ask(HWND owner) {
     choice_.reset();
-    win::prompter().show_modal(*this, owner);
+    win::prompter().showModal(*this, owner);
     return hwnd() ? choice_ : std::nullopt;  // the close box destroys it: nothing confirmed
 }
 

@@ -18,7 +18,7 @@ enum DriveSelectId : int { ID_DS_DRIVES = 100, ID_DS_ALL, ID_DS_OK };
 class FrmDriveSelect : public win::Form, public win::ModalWindow {
 public:
     // Made hidden, owned by the main window.
-    bool Create(HWND owner);
+    bool create(HWND owner);
     HWND hwnd() const override { return Form::hwnd(); }
 
     win::DriveList Drive1;

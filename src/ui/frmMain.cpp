@@ -52,9 +52,9 @@ FrmMain::~FrmMain() {
     if (browse_icon_) DestroyIcon(browse_icon_);
 }
 
-bool FrmMain::Create(bool show) {
+bool FrmMain::create(bool show) {
     createMenu();
-    if (!create(kClass, app::kAppTitle, kStyle, WS_EX_CONTROLPARENT, nullptr, menuBar, kClientWidth, kClientHeight))
+    if (!makeWindow(kClass, app::kAppTitle, kStyle, WS_EX_CONTROLPARENT, nullptr, menuBar, kClientWidth, kClientHeight))
         return false;
     design_outer_height_twips_ = outerHeightTwips();
     createControls();
@@ -237,7 +237,7 @@ void FrmMain::Form_Load() {
         return;
     }
     LoadJobFile();
-    if (!document.untitled()) ShowBackupDate(L"Last backup on ");  // an untitled list shows none
+    if (!document.untitled()) showBackupDate(L"Last backup on ");  // an untitled list shows none
     // A default job that could not be read leaves an untitled list: nothing to tick then.
     document.setDefault(!document.untitled());
     UpdateTitle();
@@ -250,7 +250,7 @@ void FrmMain::UpdateTitle() {
     if (t.save_enabled) enableMenu(ID_MENU_SAVE, *t.save_enabled);
     if (t.save_as_enabled) enableMenu(ID_MENU_SAVEAS, *t.save_as_enabled);
     enableMenu(ID_MENU_SCHEDULE, !document.untitled());
-    ShowNextRun();  // the file name may have changed
+    showNextRun();  // the file name may have changed
     DrawMenuBar(hwnd());
 }
 
@@ -277,13 +277,13 @@ void FrmMain::Form_Unload() {
     destroyAuxiliaryWindows();
 }
 
-bool FrmMain::RequestClose() {
+bool FrmMain::requestClose() {
     HWND h = hwnd();
     SendMessageW(h, WM_CLOSE, 0, 0);
     return !IsWindow(h);
 }
 
-void FrmMain::MenuFileExit_Click() { RequestClose(); }
+void FrmMain::MenuFileExit_Click() { requestClose(); }
 
 void FrmMain::dispatch(MSG& msg) {
     HWND h = hwnd();

@@ -64,7 +64,7 @@ public:
     ~FrmMain() override;
 
     // Creates the window and its controls and runs the load steps; shows it when asked.
-    bool Create(bool show);
+    bool create(bool show);
 
     // Controls
     win::Window Label1[2], cmdSource, txtSource, cmdDest, txtDest, cmdAddJob, cmdRun, Label2, lblBUDateDisplay,
@@ -92,7 +92,7 @@ public:
     void MenuFileSetDefault_Click();
     void MenuAbout_Click();
     // Asks to close (as the close box does); true when the window is gone.
-    bool RequestClose();
+    bool requestClose();
 
     // One message of the program's loop: shortcuts, dialog keys, then the window.
     void dispatch(MSG& msg);
@@ -112,17 +112,17 @@ public:
     void MenuFileOpen_Click();
     void MenuFileSave_Click();
     void MenuFileSaveAs_Click();
-    void ShowBackupDate(const wchar_t* found_prefix);
+    void showBackupDate(const wchar_t* found_prefix);
     // File > Schedule: the job file's task in the Task Scheduler, and its next run.
     void MenuFileSchedule_Click();
-    void ShowNextRun();
+    void showNextRun();
 
     // Folder entry
-    void ValidateFolderBox(win::Window box, win::Window partner);
-    void txtSource_LostFocus() { ValidateFolderBox(txtSource, txtDest); }
-    void cmdSource_LostFocus() { ValidateFolderBox(txtSource, txtDest); }
-    void txtDest_LostFocus() { ValidateFolderBox(txtDest, txtSource); }
-    void cmdDest_LostFocus() { ValidateFolderBox(txtDest, txtSource); }
+    void validateFolderBox(win::Window box, win::Window partner);
+    void txtSource_LostFocus() { validateFolderBox(txtSource, txtDest); }
+    void cmdSource_LostFocus() { validateFolderBox(txtSource, txtDest); }
+    void txtDest_LostFocus() { validateFolderBox(txtDest, txtSource); }
+    void cmdDest_LostFocus() { validateFolderBox(txtDest, txtSource); }
     void txtDest_KeyPress(wchar_t key);
     void txtSource_KeyPress(wchar_t key);
 

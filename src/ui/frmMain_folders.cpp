@@ -21,7 +21,7 @@ void browse_into(FrmMain& main, const wchar_t* caption, win::Window box) {
     }
     FrmBrowser& b = *main.frmBrowser;
     b.window().setText(caption);
-    win::prompter().show_modal(b, main.hwnd());
+    win::prompter().showModal(b, main.hwnd());
     // Closed from its title bar the window is gone, and nothing was chosen.
     std::wstring chosen = b.hwnd() ? b.txtPathname.text() : std::wstring();
     if (!chosen.empty()) box.setText(chosen);
@@ -29,7 +29,7 @@ void browse_into(FrmMain& main, const wchar_t* caption, win::Window box) {
 
 }  // namespace
 
-void FrmMain::ValidateFolderBox(win::Window box, win::Window partner) {
+void FrmMain::validateFolderBox(win::Window box, win::Window partner) {
     std::wstring path = box.text();
     switch (folders::check_entry(hwnd(), path)) {
         case folders::Entry::Empty:

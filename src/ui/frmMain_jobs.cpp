@@ -73,7 +73,7 @@ void FrmMain::LoadJobFile() {
 bool FrmMain::SaveJobFile() { return jobs::save_job_file(hwnd(), job_file_path(document.fileName()), document); }
 
 // A name with no entry at all in the settings leaves the label as it is.
-void FrmMain::ShowBackupDate(const wchar_t* found_prefix) {
+void FrmMain::showBackupDate(const wchar_t* found_prefix) {
     const auto r = core::LookupBackupDate(app::state().settings, document.fileName());
     if (r.kind == core::DateLookup::Found) lblBUDateDisplay.setText(found_prefix + r.date);
     else if (r.kind == core::DateLookup::Never) lblBUDateDisplay.setText(L"Last Backup Never");
@@ -109,7 +109,7 @@ void FrmMain::MenuFileOpen_Click() {
     document.setFileName(jobs::file_name(path));
     LoadJobFile();
     if (!document.untitled()) {
-        ShowBackupDate(L"Last backup on ");
+        showBackupDate(L"Last backup on ");
         enableMenu(ID_MENU_NEW, true);
         enableMenu(ID_MENU_SETDEFAULT, true);
         enableMenu(ID_MENU_SAVEAS, true);

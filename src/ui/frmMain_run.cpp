@@ -63,7 +63,7 @@ void FrmMain::onRunMessage(UINT msg) {
 void FrmMain::runEnded(const run::Outcome& outcome) {
     showRun(false);
     if (outcome.kind == run::Outcome::Kind::Completed) {
-        const std::wstring date = app::TodayShortDate();
+        const std::wstring date = app::today_short_date();
         core::RecordBackupDate(app::state().settings, run_job_file_, date);
         lblBUDateDisplay.setText(L"Last Backup on " + date);
         if (outcome.list_saved && checked(chkExit)) {
@@ -72,7 +72,7 @@ void FrmMain::runEnded(const run::Outcome& outcome) {
         }
     }
     win::say(hwnd(), run_message(outcome));
-    if (close_after_run_) RequestClose();
+    if (close_after_run_) requestClose();
 }
 
 // While a run goes on, the progress bar, the job line and STOP stand where the

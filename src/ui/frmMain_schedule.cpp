@@ -15,7 +15,7 @@ namespace {
 std::optional<core::Schedule> schedule_of(const jobs::JobDocument& document) {
     if (document.untitled()) return std::nullopt;
     const std::wstring& job = document.fileName();
-    return core::parse_schedule(core::ScheduleOf(app::state().settings, job));
+    return core::parse_schedule(core::schedule_text_of(app::state().settings, job));
 }
 
 // "Next run: Mon 07/12/2026 21:00" in the user's formats, or "" when none is due.
@@ -46,7 +46,7 @@ void place(win::Window w, int left, int top, int width, int height) {
 
 }  // namespace
 
-void FrmMain::ShowNextRun() {
+void FrmMain::showNextRun() {
     const auto s = schedule_of(document);
     const std::wstring text = s ? next_run_text(*s) : L"";
     // The job rows start right below the date label: it moves up a line to make room.
@@ -61,7 +61,7 @@ void FrmMain::MenuFileSchedule_Click() {
     if (document.untitled()) return;
     const std::wstring job = document.fileName();
     FrmSchedule window;
-    if (!window.Create(hwnd())) {
+    if (!window.create(hwnd())) {
         win::tell_failure(hwnd(), L"SCHEDULE", {L"schedule window", L"", L"opened", GetLastError()},
                           L"Please close some windows and try again.");
         return;
@@ -93,8 +93,8 @@ void FrmMain::MenuFileSchedule_Click() {
                           L"Please check that the Task Scheduler service is running, then try again.");
         return;
     }
-    app::WriteSchedule(hwnd(), job, off ? L"" : core::schedule_text(*chosen));
-    ShowNextRun();
+    app::write_schedule(hwnd(), job, off ? L"" : core::schedule_text(*chosen));
+    showNextRun();
 }
 
 }  // namespace ui

@@ -4,10 +4,10 @@
 
 namespace ui {
 
-bool FrmRunAlone::Create(const std::wstring& job_file, bool shown) {
+bool FrmRunAlone::create(const std::wstring& job_file, bool shown) {
     constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    if (!create(L"OstrevinRunAlone", L"Ostrevin - " + job_file, kStyle, WS_EX_CONTROLPARENT, nullptr, nullptr, 6600,
-                1500))
+    if (!makeWindow(L"OstrevinRunAlone", L"Ostrevin - " + job_file, kStyle, WS_EX_CONTROLPARENT, nullptr, nullptr, 6600,
+                    1500))
         return false;
     lblProgress = win::Window(addControl(L"STATIC", L"Starting the backups of " + job_file,
                                          WS_VISIBLE | SS_LEFT | SS_ENDELLIPSIS | SS_NOPREFIX, 0, 120, 120, 6360, 315));

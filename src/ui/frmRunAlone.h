@@ -17,7 +17,7 @@ enum RunAloneId : int { ID_RA_STOP = 100 };
 
 class FrmRunAlone : public win::Form {
 public:
-    bool Create(const std::wstring& job_file, bool shown);
+    bool create(const std::wstring& job_file, bool shown);
     // Starts the run; false with the system's error when its thread cannot start.
     win::Status start(std::vector<core::JobFolders> jobs, run::Options options) {
         return run_.start(hwnd(), std::move(jobs), std::move(options));

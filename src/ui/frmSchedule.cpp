@@ -16,10 +16,10 @@ constexpr core::ScheduleKind kKinds[] = {core::ScheduleKind::Off, core::Schedule
 
 }  // namespace
 
-bool FrmSchedule::Create(HWND owner) {
+bool FrmSchedule::create(HWND owner) {
     INITCOMMONCONTROLSEX date_class{sizeof date_class, ICC_DATE_CLASSES};
     if (!InitCommonControlsEx(&date_class)) return false;
-    if (!create(kClass, L"SCHEDULE", kStyle, kExStyle, owner, nullptr, 4560, 1860)) return false;
+    if (!makeWindow(kClass, L"SCHEDULE", kStyle, kExStyle, owner, nullptr, 4560, 1860)) return false;
     auto add = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int id, int l, int t, int w, int h) {
         return win::Window(addControl(cls, text, WS_VISIBLE | style, id, l, t, w, h));
     };
@@ -90,7 +90,7 @@ std::optional<core::Schedule> FrmSchedule::ask(HWND owner, const core::Schedule&
     show(current.kind == core::ScheduleKind::Daily || current.kind == core::ScheduleKind::Weekly
              ? current
              : core::Schedule{current.kind, 1, 21, 0});
-    win::prompter().show_modal(*this, owner);
+    win::prompter().showModal(*this, owner);
     return choice_;
 }
 

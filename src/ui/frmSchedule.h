@@ -26,7 +26,7 @@ enum ScheduleId : int {
 class FrmSchedule : public win::Form, public win::ModalWindow {
 public:
     // Made hidden, owned by `owner`, made anew for each question.
-    bool Create(HWND owner);
+    bool create(HWND owner);
     HWND hwnd() const override { return Form::hwnd(); }
 
     win::Window optKind[4], cboDay, dtpTime, cmdOK, cmdCancel;

@@ -30,8 +30,9 @@ bool register_frame_class() {
 
 FrmSplash::~FrmSplash() = default;
 
-bool FrmSplash::Create(bool show) {
-    if (!create(kClass, app::kAppTitle, WS_POPUP | WS_BORDER, WS_EX_CONTROLPARENT, nullptr, nullptr, kWidth, kHeight))
+bool FrmSplash::create(bool show) {
+    if (!makeWindow(kClass, app::kAppTitle, WS_POPUP | WS_BORDER, WS_EX_CONTROLPARENT, nullptr, nullptr, kWidth,
+                    kHeight))
         return false;
     if (!register_frame_class()) return false;
     RECT client{};
@@ -67,7 +68,7 @@ bool FrmSplash::Create(bool show) {
     lblCopyright = label(app::kCopyrightLine, 360, 2880, 5900, 270, normal);
     lblWarning = label(app::kAuthorCredit, 360, 3180, 5900, 270, normal);
 
-    lblVersion.setText(L"Version " + core::plain_version_text(app::AppVersion()));
+    lblVersion.setText(L"Version " + core::plain_version_text(app::app_version()));
     lblProductName.setText(app::kAppTitle);
     if (SetTimer(hwnd(), kTimer, 3000, nullptr)) timer_running_ = true;
 
@@ -81,7 +82,7 @@ bool FrmSplash::Create(bool show) {
     return true;
 }
 
-void FrmSplash::Dismiss() {
+void FrmSplash::dismiss() {
     if (dismissed_) return;
     dismissed_ = true;
     KillTimer(hwnd(), kTimer);
@@ -93,7 +94,7 @@ void FrmSplash::Dismiss() {
 LRESULT CALLBACK FrmSplash::frameProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     auto* self = reinterpret_cast<FrmSplash*>(GetWindowLongPtrW(h, GWLP_USERDATA));
     if (msg == WM_LBUTTONUP && self) {
-        self->Dismiss();
+        self->dismiss();
         return 0;
     }
     if (msg == WM_PAINT) {
@@ -112,11 +113,11 @@ LRESULT CALLBACK FrmSplash::frameProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
 LRESULT FrmSplash::handle(UINT msg, WPARAM w, LPARAM l) {
     switch (msg) {
         case WM_TIMER:
-            if (w == kTimer) Dismiss();
+            if (w == kTimer) dismiss();
             return 0;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
-            Dismiss();
+            dismiss();
             return 0;
         default:
             return defaultHandle(msg, w, l);

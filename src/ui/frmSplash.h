@@ -11,9 +11,9 @@ class FrmSplash : public win::Form {
 public:
     ~FrmSplash() override;
     // Makes the splash, and shows it when asked.
-    bool Create(bool show);
+    bool create(bool show);
     // Discards the splash, then calls on_dismissed (which shows the main window). Once only.
-    void Dismiss();
+    void dismiss();
     std::function<void()> on_dismissed;
 
     win::Window Frame1, lblProductName, lblVersion, lblPlatform[2], lblCopyright, lblWarning, imgLogo;

@@ -106,8 +106,8 @@ public:
         const UINT buttons = r.flags & MB_TYPEMASK;
         return buttons == MB_YESNOCANCEL ? IDCANCEL : buttons == MB_YESNO ? IDNO : IDOK;
     }
-    std::wstring file_dialog(const win::FileDialogRequest&) override { return {}; }
-    void show_modal(win::ModalWindow&, HWND) override {}
+    std::wstring fileDialog(const win::FileDialogRequest&) override { return {}; }
+    void showModal(win::ModalWindow&, HWND) override {}
     std::vector<std::wstring> told;
 };
 
@@ -166,7 +166,7 @@ Ended run_jobs(const std::wstring& name, std::vector<core::JobFolders> jobs, con
                         L"copied.",
                     L""};
     FrmRunAlone window;
-    if (!window.Create(name, !quiet))
+    if (!window.create(name, !quiet))
         return {EXIT_NOT_STARTED, L"BACKUP NOT STARTED",
                 win::Failure{L"run's window", L"", L"created", GetLastError()}.text() + L".", L""};
     run::Outcome outcome;
@@ -215,7 +215,7 @@ int run_unattended(const core::CommandLine& command) {
     const DWORD n = GetCurrentDirectoryW(MAX_PATH, folder);
     const std::wstring settings = std::wstring(folder, n < MAX_PATH ? n : 0) + L"\\" + app::kSettingsFileName;
     const bool had_settings = GetFileAttributesW(settings.c_str()) != INVALID_FILE_ATTRIBUTES;
-    app::StartupLoad(nullptr);
+    app::startup_load(nullptr);
     std::wstring name = command.job_file;
     if (name.empty() && m.DefaultJob() != core::kNoDefaultJob) name = m.DefaultJob();
     Ended ended{EXIT_BAD_INPUT, L"", L"", L""};
@@ -226,7 +226,7 @@ int run_unattended(const core::CommandLine& command) {
         // The options last used with this job file; the defaults, kept from now on, otherwise.
         const core::RunOptions options = m.settings.JobOptions.try_emplace(name).first->second;
         ended = run_jobs(name, std::move(*jobs), options, command.quiet);
-        if (ended.code == EXIT_COMPLETE) core::RecordBackupDate(m.settings, name, app::TodayShortDate());
+        if (ended.code == EXIT_COMPLETE) core::RecordBackupDate(m.settings, name, app::today_short_date());
         app::WriteSettings(nullptr);  // merged with the file as it is now
     }
     for (const auto& said : no_one.told) add(ended.detail, L" ", said);

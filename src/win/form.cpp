@@ -17,8 +17,8 @@ Form::~Form() {
     }
 }
 
-bool Form::create(const wchar_t* class_name, const std::wstring& title, DWORD style, DWORD ex_style, HWND owner,
-                  HMENU menu, int client_width_twips, int client_height_twips) {
+bool Form::makeWindow(const wchar_t* class_name, const std::wstring& title, DWORD style, DWORD ex_style, HWND owner,
+                      HMENU menu, int client_width_twips, int client_height_twips) {
     HINSTANCE inst = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
     if (!GetClassInfoExW(inst, class_name, &wc)) {

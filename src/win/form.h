@@ -30,8 +30,8 @@ public:
 
 protected:
     // Registers the class once and creates the window.
-    bool create(const wchar_t* class_name, const std::wstring& title, DWORD style, DWORD ex_style, HWND owner,
-                HMENU menu, int client_width_twips, int client_height_twips);
+    bool makeWindow(const wchar_t* class_name, const std::wstring& title, DWORD style, DWORD ex_style, HWND owner,
+                    HMENU menu, int client_width_twips, int client_height_twips);
     virtual LRESULT handle(UINT msg, WPARAM w, LPARAM l);
     LRESULT defaultHandle(UINT msg, WPARAM w, LPARAM l) { return DefWindowProcW(hwnd_, msg, w, l); }
 

@@ -10,7 +10,7 @@ public:
     virtual HWND hwnd() const = 0;
     // Real modal display: disables the owner, shows the window and pumps messages
     // until the window is hidden or destroyed.
-    void run_modal(HWND owner);
+    void runModal(HWND owner);
 };
 
 }  // namespace win

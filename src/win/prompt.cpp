@@ -16,7 +16,7 @@ public:
         return MessageBoxW(r.owner, r.text.c_str(), r.title.c_str(), r.flags);
     }
 
-    std::wstring file_dialog(const FileDialogRequest& r) override {
+    std::wstring fileDialog(const FileDialogRequest& r) override {
         // "Label|*.ext" becomes the double-NUL-terminated list the dialog wants.
         std::wstring filter = r.filter;
         for (auto& c : filter)
@@ -38,7 +38,7 @@ public:
         return ok ? std::wstring(file.data()) : std::wstring();
     }
 
-    void show_modal(ModalWindow& w, HWND owner) override { w.run_modal(owner); }
+    void showModal(ModalWindow& w, HWND owner) override { w.runModal(owner); }
 };
 
 RealPrompter g_real;
@@ -69,7 +69,7 @@ int tell_failure(HWND owner, const std::wstring& title, const Failure& f, const 
     return say(owner, {severity, title, f.text() + L"." + outcome + L"\r\r" + advice});
 }
 
-void ModalWindow::run_modal(HWND owner) {
+void ModalWindow::runModal(HWND owner) {
     HWND self = hwnd();
     if (!self) return;
     bool owner_was_enabled = owner && IsWindowEnabled(owner);

@@ -30,9 +30,9 @@ struct FileDialogRequest {
 class Prompter {
 public:
     virtual ~Prompter() = default;
-    virtual int message(const MessageRequest& r) = 0;                  // IDOK, IDYES, IDNO, IDCANCEL
-    virtual std::wstring file_dialog(const FileDialogRequest& r) = 0;  // full path; empty when cancelled
-    virtual void show_modal(ModalWindow& w, HWND owner) = 0;           // returns when hidden or closed
+    virtual int message(const MessageRequest& r) = 0;                 // IDOK, IDYES, IDNO, IDCANCEL
+    virtual std::wstring fileDialog(const FileDialogRequest& r) = 0;  // full path; empty when cancelled
+    virtual void showModal(ModalWindow& w, HWND owner) = 0;           // returns when hidden or closed
 };
 
 Prompter& prompter();

@@ -91,10 +91,10 @@ TEST(SettingsFile, SchedulesMergePerJobFile) {
     const std::wstring head = L"[GENERAL SETTINGS]\r\nDefaultJob=None\r\nUpdateHost=test\r\n";
     const std::wstring dates = L"[BACKUP DATES]\r\nW.ojf=1/1/2020\r\n";
     const Settings start = parse_settings(head + L"Schedule:a=b.ojf=Daily 06:30\r\nSchedule:Old.ojf=Logon\r\n" + dates);
-    EXPECT_EQ(ScheduleOf(start, L"a=b.ojf"), L"Daily 06:30");
+    EXPECT_EQ(schedule_text_of(start, L"a=b.ojf"), L"Daily 06:30");
     Settings now = start;
-    SetSchedule(now, L"Old.ojf", L"");
-    SetSchedule(now, L"Weekly.ojf", L"Weekly Mon 21:00");
+    set_schedule(now, L"Old.ojf", L"");
+    set_schedule(now, L"Weekly.ojf", L"Weekly Mon 21:00");
     // Meanwhile another window changed a=b.ojf and scheduled Photos.ojf.
     Settings disk = parse_settings(head + L"Schedule:a=b.ojf=Daily 07:00\r\nSchedule:Old.ojf=Logon\r\n" +
                                    L"Schedule:Photos.ojf=Logon\r\n" + dates);

@@ -15,13 +15,13 @@ FreshState::FreshState() {
 FreshState::~FreshState() { app::reset_state(); }
 
 void App::start() {
-    app::StartupLoad(nullptr);
+    app::startup_load(nullptr);
     main = std::make_unique<ui::FrmMain>();
-    ASSERT_TRUE(main->Create(false));
+    ASSERT_TRUE(main->create(false));
     KillTimer(main->hwnd(), ui::ID_TIMER1);  // tests call the tick themselves
 }
 
-bool App::close() { return main->RequestClose(); }
+bool App::close() { return main->requestClose(); }
 
 void App::runBackups(DWORD timeout_ms) {
     main->cmdRun_Click();

@@ -27,12 +27,12 @@ int ScriptedPrompter::message(const win::MessageRequest& r) {
     return answer ? answer : buttons == MB_YESNO ? IDNO : IDCANCEL;
 }
 
-std::wstring ScriptedPrompter::file_dialog(const win::FileDialogRequest& r) {
+std::wstring ScriptedPrompter::fileDialog(const win::FileDialogRequest& r) {
     dialogs.push_back(r);
     return next(paths, "file dialog");
 }
 
-void ScriptedPrompter::show_modal(win::ModalWindow& w, HWND) {
+void ScriptedPrompter::showModal(win::ModalWindow& w, HWND) {
     ++modal_count;
     if (auto script = next(modal_scripts, "modal window")) script(w);
 }

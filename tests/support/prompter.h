@@ -33,8 +33,8 @@ public:
     std::function<void()> during_message;  // acts while a message box is up
 
     int message(const win::MessageRequest& r) override;
-    std::wstring file_dialog(const win::FileDialogRequest& r) override;
-    void show_modal(win::ModalWindow& w, HWND owner) override;
+    std::wstring fileDialog(const win::FileDialogRequest& r) override;
+    void showModal(win::ModalWindow& w, HWND owner) override;
 
     // The titles asked so far, for compact assertions.
     std::vector<std::wstring> titles() const;

@@ -25,7 +25,7 @@ Console::Console() : out_(GetStdHandle(STD_OUTPUT_HANDLE)), is_console_(false), 
 
 Console::~Console() { flush(); }
 
-unsigned long Console::open_log(const std::wstring& path, bool append, bool tee) {
+unsigned long Console::openLog(const std::wstring& path, bool append, bool tee) {
     // Readers may follow it while it grows.
     win::Handle h(CreateFileW(path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS,
@@ -41,11 +41,11 @@ void Console::write(const std::wstring& text) {
     if (pending_.size() > 16384 || GetTickCount64() - last_flush_ > kFlushMs) flush();
 }
 
-void Console::write_ascii(const char* text) {
+void Console::writeAscii(const char* text) {
     for (; *text; ++text) pending_.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*text)));
 }
 
-bool Console::write_narrow(void* handle, const std::wstring& text) {
+bool Console::writeNarrow(void* handle, const std::wstring& text) {
     const int wide = static_cast<int>(text.size());
     if (text.empty()) return true;
     const int bytes = WideCharToMultiByte(code_page_, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
@@ -64,13 +64,13 @@ void Console::tell(const std::wstring& text) {
     if (out_ == nullptr || out_ == INVALID_HANDLE_VALUE) return;
     DWORD done = 0;
     if (is_console_) WriteConsoleW(out_, text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
-    else write_narrow(out_, text);
+    else writeNarrow(out_, text);
 }
 
 void Console::flush() {
     last_flush_ = GetTickCount64();
     if (pending_.empty()) return;
-    if (log_ && !write_narrow(log_.get(), pending_) && log_error_ == 0) log_error_ = GetLastError();
+    if (log_ && !writeNarrow(log_.get(), pending_) && log_error_ == 0) log_error_ = GetLastError();
     if (!log_ || tee_) tell(pending_);
     pending_.clear();
 }

@@ -18,18 +18,18 @@ public:
 
     // Sends everything from now on to the file, appended or replacing it;
     // returns 0 or the system error.
-    unsigned long open_log(const std::wstring& path, bool append, bool tee);
+    unsigned long openLog(const std::wstring& path, bool append, bool tee);
     void write(const std::wstring& text);
-    void write_ascii(const char* text);
+    void writeAscii(const char* text);
     // Buffered text goes out in one call; console writes under Wine are slow.
     void flush();
     // The system error of the first write to the log that failed (a full disk); 0 if none.
-    unsigned long log_error() const { return log_error_; }
+    unsigned long logError() const { return log_error_; }
     // Straight to the console, log or not.
     void tell(const std::wstring& text);
 
 private:
-    bool write_narrow(void* handle, const std::wstring& text);
+    bool writeNarrow(void* handle, const std::wstring& text);
 
     void* out_;
     win::Handle log_;

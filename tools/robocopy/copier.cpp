@@ -15,7 +15,7 @@ Copier::Copier(const Options& options, Console& console)
       temp_prefix_(static_cast<unsigned long>(GetCurrentProcessId() * 2654435761u ^ GetTickCount64())) {}
 
 Copier::~Copier() {
-    stop_threads();
+    stopThreads();
     for (Worker& w : workers_)
         if (w.buffer != nullptr) VirtualFree(w.buffer, 0, MEM_RELEASE);
 }
@@ -26,7 +26,7 @@ void Copier::report(DWORD error, const wchar_t* action, const std::wstring& path
     console_.flush();
 }
 
-void Copier::note_copy(const std::wstring& label, const Entry& from, const std::wstring& path) {
+void Copier::noteCopy(const std::wstring& label, const Entry& from, const std::wstring& path) {
     wchar_t size[32];
     std::swprintf(size, 32, L"%14llu", static_cast<unsigned long long>(from.stamp.size));
     const Hold hold(console_lock_);
@@ -35,16 +35,16 @@ void Copier::note_copy(const std::wstring& label, const Entry& from, const std::
     if (from.stamp.size >= kLargeFile) console_.flush();
 }
 
-void Copier::note_extra(const Entry& entry, const std::wstring& path) {
-    if (entry.is_dir() ? options_.no_dir_list : options_.no_file_list) return;
+void Copier::noteExtra(const Entry& entry, const std::wstring& path) {
+    if (entry.isDir() ? options_.no_dir_list : options_.no_file_list) return;
     wchar_t size[32];
     std::swprintf(size, 32, L"%14llu", static_cast<unsigned long long>(entry.stamp.size));
     const Hold hold(console_lock_);
-    if (entry.is_dir()) console_.write(L"\t  *EXTRA Dir  \t" + shown(path) + L"\\\r\n");
+    if (entry.isDir()) console_.write(L"\t  *EXTRA Dir  \t" + shown(path) + L"\\\r\n");
     else console_.write(L"\t    *EXTRA File\t" + std::wstring(size) + L"\t" + shown(path) + L"\r\n");
 }
 
-void Copier::wait_before_retry() {
+void Copier::waitBeforeRetry() {
     wchar_t text[96];
     std::swprintf(text, 96, L"Waiting %u seconds... Retrying...\r\n", options_.wait_seconds);
     {
@@ -55,7 +55,7 @@ void Copier::wait_before_retry() {
     if (options_.wait_seconds > 0) Sleep(options_.wait_seconds * 1000u);
 }
 
-bool Copier::target_lost() {
+bool Copier::targetLost() {
     if (lost_) return true;
     if (GetFileAttributesW(target_root_.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
     const DWORD error = GetLastError();
@@ -65,7 +65,7 @@ bool Copier::target_lost() {
     return true;
 }
 
-Copier::FolderId Copier::folder_id(const std::wstring& path, std::wstring* final_path) {
+Copier::FolderId Copier::folderId(const std::wstring& path, std::wstring* final_path) {
     FolderId id;
     const win::Handle h(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
@@ -85,7 +85,7 @@ Copier::FolderId Copier::folder_id(const std::wstring& path, std::wstring* final
 bool Copier::within(std::wstring at, const FolderId& id) {
     // A final path has every link resolved, so its parents are the real ones.
     for (;;) {
-        if (folder_id(at) == id) return true;
+        if (folderId(at) == id) return true;
         const std::size_t cut = at.find_last_of(L'\\');
         if (cut == std::wstring::npos || cut < 6) return false;
         std::wstring parent = at.substr(0, cut);
@@ -98,12 +98,12 @@ bool Copier::within(std::wstring at, const FolderId& id) {
 // The path with every link resolved or, when the system cannot name that, as given.
 std::wstring Copier::resolved(const std::wstring& path) {
     std::wstring at;
-    folder_id(path, &at);
+    folderId(path, &at);
     return at.empty() ? path : at;
 }
 
-bool Copier::check_identity(int& code) {
-    source_id_ = folder_id(source_root_);
+bool Copier::checkIdentity(int& code) {
+    source_id_ = folderId(source_root_);
     // The target or, when it is still to be made, its nearest existing parent.
     std::wstring existing = target_root_;
     while (GetFileAttributesW(existing.c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -112,7 +112,7 @@ bool Copier::check_identity(int& code) {
         existing.resize(cut);
     }
     const bool target_exists = GetFileAttributesW(target_root_.c_str()) != INVALID_FILE_ATTRIBUTES;
-    if (target_exists) target_id_ = folder_id(target_root_);
+    if (target_exists) target_id_ = folderId(target_root_);
     if (target_exists && source_id_ == target_id_) {
         const Hold hold(console_lock_);
         console_.write(L"\r\nSource and destination are the same folder; there is nothing to copy.\r\n");
@@ -134,7 +134,7 @@ bool Copier::check_identity(int& code) {
     return true;
 }
 
-DWORD Copier::create_folder_with_retries(const std::wstring& path) {
+DWORD Copier::createFolderWithRetries(const std::wstring& path) {
     for (unsigned attempt = 0;; ++attempt) {
         DWORD error = ERROR_SUCCESS;
         if (!CreateDirectoryW(path.c_str(), nullptr)) {
@@ -145,14 +145,14 @@ DWORD Copier::create_folder_with_retries(const std::wstring& path) {
             }
         }
         if (error == ERROR_SUCCESS) return error;
-        if (target_lost()) return error;
+        if (targetLost()) return error;
         report(error, L"Creating Destination Directory", path);
         if (attempt >= options_.retries) return error;
-        wait_before_retry();
+        waitBeforeRetry();
     }
 }
 
-bool Copier::ensure_levels(std::size_t level) {
+bool Copier::ensureLevels(std::size_t level) {
     for (std::size_t i = 0; i <= level; ++i) {
         Level& l = levels_[i];
         if (l.failed) return false;
@@ -162,7 +162,7 @@ bool Copier::ensure_levels(std::size_t level) {
             ++counts_.dirs.copied;
             continue;
         }
-        if (create_folder_with_retries(l.path) != ERROR_SUCCESS) {
+        if (createFolderWithRetries(l.path) != ERROR_SUCCESS) {
             l.failed = true;
             ++counts_.dirs.failed;
             return false;
@@ -191,12 +191,12 @@ int Copier::run() {
         return kExitFatal;
     }
     int code = 0;
-    if (!check_identity(code)) return code;
+    if (!checkIdentity(code)) return code;
 
     // The target folder and its missing parents are made up front, even for an
     // empty source, as the real tool does.
     levels_.push_back({target_root_, target_attrs != INVALID_FILE_ATTRIBUTES, false});
-    if (!levels_[0].exists && options_.list_only) ensure_levels(0);
+    if (!levels_[0].exists && options_.list_only) ensureLevels(0);
     if (!levels_[0].exists && !options_.list_only) {
         std::vector<std::wstring> missing;
         std::wstring path = target_root_;
@@ -214,12 +214,12 @@ int Copier::run() {
         }
         levels_[0].exists = true;
         ++counts_.dirs.copied;
-        target_id_ = folder_id(target_root_);
+        target_id_ = folderId(target_root_);
     }
 
     walk_ids_.push_back({source_id_.index, source_root_});
     const bool listed = walk(source_root_, 0);
-    stop_threads();
+    stopThreads();
     for (Worker& w : workers_) {
         counts_ += w.counts;
         w.counts = Counts{};

@@ -43,9 +43,9 @@ private:
         FileStamp stamp;
         FILETIME created{}, accessed{};
         std::uint64_t id = 0;  // the file system's number for it, or 0
-        bool is_dir() const { return (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+        bool isDir() const { return (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0; }
         // A junction or symbolic link (under Wine: a Unix link to a folder).
-        bool is_link() const { return (attrs & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+        bool isLink() const { return (attrs & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
     };
     // Which folder a path is, whatever its spelling.
     struct FolderId {
@@ -89,48 +89,48 @@ private:
     };
 
     // Opens the folder, links followed; final_path, when given, is left empty if the system cannot name it.
-    static FolderId folder_id(const std::wstring& path, std::wstring* final_path = nullptr);
+    static FolderId folderId(const std::wstring& path, std::wstring* final_path = nullptr);
     // True when a folder with this identity is the one at this final path or one of its parents.
     static bool within(std::wstring final_path, const FolderId& id);
     static std::wstring resolved(const std::wstring& path);
     // Refuses a source and target that lie inside each other; false after reporting.
-    bool check_identity(int& code);
+    bool checkIdentity(int& code);
     DWORD list(const std::wstring& folder, std::vector<Entry>& entries);
     // True when the folder at path, numbered index, is the target or one the walk is in.
     bool revisits(const std::wstring& path, std::uint64_t index) const;
     // Drops the source names that would land on one target name, reporting
     // them; keeps their names so that the purge leaves them alone too.
-    void drop_twins(const std::wstring& folder, std::vector<Entry>& from, std::vector<std::wstring>& keys);
+    void dropTwins(const std::wstring& folder, std::vector<Entry>& from, std::vector<std::wstring>& keys);
     // Source entries whose names the platform had to change: failures, left out.
-    void drop_garbled(const std::wstring& folder, std::vector<Entry>& from);
+    void dropGarbled(const std::wstring& folder, std::vector<Entry>& from);
     // True (and the run stops) when the target's root or drive is gone.
-    bool target_lost();
-    void note_copy(const std::wstring& label, const Entry& from, const std::wstring& path);
+    bool targetLost();
+    void noteCopy(const std::wstring& label, const Entry& from, const std::wstring& path);
     // False when the source folder could not be listed.
     bool walk(const std::wstring& source, std::size_t level);
-    bool ensure_levels(std::size_t level);
+    bool ensureLevels(std::size_t level);
     void enqueue(Job job);
     void work(Worker& worker);
-    void stop_threads();
+    void stopThreads();
     void lister();
-    void begin_target_listing(const std::wstring& folder);
-    DWORD end_target_listing(std::vector<Entry>& entries);
-    void copy_with_retries(const Job& job, Counts& counts, void* buffer);
-    DWORD copy_file(const Job& job, void* buffer);
+    void beginTargetListing(const std::wstring& folder);
+    DWORD endTargetListing(std::vector<Entry>& entries);
+    void copyWithRetries(const Job& job, Counts& counts, void* buffer);
+    DWORD copyFile(const Job& job, void* buffer);
     // Writes the job's file at path; with replace, renames it over that when complete.
-    DWORD write_copy(const Job& job, const std::wstring& path, const std::wstring* replace, void* buffer);
-    static DWORD replace_with(HANDLE file, const std::wstring& target, DWORD old_attrs);
-    static DWORD copy_data(HANDLE in, HANDLE out, std::uint64_t expected, std::uint64_t limit, void* buffer,
-                           std::uint64_t& done);
-    DWORD create_folder_with_retries(const std::wstring& path);
-    void purge_file(const std::wstring& folder, const Entry& entry);
-    bool remove_tree(const std::wstring& path);
+    DWORD writeCopy(const Job& job, const std::wstring& path, const std::wstring* replace, void* buffer);
+    static DWORD replaceWith(HANDLE file, const std::wstring& target, DWORD old_attrs);
+    static DWORD copyData(HANDLE in, HANDLE out, std::uint64_t expected, std::uint64_t limit, void* buffer,
+                          std::uint64_t& done);
+    DWORD createFolderWithRetries(const std::wstring& path);
+    void purgeFile(const std::wstring& folder, const Entry& entry);
+    bool removeTree(const std::wstring& path);
     // Deletes a file of the folder, never what a link in its place points to.
-    bool remove_file(const std::wstring& folder, const std::wstring& name, DWORD attrs);
+    bool removeFile(const std::wstring& folder, const std::wstring& name, DWORD attrs);
     // Removes a link itself where the system allows it, else reports it.
-    bool remove_link(const std::wstring& path);
-    void note_extra(const Entry& entry, const std::wstring& path);
-    void wait_before_retry();
+    bool removeLink(const std::wstring& path);
+    void noteExtra(const Entry& entry, const std::wstring& path);
+    void waitBeforeRetry();
     void report(DWORD error, const wchar_t* action, const std::wstring& path, const wchar_t* note = nullptr);
 
     const Options& options_;

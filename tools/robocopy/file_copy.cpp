@@ -10,15 +10,15 @@
 
 namespace robocopy {
 
-void Copier::copy_with_retries(const Job& job, Counts& counts, void* buffer) {
+void Copier::copyWithRetries(const Job& job, Counts& counts, void* buffer) {
     for (unsigned attempt = 0;; ++attempt) {
-        const DWORD error = copy_file(job, buffer);
+        const DWORD error = copyFile(job, buffer);
         if (error == ERROR_SUCCESS) {
             ++counts.files.copied;
             counts.bytes.copied += job.from.stamp.size;
             return;
         }
-        if (target_lost()) break;
+        if (targetLost()) break;
         if (error == ERROR_BAD_FILE_TYPE) {  // the same on every try
             report(error, L"Copying File", job.source,
                    L"It is not a file but a device, a pipe or a socket; it is not read.");
@@ -32,16 +32,16 @@ void Copier::copy_with_retries(const Job& job, Counts& counts, void* buffer) {
             console_.write(L"ERROR: RETRY LIMIT EXCEEDED.\r\n");
             break;
         }
-        wait_before_retry();
+        waitBeforeRetry();
     }
     ++counts.files.failed;
     counts.bytes.failed += job.from.stamp.size;
 }
 
-DWORD Copier::copy_file(const Job& job, void* buffer) {
+DWORD Copier::copyFile(const Job& job, void* buffer) {
     // A small new file is written in place. A large one takes long enough to be cut
     // off (a stop, a kill), and a cut-off copy must not stand under the file's name.
-    if (!job.has_existing && job.from.stamp.size < kLargeFile) return write_copy(job, job.target, nullptr, buffer);
+    if (!job.has_existing && job.from.stamp.size < kLargeFile) return writeCopy(job, job.target, nullptr, buffer);
     // The old copy stays until the new one is complete. The temporary name is short
     // and made new: its length never depends on the file's, and a name that is
     // taken (a real file, another copy's, a killed run's leftover) is passed over,
@@ -50,13 +50,13 @@ DWORD Copier::copy_file(const Job& job, void* buffer) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         wchar_t name[32];
         std::swprintf(name, 32, L"~oc%08lX.%lX", temp_prefix_, ++temp_counter_);
-        const DWORD error = write_copy(job, folder + name, &job.target, buffer);
+        const DWORD error = writeCopy(job, folder + name, &job.target, buffer);
         if (error != ERROR_FILE_EXISTS) return error;
     }
     return ERROR_FILE_EXISTS;
 }
 
-DWORD Copier::write_copy(const Job& job, const std::wstring& path, const std::wstring* replace, void* buffer) {
+DWORD Copier::writeCopy(const Job& job, const std::wstring& path, const std::wstring* replace, void* buffer) {
     const Entry& from = job.from;
     // No FILE_FLAG_SEQUENTIAL_SCAN: Wine turns it into an fadvise call per open.
     const win::Handle in(CreateFileW(job.source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
@@ -76,7 +76,7 @@ DWORD Copier::write_copy(const Job& job, const std::wstring& path, const std::ws
     std::uint64_t copied = 0;
     // What grows during the copy comes along, up to twice the size at opening plus 64 MiB.
     const auto opened = static_cast<std::uint64_t>(at_open.QuadPart);
-    DWORD error = copy_data(in.get(), out.get(), opened, 2 * opened + (64ull << 20), buffer, copied);
+    DWORD error = copyData(in.get(), out.get(), opened, 2 * opened + (64ull << 20), buffer, copied);
     if (error == ERROR_SUCCESS) {
         // Times and attributes in one call on the open handle, saving a reopen.
         FILE_BASIC_INFO info{};
@@ -94,7 +94,7 @@ DWORD Copier::write_copy(const Job& job, const std::wstring& path, const std::ws
     if (error == ERROR_SUCCESS &&
         (!GetFileSizeEx(out.get(), &size) || static_cast<std::uint64_t>(size.QuadPart) != copied))
         error = ERROR_WRITE_FAULT;
-    if (error == ERROR_SUCCESS && replace != nullptr) error = replace_with(out.get(), *replace, job.existing.attrs);
+    if (error == ERROR_SUCCESS && replace != nullptr) error = replaceWith(out.get(), *replace, job.existing.attrs);
     if (error != ERROR_SUCCESS) {
         // A half-written file must not look finished to the next run; it is ours.
         FILE_DISPOSITION_INFO dispose{TRUE};
@@ -104,7 +104,7 @@ DWORD Copier::write_copy(const Job& job, const std::wstring& path, const std::ws
     return error;
 }
 
-DWORD Copier::replace_with(HANDLE file, const std::wstring& target, DWORD old_attrs) {
+DWORD Copier::replaceWith(HANDLE file, const std::wstring& target, DWORD old_attrs) {
     // Renamed through the open handle: one call, and the name cannot change under it.
     // The system wants the native form of the "\\?\" path: "\??\".
     const std::wstring native = L"\\??\\" + target.substr(4);
@@ -123,8 +123,8 @@ DWORD Copier::replace_with(HANDLE file, const std::wstring& target, DWORD old_at
     return error;
 }
 
-DWORD Copier::copy_data(HANDLE in, HANDLE out, std::uint64_t expected, std::uint64_t limit, void* buffer,
-                        std::uint64_t& done) {
+DWORD Copier::copyData(HANDLE in, HANDLE out, std::uint64_t expected, std::uint64_t limit, void* buffer,
+                       std::uint64_t& done) {
     done = 0;
     for (;;) {
         DWORD got = 0;

@@ -92,9 +92,9 @@ std::wstring now_text() {
 
 int wmain(int, wchar_t**) {
     Console console;
-    console.write_ascii(kRule);
-    console.write_ascii(kBanner);
-    console.write_ascii(kRule);
+    console.writeAscii(kRule);
+    console.writeAscii(kBanner);
+    console.writeAscii(kRule);
 
     // Our own split of the raw line: the C runtime's would read "C:\" "E:\" as one
     // argument, since it takes a backslash before a quote as an escape.
@@ -102,12 +102,12 @@ int wmain(int, wchar_t**) {
     if (!args.empty()) args.erase(args.begin());
     ParseResult parsed = parse_arguments(args);
     if (parsed.help) {
-        console.write_ascii(kUsage);
+        console.writeAscii(kUsage);
         return kExitFatal;
     }
     if (!parsed.ok) {
         console.write(L"\r\nERROR : " + parsed.error + L"\r\n");
-        console.write_ascii(kUsage);
+        console.writeAscii(kUsage);
         return kExitFatal;
     }
     Options options = parsed.options;
@@ -116,7 +116,7 @@ int wmain(int, wchar_t**) {
     // The banner is still unwritten, so it goes to the log.
     if (!options.log.empty()) {
         const std::wstring log = full_path(options.log);
-        const DWORD error = console.open_log(log, options.log_append, options.tee);
+        const DWORD error = console.openLog(log, options.log_append, options.tee);
         if (error != ERROR_SUCCESS) {
             console.write(error_text(error, L"Opening Log File", log));
             return kExitFatal;
@@ -126,7 +126,7 @@ int wmain(int, wchar_t**) {
     console.write(L"\r\n  Started : " + now_text() + L"\r\n   Source : " + folder_text(options.source) +
                   L"\r\n     Dest : " + folder_text(options.target) + L"\r\n\r\n  Options : " + option_text(options) +
                   L"\r\n\r\n");
-    console.write_ascii(kRule);
+    console.writeAscii(kRule);
     console.flush();
 
     Copier copier(options, console);
@@ -138,7 +138,7 @@ int wmain(int, wchar_t**) {
 
     const Counts& c = copier.counts();
     console.write(L"\r\n");
-    console.write_ascii(kRule);
+    console.writeAscii(kRule);
     console.write(L"\r\n               Total    Copied   Skipped  Mismatch    FAILED    Extras\r\n");
     console.write(summary_row(L"Dirs", c.dirs));
     console.write(summary_row(L"Files", c.files));
@@ -151,7 +151,7 @@ int wmain(int, wchar_t**) {
     else console.write(L"   Ended : " + now_text() + L"\r\n");
     console.flush();
     // A log that could not be written proves nothing: say so where it can be seen.
-    if (const unsigned long error = console.log_error()) {
+    if (const unsigned long error = console.logError()) {
         console.tell(L"\r\n" + error_text(error, L"Writing Log File", options.log));
         return code | kExitFatal;
     }

@@ -6,7 +6,7 @@
 
 namespace robocopy {
 
-bool Copier::remove_file(const std::wstring& folder, const std::wstring& name, DWORD attrs) {
+bool Copier::removeFile(const std::wstring& folder, const std::wstring& name, DWORD attrs) {
     const std::wstring path = join_path(folder, name);
     // Under Wine a Unix link to a file looks like a plain file, and deleting it
     // by name deletes what it points to; the handle's final path tells.
@@ -41,7 +41,7 @@ bool Copier::remove_file(const std::wstring& folder, const std::wstring& name, D
     return false;
 }
 
-bool Copier::remove_link(const std::wstring& path) {
+bool Copier::removeLink(const std::wstring& path) {
     // Opened as the link itself; where the system opens what it points to
     // instead (Wine), deleting through this handle would delete that, so the
     // link is reported and left.
@@ -63,14 +63,14 @@ bool Copier::remove_link(const std::wstring& path) {
     return false;
 }
 
-void Copier::purge_file(const std::wstring& folder, const Entry& entry) {
-    if (!remove_file(folder, entry.name, entry.attrs)) {
+void Copier::purgeFile(const std::wstring& folder, const Entry& entry) {
+    if (!removeFile(folder, entry.name, entry.attrs)) {
         ++counts_.files.failed;
         counts_.bytes.failed += entry.stamp.size;
     }
 }
 
-bool Copier::remove_tree(const std::wstring& path) {
+bool Copier::removeTree(const std::wstring& path) {
     std::vector<Entry> entries;
     const DWORD error = list(path, entries);
     if (error != ERROR_SUCCESS) {
@@ -79,9 +79,9 @@ bool Copier::remove_tree(const std::wstring& path) {
     }
     bool ok = true;
     for (const Entry& e : entries) {
-        if (e.is_link()) ok = remove_link(join_path(path, e.name)) && ok;
-        else if (!e.is_dir()) ok = remove_file(path, e.name, e.attrs) && ok;
-        else ok = remove_tree(join_path(path, e.name)) && ok;
+        if (e.isLink()) ok = removeLink(join_path(path, e.name)) && ok;
+        else if (!e.isDir()) ok = removeFile(path, e.name, e.attrs) && ok;
+        else ok = removeTree(join_path(path, e.name)) && ok;
     }
     if (!ok) return false;
     if (!RemoveDirectoryW(path.c_str())) {

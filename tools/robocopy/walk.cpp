@@ -56,13 +56,13 @@ DWORD Copier::list(const std::wstring& folder, std::vector<Entry>& entries) {
 bool Copier::revisits(const std::wstring& path, std::uint64_t index) const {
     // Equal numbers are rare unless it is the same folder; then the full identities
     // (which ask for the volume too, a slow call under Wine) settle it.
-    if (target_id_.valid && target_id_.index == index && folder_id(path) == target_id_) return true;
+    if (target_id_.valid && target_id_.index == index && folderId(path) == target_id_) return true;
     for (const Visit& v : walk_ids_)
-        if (v.index == index && folder_id(path) == folder_id(v.path)) return true;
+        if (v.index == index && folderId(path) == folderId(v.path)) return true;
     return false;
 }
 
-void Copier::drop_twins(const std::wstring& folder, std::vector<Entry>& from, std::vector<std::wstring>& keys) {
+void Copier::dropTwins(const std::wstring& folder, std::vector<Entry>& from, std::vector<std::wstring>& keys) {
     keys.clear();
     if (from.size() < 2) return;
     std::vector<std::pair<std::wstring, std::size_t>> by_key;
@@ -84,7 +84,7 @@ void Copier::drop_twins(const std::wstring& folder, std::vector<Entry>& from, st
         }
         const Entry& e = from[i];
         const std::wstring path = join_path(folder, e.name);
-        if (e.is_dir()) {
+        if (e.isDir()) {
             ++counts_.dirs.total;
             ++counts_.dirs.failed;
             report(ERROR_ALREADY_EXISTS, L"Copying Directory", path, kTwinNote);
@@ -99,17 +99,17 @@ void Copier::drop_twins(const std::wstring& folder, std::vector<Entry>& from, st
     from = std::move(kept);
 }
 
-void Copier::drop_garbled(const std::wstring& folder, std::vector<Entry>& from) {
+void Copier::dropGarbled(const std::wstring& folder, std::vector<Entry>& from) {
     std::erase_if(from, [&](const Entry& e) {
         if (e.name.find(L'\uFFFD') == std::wstring::npos) return false;
-        Tally& t = e.is_dir() ? counts_.dirs : counts_.files;
+        Tally& t = e.isDir() ? counts_.dirs : counts_.files;
         ++t.total;
         ++t.failed;
-        if (!e.is_dir()) {
+        if (!e.isDir()) {
             counts_.bytes.total += e.stamp.size;
             counts_.bytes.failed += e.stamp.size;
         }
-        report(ERROR_NO_UNICODE_TRANSLATION, e.is_dir() ? L"Copying Directory" : L"Copying File",
+        report(ERROR_NO_UNICODE_TRANSLATION, e.isDir() ? L"Copying Directory" : L"Copying File",
                join_path(folder, e.name), kGarbledNote);
         return true;
     });
@@ -130,22 +130,22 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
         if (target_exists || (!l.exists && !l.listed && !l.failed)) ++counts_.dirs.skipped;
         return true;
     };
-    if (target_exists) begin_target_listing(target);
+    if (target_exists) beginTargetListing(target);
     DWORD error = list(source, from);
-    const DWORD target_error = target_exists ? end_target_listing(to) : ERROR_SUCCESS;
+    const DWORD target_error = target_exists ? endTargetListing(to) : ERROR_SUCCESS;
     if (error != ERROR_SUCCESS) {
         report(error, L"Scanning Source Directory", source);
         ++counts_.dirs.failed;
         return false;
     }
     if (target_error != ERROR_SUCCESS) {
-        if (!target_lost()) report(target_error, L"Scanning Destination Directory", target);
+        if (!targetLost()) report(target_error, L"Scanning Destination Directory", target);
         ++counts_.dirs.failed;
         return true;
     }
     std::vector<std::wstring> twin_keys;
-    drop_twins(source, from, twin_keys);
-    drop_garbled(source, from);
+    dropTwins(source, from, twin_keys);
+    dropGarbled(source, from);
 
     const bool recurse = options_.subdirs != SubDirs::None;
     // Pair up the two sorted listings: a name in both, only in the source, only
@@ -183,38 +183,38 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
         if (p.from != nullptr || p.to == nullptr) continue;
         if (!twin_keys.empty() && std::binary_search(twin_keys.begin(), twin_keys.end(), twin_key(p.to->name)))
             continue;
-        const bool dir = p.to->is_dir();
+        const bool dir = p.to->isDir();
         if (dir && !recurse) continue;
         const std::wstring path = join_path(target, p.to->name);
-        note_extra(*p.to, path);
+        noteExtra(*p.to, path);
         ++(dir ? counts_.dirs.extra : counts_.files.extra);
-        if (!dir && !p.to->is_link()) counts_.bytes.extra += p.to->stamp.size;
+        if (!dir && !p.to->isLink()) counts_.bytes.extra += p.to->stamp.size;
         if (!removing()) continue;
-        if (p.to->is_link()) {
-            if (!remove_link(path)) ++(dir ? counts_.dirs.failed : counts_.files.failed);
+        if (p.to->isLink()) {
+            if (!removeLink(path)) ++(dir ? counts_.dirs.failed : counts_.files.failed);
         } else if (dir) {
-            if (!remove_tree(path)) ++counts_.dirs.failed;
+            if (!removeTree(path)) ++counts_.dirs.failed;
         } else {
-            purge_file(target, *p.to);
+            purgeFile(target, *p.to);
         }
     }
 
     for (const Pair& p : pairs) {
-        if (p.from == nullptr || p.from->is_dir()) continue;
+        if (p.from == nullptr || p.from->isDir()) continue;
         if (lost_) return true;
         ++counts_.files.total;
         counts_.bytes.total += p.from->stamp.size;
         const Entry* existing = p.to;
         const std::wstring target_path = join_path(target, p.from->name);
-        if (existing != nullptr && (existing->is_link() || existing->is_dir())) {
+        if (existing != nullptr && (existing->isLink() || existing->isDir())) {
             ++counts_.files.mismatch;
             // A mirror converges: the folder in the way goes by the purge's own path, never through a link.
-            if (removing() && !existing->is_link() && remove_tree(target_path)) existing = nullptr;
+            if (removing() && !existing->isLink() && removeTree(target_path)) existing = nullptr;
         }
-        if (existing != nullptr && (existing->is_link() || existing->is_dir())) {
+        if (existing != nullptr && (existing->isLink() || existing->isDir())) {
             ++counts_.files.failed;
             counts_.bytes.failed += p.from->stamp.size;
-            if (existing->is_link()) report(ERROR_CANT_ACCESS_FILE, L"Copying File", target_path, kLinkNote);
+            if (existing->isLink()) report(ERROR_CANT_ACCESS_FILE, L"Copying File", target_path, kLinkNote);
             else report(ERROR_ALREADY_EXISTS, L"Copying File", target_path, L"A folder of that name is in the way.");
             continue;
         }
@@ -223,7 +223,7 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
             counts_.bytes.skipped += p.from->stamp.size;
             continue;
         }
-        if (!ensure_levels(level)) {
+        if (!ensureLevels(level)) {
             ++counts_.files.failed;
             counts_.bytes.failed += p.from->stamp.size;
             continue;
@@ -240,7 +240,7 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
                                : p.from->stamp.last_write > existing->stamp.last_write ? L"    Newer     "
                                : p.from->stamp.last_write < existing->stamp.last_write ? L"    Older     "
                                                                                        : L"    Changed   ";
-        if (!options_.no_file_list) note_copy(label, *p.from, job.source);
+        if (!options_.no_file_list) noteCopy(label, *p.from, job.source);
         if (options_.list_only) {
             ++counts_.files.copied;
             counts_.bytes.copied += p.from->stamp.size;
@@ -251,20 +251,20 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
 
     if (!recurse) return counted();
     for (const Pair& p : pairs) {
-        if (p.from == nullptr || !p.from->is_dir()) continue;
+        if (p.from == nullptr || !p.from->isDir()) continue;
         if (lost_) return true;
         const std::wstring sub_source = join_path(source, p.from->name);
         const std::wstring sub_target = join_path(target, p.from->name);
         const Entry* to = p.to;
-        if (to != nullptr && (to->is_link() || !to->is_dir())) {
+        if (to != nullptr && (to->isLink() || !to->isDir())) {
             ++counts_.dirs.mismatch;
             // A mirror converges: the file in the way goes, and the folder takes its place.
-            if (removing() && !to->is_link() && remove_file(target, to->name, to->attrs)) to = nullptr;
+            if (removing() && !to->isLink() && removeFile(target, to->name, to->attrs)) to = nullptr;
         }
-        if (to != nullptr && (to->is_link() || !to->is_dir())) {
+        if (to != nullptr && (to->isLink() || !to->isDir())) {
             ++counts_.dirs.total;
             ++counts_.dirs.failed;
-            if (p.to->is_link())
+            if (p.to->isLink())
                 report(ERROR_CANT_ACCESS_FILE, L"Creating Destination Directory", sub_target, kLinkNote);
             else report(ERROR_ALREADY_EXISTS, L"Creating Destination Directory", sub_target);
             continue;
@@ -274,10 +274,10 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
         std::wstring final_path;
         FolderId id;
         id.index = p.from->id;
-        if (p.from->is_link() || id.index == 0) id = folder_id(sub_source, &final_path);
+        if (p.from->isLink() || id.index == 0) id = folderId(sub_source, &final_path);
         // One whose end the system cannot name is not known to stay inside: it is not followed.
         // One that cannot be opened (a broken junction) is entered, and its listing reports it.
-        if (p.from->is_link() && id.opened && (final_path.empty() || !within(final_path, source_id_))) {
+        if (p.from->isLink() && id.opened && (final_path.empty() || !within(final_path, source_id_))) {
             ++counts_.dirs.total;
             ++counts_.dirs.skipped;
             const Hold hold(console_lock_);
@@ -296,7 +296,7 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
         }
         levels_.resize(level + 1);
         levels_.push_back({sub_target, to != nullptr, false, false, p.from->attrs});
-        if (options_.subdirs == SubDirs::All) ensure_levels(level + 1);
+        if (options_.subdirs == SubDirs::All) ensureLevels(level + 1);
         walk_ids_.push_back({id.index, sub_source});
         walk(sub_source, level + 1);
         walk_ids_.pop_back();

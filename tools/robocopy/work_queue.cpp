@@ -37,11 +37,11 @@ void Copier::work(Worker& worker) {
             worker.counts.bytes.failed += job.from.stamp.size;
             continue;
         }
-        copy_with_retries(job, worker.counts, worker.buffer);
+        copyWithRetries(job, worker.counts, worker.buffer);
     }
 }
 
-void Copier::stop_threads() {
+void Copier::stopThreads() {
     {
         const Hold hold(lock_);
         closing_ = true;
@@ -67,7 +67,7 @@ void Copier::lister() {
     }
 }
 
-void Copier::begin_target_listing(const std::wstring& folder) {
+void Copier::beginTargetListing(const std::wstring& folder) {
     const Hold hold(lock_);
     if (!lister_.joinable()) lister_ = std::thread([this] { lister(); });
     listing_.folder = folder;
@@ -76,7 +76,7 @@ void Copier::begin_target_listing(const std::wstring& folder) {
     WakeAllConditionVariable(&listing_changed_);
 }
 
-DWORD Copier::end_target_listing(std::vector<Entry>& entries) {
+DWORD Copier::endTargetListing(std::vector<Entry>& entries) {
     const Hold hold(lock_);
     while (!listing_.ready) SleepConditionVariableSRW(&listing_changed_, &lock_, INFINITE, 0);
     entries = std::move(listing_.entries);

@@ -50,7 +50,7 @@ TEST(UpdateCheck, EndsInTheStatusOfWhatTheServerSaid) {
     test::write_bytes(a.settingsPath(), "[GENERAL SETTINGS]\r\nDefaultJob=None\r\nUpdateServer=" +
                                             test::narrow(server.address()) + "\r\nUpdateHost=updates.test\r\n");
     a.start();
-    const std::string running = test::narrow(core::padded_version_text(app::AppVersion()));
+    const std::string running = test::narrow(core::padded_version_text(app::app_version()));
     const struct {
         std::optional<std::string> reply;  // none: the server never answers
         std::string title;

@@ -153,7 +153,7 @@ TEST(DriveSelection, ListsTheDrivesPluggedInSince) {
         EXPECT_TRUE(s.Drive1.setDrive(L'G'));
         EXPECT_FALSE(s.Drive1.setDrive(L'E'));
         PostMessageW(s.Command1.hwnd(), BM_CLICK, 0, 0);
-        s.run_modal(a.main->hwnd());
+        s.runModal(a.main->hwnd());
     });
     a.main->Timer1_Timer();
     EXPECT_EQ(a.destination(1), L"G:\\BACKUP");

@@ -121,7 +121,7 @@ TEST(BackupRun, CopiesWithItsOptionsRecordsTheDateListsProgramFilesAndReports) {
     EXPECT_EQ(a.told().title, L"BACKUP COMPLETE");
     EXPECT_EQ(a.told().text, L"Your backup is complete and a current list of Program Files is saved in E:\\BK");
     EXPECT_EQ(a.told().flags, static_cast<UINT>(MB_OK));
-    const std::wstring today = app::TodayShortDate();
+    const std::wstring today = app::today_short_date();
     EXPECT_EQ(a.main->lblBUDateDisplay.text(), L"Last Backup on " + today);
     EXPECT_EQ(core::LookupBackupDate(app::state().settings, L"UNTITLED").date, today);
     // The list: upper case, in order, without hidden or system entries.
@@ -225,7 +225,7 @@ TEST(BackupRun, OneRunAtATimeOnTheMachineAndItsLogReadInItsLanguage) {
     RunApp a;
     GermanCopier german(a.box);
     ui::FrmMain second;
-    ASSERT_TRUE(second.Create(false));
+    ASSERT_TRUE(second.create(false));
     KillTimer(second.hwnd(), ui::ID_TIMER1);
     second.txtSource.setText(a.srcB);
     second.txtDest.setText(L"E:\\BK");
@@ -388,7 +388,7 @@ TEST(BackupRun, ExitWhenCompleteClosesThroughTheNormalExit) {
     a.runBackups();
     EXPECT_EQ(a.prompts.titles(), std::vector<std::wstring>{L"File Not Saved"});
     EXPECT_FALSE(IsWindow(a.main->hwnd()));
-    EXPECT_NE(test::read_bytes(a.settingsPath()).find("UNTITLED=" + test::narrow(app::TodayShortDate())),
+    EXPECT_NE(test::read_bytes(a.settingsPath()).find("UNTITLED=" + test::narrow(app::today_short_date())),
               std::string::npos);
 }
 
