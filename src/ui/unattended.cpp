@@ -230,15 +230,17 @@ int run_unattended(const core::CommandLine& command) {
         app::WriteSettings(nullptr);  // merged with the file as it is now
     }
     for (const auto& said : no_one.told) add(ended.detail, L" ", said);
+    const std::wstring line = now_text(L"%04u-%02u-%02u %02u:%02u:%02u") + L"\t" + (name.empty() ? L"-" : name) +
+                              L"\t" + (jobs ? ended.outcome : L"NOT RUN") + L"\t" +
+                              (ended.detail.empty() ? L"-" : ended.detail) + L"\t" +
+                              (ended.log.empty() ? L"-" : ended.log);
     if (!jobs) {
+        // Nothing was run: the console hears why, and only a quiet run's history keeps it.
         if (!had_settings) DeleteFileW(settings.c_str());
-        if (command.quiet) add_history(L"Ostrevin: " + ended.detail);
+        if (command.quiet) add_history(line);
         else print(L"Ostrevin: " + ended.detail + L" Nothing was run.\r\n");
         return EXIT_BAD_INPUT;
     }
-    const std::wstring line = now_text(L"%04u-%02u-%02u %02u:%02u:%02u") + L"\t" + (name.empty() ? L"-" : name) +
-                              L"\t" + ended.outcome + L"\t" + (ended.detail.empty() ? L"-" : ended.detail) + L"\t" +
-                              (ended.log.empty() ? L"-" : ended.log);
     const bool kept = add_history(line);
     prune_run_logs(m.DataFolder);
     if (!command.quiet || !kept) print(L"Ostrevin: " + line + L"\r\n");

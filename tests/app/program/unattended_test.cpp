@@ -120,4 +120,7 @@ TEST(Unattended, BadInputRunsNothingAndWritesNothing) {
     EXPECT_FALSE(test::exists(u.box.data() + L"\\Ostrevin.cfg"));
     EXPECT_FALSE(test::exists(u.box.data() + L"\\Ostrevin-runs.log"));
     EXPECT_FALSE(test::exists(L"E:\\BK\\SRC"));
+    // Quiet, the reason goes to the history instead.
+    EXPECT_EQ(u.run(L"/run Missing.ojf /quiet"), 5u);
+    EXPECT_NE(u.history().find("\tMissing.ojf\tNOT RUN\tThe job file "), std::string::npos) << u.history();
 }
