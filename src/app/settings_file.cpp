@@ -3,6 +3,7 @@
 #include "app/module1.h"
 #include "core/path_match.h"
 #include "folders/path_exists.h"
+#include "win/handles.h"
 #include "win/prompt.h"
 #include "win/textfile.h"
 
@@ -39,6 +40,16 @@ std::wstring describe(const core::SettingsChanges& c) {
 // Reads the file again, applies `changes` and writes it back, so another window's
 // settings or a hand edit survive. `lost` starts the sentence told when it cannot be written.
 bool merge_into_file(HWND owner, const core::SettingsChanges& changes, const std::wstring& lost) {
+    // A window's exit and an unattended run's end merging at once would each write the
+    // file without the other's change: one merge at a time, or after 10 s anyway.
+    const win::Handle lock(CreateMutexW(nullptr, FALSE, L"Local\\Ostrevin.SettingsMerge"));
+    const DWORD waited = lock ? WaitForSingleObject(lock.get(), 10000) : WAIT_FAILED;
+    struct Release {
+        HANDLE h;
+        ~Release() {
+            if (h) ReleaseMutex(h);
+        }
+    } release{waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED ? lock.get() : nullptr};
     Module1& m = state();
     const std::wstring path = m.settingsPath();
     auto text = win::read_text_file(path, CP_ACP);
