@@ -49,8 +49,9 @@ DWORD WINAPI RunThread::main(void* self) {
 }
 
 void RunThread::post(UINT message) const {
-    // A window already gone hears nothing; finish() still gives the outcome.
-    PostMessageW(window_, message, 0, 0);
+    // A full queue empties soon: the end, above all, must not be lost. A window
+    // already gone hears nothing; finish() still gives the outcome.
+    for (int tries = 0; !PostMessageW(window_, message, 0, 0) && IsWindow(window_) && tries < 100; ++tries) Sleep(50);
 }
 
 void RunThread::stop() {
