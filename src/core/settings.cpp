@@ -38,6 +38,15 @@ std::wstring format_options(const RunOptions& o) {
         if (o.*box) text += (text.empty() ? L"" : L",") + std::wstring(word);
     return text;
 }
+// "<prefix><job file>=<value>" split in two: a job file's name may hold "=", the
+// values these keys take never do. Nothing for another key or a nameless one.
+std::optional<std::pair<std::wstring_view, std::wstring_view>> job_key(std::wstring_view line,
+                                                                       std::wstring_view prefix) {
+    const std::size_t eq = line.rfind(L'=');
+    if (!line.starts_with(prefix) || eq == std::wstring_view::npos || eq <= prefix.size()) return std::nullopt;
+    return std::pair{line.substr(prefix.size(), eq - prefix.size()), line.substr(eq + 1)};
+}
+
 }  // namespace
 
 Settings parse_settings(std::wstring_view text) {
@@ -60,15 +69,10 @@ Settings parse_settings(std::wstring_view text) {
             if (key == kDefaultKey) s.DefaultJob = line.substr(eq + 1);
             else if (key == kServerKey) s.UpdateServer = line.substr(eq + 1);
             else if (key == kHostKey) s.UpdateHost = line.substr(eq + 1);
-            else if (key.size() > kOptionsKey.size() && key.starts_with(kOptionsKey))
-                s.JobOptions[std::wstring(key.substr(kOptionsKey.size()))] =
-                    parse_options(std::wstring_view(line).substr(eq + 1));
-            else if (key.starts_with(kScheduleKey)) {
-                // A job file's name may hold "=", a schedule's text never does.
-                eq = line.rfind(L'=');
-                set_schedule(s, std::wstring_view(line).substr(kScheduleKey.size(), eq - kScheduleKey.size()),
-                             std::wstring_view(line).substr(eq + 1));
-            }
+            else if (const auto options = job_key(line, kOptionsKey))
+                s.JobOptions[std::wstring(options->first)] = parse_options(options->second);
+            else if (const auto schedule = job_key(line, kScheduleKey))
+                set_schedule(s, schedule->first, schedule->second);
         } else if (eq > 0 && next_row < kBackupDateRows) {  // a nameless row would end the table early
             s.BackupDates[next_row].name = line.substr(0, eq);
             s.BackupDates[next_row].date = line.substr(eq + 1);

@@ -30,6 +30,7 @@ TEST(SettingsFile, ReaderSkipsWhatItCannotUseAndNeverCrashes) {
         L"no equals sign\r\n"
         L"DefaultJob= Second.ojf \r\n"                                       // untrimmed
         L"Options:=remove\r\nOptions:W.ojf=exit,,Remove,remove2,remove\r\n"  // no name; words exact
+        L"Options:a=b.ojf=empty\r\n"                                         // a name with "="
         L"[BACKUP DATES]\r\n"
         L"week=ly.ojf=2/2/2020\r\n"  // the name ends at the first "="
         L"=3/3/2020\r\n"             // no name: skipped, the rows after it still count
@@ -37,8 +38,9 @@ TEST(SettingsFile, ReaderSkipsWhatItCannotUseAndNeverCrashes) {
     EXPECT_EQ(s.DefaultJob, L" Second.ojf ");
     EXPECT_EQ(s.BackupDates[0].date, L"ly.ojf=2/2/2020");
     EXPECT_EQ(s.BackupDates[1].name, L"Last.ojf");
-    EXPECT_EQ(s.JobOptions.size(), 1u);
+    EXPECT_EQ(s.JobOptions.size(), 2u);
     EXPECT_EQ(s.JobOptions[L"W.ojf"], (RunOptions{false, true, true}));
+    EXPECT_EQ(s.JobOptions[L"a=b.ojf"], (RunOptions{true, false, false}));
     std::wstring junk;
     for (int i = 0; i < 200000; ++i) junk += static_cast<wchar_t>((i * 7919) % 0xD7FF + 1);
     s = parse_settings(junk);
