@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "core/jobrow.h"
 #include "core/text.h"
 #include "jobs/job_edit.h"
 #include "win/prompt.h"
@@ -49,15 +50,12 @@ bool load_job_file(HWND owner, const std::wstring& path, JobDocument& document) 
                           L"Ostrevin goes on with an untitled job list.");
         return false;
     }
-    std::vector<int> bad_lines;
-    int left_out = 0, line_no = 0;
-    for (const auto& line : core::split_lines(*text)) {
-        ++line_no;
-        if (line.empty()) break;  // an empty line ends the list
-        auto folders = core::ParseJobRow(line);
-        if (!folders) bad_lines.push_back(line_no);
-        else if (!document.load(*folders)) ++left_out;
-    }
+    const core::JobListText read = core::read_job_list(*text);
+    const std::vector<int>& bad_lines = read.bad_lines;
+    int left_out = read.left_out;
+    // After a cancelled New the file's jobs go below the rows still there, up to the limit.
+    for (const auto& job : read.jobs)
+        if (!document.load(job)) ++left_out;
     if (!bad_lines.empty() || left_out > 0) {
         const std::wstring file = core::quoted(path);
         std::wstring msg;
