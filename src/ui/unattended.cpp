@@ -20,15 +20,6 @@
 namespace ui {
 namespace {
 
-std::string utf8(const std::wstring& text) {
-    const int n =
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), n, nullptr, nullptr);
-    return bytes;
-}
-
 // One line for whoever started the program: its console, or what its output goes to.
 void print(const std::wstring& text) {
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
@@ -44,7 +35,7 @@ void print(const std::wstring& text) {
         WriteConsoleW(out, text.c_str(), static_cast<DWORD>(text.size()), &written, nullptr);
         return;
     }
-    const std::string bytes = utf8(text);
+    const std::string bytes = win::encode_text(text, CP_UTF8);
     WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
@@ -71,14 +62,7 @@ std::wstring now_text(const wchar_t* format) {
 
 // Appends one line to the history beside the settings; false when it cannot.
 bool add_history(const std::wstring& line) {
-    const std::wstring path = app::state().DataFolder + L"\\" + kRunHistoryName;
-    win::Handle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    const std::string bytes = utf8(line + L"\r\n");
-    DWORD written = 0;
-    return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size();
+    return win::append_text_file(app::state().DataFolder + L"\\" + kRunHistoryName, line + L"\r\n", CP_UTF8).ok();
 }
 
 // Each unattended run keeps its log under a name of its own; the oldest go, so a
@@ -237,8 +221,7 @@ int run_unattended(const core::CommandLine& command) {
     if (!jobs) {
         // Nothing was run: the console hears why, and only a quiet run's history keeps it.
         if (!had_settings) DeleteFileW(settings.c_str());
-        if (command.quiet) add_history(line);
-        else print(L"Ostrevin: " + ended.detail + L" Nothing was run.\r\n");
+        if (!command.quiet || !add_history(line)) print(L"Ostrevin: " + ended.detail + L" Nothing was run.\r\n");
         return EXIT_BAD_INPUT;
     }
     const bool kept = add_history(line);

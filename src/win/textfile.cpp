@@ -5,9 +5,8 @@
 #include "win/handles.h"
 
 namespace win {
-namespace {
 
-std::string encode(const std::wstring& text, UINT codepage) {
+std::string encode_text(const std::wstring& text, UINT codepage) {
     if (text.empty()) return {};
     int n = WideCharToMultiByte(codepage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
@@ -15,8 +14,6 @@ std::string encode(const std::wstring& text, UINT codepage) {
         WideCharToMultiByte(codepage, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
     return out;
 }
-
-}  // namespace
 
 Result<std::wstring> read_text_file(const std::wstring& path, UINT codepage) {
     Handle f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -56,8 +53,19 @@ bool representable(const std::wstring& text, UINT codepage) {
     return back == text;
 }
 
+Status append_text_file(const std::wstring& path, const std::wstring& text, UINT codepage) {
+    const std::string bytes = encode_text(text, codepage);
+    Handle f(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                         nullptr));
+    if (!f) return Status::last_error();
+    DWORD written = 0;
+    if (!WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+        return Status::last_error();
+    return written == bytes.size() ? Status() : Status::failed(ERROR_WRITE_FAULT);
+}
+
 Status write_text_file(const std::wstring& path, const std::wstring& text, UINT codepage) {
-    std::string bytes = encode(text, codepage);
+    std::string bytes = encode_text(text, codepage);
     std::wstring temp = path + L".new";
     {
         Handle f(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
