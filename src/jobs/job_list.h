@@ -35,10 +35,8 @@ public:
     // Redraws after a change of the document's jobs.
     void show(Change change);
 
-    // The rows drawn; the document's jobs they show.
+    // The rows drawn, one for each of the document's jobs.
     int count() const { return static_cast<int>(rows_.size()); }
-    const core::JobFolders& job(int i) const { return document_->job(i); }
-    const std::vector<core::JobFolders>& jobs() const { return document_->jobs(); }
     const RowControls& row(int i) const { return rows_[static_cast<size_t>(i) - 1]; }
 
     // The selected row, 0 when none; a selected row is being edited.

@@ -44,8 +44,8 @@ void FrmMain::cmdAddJob_Click() {
 void FrmMain::txtActionDisplay_Click(int i) {
     if (i < 1 || i > jobList.count()) return;
     jobList.select(i);
-    txtSource.setText(jobList.job(i).source);
-    txtDest.setText(jobList.job(i).destination);
+    txtSource.setText(document.job(i).source);
+    txtDest.setText(document.job(i).destination);
     txtDest_LostFocus();
 }
 

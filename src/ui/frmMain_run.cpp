@@ -145,7 +145,7 @@ bool FrmMain::askToStopRun() {
 }
 
 void FrmMain::MenuFilePrint_Click() {
-    const std::wstring first = jobList.count() ? jobList.job(1).destination : std::wstring();
+    const std::wstring first = document.count() ? document.job(1).destination : std::wstring();
     const win::Status saved = run::write_program_files_list(first);
     if (saved) return;
     win::tell_failure(hwnd(), L"LIST NOT SAVED",
