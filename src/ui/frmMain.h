@@ -69,7 +69,7 @@ public:
     // Controls
     win::Window Label1[2], cmdSource, txtSource, cmdDest, txtDest, cmdAddJob, cmdRun, Label2, lblBUDateDisplay,
         chkEmpty, chkRemove, chkExit;
-    // Shown in place of the buttons and options while a run waits.
+    // Shown in place of the buttons and options while a run goes on.
     win::Window prgRun, lblProgress, cmdStop;
     win::Window lblNextRun;      // under the date label while the job file has a schedule
     jobs::JobDocument document;  // the jobs, their file, changed, the default tick

@@ -74,7 +74,7 @@ int processes(const wchar_t* exe, bool end = false) {
     return count;
 }
 
-// Something a test does once, from the run's own wait, `ms` after it is set; dropped
+// Something a test does once while the run goes on, `ms` after it is set; dropped
 // when it has not happened by the end of its scope.
 std::function<void()> g_during;
 void CALLBACK call_during(HWND, UINT, UINT_PTR id, DWORD) {
