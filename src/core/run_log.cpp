@@ -206,7 +206,7 @@ void RunLog::line(std::wstring_view raw, bool whole) {
         s.summary = false;
     } else if (!s.summary) {
         s.rows = columns ? s.rows + 1 : 0;
-        if (s.rows <= 2) (s.rows == 1 ? s.dirs : s.files) = *columns;
+        if (columns && s.rows <= 2) (s.rows == 1 ? s.dirs : s.files) = *columns;
         s.summary = s.rows == 3;
     }
     const std::wstring_view reason = error_reason(text);
