@@ -37,8 +37,6 @@ void JobDocument::moveToDrive(int row, wchar_t letter) {
         std::wstring& d = jobs_[static_cast<size_t>(i) - 1].destination;
         // Only a drive letter can be swapped; a share (\\server\...) keeps its path.
         if (d.size() < 2 || d[1] != L':' || !std::iswalpha(d[0])) continue;
-        // The file holds upper case: another case of the same letter changes nothing in it.
-        if (std::towupper(d[0]) != std::towupper(letter)) changed_ = true;
         d[0] = letter;
         tell(Change::Kind::Replaced, i);
     }

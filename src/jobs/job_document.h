@@ -34,7 +34,8 @@ public:
     void replace(int i, const core::JobFolders& job);
     void remove(int i);
     // The drive of one destination (or all, when row is 0) becomes `letter`;
-    // a share keeps its path. Changed only when a destination moved.
+    // a share keeps its path. Not a change of the list: it re-points the jobs
+    // for this sitting, and the file keeps its letter until the user saves.
     void moveToDrive(int row, wchar_t letter);
 
     // A job read from the job file: appended unchanged; false when full.

@@ -94,7 +94,7 @@ std::wstring ask_job_file(HWND owner, bool save, const std::wstring& job_folder)
     r.title = save ? L"Save Job" : L"Open Job";
     r.filter = L"Ostrevin Jobfile|*.ojf";
     r.initial_folder = job_folder;
-    return win::prompter().fileDialog(r);
+    return win::file_dialog(r);
 }
 
 // The settings file keeps job file names in the ANSI code page; one it cannot hold

@@ -71,7 +71,7 @@ bool FrmDriveSelect::create(HWND owner) {
 
 std::optional<run::DriveChoice> FrmDriveSelect::ask(HWND owner) {
     choice_.reset();
-    win::prompter().showModal(*this, owner);
+    win::show_modal(*this, owner);
     return hwnd() ? choice_ : std::nullopt;  // the close box destroys it: nothing confirmed
 }
 

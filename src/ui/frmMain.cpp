@@ -378,10 +378,20 @@ LRESULT FrmMain::handle(UINT msg, WPARAM w, LPARAM l) {
             if (w == ID_TIMER1) Timer1_Timer();
             return 0;
         case WM_CLOSE:
-            if (run_in_progress) {
-                // The run's end closes the window, once the user has seen how it ended.
-                if (askToStopRun()) close_after_run_ = true;
+            // A run's end arrives inside whatever modal loop is open; the window and the
+            // windows it owns stay until that loop has returned.
+            if (win::modal_open()) {
+                win::post_when_modals_closed(hwnd(), WM_CLOSE);
                 return 0;
+            }
+            if (run_in_progress) {
+                if (!askToStopRun()) return 0;
+                // The run's end closes the window, once the user has seen how it ended;
+                // an end that came while the question was up has been seen already.
+                if (run_in_progress) {
+                    close_after_run_ = true;
+                    return 0;
+                }
             }
             if (!Form_QueryUnload()) return 0;
             Form_Unload();

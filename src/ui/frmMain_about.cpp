@@ -15,6 +15,6 @@ void FrmMain::MenuAbout_Click() {
                           L"The About window could not be opened.\r\r" + win::error_text(GetLastError())});
         return;
     }
-    win::prompter().showModal(*about, hwnd());
+    win::show_modal(*about, hwnd());
 }  // discarded here, with whatever of its check is still running
 }  // namespace ui

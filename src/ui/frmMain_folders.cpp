@@ -21,7 +21,7 @@ void browse_into(FrmMain& main, const wchar_t* caption, win::Window box) {
     }
     FrmBrowser& b = *main.frmBrowser;
     b.window().setText(caption);
-    win::prompter().showModal(b, main.hwnd());
+    win::show_modal(b, main.hwnd());
     // Closed from its title bar the window is gone, and nothing was chosen.
     std::wstring chosen = b.hwnd() ? b.txtPathname.text() : std::wstring();
     if (!chosen.empty()) box.setText(chosen);

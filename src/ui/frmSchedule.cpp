@@ -90,7 +90,7 @@ std::optional<core::Schedule> FrmSchedule::ask(HWND owner, const core::Schedule&
     show(current.kind == core::ScheduleKind::Daily || current.kind == core::ScheduleKind::Weekly
              ? current
              : core::Schedule{current.kind, 1, 21, 0});
-    win::prompter().showModal(*this, owner);
+    win::show_modal(*this, owner);
     return choice_;
 }
 

@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include <utility>
 #include <vector>
 
 #include "win/errors.h"
@@ -44,16 +45,49 @@ public:
 RealPrompter g_real;
 Prompter* g_current = &g_real;
 
+int g_open = 0;
+HWND g_post_to = nullptr;
+UINT g_post_msg = 0;
+
+// Counts one call of the funnel as open while it lasts.
+class Open {
+public:
+    Open() { ++g_open; }
+    ~Open() {
+        if (--g_open == 0 && g_post_to) PostMessageW(std::exchange(g_post_to, nullptr), g_post_msg, 0, 0);
+    }
+    Open(const Open&) = delete;
+    Open& operator=(const Open&) = delete;
+};
+
 }  // namespace
 
 Prompter& prompter() { return *g_current; }
 void set_prompter(Prompter* p) { g_current = p ? p : &g_real; }
+
+std::wstring file_dialog(const FileDialogRequest& r) {
+    Open open;
+    return prompter().fileDialog(r);
+}
+
+void show_modal(ModalWindow& w, HWND owner) {
+    Open open;
+    prompter().showModal(w, owner);
+}
+
+bool modal_open() { return g_open > 0; }
+
+void post_when_modals_closed(HWND to, UINT msg) {
+    g_post_to = to;
+    g_post_msg = msg;
+}
 
 int say(HWND owner, const Message& m) {
     constexpr UINT kIcons[] = {0, MB_ICONEXCLAMATION, MB_ICONSTOP, MB_ICONQUESTION};
     constexpr UINT kButtons[] = {MB_OK, MB_YESNO, MB_YESNOCANCEL};
     const UINT flags = kIcons[static_cast<int>(m.severity)] | kButtons[static_cast<int>(m.buttons)] |
                        (m.no_by_default ? MB_DEFBUTTON2 : 0);
+    Open open;
     return prompter().message(MessageRequest{owner, m.title, m.text, flags});
 }
 

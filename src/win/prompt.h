@@ -39,6 +39,15 @@ Prompter& prompter();
 // Installs another answerer (tests); nullptr puts the real one back.
 void set_prompter(Prompter* p);
 
+// The funnel's calls; each counts as open until it returns.
+std::wstring file_dialog(const FileDialogRequest& r);
+void show_modal(ModalWindow& w, HWND owner);
+// True while a message box, file dialog or modal window of the funnel is open: its
+// loop dispatches the owner's messages, and the owner must not go away under it.
+bool modal_open();
+// Posts `msg` to `to` once the last open modal of the funnel has returned.
+void post_when_modals_closed(HWND to, UINT msg);
+
 // How grave a message is; it chooses the icon.
 enum class Severity {
     Information,  // no icon: the plain answer to what the user asked for

@@ -25,16 +25,23 @@ bool App::close() { return main->requestClose(); }
 
 void App::runBackups(DWORD timeout_ms) {
     main->cmdRun_Click();
-    // The run goes on by itself; its messages reach the window through this loop.
-    for (const ULONGLONG end = GetTickCount64() + timeout_ms; main->run_in_progress;) {
-        if (GetTickCount64() > end) {
-            ADD_FAILURE() << "the run did not end within " << timeout_ms << " ms";
-            main->cmdStop_Click();
-            return;
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000, QS_ALLINPUT);  // the run posts its end
-        for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) main->dispatch(msg);
+    if (!pumpUntil([this] { return !main->run_in_progress; }, timeout_ms)) {
+        ADD_FAILURE() << "the run did not end within " << timeout_ms << " ms";
+        main->cmdStop_Click();
     }
+}
+
+bool pump_until(const std::function<bool()>& done, DWORD timeout_ms, ui::FrmMain* main) {
+    // The run goes on by itself; its messages reach the window through this loop.
+    for (const ULONGLONG end = GetTickCount64() + timeout_ms; !done();) {
+        if (GetTickCount64() > end) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) {
+            if (main) main->dispatch(msg);
+            else DispatchMessageW(&msg);
+        }
+    }
+    return true;
 }
 
 std::wstring App::title() const { return main->window().text(); }

@@ -1,6 +1,7 @@
 #pragma once
 // The program as a test drives it: a sandbox, the scripted prompter, start-up and
 // the main window (not shown).
+#include <functional>
 #include <memory>
 
 #include "app/module1.h"
@@ -16,6 +17,10 @@ struct FreshState {
     ~FreshState();
 };
 
+// Dispatches the thread's messages (through the main window's loop when given, as a
+// modal window's loop when not) until `done`; false when the time ran out first.
+bool pump_until(const std::function<bool()>& done, DWORD timeout_ms, ui::FrmMain* main = nullptr);
+
 struct App {
     FreshState state;
     Sandbox box;
@@ -29,6 +34,10 @@ struct App {
     std::wstring title() const;
     // RUN BACKUPS, then the window's messages until the run has ended and told its outcome.
     void runBackups(DWORD timeout_ms = 120000);
+    // The main loop's work until `done`; false when the time ran out first.
+    bool pumpUntil(const std::function<bool()>& done, DWORD timeout_ms = 120000) {
+        return pump_until(done, timeout_ms, main.get());
+    }
     std::wstring settingsPath() const { return box.data() + L"\\Ostrevin.cfg"; }
 
     // Types a pair, leaves each box as the user would, and presses ADD JOB

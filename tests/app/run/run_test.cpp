@@ -392,6 +392,42 @@ TEST(BackupRun, ExitWhenCompleteClosesThroughTheNormalExit) {
               std::string::npos);
 }
 
+// The run's end reaches the window inside whatever modal loop is open; the window
+// closes only once that loop has returned, and a close the user confirmed is not lost.
+TEST(BackupRun, ItsEndClosesTheWindowOnlyOutsideModalWindowsAndKeepsAConfirmedClose) {
+    for (const bool question : {false, true}) {
+        RunApp a;
+        const HWND window = a.main->hwnd();
+        bool alive_in_modal = false;
+        const auto wait_for_end = [&] {
+            EXPECT_TRUE(test::pump_until([&] { return !a.main->run_in_progress; }, 120000));
+            alive_in_modal = IsWindow(window) && a.main->frmBrowser;
+        };
+        a.main->cmdRun_Click();
+        if (question) {
+            // The run ends while "BACKUP RUNNING" is up; its outcome is seen, then Yes closes.
+            bool once = true;
+            a.prompts.during_message = [&] {
+                if (std::exchange(once, false)) wait_for_end();
+            };
+            a.prompts.answers = {IDOK, IDYES, IDNO};
+            SendMessageW(window, WM_CLOSE, 0, 0);
+            EXPECT_EQ(a.prompts.titles(), (std::vector<std::wstring>{L"BACKUP RUNNING", L"BACKUP COMPLETE",
+                                                                     L"File Not Saved"}));
+        } else {
+            // Exit when Complete, with the folder browser open when the run ends.
+            a.check(a.main->chkExit, true);
+            a.prompts.modal_scripts = {[&](win::ModalWindow&) { wait_for_end(); }};
+            a.prompts.answers = {IDNO};
+            a.main->cmdSource_Click();
+            EXPECT_TRUE(alive_in_modal);
+        }
+        EXPECT_TRUE(a.pumpUntil([&] { return !IsWindow(window); }, 5000)) << question;
+        EXPECT_EQ(a.prompts.titles().back(), L"File Not Saved");
+        EXPECT_TRUE(a.dated());
+    }
+}
+
 TEST(ProgramFilesList, AtMostAHundredNamesAndFailuresAreTold) {
     RunApp a;
     std::vector<std::wstring> extra;
