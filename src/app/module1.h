@@ -13,6 +13,8 @@ inline constexpr wchar_t kSettingsFileName[] = L"Ostrevin.cfg";
 // The credit lines of the splash and the About window.
 inline constexpr wchar_t kAuthorCredit[] = L"Written by the Ostrevin developers";
 inline constexpr wchar_t kCopyrightLine[] = L"Copyright (C) 2026 Ostrevin developers";
+// Only on the developer's own machine (user "Programming") does start-up move here.
+inline constexpr wchar_t kDeveloperFolder[] = L"H:\\Programming\\Ostrevin";
 
 struct Module1 {
     std::wstring DataFolder;

@@ -32,6 +32,10 @@ std::wstring current_folder() {
 
 void startup_load(HWND owner) {
     Module1& m = state();
+    // The developer's own machine; elsewhere, or without the drive or the folder, nothing changes.
+    if (env(L"USERNAME") == L"Programming" && current_folder() != kDeveloperFolder) {
+        if (folders::PathExists(kDeveloperFolder, core::kMaskFolders)) SetCurrentDirectoryW(kDeveloperFolder);
+    }
     m.DataFolder = current_folder();
     m.JobFolder = env(L"USERPROFILE") + L"\\Documents\\Ostrevin";
 

@@ -131,3 +131,24 @@ TEST(Startup, FirstStartAtADriveRoot) {
     EXPECT_EQ(test::read_bytes(a.box.path(L"r\\Ostrevin.cfg")), "[GENERAL SETTINGS]\r\nDefaultJob=None\r\n");
     SetCurrentDirectoryW(a.box.data().c_str());
 }
+
+// On the developer's own machine start-up moves to the developer folder on H:;
+// anywhere else, or without that drive or folder, it stays where it was started.
+TEST(Startup, TheDeveloperSwitchMovesOnlyForItsUserAndOnlyToAFolderThatIsThere) {
+    struct Case {
+        const wchar_t* user;
+        bool drive, folder, moves;
+    };
+    for (const Case c : {Case{L"Programming", true, true, true}, Case{L"programming", true, true, false},
+                         Case{L"Programming", true, false, false}, Case{L"Programming", false, false, false}}) {
+        App a;
+        if (c.drive) a.box.mapDrive(L'H', a.box.path(L"h"));
+        if (c.folder) test::make_dirs(a.box.path(L"h\\") + (app::kDeveloperFolder + 3));
+        SetEnvironmentVariableW(L"USERNAME", c.user);
+        a.start();
+        EXPECT_EQ(app::state().DataFolder, c.moves ? std::wstring(app::kDeveloperFolder) : a.box.data()) << c.user;
+        SetEnvironmentVariableW(L"USERNAME", nullptr);
+        SetCurrentDirectoryW(a.box.data().c_str());
+        if (c.drive) a.box.unmapDrive(L'H');
+    }
+}
