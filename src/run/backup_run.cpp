@@ -40,19 +40,24 @@ std::wstring console_safe(const std::wstring& folder) {
 class RunLock {
 public:
     // 0 when taken, ERROR_BUSY when another run holds it, or the system's error.
-    DWORD take() {
+    // An unattended holder is marked, so that a refused run can say who holds it.
+    DWORD take(bool unattended) {
         lock_ = win::Handle(CreateSemaphoreW(nullptr, 1, 1, L"Local\\Ostrevin.BackupRun"));
         if (!lock_) return GetLastError();
         const DWORD r = WaitForSingleObject(lock_.get(), 0);
         held_ = r == WAIT_OBJECT_0;
+        if (held_ && unattended) unattended_ = win::Handle(CreateEventW(nullptr, TRUE, FALSE, kUnattendedMark));
         return held_ ? 0 : r == WAIT_TIMEOUT ? static_cast<DWORD>(ERROR_BUSY) : GetLastError();
     }
+    // Whether the run that holds the lock is a scheduled or command-line one.
+    static bool heldUnattended() { return static_cast<bool>(win::Handle(OpenEventW(SYNCHRONIZE, FALSE, kUnattendedMark))); }
     ~RunLock() {
         if (held_) ReleaseSemaphore(lock_.get(), 1, nullptr);
     }
 
 private:
-    win::Handle lock_;
+    static constexpr wchar_t kUnattendedMark[] = L"Local\\Ostrevin.BackupRun.Unattended";
+    win::Handle lock_, unattended_;
     bool held_ = false;
 };
 
@@ -132,12 +137,13 @@ Outcome BackupRun::runJobs() {
                           L"Please change or delete the jobs named; nothing has been copied.");
     const std::wstring suffix = core::option_suffix(options_.include_empty, options_.purge);
     RunLock lock;
-    const DWORD busy = lock.take();
+    const DWORD busy = lock.take(options_.unattended);
     if (busy == ERROR_BUSY)
-        return notStarted(
-            L"Another Ostrevin window is running backups; only one run at a time can use the backup "
-            L"script and its log." +
-            core::kTwoCr + L"Please wait until that run has finished, then run the backups again.");
+        return notStarted(std::wstring(RunLock::heldUnattended()
+                                           ? L"A scheduled or command-line run of Ostrevin is running backups"
+                                           : L"Another Ostrevin window is running backups") +
+                          L"; only one run at a time can use the backup script and its log." + core::kTwoCr +
+                          L"Please wait until that run has finished, then run the backups again.");
     if (busy)
         return notStarted(win::Failure{L"lock that keeps backup runs apart", L"", L"taken", busy}.text() + L"." +
                           core::kTwoCr + L"Nothing has been copied.");

@@ -20,6 +20,7 @@ struct Options {
     bool purge = false;
     std::wstring kept_log_folder;  // where the run's log is kept for the user
     std::wstring kept_log_name = kKeptLogName;
+    bool unattended = false;  // a scheduled or command-line run, not a window's
 };
 
 // How a run ended, and what happened in words; the window gives it its title and icon.

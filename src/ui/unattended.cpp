@@ -157,7 +157,7 @@ Ended run_jobs(const std::wstring& name, std::vector<core::JobFolders> jobs, con
     window.on_end = [&](const run::Outcome& o) { outcome = o; };
     const win::Status started =
         window.start(std::move(jobs), {options.include_empty, options.purge, m.DataFolder,
-                                       kRunLogPrefix + now_text(L"%04u%02u%02u-%02u%02u%02u") + L".log"});
+                                       kRunLogPrefix + now_text(L"%04u%02u%02u-%02u%02u%02u") + L".log", true});
     if (!started) {
         DestroyWindow(window.hwnd());
         return {EXIT_NOT_STARTED, L"BACKUP NOT STARTED",
@@ -174,7 +174,9 @@ Ended run_jobs(const std::wstring& name, std::vector<core::JobFolders> jobs, con
         ended.detail = L"jobs";
         for (int n : outcome.failed) ended.detail += L" " + std::to_wstring(n);
     }
-    if (outcome.kind != run::Outcome::Kind::Completed) add(ended.detail, L": ", one_line(outcome.text));
+    // A complete run that could not write its Program Files list says so too.
+    if (outcome.kind != run::Outcome::Kind::Completed || !outcome.list_saved)
+        add(ended.detail, L": ", one_line(outcome.text));
     for (const auto& question : window.answered_no)
         add(ended.detail, L" ", L"Run without removing: " + one_line(question));
     return ended;

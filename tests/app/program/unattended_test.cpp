@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "core/jobrow.h"
 #include "support/sandbox.h"
 
@@ -28,7 +30,8 @@ struct Unattended {
     }
     // Runs the program with `args`; its exit code, and its output in *out. `during`
     // acts on the running program once.
-    DWORD run(const std::wstring& args, std::string* out = nullptr, void (*during)(DWORD pid) = nullptr) const {
+    DWORD run(const std::wstring& args, std::string* out = nullptr,
+              const std::function<void(DWORD pid)>& during = nullptr) const {
         test::Process p(exe() + args, box.data());
         if (during) during(p.id());
         DWORD code = 99;
@@ -67,6 +70,13 @@ TEST(Unattended, CopiesRecordsTheDateAndWritesOneHistoryLine) {
     EXPECT_NE(u.settings().find("Options:Weekly.ojf=\r\n"), std::string::npos);  // the defaults, kept
     EXPECT_EQ(lines(u.history()), 1u);
     EXPECT_NE(u.history().find("\tWeekly.ojf\tBACKUP COMPLETE\t-\t"), std::string::npos) << u.history();
+    // Complete, but the Program Files list could not be written: the history says so.
+    ASSERT_TRUE(DeleteFileW(L"E:\\BK\\ProgramFilesList.txt"));
+    test::make_dirs(L"E:\\BK\\ProgramFilesList.txt");
+    EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), 0u);
+    EXPECT_NE(u.history().find("\tBACKUP COMPLETE\tYour backup is complete, but the list of Program Files could not"),
+              std::string::npos)
+        << u.history();
     // Another run of the program holds the backups: this one starts nothing.
     HANDLE other = CreateSemaphoreW(nullptr, 1, 1, L"Local\\Ostrevin.BackupRun");
     ASSERT_EQ(WaitForSingleObject(other, 0), WAIT_OBJECT_0);
@@ -78,7 +88,7 @@ TEST(Unattended, CopiesRecordsTheDateAndWritesOneHistoryLine) {
     test::remove_tree(L"E:\\BK\\SRC");
     u.box.unmapDrive(L'E');
     EXPECT_EQ(u.run(L"/run Weekly.ojf"), 3u);
-    EXPECT_EQ(lines(u.history()), 3u);
+    EXPECT_EQ(lines(u.history()), 4u);
     EXPECT_NE(u.history().find("The backup folder \"E:\\BK\" is not available"), std::string::npos);
 }
 
@@ -86,18 +96,23 @@ TEST(Unattended, ALockedFileFailsAndStopEndsTheRun) {
     Unattended u;
     HANDLE lock = CreateFileW((u.src + L"\\sub\\a.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    DWORD second = 99;
     EXPECT_EQ(u.run(L"/run Weekly.ojf", nullptr,
-                    [](DWORD pid) {
+                    [&](DWORD pid) {
                         HWND w = run_window(pid);
                         ASSERT_TRUE(w);
-                        Sleep(1000);
+                        second = u.run(L"/run Weekly.ojf /quiet");  // refused: that run holds the backups
                         PostMessageW(w, WM_COMMAND, MAKEWPARAM(100, BN_CLICKED), 0);
                     }),
               2u);
+    EXPECT_EQ(second, 3u);
     EXPECT_EQ(u.run(L"/run Weekly.ojf"), 1u);
     CloseHandle(lock);
     const std::string h = u.history();
     EXPECT_NE(h.find("\tBACKUP NOT FINISHED\t"), std::string::npos) << h;
+    EXPECT_NE(h.find("\tBACKUP NOT STARTED\tA scheduled or command-line run of Ostrevin is running backups"),
+              std::string::npos)
+        << h;
     EXPECT_NE(h.find("\tBACKUP FAILED\tjobs 1: "), std::string::npos) << h;
     EXPECT_NE(h.find("ERROR 32 (0x00000020)"), std::string::npos) << h;
     EXPECT_NE(h.find("Ostrevin-run-"), std::string::npos);  // each run's log kept under its own name
