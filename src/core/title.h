@@ -1,17 +1,27 @@
 #pragma once
-// The main window's title and the Save commands that follow from it.
-#include <optional>
+// The main window's title and the state of its commands, both derived from the
+// job document and the run: nothing else sets them.
 #include <string>
 #include <string_view>
 
 namespace core {
 
-struct TitleState {
-    std::wstring title;
-    std::optional<bool> save_enabled;     // nullopt: left as it is
-    std::optional<bool> save_as_enabled;  // nullopt: left as it is (never disabled here)
+std::wstring compose_title(std::wstring_view job_file_name, bool job_changed, std::wstring_view default_job);
+
+struct DocumentState {
+    bool untitled = true;
+    bool changed = false;
+    int jobs = 0;
+    bool running = false;  // a backup run goes on: the file commands wait for its end
 };
 
-TitleState compose_title(std::wstring_view job_file_name, bool job_changed, std::wstring_view default_job);
+// Which File commands can be chosen.
+struct CommandStates {
+    bool file_new = false, open = false, save = false, save_as = false, print = false, set_default = false,
+         schedule = false;
+    bool operator==(const CommandStates&) const = default;
+};
+
+CommandStates command_states(const DocumentState& d);
 
 }  // namespace core

@@ -63,6 +63,17 @@ void JobDocument::clear() {
 void JobDocument::setFileName(const std::wstring& name) {
     file_name_ = name;
     if (untitled()) default_ = false;
+    tell(Change::Kind::State, 0);
+}
+
+void JobDocument::setChanged(bool changed) {
+    changed_ = changed;
+    tell(Change::Kind::State, 0);
+}
+
+void JobDocument::setDefault(bool on) {
+    default_ = on;
+    tell(Change::Kind::State, 0);
 }
 
 void JobDocument::tell(Change::Kind kind, int row) const {

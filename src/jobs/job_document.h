@@ -15,7 +15,7 @@ inline constexpr wchar_t kUntitled[] = L"UNTITLED";
 
 // A change to the jobs, for the view; rows are 1-based.
 struct Change {
-    enum class Kind { Added, Replaced, Removed, Cleared };
+    enum class Kind { Added, Replaced, Removed, Cleared, State };  // State: name, changed or default
     Kind kind;
     int row = 0;
 };
@@ -49,11 +49,12 @@ public:
     const std::wstring& fileName() const { return file_name_; }
     bool untitled() const { return file_name_ == kUntitled; }
     // An untitled list is no default job: naming it so clears the tick.
+    // Every change of the document, its jobs or its state, reaches on_change.
     void setFileName(const std::wstring& name);
     bool changed() const { return changed_; }
-    void setChanged(bool changed) { changed_ = changed; }
+    void setChanged(bool changed);
     bool isDefault() const { return default_; }
-    void setDefault(bool on) { default_ = on; }
+    void setDefault(bool on);
 
     std::function<void(Change)> on_change;
 

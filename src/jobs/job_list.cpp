@@ -32,6 +32,8 @@ void JobList::show(Change change) {
             if (view_.fit_rows) view_.fit_rows(0);
             freeze(false);
             break;
+        case Change::Kind::State:  // nothing the rows show
+            break;
     }
 }
 

@@ -173,20 +173,9 @@ bool FrmMain::menuEnabled(int id) const {
     UINT s = GetMenuState(menuFile, static_cast<UINT>(id), MF_BYCOMMAND);
     return s != static_cast<UINT>(-1) && !(s & (MF_DISABLED | MF_GRAYED));
 }
-void FrmMain::enableMenu(int id, bool on) {
-    for (auto& [item, after] : menu_after_run_)
-        if (run_in_progress && item == id) {
-            after = on;
-            return;
-        }
-    EnableMenuItem(menuFile, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
-}
 bool FrmMain::menuChecked(int id) const {
     UINT s = GetMenuState(menuFile, static_cast<UINT>(id), MF_BYCOMMAND);
     return s != static_cast<UINT>(-1) && (s & MF_CHECKED);
-}
-void FrmMain::checkMenu(int id, bool on) const {
-    CheckMenuItem(menuFile, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
 }
 
 namespace {
@@ -226,10 +215,6 @@ void FrmMain::fitRows(int count) {
 
 void FrmMain::Form_Load() {
     app::Module1& m = app::state();
-    enableMenu(ID_MENU_NEW, false);
-    enableMenu(ID_MENU_SAVE, false);
-    enableMenu(ID_MENU_SAVEAS, false);
-    enableMenu(ID_MENU_SETDEFAULT, false);
     createAuxiliaryWindows();
     // A settings file without a DefaultJob line names no default job either.
     if (m.DefaultJob() == core::kNoDefaultJob || m.DefaultJob().empty()) {
@@ -240,24 +225,27 @@ void FrmMain::Form_Load() {
     if (!document.untitled()) showBackupDate(L"Last backup on ");  // an untitled list shows none
     // A default job that could not be read leaves an untitled list: nothing to tick then.
     document.setDefault(!document.untitled());
-    UpdateTitle();
 }
 
+// The title, the File commands and the next run, from the document and the run alone.
 void FrmMain::UpdateTitle() {
-    core::TitleState t = core::compose_title(document.fileName(), document.changed(), app::state().settings.DefaultJob);
-    window().setText(t.title);
-    checkMenu(ID_MENU_SETDEFAULT, document.isDefault());
-    if (t.save_enabled) enableMenu(ID_MENU_SAVE, *t.save_enabled);
-    if (t.save_as_enabled) enableMenu(ID_MENU_SAVEAS, *t.save_as_enabled);
-    enableMenu(ID_MENU_SCHEDULE, !document.untitled());
+    window().setText(core::compose_title(document.fileName(), document.changed(), app::state().settings.DefaultJob));
+    const core::CommandStates c =
+        core::command_states({document.untitled(), document.changed(), document.count(), run_in_progress});
+    const std::pair<int, bool> states[] = {
+        {ID_MENU_NEW, c.file_new},     {ID_MENU_OPEN, c.open},   {ID_MENU_SAVE, c.save},
+        {ID_MENU_SAVEAS, c.save_as},   {ID_MENU_PRINT, c.print}, {ID_MENU_SETDEFAULT, c.set_default},
+        {ID_MENU_SCHEDULE, c.schedule}};
+    for (const auto& [id, on] : states)
+        EnableMenuItem(menuFile, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+    CheckMenuItem(menuFile, ID_MENU_SETDEFAULT, MF_BYCOMMAND | (document.isDefault() ? MF_CHECKED : MF_UNCHECKED));
     showNextRun();  // the file name may have changed
     DrawMenuBar(hwnd());
 }
 
 void FrmMain::MenuFileSetDefault_Click() {
+    app::state().DefaultJob() = !document.isDefault() ? document.fileName() : std::wstring(core::kNoDefaultJob);
     document.setDefault(!document.isDefault());
-    app::state().DefaultJob() = document.isDefault() ? document.fileName() : std::wstring(core::kNoDefaultJob);
-    UpdateTitle();
 }
 
 bool FrmMain::Form_QueryUnload() {

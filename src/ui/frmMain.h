@@ -79,12 +79,10 @@ public:
 
     // Menu state, read back from the menu itself.
     bool menuEnabled(int id) const;
-    // During a run the file commands stay greyed; what is asked meanwhile applies at its end.
-    void enableMenu(int id, bool on);
     bool menuChecked(int id) const;
-    void checkMenu(int id, bool on) const;
 
-    // Title and shutdown
+    // The title and every File command's state, derived from the document and the
+    // run; called whenever either changes.
     void UpdateTitle();
     bool Form_QueryUnload();  // false: the close was cancelled
     void Form_Unload();
@@ -154,12 +152,10 @@ private:
     void onCommand(int id, int code);
     bool askToStopRun();
     void showRun(bool on);
-    void greyFileCommands(bool on);
     void onRunMessage(UINT msg);
     void runEnded(const run::Outcome& outcome);
     jobs::RowControls makeRow(int n);
     void fitRows(int count);
-    void jobEdited();
     bool saveUnder(const std::wstring& name);
     std::optional<run::DriveChoice> askDrive();
     static LRESULT CALLBACK boxProc(HWND h, UINT msg, WPARAM w, LPARAM l, UINT_PTR id, DWORD_PTR ref);
@@ -175,7 +171,6 @@ private:
     bool close_after_run_ = false;
     run::RunThread run_;
     std::wstring run_job_file_;  // the job file whose date a completed run records
-    std::array<std::pair<int, bool>, 7> menu_after_run_{};
 };
 
 }  // namespace ui

@@ -14,12 +14,6 @@ std::wstring job_file_path(const std::wstring& name) { return app::state().JobFo
 
 }  // namespace
 
-void FrmMain::jobEdited() {
-    cmdRun.enable(true);
-    enableMenu(ID_MENU_SAVEAS, true);
-    UpdateTitle();
-}
-
 void FrmMain::cmdAddJob_Click() {
     const int editing = jobList.selected();  // 0: a new job
     std::wstring dest = txtDest.text();
@@ -36,7 +30,7 @@ void FrmMain::cmdAddJob_Click() {
         if (editing) document.replace(editing, job);
         else document.add(job);
         document.refresh();
-        jobEdited();
+        cmdRun.enable(true);
     }
     jobList.clearSelection();  // an edit ends with the press, whatever came of it
 }
@@ -52,22 +46,15 @@ void FrmMain::txtActionDisplay_Click(int i) {
 void FrmMain::cmdDeleteJob_Click(int i) {
     if (i < 1 || i > jobList.count()) return;
     document.remove(i);
-    UpdateTitle();
 }
 
 void FrmMain::LoadJobFile() {
     if (document.untitled()) document.setFileName(app::state().DefaultJob());
     if (!jobs::load_job_file(hwnd(), job_file_path(document.fileName()), document)) {
         document.setFileName(jobs::kUntitled);  // an untitled list is no default job
-        enableMenu(ID_MENU_SETDEFAULT, false);
-        if (jobList.count() > 0) enableMenu(ID_MENU_NEW, true);
-        UpdateTitle();
         return;
     }
-    enableMenu(ID_MENU_NEW, true);
-    enableMenu(ID_MENU_SETDEFAULT, true);
     cmdRun.enable(true);
-    UpdateTitle();
 }
 
 bool FrmMain::SaveJobFile() { return jobs::save_job_file(hwnd(), job_file_path(document.fileName()), document); }
@@ -92,12 +79,7 @@ void FrmMain::MenuFileNew_Click() {
     txtDest.setText(L"");
     document.clear();
     lblBUDateDisplay.setText(L"");
-    enableMenu(ID_MENU_NEW, false);
-    enableMenu(ID_MENU_SAVE, false);
-    enableMenu(ID_MENU_SAVEAS, false);
-    enableMenu(ID_MENU_SETDEFAULT, false);
     cmdRun.enable(false);
-    UpdateTitle();
 }
 
 void FrmMain::MenuFileOpen_Click() {
@@ -108,13 +90,7 @@ void FrmMain::MenuFileOpen_Click() {
     MenuFileNew_Click();
     document.setFileName(jobs::file_name(path));
     LoadJobFile();
-    if (!document.untitled()) {
-        showBackupDate(L"Last backup on ");
-        enableMenu(ID_MENU_NEW, true);
-        enableMenu(ID_MENU_SETDEFAULT, true);
-        enableMenu(ID_MENU_SAVEAS, true);
-    }
-    UpdateTitle();
+    if (!document.untitled()) showBackupDate(L"Last backup on ");
 }
 
 // Saves under a name; on failure the list keeps its old name and stays changed.
@@ -126,7 +102,6 @@ bool FrmMain::saveUnder(const std::wstring& name) {
         return false;
     }
     document.setChanged(false);
-    enableMenu(ID_MENU_SAVE, false);
     return true;
 }
 
@@ -138,16 +113,14 @@ void FrmMain::MenuFileSave_Click() {
         name = jobs::file_name(path);
         if (!jobs::name_fits(hwnd(), name)) return;
     }
-    if (saveUnder(name)) UpdateTitle();
+    saveUnder(name);
 }
 
 void FrmMain::MenuFileSaveAs_Click() {
     const std::wstring path = jobs::ask_job_file(hwnd(), true, app::state().JobFolder);
     if (path.empty()) return;  // cancelled: name and list unchanged
     const std::wstring name = jobs::file_name(path);
-    if (!jobs::name_fits(hwnd(), name) || !saveUnder(name)) return;
-    enableMenu(ID_MENU_SETDEFAULT, true);
-    UpdateTitle();
+    if (jobs::name_fits(hwnd(), name)) saveUnder(name);
 }
 
 }  // namespace ui

@@ -99,7 +99,7 @@ void FrmMain::showRun(bool on) {
     for (win::Window* w : idle) w->show(!on);
     for (win::Window* w : running) w->show(on);
     for (int i = 1; i <= jobList.count(); ++i) jobList.row(i).del.enable(!on);
-    greyFileCommands(on);
+    UpdateTitle();
     // Never left on the hidden STOP, where the keyboard would reach nothing.
     SetFocus(on ? cmdStop.hwnd() : IsWindowEnabled(cmdRun.hwnd()) ? cmdRun.hwnd() : txtSource.hwnd());
     const LONG_PTR style = GetWindowLongPtrW(Label2.hwnd(), GWL_STYLE);
@@ -107,23 +107,6 @@ void FrmMain::showRun(bool on) {
                       (style & ~static_cast<LONG_PTR>(SS_TYPEMASK)) | (on ? SS_CENTER : SS_LEFT));
     Label2.setText(on ? L"Please wait while processing files" : L"Job List");
     InvalidateRect(Label2.hwnd(), nullptr, TRUE);
-}
-
-void FrmMain::greyFileCommands(bool on) {
-    constexpr int kCommands[] = {ID_MENU_NEW,   ID_MENU_OPEN,       ID_MENU_SAVE,    ID_MENU_SAVEAS,
-                                 ID_MENU_PRINT, ID_MENU_SETDEFAULT, ID_MENU_SCHEDULE};
-    static_assert(std::size(kCommands) == std::tuple_size_v<decltype(menu_after_run_)>);
-    for (size_t i = 0; i < std::size(kCommands); ++i) {
-        auto& [id, after] = menu_after_run_[i];
-        if (on) {
-            id = kCommands[i];
-            after = menuEnabled(id);
-            EnableMenuItem(menuFile, static_cast<UINT>(id), MF_BYCOMMAND | MF_GRAYED);
-        } else {
-            enableMenu(id, after);
-        }
-    }
-    DrawMenuBar(hwnd());
 }
 
 void FrmMain::cmdStop_Click() {

@@ -16,24 +16,32 @@ TEST(Lines, SplitOnCrLfLoneCrAndLf) {
     EXPECT_EQ(join_lines({L"x", L""}), L"x\r\n\r\n");
 }
 
-TEST(Title, MarksAndSaveCommands) {
+TEST(Title, MarksChangedThenDefault) {
+    EXPECT_EQ(compose_title(L"UNTITLED", false, L"None"), L"Ostrevin: UNTITLED");
+    EXPECT_EQ(compose_title(L"UNTITLED", true, L"None"), L"Ostrevin: UNTITLED *");
+    EXPECT_EQ(compose_title(L"Weekly.ojf", true, L"Weekly.ojf"), L"Ostrevin: Weekly.ojf * (Default)");
+    EXPECT_EQ(compose_title(L"Weekly.ojf", false, L"weekly.ojf"), L"Ostrevin: Weekly.ojf");  // case-sensitive
+}
+
+TEST(Title, CommandsFollowTheDocumentAndTheRun) {
     const struct {
-        const wchar_t *file, *default_job;
-        bool changed;
-        const wchar_t* title;
-        std::optional<bool> save, save_as;  // nullopt: left as it was
+        DocumentState d;
+        CommandStates c;
     } cases[] = {
-        {L"UNTITLED", L"None", false, L"Ostrevin: UNTITLED", false, std::nullopt},
-        {L"UNTITLED", L"None", true, L"Ostrevin: UNTITLED *", std::nullopt, true},
-        {L"Weekly.ojf", L"Weekly.ojf", true, L"Ostrevin: Weekly.ojf * (Default)", true, std::nullopt},
-        {L"Weekly.ojf", L"weekly.ojf", false, L"Ostrevin: Weekly.ojf", false, std::nullopt},  // case-sensitive
+        // Nothing yet: only Open and Print.
+        {{true, false, 0, false}, {false, true, false, false, true, false, false}},
+        // Jobs added to an untitled list: New and Save As, not Save.
+        {{true, true, 2, false}, {true, true, false, true, true, false, false}},
+        // Rows kept from a file that could not be read: New and Save As.
+        {{true, false, 1, false}, {true, true, false, true, true, false, false}},
+        // A named file, unchanged, even empty: everything but Save.
+        {{false, false, 0, false}, {true, true, false, true, true, true, true}},
+        {{false, true, 3, false}, {true, true, true, true, true, true, true}},
+        // During a run every file command waits for its end.
+        {{false, true, 3, true}, {}},
     };
-    for (const auto& c : cases) {
-        auto t = compose_title(c.file, c.changed, c.default_job);
-        EXPECT_EQ(t.title, c.title);
-        EXPECT_EQ(t.save_enabled, c.save) << t.title.size();
-        EXPECT_EQ(t.save_as_enabled, c.save_as) << t.title.size();
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(command_states(c.d), c.c) << c.d.untitled << c.d.changed << c.d.jobs << c.d.running;
 }
 
 // The About window's own test compares against this text, so it cannot catch it.
