@@ -86,12 +86,11 @@ void FolderList::measure(MEASUREITEMSTRUCT& m) const {
     // The list's own font decides; the glyph needs at least 18 pixels at 96 DPI.
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(list_, WM_GETFONT, 0, 0));
     UINT height = static_cast<UINT>(win::px(270));
-    if (HDC dc = GetDC(list_)) {
-        HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+    if (const win::WindowDc dc(list_); dc) {
+        HGDIOBJ old = font ? SelectObject(dc.get(), font) : nullptr;
         TEXTMETRICW tm{};
-        if (GetTextMetricsW(dc, &tm)) height = std::max(height, static_cast<UINT>(tm.tmHeight + win::px(45)));
-        if (old) SelectObject(dc, old);
-        ReleaseDC(list_, dc);
+        if (GetTextMetricsW(dc.get(), &tm)) height = std::max(height, static_cast<UINT>(tm.tmHeight + win::px(45)));
+        if (old) SelectObject(dc.get(), old);
     }
     m.itemHeight = height;
 }
@@ -101,21 +100,16 @@ namespace {
 // A small folder: closed, or open with its front flap tilted.
 void draw_folder(HDC dc, int x, int y, int size, bool open) {
     const int w = size, h = size * 3 / 4, tab = size * 3 / 8, lip = std::max(1, size / 8);
-    HPEN pen = CreatePen(PS_SOLID, 1, RGB(150, 110, 20));
-    HBRUSH back = CreateSolidBrush(RGB(232, 186, 72));
-    HBRUSH front = CreateSolidBrush(RGB(252, 220, 120));
-    if (!pen || !back || !front) {
-        if (pen) DeleteObject(pen);
-        if (back) DeleteObject(back);
-        if (front) DeleteObject(front);
-        return;
-    }
-    HGDIOBJ old_pen = SelectObject(dc, pen);
-    HGDIOBJ old_brush = SelectObject(dc, back);
+    const win::Gdi<HPEN> pen(CreatePen(PS_SOLID, 1, RGB(150, 110, 20)));
+    const win::Gdi<HBRUSH> back(CreateSolidBrush(RGB(232, 186, 72)));
+    const win::Gdi<HBRUSH> front(CreateSolidBrush(RGB(252, 220, 120)));
+    if (!pen || !back || !front) return;
+    HGDIOBJ old_pen = SelectObject(dc, pen.get());
+    HGDIOBJ old_brush = SelectObject(dc, back.get());
     POINT body[] = {{x, y + lip},       {x + tab, y + lip}, {x + tab + lip, y + 2 * lip}, {x + w - 1, y + 2 * lip},
                     {x + w - 1, y + h}, {x, y + h}};
     Polygon(dc, body, static_cast<int>(std::size(body)));
-    SelectObject(dc, front);
+    SelectObject(dc, front.get());
     if (open) {
         POINT flap[] = {{x + w / 4, y + 3 * lip}, {x + w + lip, y + 3 * lip}, {x + w - 1 - w / 4, y + h}, {x, y + h}};
         Polygon(dc, flap, static_cast<int>(std::size(flap)));
@@ -124,9 +118,6 @@ void draw_folder(HDC dc, int x, int y, int size, bool open) {
     }
     SelectObject(dc, old_brush);
     SelectObject(dc, old_pen);
-    DeleteObject(front);
-    DeleteObject(back);
-    DeleteObject(pen);
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 
 #include <functional>
 
+#include "win/handles.h"
+
 namespace run {
 namespace {
 
@@ -22,12 +24,6 @@ private:
     BSTR b_;
 };
 
-template <class T>
-void release(T*& p) {
-    if (p) p->Release();
-    p = nullptr;
-}
-
 bool not_found(HRESULT hr) {
     return hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) || hr == HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
 }
@@ -36,20 +32,21 @@ bool not_found(HRESULT hr) {
 HRESULT with_root_folder(const std::function<HRESULT(ITaskFolder&)>& act) {
     const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     if (FAILED(init) && init != RPC_E_CHANGED_MODE) return init;  // another mode still lets us call
-    ITaskService* service = nullptr;
-    ITaskFolder* root = nullptr;
-    HRESULT hr = CoCreateInstance(__uuidof(TaskScheduler), nullptr, CLSCTX_INPROC_SERVER, __uuidof(ITaskService),
-                                  reinterpret_cast<void**>(&service));
-    VARIANT none;
-    VariantInit(&none);
-    if (SUCCEEDED(hr)) hr = service->Connect(none, none, none, none);
-    if (SUCCEEDED(hr)) {
-        Bstr path(L"\\");
-        hr = service->GetFolder(path.get(), &root);
-    }
-    if (SUCCEEDED(hr)) hr = act(*root);
-    release(root);
-    release(service);
+    HRESULT hr = S_OK;
+    {
+        win::Com<ITaskService> service;
+        win::Com<ITaskFolder> root;
+        hr = CoCreateInstance(__uuidof(TaskScheduler), nullptr, CLSCTX_INPROC_SERVER, __uuidof(ITaskService),
+                              reinterpret_cast<void**>(service.put()));
+        VARIANT none;
+        VariantInit(&none);
+        if (SUCCEEDED(hr)) hr = service->Connect(none, none, none, none);
+        if (SUCCEEDED(hr)) {
+            Bstr path(L"\\");
+            hr = service->GetFolder(path.get(), root.put());
+        }
+        if (SUCCEEDED(hr)) hr = act(*root);
+    }  // released before the apartment ends
     if (SUCCEEDED(init)) CoUninitialize();
     return hr;
 }
@@ -67,12 +64,10 @@ HRESULT register_task(const std::wstring& name, const std::wstring& xml) {
         Bstr path(name), text(xml);
         VARIANT none;
         VariantInit(&none);
-        IRegisteredTask* task = nullptr;
+        win::Com<IRegisteredTask> task;
         // No user and no password: the task runs as the signed-in user, only while signed in.
-        const HRESULT hr = root.RegisterTask(path.get(), text.get(), TASK_CREATE_OR_UPDATE, none, none,
-                                             TASK_LOGON_INTERACTIVE_TOKEN, none, &task);
-        release(task);
-        return hr;
+        return root.RegisterTask(path.get(), text.get(), TASK_CREATE_OR_UPDATE, none, none,
+                                 TASK_LOGON_INTERACTIVE_TOKEN, none, task.put());
     });
 }
 
@@ -87,9 +82,8 @@ HRESULT delete_task(const std::wstring& name) {
 HRESULT find_task(const std::wstring& name) {
     return with_root_folder([&](ITaskFolder& root) {
         Bstr path(name);
-        IRegisteredTask* task = nullptr;
-        HRESULT hr = root.GetTask(path.get(), &task);
-        release(task);
+        win::Com<IRegisteredTask> task;
+        const HRESULT hr = root.GetTask(path.get(), task.put());
         return not_found(hr) ? S_FALSE : hr;
     });
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "win/dpi.h"
+#include "win/handles.h"
 #include "win/prompt.h"
 
 namespace ui {
@@ -16,15 +17,17 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 // The design width was made for a narrower font: widen a check box until its caption
 // fits, but never past `right` (twips).
 void fit_check_box(win::Window box, int left, int right) {
-    HDC dc = GetDC(box.hwnd());
-    if (!dc) return;
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(box.send(WM_GETFONT)));
-    const std::wstring caption = box.text();
     SIZE text{};
-    BOOL measured = GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
-    if (old) SelectObject(dc, old);
-    ReleaseDC(box.hwnd(), dc);
-    if (!measured) return;
+    {
+        const win::WindowDc dc(box.hwnd());
+        if (!dc) return;
+        HGDIOBJ old = SelectObject(dc.get(), reinterpret_cast<HFONT>(box.send(WM_GETFONT)));
+        const std::wstring caption = box.text();
+        const BOOL measured =
+            GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &text);
+        if (old) SelectObject(dc.get(), old);
+        if (!measured) return;
+    }
     RECT r = box.rectIn(GetParent(box.hwnd()));
     const int needed = text.cx + GetSystemMetrics(SM_CXMENUCHECK) + GetSystemMetrics(SM_CXEDGE) * 4;
     const int width = std::min(needed, win::px(right - left));

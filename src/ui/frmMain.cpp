@@ -47,10 +47,7 @@ HICON open_folder_icon() {
 
 FrmMain::FrmMain() = default;
 
-FrmMain::~FrmMain() {
-    if (accelerators) DestroyAcceleratorTable(accelerators);
-    if (browse_icon_) DestroyIcon(browse_icon_);
-}
+FrmMain::~FrmMain() = default;
 
 bool FrmMain::create(bool show) {
     createMenu();
@@ -88,7 +85,7 @@ void FrmMain::createMenu() {
         {FVIRTKEY | FCONTROL, 'S', ID_MENU_SAVE},  {FVIRTKEY | FCONTROL, 'A', ID_MENU_SAVEAS},
         {FVIRTKEY | FCONTROL, 'P', ID_MENU_PRINT}, {FVIRTKEY | FCONTROL, 'D', ID_MENU_SETDEFAULT},
     };
-    accelerators = CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys)));
+    accelerators_.reset(CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys))));
 }
 
 void FrmMain::createControls() {
@@ -126,12 +123,12 @@ void FrmMain::createControls() {
     lblNextRun = win::Window(addControl(L"STATIC", L"", SS_RIGHT | SS_NOPREFIX, ID_LBL_NEXTRUN, 4980, 1800, 4755, 285));
 
     // The shell's open-folder icon, as Explorer shows it; "..." where the system has none.
-    browse_icon_ = open_folder_icon();
+    browse_icon_.reset(open_folder_icon());
     if (browse_icon_) {
         for (win::Window* b : {&cmdSource, &cmdDest}) {
             SetWindowLongPtrW(b->hwnd(), GWL_STYLE, GetWindowLongPtrW(b->hwnd(), GWL_STYLE) | BS_ICON);
             b->setText(L"BROWSE");  // read by screen readers; the icon is what shows
-            b->send(BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(browse_icon_));
+            b->send(BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(browse_icon_.get()));
         }
     } else {
         cmdSource.setText(L"...");
@@ -275,7 +272,7 @@ void FrmMain::MenuFileExit_Click() { requestClose(); }
 
 void FrmMain::dispatch(MSG& msg) {
     HWND h = hwnd();
-    if (h && accelerators && TranslateAcceleratorW(h, accelerators, &msg)) return;
+    if (h && accelerators_ && TranslateAcceleratorW(h, accelerators_.get(), &msg)) return;
     if (h && IsDialogMessageW(h, &msg)) return;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);

@@ -13,6 +13,7 @@
 #include "run/drive_check.h"
 #include "run/run_thread.h"
 #include "win/form.h"
+#include "win/handles.h"
 
 namespace ui {
 
@@ -75,7 +76,6 @@ public:
     jobs::JobDocument document;  // the jobs, their file, changed, the default tick
     jobs::JobList jobList;       // the rows txtActionDisplay(i) and cmdDeleteJob(i) show it
     HMENU menuBar = nullptr, menuFile = nullptr;
-    HACCEL accelerators = nullptr;
 
     // Menu state, read back from the menu itself.
     bool menuEnabled(int id) const;
@@ -163,7 +163,8 @@ private:
     void destroyAuxiliaryWindows();
     int design_outer_height_twips_ = 0;
     HWND tooltip_ = nullptr;
-    HICON browse_icon_ = nullptr;  // the BROWSE buttons' folder icon, ours to destroy
+    win::Accelerators accelerators_;
+    win::Icon browse_icon_;  // the BROWSE buttons' folder icon
     HFONT row_font_ = nullptr;
     bool first_drive_check_ = true;           // the first check tells about a missing drive, then slows down
     bool drive_window_failure_told_ = false;  // once is enough: the next check would fail alike

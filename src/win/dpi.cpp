@@ -1,12 +1,13 @@
 #include "win/dpi.h"
 
+#include "win/handles.h"
+
 namespace win {
 
 int dpi() {
     static int cached = [] {
-        HDC dc = GetDC(nullptr);
-        int d = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 96;
-        if (dc) ReleaseDC(nullptr, dc);
+        const WindowDc screen(nullptr);
+        const int d = screen ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
         return d > 0 ? d : 96;
     }();
     return cached;
