@@ -125,17 +125,24 @@ Outcome BackupRun::run() {
     return o;
 }
 
+// The run's files in the temp folder, named as the script names them.
+struct BackupRun::Files {
+    std::wstring robocopy, suffix, folder, script, results, log;
+    std::vector<std::wstring> file_systems;  // of each job's destination: a FAT drive gets /FFT
+};
+
+Outcome BackupRun::notCopied(const win::Failure& failure) const {
+    return notStarted(failure.text() + L"." + core::kTwoCr + L"Nothing has been copied.");
+}
+
 Outcome BackupRun::runJobs() {
-    using Kind = Outcome::Kind;
-    if (jobs_.empty()) {
-        return told(Kind::NoJobs,
+    if (jobs_.empty())
+        return told(Outcome::Kind::NoJobs,
                     L"The job list is empty." + core::kTwoCr + L"Please add a job before running the backups.");
-    }
     // Jobs sharing a target, or a target holding a source, would delete each other's files.
     if (const std::wstring conflicts = core::conflicts_text(jobs_); !conflicts.empty())
         return notStarted(conflicts + core::kTwoCr +
                           L"Please change or delete the jobs named; nothing has been copied.");
-    const std::wstring suffix = core::option_suffix(options_.include_empty, options_.purge);
     RunLock lock;
     const DWORD busy = lock.take(options_.unattended);
     if (busy == ERROR_BUSY)
@@ -144,28 +151,43 @@ Outcome BackupRun::runJobs() {
                                            : L"Another Ostrevin window is running backups") +
                           L"; only one run at a time can use the backup script and its log." + core::kTwoCr +
                           L"Please wait until that run has finished, then run the backups again.");
-    if (busy)
-        return notStarted(win::Failure{L"lock that keeps backup runs apart", L"", L"taken", busy}.text() + L"." +
-                          core::kTwoCr + L"Nothing has been copied.");
-    const std::wstring robocopy = system_program(L"robocopy.exe");
-    if (robocopy.empty() || !win::representable(robocopy, CP_OEMCP))
+    if (busy) return notCopied({L"lock that keeps backup runs apart", L"", L"taken", busy});
+    Files files;
+    if (auto refused = prepare(files)) return *refused;
+    if (auto refused = writeScript(files)) return *refused;
+    auto process = ScriptProcess::start(files.folder);
+    if (!process) {
+        DeleteFileW(files.script.c_str());
+        return notCopied({L"backup script", L"", L"started", process.code()});
+    }
+    LogWatch watch(files.log);
+    const WaitEnd end = wait(*process, files, watch);
+    const bool left_running = end != WaitEnd::ScriptGone && !process->allEnded();
+    kept_log_ = keep_log(files.log, options_);
+    return outcome(end == WaitEnd::ScriptGone, left_running, files, watch);
+}
+
+// Everything that can refuse the run before anything is written: the paths the
+// script names, the purge questions and the backup folders.
+std::optional<Outcome> BackupRun::prepare(Files& f) {
+    f.suffix = core::option_suffix(options_.include_empty, options_.purge);
+    f.robocopy = system_program(L"robocopy.exe");
+    if (f.robocopy.empty() || !win::representable(f.robocopy, CP_OEMCP))
         return notStarted(L"The system folder, which holds robocopy, could not be found." + core::kTwoCr +
                           L"Nothing has been copied.");
-
-    const std::wstring folder = temp_folder();
-    const std::wstring script = folder + L"\\" + core::kScriptName;
+    f.folder = temp_folder();
+    f.script = f.folder + L"\\" + core::kScriptName;
     // The script names these two, so they must survive the console code page:
     // a failure line written nowhere would read as "no failures".
-    const std::wstring safe = console_safe(folder);
+    const std::wstring safe = console_safe(f.folder);
     if (safe.empty())
-        return notStarted(L"The temporary folder " + core::quoted(folder) +
+        return notStarted(L"The temporary folder " + core::quoted(f.folder) +
                           L" has characters that the command interpreter cannot handle." + core::kTwoCr +
                           L"Please set the TEMP variable to a folder with a plain name; nothing has been copied.");
-    const std::wstring results = safe + L"\\" + core::kResultsName;
-    const std::wstring log = safe + L"\\" + core::kLogName;
-    DeleteFileW(results.c_str());
-    DeleteFileW(log.c_str());
-
+    f.results = safe + L"\\" + core::kResultsName;
+    f.log = safe + L"\\" + core::kLogName;
+    DeleteFileW(f.results.c_str());
+    DeleteFileW(f.log.c_str());
     // The command interpreter reads the script in the console code page.
     for (const auto& job : jobs_) {
         const core::JobCopy c = *core::job_copy(job);
@@ -176,42 +198,38 @@ Outcome BackupRun::runJobs() {
                               L"Please rename the folder or choose another one; nothing has been copied.");
         }
     }
-    // A FAT backup drive keeps times in 2-second steps; its jobs get /FFT.
-    const auto file_systems = [&] {
-        std::vector<std::wstring> names;
-        for (const auto& job : jobs_) names.push_back(file_system_of(job.destination));
-        return names;
-    };
+    for (const auto& job : jobs_) f.file_systems.push_back(file_system_of(job.destination));
     if (options_.purge)
-        if (auto refused = checkPurges(robocopy, suffix, folder, file_systems())) return *refused;
-    std::vector<bool> keep_extras(jobs_.size());
-    for (int n : kept_extras_) keep_extras[static_cast<size_t>(n) - 1] = true;
+        if (auto refused = checkPurges(f.robocopy, f.suffix, f.folder, f.file_systems)) return refused;
     Outcome refused;
     for (const auto& job : jobs_) {
         if (!ensureFolder(job.destination, refused)) return refused;
         if (!ensureFolder(core::job_copy(job)->target, refused)) return refused;
     }
+    return std::nullopt;
+}
+
+// Writes the script, and an empty results file beside it.
+std::optional<Outcome> BackupRun::writeScript(const Files& f) {
+    std::vector<bool> keep_extras(jobs_.size());
+    for (int n : kept_extras_) keep_extras[static_cast<size_t>(n) - 1] = true;
     const win::Status written = win::write_text_file(
-        script,
-        core::join_lines(core::script_lines(jobs_, robocopy, suffix, results, log, file_systems(), keep_extras)),
+        f.script,
+        core::join_lines(
+            core::script_lines(jobs_, f.robocopy, f.suffix, f.results, f.log, f.file_systems, keep_extras)),
         CP_OEMCP);
-    if (!written)
-        return notStarted(win::Failure{L"backup script", script, L"written", written.code()}.text() + L"." +
-                          core::kTwoCr + L"Nothing has been copied.");
+    if (!written) return notCopied({L"backup script", f.script, L"written", written.code()});
     // Made empty now, so that at the end a missing file means something went wrong,
     // never "no job failed".
-    if (const win::Status made = win::write_text_file(results, L"", CP_OEMCP); !made) {
-        DeleteFileW(script.c_str());
-        return notStarted(win::Failure{L"results file", results, L"created", made.code()}.text() + L"." + core::kTwoCr +
-                          L"Nothing has been copied.");
+    if (const win::Status made = win::write_text_file(f.results, L"", CP_OEMCP); !made) {
+        DeleteFileW(f.script.c_str());
+        return notCopied({L"results file", f.results, L"created", made.code()});
     }
-    auto process = ScriptProcess::start(folder);
-    if (!process) {
-        DeleteFileW(script.c_str());
-        return notStarted(win::Failure{L"backup script", L"", L"started", process.code()}.text() + L"." + core::kTwoCr +
-                          L"Nothing has been copied.");
-    }
-    LogWatch watch(log);
+    return std::nullopt;
+}
+
+// Waits for the script's end or a stop, telling the progress that the log shows.
+WaitEnd BackupRun::wait(ScriptProcess& process, const Files& f, LogWatch& watch) {
     core::RunProgress shown;
     const auto show_progress = [&] {
         if (!watch.poll()) return;  // the next look may do better; the end reads it all again
@@ -222,25 +240,25 @@ Outcome BackupRun::runJobs() {
         const core::JobFolders& job = jobs_[static_cast<size_t>(now.job) - 1];
         hooks_.progress(now, core::progress_text(now, static_cast<int>(jobs_.size()), job.source));
     };
-    const WaitEnd end = wait_for_script(*process, script, hooks_.stop, show_progress);
-    const bool left_running = end != WaitEnd::ScriptGone && !process->allEnded();
-    kept_log_ = keep_log(log, options_);
-    const std::wstring where = L" The log of this run is in " + core::quoted(kept_log_) + L".";
+    return wait_for_script(process, f.script, hooks_.stop, show_progress);
+}
 
-    const bool ended = end == WaitEnd::ScriptGone;
-    if (!ended) DeleteFileW(script.c_str());
-    // What the script left: the jobs robocopy failed, and the jobs whose log
-    // section closed normally. Either unread proves nothing.
+// What the script left: the jobs robocopy failed, and the jobs whose log section
+// closed normally. Either unread proves nothing.
+Outcome BackupRun::outcome(bool ended, bool left_running, const Files& f, LogWatch& watch) {
+    using Kind = Outcome::Kind;
+    const std::wstring where = L" The log of this run is in " + core::quoted(kept_log_) + L".";
+    if (!ended) DeleteFileW(f.script.c_str());
     win::Result<std::wstring> results_text = win::Status::failed(ERROR_INVALID_FUNCTION);
     win::Status log_read;
     std::optional<std::vector<int>> failed, unfinished;
     if (ended) {
-        results_text = win::read_text_file(results, CP_OEMCP);
+        results_text = win::read_text_file(f.results, CP_OEMCP);
         if (results_text) failed = core::failed_jobs(*results_text, jobs_.size());
         log_read = watch.finish();
         if (log_read) unfinished = watch.log().unfinished(static_cast<int>(jobs_.size()));
     }
-    DeleteFileW(results.c_str());
+    DeleteFileW(f.results.c_str());
     const core::RunVerdict verdict = core::judge_run(ended, failed, unfinished);
     failed_ = verdict.failed;
     failed_.insert(failed_.end(), verdict.unfinished.begin(), verdict.unfinished.end());
@@ -250,6 +268,7 @@ Outcome BackupRun::runJobs() {
             : std::wstring(verdict.unfinished.size() == 1 ? L"This job did not run to its end:"
                                                           : L"These jobs did not run to their end:") +
                   rows(verdict.unfinished);
+    const std::wstring again = L"The backup may be incomplete; please run the backups again.";
     switch (verdict.kind) {
         case core::RunVerdict::Kind::NotFinished: {
             if (ended)
@@ -266,12 +285,11 @@ Outcome BackupRun::runJobs() {
         case core::RunVerdict::Kind::NotConfirmed:
             if (!failed)
                 return told(Kind::NotConfirmed,
-                            L"Ostrevin could not read which jobs failed from " + core::quoted(results) +
+                            L"Ostrevin could not read which jobs failed from " + core::quoted(f.results) +
                                 (results_text ? std::wstring() : L": " + win::error_text(results_text.code())) + L"." +
-                                core::kTwoCr + L"The backup may be incomplete; please run the backups again.");
-            return told(Kind::NotConfirmed, L"Ostrevin could not read the backup log " + core::quoted(log) + L": " +
-                                                win::error_text(log_read.code()) + L"." + core::kTwoCr +
-                                                L"The backup may be incomplete; please run the backups again.");
+                                core::kTwoCr + again);
+            return told(Kind::NotConfirmed, L"Ostrevin could not read the backup log " + core::quoted(f.log) + L": " +
+                                                win::error_text(log_read.code()) + L"." + core::kTwoCr + again);
         case core::RunVerdict::Kind::Failed:
             return told(Kind::Failed,
                         std::wstring(verdict.failed.size() == 1 ? L"This job could not copy all its files:"
@@ -281,9 +299,13 @@ Outcome BackupRun::runJobs() {
         case core::RunVerdict::Kind::Completed:
             break;
     }
+    return completed();
+}
 
+// Every job proved done; the Program Files list goes beside the first backup.
+Outcome BackupRun::completed() const {
     Outcome done;
-    done.kind = Kind::Completed;
+    done.kind = Outcome::Kind::Completed;
     const std::wstring& first = jobs_.front().destination;
     const win::Status list = write_program_files_list(first);
     done.list_saved = list.ok();

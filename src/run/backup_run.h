@@ -10,6 +10,9 @@
 
 #include "core/jobrow.h"
 #include "core/run_log.h"
+#include "run/log_watch.h"
+#include "run/script_run.h"
+#include "win/prompt.h"
 
 namespace run {
 
@@ -62,7 +65,15 @@ public:
     Outcome run();
 
 private:
+    struct Files;
     Outcome runJobs();
+    std::optional<Outcome> prepare(Files& f);
+    std::optional<Outcome> writeScript(const Files& f);
+    WaitEnd wait(ScriptProcess& process, const Files& f, LogWatch& watch);
+    Outcome outcome(bool ended, bool left_running, const Files& f, LogWatch& watch);
+    Outcome completed() const;
+    // A refusal for a step that failed: the failure, and that nothing has been copied.
+    Outcome notCopied(const win::Failure& failure) const;
     // With Remove ticked: asks about each job whose purge would take most of its
     // backup (run/purge_check.cpp). An outcome when the run must not start.
     std::optional<Outcome> checkPurges(const std::wstring& robocopy, const std::wstring& suffix,

@@ -58,12 +58,13 @@ void FrmAbout::createControls() {
     cmdOK = add(L"BUTTON", L"Close", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, ID_ABOUT_OK, 4290, 3060, 1215, 375);
 }
 
+// The button, Enter (IDOK) and Esc (IDCANCEL) all close.
+void FrmAbout::onCommand(int id, int) {
+    if (id == IDOK || id == IDCANCEL) cmdOK_Click();
+}
+
 LRESULT FrmAbout::handle(UINT msg, WPARAM w, LPARAM l) {
     switch (msg) {
-        case WM_COMMAND:
-            // The button, Enter (IDOK) and Esc (IDCANCEL) all close.
-            if (LOWORD(w) == IDOK || LOWORD(w) == IDCANCEL) cmdOK_Click();
-            return 0;
         case WM_CLOSE:
             cmdOK_Click();
             return 0;

@@ -55,6 +55,7 @@ public:
 
 protected:
     LRESULT handle(UINT msg, WPARAM w, LPARAM l) override;
+    void onCommand(int id, int code) override;
 
 private:
     void createControls();

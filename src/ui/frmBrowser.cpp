@@ -132,9 +132,6 @@ void FrmBrowser::onCommand(int id, int code) {
 
 LRESULT FrmBrowser::handle(UINT msg, WPARAM w, LPARAM l) {
     switch (msg) {
-        case WM_COMMAND:
-            onCommand(LOWORD(w), HIWORD(w));
-            return 0;
         case DM_GETDEFID:
             return MAKELRESULT(ID_BR_SELECT, DC_HASDEFID);
         case WM_SHOWWINDOW:

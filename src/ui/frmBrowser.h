@@ -45,7 +45,7 @@ protected:
 
 private:
     void createControls();
-    void onCommand(int id, int code);
+    void onCommand(int id, int code) override;
     SIZE minimumOuterSize() const;
 };
 

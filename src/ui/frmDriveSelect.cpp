@@ -85,12 +85,13 @@ void FrmDriveSelect::Command1_Click() {
     window().show(false);
 }
 
+void FrmDriveSelect::onCommand(int id, int code) {
+    if (id == ID_DS_DRIVES) Drive1.userChanged(code);  // refreshes the list as it opens
+    else if (id == ID_DS_OK && code == BN_CLICKED) Command1_Click();
+}
+
 LRESULT FrmDriveSelect::handle(UINT msg, WPARAM w, LPARAM l) {
     switch (msg) {
-        case WM_COMMAND:
-            if (LOWORD(w) == ID_DS_DRIVES) Drive1.userChanged(HIWORD(w));  // refreshes the list as it opens
-            else if (LOWORD(w) == ID_DS_OK && HIWORD(w) == BN_CLICKED) Command1_Click();
-            return 0;
         case WM_SHOWWINDOW:
             if (w) Drive1.refill();  // the backup drive may have been plugged in since the last use
             return defaultHandle(msg, w, l);

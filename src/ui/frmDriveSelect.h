@@ -33,6 +33,7 @@ public:
 
 protected:
     LRESULT handle(UINT msg, WPARAM w, LPARAM l) override;
+    void onCommand(int id, int code) override;
 
 private:
     std::optional<run::DriveChoice> choice_;

@@ -121,7 +121,12 @@ void FrmMain::createControls() {
     cmdStop =
         win::Window(addControl(L"BUTTON", L"STOP", WS_TABSTOP | BS_PUSHBUTTON, ID_CMD_STOP, 7920, 1020, 1815, 495));
     lblNextRun = win::Window(addControl(L"STATIC", L"", SS_RIGHT | SS_NOPREFIX, ID_LBL_NEXTRUN, 4980, 1800, 4755, 285));
+    dressControls();
+    attachDocument();
+}
 
+// The BROWSE icons, the strong buttons' font, the rows' font and the tooltips.
+void FrmMain::dressControls() {
     // The shell's open-folder icon, as Explorer shows it; "..." where the system has none.
     browse_icon_.reset(open_folder_icon());
     if (browse_icon_) {
@@ -149,7 +154,10 @@ void FrmMain::createControls() {
         add_tooltip(tip, hwnd(), cmdDest.hwnd(), L"BROWSE");
     }
     tooltip_ = tip;
+}
 
+// The boxes' own keys, and the document's changes reaching the rows, the title and the commands.
+void FrmMain::attachDocument() {
     // Enter in the folder boxes, and their focus loss, come through here.
     SetWindowSubclass(txtSource.hwnd(), &FrmMain::boxProc, ID_TXT_SOURCE, reinterpret_cast<DWORD_PTR>(this));
     SetWindowSubclass(txtDest.hwnd(), &FrmMain::boxProc, ID_TXT_DEST, reinterpret_cast<DWORD_PTR>(this));
@@ -286,74 +294,39 @@ void FrmMain::onCommand(int id, int code) {
             cmdDeleteJob_Click(row);
         return;
     }
-    switch (id) {
-        case ID_MENU_NEW:
-        case ID_MENU_OPEN:
-        case ID_MENU_SAVE:
-        case ID_MENU_SAVEAS:
-        case ID_MENU_PRINT:
-        case ID_MENU_SETDEFAULT:
-        case ID_MENU_SCHEDULE:
-        case ID_MENU_EXIT:
-            // Accelerators reach here for disabled items too; honour the menu's state.
-            if (!menuEnabled(id)) return;
-            break;
-        default:
-            break;
-    }
-    switch (id) {
-        case ID_MENU_NEW:
-            MenuFileNew_Click();
-            break;
-        case ID_MENU_OPEN:
-            MenuFileOpen_Click();
-            break;
-        case ID_MENU_SAVE:
-            MenuFileSave_Click();
-            break;
-        case ID_MENU_SAVEAS:
-            MenuFileSaveAs_Click();
-            break;
-        case ID_MENU_PRINT:
-            MenuFilePrint_Click();
-            break;
-        case ID_MENU_SETDEFAULT:
-            MenuFileSetDefault_Click();
-            break;
-        case ID_MENU_SCHEDULE:
-            MenuFileSchedule_Click();
-            break;
-        case ID_MENU_EXIT:
-            MenuFileExit_Click();
-            break;
-        case ID_MENU_ABOUT:
-            MenuAbout_Click();
-            break;
-        case ID_CMD_ADDJOB:
-            if (code == BN_CLICKED) cmdAddJob_Click();
-            break;
-        case ID_CMD_RUN:
-            if (code == BN_CLICKED) cmdRun_Click();
-            break;
-        case ID_CMD_STOP:
-            if (code == BN_CLICKED) cmdStop_Click();
-            break;
-        case ID_CMD_SOURCE:
-            if (code == BN_CLICKED) cmdSource_Click();
-            break;
-        case ID_CMD_DEST:
-            if (code == BN_CLICKED) cmdDest_Click();
-            break;
-        default:
-            break;
+    enum class From { FileMenu, Anywhere, Button };
+    static constexpr struct {
+        int id;
+        From from;
+        void (FrmMain::*handler)();
+    } kRoutes[] = {
+        {ID_MENU_NEW, From::FileMenu, &FrmMain::MenuFileNew_Click},
+        {ID_MENU_OPEN, From::FileMenu, &FrmMain::MenuFileOpen_Click},
+        {ID_MENU_SAVE, From::FileMenu, &FrmMain::MenuFileSave_Click},
+        {ID_MENU_SAVEAS, From::FileMenu, &FrmMain::MenuFileSaveAs_Click},
+        {ID_MENU_PRINT, From::FileMenu, &FrmMain::MenuFilePrint_Click},
+        {ID_MENU_SETDEFAULT, From::FileMenu, &FrmMain::MenuFileSetDefault_Click},
+        {ID_MENU_SCHEDULE, From::FileMenu, &FrmMain::MenuFileSchedule_Click},
+        {ID_MENU_EXIT, From::FileMenu, &FrmMain::MenuFileExit_Click},
+        {ID_MENU_ABOUT, From::Anywhere, &FrmMain::MenuAbout_Click},
+        {ID_CMD_ADDJOB, From::Button, &FrmMain::cmdAddJob_Click},
+        {ID_CMD_RUN, From::Button, &FrmMain::cmdRun_Click},
+        {ID_CMD_STOP, From::Button, &FrmMain::cmdStop_Click},
+        {ID_CMD_SOURCE, From::Button, &FrmMain::cmdSource_Click},
+        {ID_CMD_DEST, From::Button, &FrmMain::cmdDest_Click},
+    };
+    for (const auto& route : kRoutes) {
+        if (route.id != id) continue;
+        // Accelerators reach here for greyed items too: the menu's state decides.
+        if (route.from == From::FileMenu && !menuEnabled(id)) return;
+        if (route.from == From::Button && code != BN_CLICKED) return;  // focus notices
+        (this->*route.handler)();
+        return;
     }
 }
 
 LRESULT FrmMain::handle(UINT msg, WPARAM w, LPARAM l) {
     switch (msg) {
-        case WM_COMMAND:
-            onCommand(LOWORD(w), HIWORD(w));
-            return 0;
         case run::WM_RUN_PROGRESS:
         case run::WM_RUN_QUESTION:
         case run::WM_RUN_ENDED:

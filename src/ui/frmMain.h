@@ -147,9 +147,11 @@ protected:
 
 private:
     void createControls();
+    void dressControls();
+    void attachDocument();
     void createMenu();
     void Form_Load();
-    void onCommand(int id, int code);
+    void onCommand(int id, int code) override;
     bool askToStopRun();
     void showRun(bool on);
     void onRunMessage(UINT msg);

@@ -32,6 +32,10 @@ void FrmRunAlone::cmdStop_Click() {
     cmdStop.enable(false);
 }
 
+void FrmRunAlone::onCommand(int id, int code) {
+    if (id == ID_RA_STOP && code == BN_CLICKED) cmdStop_Click();
+}
+
 LRESULT FrmRunAlone::handle(UINT msg, WPARAM w, LPARAM l) {
     switch (msg) {
         case run::WM_RUN_PROGRESS:
@@ -50,9 +54,6 @@ LRESULT FrmRunAlone::handle(UINT msg, WPARAM w, LPARAM l) {
                 if (on_end) on_end(outcome);
                 DestroyWindow(hwnd());
             }
-            return 0;
-        case WM_COMMAND:
-            if (LOWORD(w) == ID_RA_STOP && HIWORD(w) == BN_CLICKED) cmdStop_Click();
             return 0;
         case WM_CLOSE:
             cmdStop_Click();  // the window goes when the run has ended

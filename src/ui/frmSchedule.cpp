@@ -94,13 +94,14 @@ std::optional<core::Schedule> FrmSchedule::ask(HWND owner, const core::Schedule&
     return choice_;
 }
 
+void FrmSchedule::onCommand(int id, int code) {
+    if (id == ID_SC_OK) choice_ = chosen();
+    if (id == ID_SC_OK || id == ID_SC_CANCEL) window().show(false);
+    else if (code == BN_CLICKED) enableFields();  // one of the choices
+}
+
 LRESULT FrmSchedule::handle(UINT msg, WPARAM w, LPARAM l) {
     switch (msg) {
-        case WM_COMMAND:
-            if (LOWORD(w) == ID_SC_OK) choice_ = chosen();
-            if (LOWORD(w) == ID_SC_OK || LOWORD(w) == ID_SC_CANCEL) window().show(false);
-            else if (HIWORD(w) == BN_CLICKED) enableFields();  // one of the choices
-            return 0;
         case WM_CLOSE:
             window().show(false);  // as Cancel
             return 0;

@@ -52,7 +52,9 @@ LRESULT CALLBACK Form::proc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     }
     if (!self) return DefWindowProcW(h, msg, w, l);
     try {
-        LRESULT result = self->handle(msg, w, l);
+        LRESULT result = 0;
+        if (msg == WM_COMMAND) self->onCommand(LOWORD(w), HIWORD(w));
+        else result = self->handle(msg, w, l);
         if (msg == WM_NCDESTROY) {
             SetWindowLongPtrW(h, GWLP_USERDATA, 0);
             self->hwnd_ = nullptr;

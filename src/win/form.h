@@ -33,6 +33,9 @@ protected:
     bool makeWindow(const wchar_t* class_name, const std::wstring& title, DWORD style, DWORD ex_style, HWND owner,
                     HMENU menu, int client_width_twips, int client_height_twips);
     virtual LRESULT handle(UINT msg, WPARAM w, LPARAM l);
+    // A control's notification, a menu item or an accelerator (WM_COMMAND): the
+    // control's or item's id and the notification code.
+    virtual void onCommand(int /*id*/, int /*code*/) {}
     LRESULT defaultHandle(UINT msg, WPARAM w, LPARAM l) { return DefWindowProcW(hwnd_, msg, w, l); }
 
     // Child controls at twips positions.
