@@ -65,10 +65,4 @@ core::Version app_version() {
     return v;
 }
 
-std::wstring today_short_date() {
-    wchar_t buf[128];
-    int n = GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, buf, 128);
-    return n > 0 ? std::wstring(buf) : std::wstring();
-}
-
 }  // namespace app

@@ -11,7 +11,4 @@ void startup_load(HWND owner);
 // The program's version numbers, from its version resource.
 core::Version app_version();
 
-// Today's date as the user's short date text.
-std::wstring today_short_date();
-
 }  // namespace app

@@ -43,14 +43,20 @@ std::wstring file_name(const std::wstring& path) {
     return p == std::wstring::npos ? path : path.substr(p + 1);
 }
 
-bool load_job_file(HWND owner, const std::wstring& path, JobDocument& document) {
+win::Result<core::JobListText> read_job_file(const std::wstring& path) {
     auto text = win::read_text_file(path, CP_ACP);
-    if (!text) {
-        win::tell_failure(owner, L"FILE NOT OPENED", {L"job file", path, L"opened", text.code()},
+    if (!text) return win::Status::failed(text.code());
+    return core::read_job_list(*text);
+}
+
+bool load_job_file(HWND owner, const std::wstring& path, JobDocument& document) {
+    const auto file = read_job_file(path);
+    if (!file) {
+        win::tell_failure(owner, L"FILE NOT OPENED", {L"job file", path, L"opened", file.code()},
                           L"Ostrevin goes on with an untitled job list.");
         return false;
     }
-    const core::JobListText read = core::read_job_list(*text);
+    const core::JobListText& read = *file;
     const std::vector<int>& bad_lines = read.bad_lines;
     int left_out = read.left_out;
     // After a cancelled New the file's jobs go below the rows still there, up to the limit.

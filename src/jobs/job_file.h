@@ -4,9 +4,14 @@
 
 #include <string>
 
+#include "core/jobrow.h"
 #include "jobs/job_document.h"
+#include "win/result.h"
 
 namespace jobs {
+
+// The file's jobs, its bad lines and how many jobs it holds past the limit.
+win::Result<core::JobListText> read_job_file(const std::wstring& path);
 
 // Appends the jobs of the file to the document, telling the user about lines left
 // out and jobs in conflict; false, after telling the user, when it cannot be read.

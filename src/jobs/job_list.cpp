@@ -60,7 +60,6 @@ void JobList::dropLastRow() {
 }
 
 void JobList::freeze(bool on) {
-    frozen_ = on;
     for (win::Window w : view_.entry) w.enable(!on);
 }
 

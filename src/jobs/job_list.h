@@ -45,7 +45,6 @@ public:
     void select(int i);
     void clearSelection() { select(0); }
 
-    bool entryFrozen() const { return frozen_; }
 
 private:
     void setText(int i) const;
@@ -56,7 +55,6 @@ private:
     const JobDocument* document_ = nullptr;
     std::vector<RowControls> rows_;
     int selected_ = 0;
-    bool frozen_ = false;
     ListView view_;
 };
 

@@ -20,14 +20,6 @@ void move_control(win::Window c, int left, int top, int width, int height) {
 
 }  // namespace
 
-bool ensure_browser(std::unique_ptr<FrmBrowser>& browser, HWND owner) {
-    if (browser && browser->hwnd()) return true;
-    browser = std::make_unique<FrmBrowser>();
-    if (browser->create(owner)) return true;
-    browser.reset();
-    return false;
-}
-
 bool FrmBrowser::create(HWND owner) {
     if (!makeWindow(kClass, L"OPERATION", kStyle, kExStyle, owner, nullptr, core::kBrowserClientWidth,
                     core::kBrowserClientHeight))

@@ -49,8 +49,4 @@ private:
     SIZE minimumOuterSize() const;
 };
 
-// Makes the browser when it does not exist (yet, or any more since its close box
-// destroyed it). False when the window cannot be made.
-bool ensure_browser(std::unique_ptr<FrmBrowser>& browser, HWND owner);
-
 }  // namespace ui

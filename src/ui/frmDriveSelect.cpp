@@ -37,14 +37,6 @@ void fit_check_box(win::Window box, int left, int right) {
 
 }  // namespace
 
-bool ensure_drive_select(std::unique_ptr<FrmDriveSelect>& window, HWND owner) {
-    if (window && window->hwnd()) return true;
-    window = std::make_unique<FrmDriveSelect>();
-    if (window->create(owner)) return true;
-    window.reset();
-    return false;
-}
-
 bool FrmDriveSelect::create(HWND owner) {
     if (!makeWindow(kClass, L"DRIVE SELECTION", kStyle, kExStyle, owner, nullptr, 4650, 975)) return false;
     HWND drives = addControl(L"COMBOBOX", L"", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS,

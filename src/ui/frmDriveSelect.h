@@ -39,8 +39,4 @@ private:
     std::optional<run::DriveChoice> choice_;
 };
 
-// Makes the window when it does not exist (yet, or any more since its close box
-// destroyed it). False when the window cannot be made.
-bool ensure_drive_select(std::unique_ptr<FrmDriveSelect>& window, HWND owner);
-
 }  // namespace ui

@@ -98,8 +98,6 @@ public:
     // Called once the window is destroyed (the program's main loop ends there).
     std::function<void()> on_destroyed;
 
-    int designOuterHeightTwips() const { return design_outer_height_twips_; }
-
     // Jobs: editing, files
     void cmdAddJob_Click();
     void txtActionDisplay_Click(int i);
@@ -131,7 +129,6 @@ public:
     void cmdStop_Click();
     void MenuFilePrint_Click();
     void Timer1_Timer();
-    bool firstDriveCheck() const { return first_drive_check_; }
 
     // The hidden windows made with this one and discarded with it.
     std::unique_ptr<FrmBrowser> frmBrowser;

@@ -14,7 +14,7 @@ namespace {
 
 // Shows the browser with a caption and copies a chosen folder into `box`.
 void browse_into(FrmMain& main, const wchar_t* caption, win::Window box) {
-    if (!ensure_browser(main.frmBrowser, main.hwnd())) {
+    if (!win::ensure_made(main.frmBrowser, main.hwnd())) {
         win::tell_failure(main.hwnd(), L"WINDOW NOT OPENED", {L"folder browser", L"", L"opened", GetLastError()},
                           L"Please type the folder into the box instead.");
         return;
@@ -74,8 +74,8 @@ void FrmMain::cmdDest_Click() {
 
 void FrmMain::createAuxiliaryWindows() {
     // A window that cannot be made now is tried again when it is needed.
-    ensure_browser(frmBrowser, hwnd());
-    ensure_drive_select(frmDriveSelect, hwnd());
+    win::ensure_made(frmBrowser, hwnd());
+    win::ensure_made(frmDriveSelect, hwnd());
 }
 
 void FrmMain::destroyAuxiliaryWindows() {

@@ -11,6 +11,7 @@
 #include "ui/frmDriveSelect.h"
 #include "ui/frmMain.h"
 #include "ui/run_message.h"
+#include "win/local_time.h"
 #include "win/prompt.h"
 
 namespace ui {
@@ -63,7 +64,7 @@ void FrmMain::onRunMessage(UINT msg) {
 void FrmMain::runEnded(const run::Outcome& outcome) {
     showRun(false);
     if (outcome.kind == run::Outcome::Kind::Completed) {
-        const std::wstring date = app::today_short_date();
+        const std::wstring date = win::short_date();
         core::RecordBackupDate(app::state().settings, run_job_file_, date);
         lblBUDateDisplay.setText(L"Last Backup on " + date);
         if (outcome.list_saved && checked(chkExit)) {
@@ -137,7 +138,7 @@ void FrmMain::MenuFilePrint_Click() {
 }
 
 std::optional<run::DriveChoice> FrmMain::askDrive() {
-    if (ensure_drive_select(frmDriveSelect, hwnd())) return frmDriveSelect->ask(hwnd());
+    if (win::ensure_made(frmDriveSelect, hwnd())) return frmDriveSelect->ask(hwnd());
     if (!drive_window_failure_told_) {
         drive_window_failure_told_ = true;
         win::tell_failure(hwnd(), L"WINDOW NOT OPENED", {L"drive selection window", L"", L"opened", GetLastError()},

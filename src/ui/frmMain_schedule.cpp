@@ -7,6 +7,7 @@
 #include "ui/frmMain.h"
 #include "ui/frmSchedule.h"
 #include "win/dpi.h"
+#include "win/local_time.h"
 #include "win/prompt.h"
 
 namespace ui {
@@ -21,20 +22,10 @@ std::optional<core::Schedule> schedule_of(const jobs::JobDocument& document) {
 // "Next run: Mon 07/12/2026 21:00" in the user's formats, or "" when none is due.
 std::wstring next_run_text(const core::Schedule& s) {
     if (s.kind == core::ScheduleKind::AtLogon) return L"Next run: at the next logon";
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    const auto next = core::next_run(s, {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute});
+    const auto next = core::next_run(s, win::local_now());
     if (!next) return {};
-    SYSTEMTIME at{};
-    at.wYear = static_cast<WORD>(next->year);
-    at.wMonth = static_cast<WORD>(next->month);
-    at.wDay = static_cast<WORD>(next->day);
-    at.wHour = static_cast<WORD>(next->hour);
-    at.wMinute = static_cast<WORD>(next->minute);
-    wchar_t date[80], time[80];
-    if (!GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &at, nullptr, date, 80, nullptr) ||
-        !GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, TIME_NOSECONDS, &at, nullptr, time, 80))
-        return {};
+    const std::wstring date = win::short_date(&*next), time = win::short_time(*next);
+    if (date.empty() || time.empty()) return {};
     const int weekday = core::weekday_of(next->year, next->month, next->day);
     return L"Next run: " + std::wstring(core::weekday_name(weekday)) + L" " + date + L" " + time;
 }
@@ -80,11 +71,8 @@ void FrmMain::MenuFileSchedule_Click() {
         if (n == 0 || n >= MAX_PATH) hr = HRESULT_FROM_WIN32(n ? ERROR_INSUFFICIENT_BUFFER : GetLastError());
         const std::wstring user = run::current_user();
         if (SUCCEEDED(hr) && user.empty()) hr = HRESULT_FROM_WIN32(GetLastError());
-        SYSTEMTIME now{};
-        GetLocalTime(&now);
-        const core::DateTime today{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute};
         if (SUCCEEDED(hr))
-            hr = run::register_task(name, core::task_xml(*chosen, {exe, job, m.DataFolder, user}, today));
+            hr = run::register_task(name, core::task_xml(*chosen, {exe, job, m.DataFolder, user}, win::local_now()));
     }
     if (FAILED(hr)) {
         win::Failure f{L"scheduled task", name, off ? L"removed" : L"made", run::error_code(hr)};

@@ -6,18 +6,6 @@
 
 namespace ui {
 
-// The exit codes of an unattended run.
-enum RunExit : int {
-    EXIT_COMPLETE,
-    EXIT_FAILED,
-    EXIT_NOT_FINISHED,
-    EXIT_NOT_STARTED,
-    EXIT_NOT_CONFIRMED,
-    EXIT_BAD_INPUT
-};
-
-inline constexpr wchar_t kRunHistoryName[] = L"Ostrevin-runs.log";
-
 // Runs the command line's backups; the program's exit code.
 int run_unattended(const core::CommandLine& command);
 

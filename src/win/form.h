@@ -3,6 +3,7 @@
 // at WM_NCCREATE and forwards to the member handler. No exception crosses it.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "win/window.h"
@@ -53,6 +54,17 @@ private:
     HWND hwnd_ = nullptr;
     HWND last_focus_ = nullptr;
 };
+
+// Makes a form kept hidden between uses when it does not exist (yet, or any more
+// since its close box destroyed it). False when the window cannot be made.
+template <class F>
+bool ensure_made(std::unique_ptr<F>& form, HWND owner) {
+    if (form && form->hwnd()) return true;
+    form = std::make_unique<F>();
+    if (form->create(owner)) return true;
+    form.reset();
+    return false;
+}
 
 // Fonts shared by every window; created once.
 HFONT font_message();  // the system's dialog font

@@ -36,6 +36,7 @@ public:
     T& operator*() { return *value_; }
     const T& operator*() const { return *value_; }
     T* operator->() { return &*value_; }
+    const T* operator->() const { return &*value_; }
     DWORD code() const { return status_.code(); }
 
 private:

@@ -11,6 +11,7 @@
 
 #include "app/startup.h"
 #include "support/app_fixture.h"
+#include "win/local_time.h"
 
 namespace {
 
@@ -121,7 +122,7 @@ TEST(BackupRun, CopiesWithItsOptionsRecordsTheDateListsProgramFilesAndReports) {
     EXPECT_EQ(a.told().title, L"BACKUP COMPLETE");
     EXPECT_EQ(a.told().text, L"Your backup is complete and a current list of Program Files is saved in E:\\BK");
     EXPECT_EQ(a.told().flags, static_cast<UINT>(MB_OK));
-    const std::wstring today = app::today_short_date();
+    const std::wstring today = win::short_date();
     EXPECT_EQ(a.main->lblBUDateDisplay.text(), L"Last Backup on " + today);
     EXPECT_EQ(core::LookupBackupDate(app::state().settings, L"UNTITLED").date, today);
     // The list: upper case, in order, without hidden or system entries.
@@ -388,7 +389,7 @@ TEST(BackupRun, ExitWhenCompleteClosesThroughTheNormalExit) {
     a.runBackups();
     EXPECT_EQ(a.prompts.titles(), std::vector<std::wstring>{L"File Not Saved"});
     EXPECT_FALSE(IsWindow(a.main->hwnd()));
-    EXPECT_NE(test::read_bytes(a.settingsPath()).find("UNTITLED=" + test::narrow(app::today_short_date())),
+    EXPECT_NE(test::read_bytes(a.settingsPath()).find("UNTITLED=" + test::narrow(win::short_date())),
               std::string::npos);
 }
 

@@ -1,0 +1,53 @@
+#include "win/local_time.h"
+
+#include <windows.h>
+
+#include <cwchar>
+
+namespace win {
+namespace {
+
+SYSTEMTIME system_time(const core::DateTime& t) {
+    SYSTEMTIME s{};
+    s.wYear = static_cast<WORD>(t.year);
+    s.wMonth = static_cast<WORD>(t.month);
+    s.wDay = static_cast<WORD>(t.day);
+    s.wHour = static_cast<WORD>(t.hour);
+    s.wMinute = static_cast<WORD>(t.minute);
+    return s;
+}
+
+}  // namespace
+
+core::DateTime local_now() {
+    SYSTEMTIME t{};
+    GetLocalTime(&t);
+    return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute};
+}
+
+std::wstring local_stamp(bool for_file_name) {
+    SYSTEMTIME t{};
+    GetLocalTime(&t);
+    wchar_t buf[32];
+    std::swprintf(buf, std::size(buf), for_file_name ? L"%04u%02u%02u-%02u%02u%02u" : L"%04u-%02u-%02u %02u:%02u:%02u",
+                  t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+    return buf;
+}
+
+std::wstring short_date(const core::DateTime* at) {
+    const SYSTEMTIME s = at ? system_time(*at) : SYSTEMTIME{};
+    wchar_t buf[128];
+    const int n = GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, at ? &s : nullptr, nullptr, buf,
+                                  static_cast<int>(std::size(buf)), nullptr);
+    return n > 0 ? std::wstring(buf) : std::wstring();
+}
+
+std::wstring short_time(const core::DateTime& at) {
+    const SYSTEMTIME s = system_time(at);
+    wchar_t buf[80];
+    const int n =
+        GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, TIME_NOSECONDS, &s, nullptr, buf, static_cast<int>(std::size(buf)));
+    return n > 0 ? std::wstring(buf) : std::wstring();
+}
+
+}  // namespace win

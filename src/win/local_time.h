@@ -1,0 +1,19 @@
+#pragma once
+// The clock and the calendar in the user's own formats: the one place that asks
+// the system for the time or formats a date.
+#include <string>
+
+#include "core/schedule.h"
+
+namespace win {
+
+// Now, local time, to the minute.
+core::DateTime local_now();
+// Now, local time, to the second: "2026-12-07 21:00:05", or "20261207-210005" for a file name.
+std::wstring local_stamp(bool for_file_name = false);
+// The user's short date ("07/12/2026") of `at`, or of today; empty when the system cannot say.
+std::wstring short_date(const core::DateTime* at = nullptr);
+// The user's time without seconds ("21:00"); empty when the system cannot say.
+std::wstring short_time(const core::DateTime& at);
+
+}  // namespace win
