@@ -194,7 +194,7 @@ bool Copier::walkRoot() {
 
 void Copier::noteMismatch(const std::wstring& path, const wchar_t* what) {
     const Hold hold(console_lock_);
-    console_.write(L"\t    *Mismatch\t" + shown(path) + L" is " + what +
+    console_.write(L"\t    *MISMATCH\t" + shown(path) + L" is " + what +
                    L" in the destination; remove it, or copy with /PURGE, so that the next copy can take its place\r\n");
 }
 
