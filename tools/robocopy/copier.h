@@ -115,6 +115,10 @@ private:
     // Source entries that no copy can bear the name of (changed by the platform, or
     // with characters Windows forbids): failures at once, left out.
     void dropUnnamable(const std::wstring& folder, std::vector<Entry>& from);
+    bool isExcluded(const Entry& e, const std::wstring& folder) const;
+    // Drops what /XF and /XD name from both listings.
+    void dropExcluded(const std::wstring& source, const std::wstring& target, std::vector<Entry>& from,
+                      std::vector<Entry>& to);
     // True (and the run stops) when the target's root or drive is gone.
     bool targetLost();
     void noteCopy(const std::wstring& label, const Entry& from, const std::wstring& path);

@@ -21,6 +21,7 @@ constexpr char kUsage[] =
     "\r\n"
     "Usage :: ROBOCOPY source destination [/S | /E] [/PURGE] [/R:n] [/W:n]\r\n"
     "                  [/LOG:file | /LOG+:file] [/TEE] [/NP] [/FFT] [/L] [/NFL] [/NDL]\r\n"
+    "                  [/V] [/XF file [file]...] [/XD dirs [dirs]...]\r\n"
     "\r\n"
     "        /S :: copy Subdirectories, but not empty ones.\r\n"
     "        /E :: copy subdirectories, including Empty ones.\r\n"
@@ -35,6 +36,9 @@ constexpr char kUsage[] =
     "        /L :: List only - don't copy, delete or create anything.\r\n"
     "      /NFL :: No File List - don't log file names.\r\n"
     "      /NDL :: No Directory List - don't log directory names.\r\n"
+    "        /V :: produce Verbose output, showing skipped files.\r\n"
+    "/XF file [file]... :: eXclude Files matching given names/paths/wildcards.\r\n"
+    "/XD dirs [dirs]... :: eXclude Directories matching given names/paths.\r\n"
     "\r\n"
     "The log's \"Ended :\" line is written only when the copy ran to its end.\r\n";
 
@@ -61,6 +65,8 @@ std::wstring option_text(const Options& o) {
     if (o.purge) text += L"/PURGE ";
     if (o.list_only) text += L"/L ";
     if (o.no_file_list) text += L"/NFL ";
+    if (o.no_dir_list) text += L"/NDL ";
+    if (o.verbose) text += L"/V ";
     wchar_t counts[64];
     std::swprintf(counts, 64, L"/R:%u /W:%u", o.retries, o.wait_seconds);
     return text + counts;
@@ -109,6 +115,10 @@ std::optional<Options> options_of_command_line(Console& console) {
     Options options = parsed.options;
     options.source = full_path(options.source);
     options.target = full_path(options.target);
+    // A path among the patterns is matched as a full path.
+    for (auto* patterns : {&options.exclude_files, &options.exclude_dirs})
+        for (std::wstring& p : *patterns)
+            if (p.find_first_of(L"\\/") != std::wstring::npos) p = full_path(p);
     // The banner is still unwritten, so it goes to the log.
     if (!options.log.empty()) {
         const std::wstring log = full_path(options.log);
@@ -124,7 +134,13 @@ std::optional<Options> options_of_command_line(Console& console) {
 void write_header(Console& console, const Options& options) {
     console.write(L"\r\n  Started : " + now_text() + L"\r\n   Source : " + folder_text(options.source) +
                   L"\r\n     Dest : " + folder_text(options.target) + L"\r\n\r\n  Options : " + option_text(options) +
-                  L"\r\n\r\n");
+                  L"\r\n");
+    // As the real tool shows them, one line each.
+    for (const auto& [label, patterns] : {std::pair{L" Exc Files : ", &options.exclude_files},
+                                          std::pair{L"  Exc Dirs : ", &options.exclude_dirs}})
+        for (std::size_t i = 0; i < patterns->size(); ++i)
+            console.write((i == 0 ? std::wstring(label) : std::wstring(12, L' ')) + (*patterns)[i] + L"\r\n");
+    console.write(L"\r\n");
     console.writeAscii(kRule);
     console.flush();
 }

@@ -2,6 +2,7 @@
 #include "copier.h"
 
 #include <algorithm>
+#include <cwchar>
 
 #include "copier_parts.h"
 #include "win/handles.h"
@@ -139,6 +140,37 @@ void Copier::dropUnnamable(const std::wstring& folder, std::vector<Entry>& from)
     });
 }
 
+bool Copier::isExcluded(const Entry& e, const std::wstring& folder) const {
+    return excluded(e.isDir() ? options_.exclude_dirs : options_.exclude_files, e.name,
+                    shown(join_path(folder, e.name)));
+}
+
+void Copier::dropExcluded(const std::wstring& source, const std::wstring& target, std::vector<Entry>& from,
+                          std::vector<Entry>& to) {
+    // Left out by name: neither copied nor walked, counted as skipped, named with /V.
+    std::erase_if(from, [&](const Entry& e) {
+        if (!isExcluded(e, source)) return false;
+        Tally& t = e.isDir() ? counts_.dirs : counts_.files;
+        ++t.total;
+        ++t.skipped;
+        if (!e.isDir()) {
+            counts_.bytes.total += e.stamp.size;
+            counts_.bytes.skipped += e.stamp.size;
+        }
+        if (options_.verbose && !(e.isDir() ? options_.no_dir_list : options_.no_file_list)) {
+            wchar_t size[32];
+            std::swprintf(size, 32, L"%14llu", static_cast<unsigned long long>(e.stamp.size));
+            const std::wstring path = shown(join_path(source, e.name));
+            const Hold hold(console_lock_);
+            console_.write(e.isDir() ? L"\t  named      \t" + path + L"\\\r\n"
+                                     : L"\t    named     \t" + std::wstring(size) + L"\t" + path + L"\r\n");
+        }
+        return true;
+    });
+    // And never purged: what matches in the target, by its own path or the source's.
+    std::erase_if(to, [&](const Entry& e) { return isExcluded(e, target) || isExcluded(e, source); });
+}
+
 std::vector<Copier::Pair> Copier::pairUp(const std::vector<Entry>& from, const std::vector<Entry>& to) {
     // Both listings are sorted. A target that tells case apart (Wine) may hold several
     // spellings of one name: the exact one pairs, the others are extra.
@@ -179,6 +211,7 @@ void Copier::walk(const std::wstring& source, std::size_t level, std::vector<Ent
         ++counts_.dirs.failed;
         return;
     }
+    if (!options_.exclude_files.empty() || !options_.exclude_dirs.empty()) dropExcluded(source, target, from, to);
     std::vector<std::wstring> twin_keys;
     dropTwins(source, from, twin_keys);
     dropUnnamable(source, from);
