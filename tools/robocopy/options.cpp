@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include <cwctype>
+#include <utility>
 
 namespace robocopy {
 
@@ -25,6 +26,17 @@ bool read_count(const std::wstring& arg, std::size_t prefix, unsigned& out) {
     }
     out = static_cast<unsigned>(value);
     return true;
+}
+
+// The options that only switch something on.
+bool* flag(Options& o, const std::wstring& opt) {
+    static constexpr std::pair<const wchar_t*, bool Options::*> kFlags[] = {
+        {L"/PURGE", &Options::purge},     {L"/NP", &Options::no_progress},   {L"/FFT", &Options::fat_times},
+        {L"/TEE", &Options::tee},         {L"/L", &Options::list_only},      {L"/NFL", &Options::no_file_list},
+        {L"/NDL", &Options::no_dir_list}, {L"/V", &Options::verbose}};
+    for (const auto& [name, member] : kFlags)
+        if (opt == name) return &(o.*member);
+    return nullptr;
 }
 
 }  // namespace
@@ -63,33 +75,19 @@ ParseResult parse_arguments(const std::vector<std::wstring>& args) {
         if (!arg.empty() && arg[0] == L'/') {
             const std::wstring opt = upper(arg);
             patterns = nullptr;
-            if (opt == L"/XF") {
+            if (bool* on = flag(result.options, opt)) {
+                *on = true;
+            } else if (opt == L"/XF") {
                 patterns = &result.options.exclude_files;
             } else if (opt == L"/XD") {
                 patterns = &result.options.exclude_dirs;
-            } else if (opt == L"/V") {
-                result.options.verbose = true;
             } else if (opt == L"/S") {
                 subdirs = true;
             } else if (opt == L"/E") {
                 empty_too = true;
-            } else if (opt == L"/PURGE") {
-                result.options.purge = true;
             } else if (opt == L"/?") {
                 result.help = true;
                 return result;
-            } else if (opt == L"/NP") {
-                result.options.no_progress = true;
-            } else if (opt == L"/FFT") {
-                result.options.fat_times = true;
-            } else if (opt == L"/TEE") {
-                result.options.tee = true;
-            } else if (opt == L"/L") {
-                result.options.list_only = true;
-            } else if (opt == L"/NFL") {
-                result.options.no_file_list = true;
-            } else if (opt == L"/NDL") {
-                result.options.no_dir_list = true;
             } else if (opt.rfind(L"/LOG:", 0) == 0 || opt.rfind(L"/LOG+:", 0) == 0) {
                 result.options.log_append = opt[4] == L'+';
                 result.options.log = arg.substr(result.options.log_append ? 6 : 5);
