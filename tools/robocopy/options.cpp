@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include <cwctype>
+#include <utility>
 
 namespace robocopy {
 
@@ -25,6 +26,17 @@ bool read_count(const std::wstring& arg, std::size_t prefix, unsigned& out) {
     }
     out = static_cast<unsigned>(value);
     return true;
+}
+
+// The options that only switch something on.
+bool* flag(Options& o, const std::wstring& opt) {
+    static constexpr std::pair<const wchar_t*, bool Options::*> kFlags[] = {
+        {L"/PURGE", &Options::purge},     {L"/NP", &Options::no_progress},   {L"/FFT", &Options::fat_times},
+        {L"/TEE", &Options::tee},         {L"/L", &Options::list_only},      {L"/NFL", &Options::no_file_list},
+        {L"/NDL", &Options::no_dir_list}, {L"/V", &Options::verbose}};
+    for (const auto& [name, member] : kFlags)
+        if (opt == name) return &(o.*member);
+    return nullptr;
 }
 
 }  // namespace
@@ -57,30 +69,25 @@ ParseResult parse_arguments(const std::vector<std::wstring>& args) {
     ParseResult result;
     std::vector<std::wstring> paths;
     bool subdirs = false, empty_too = false;
+    // After /XF or /XD, every argument up to the next option is one of its patterns.
+    std::vector<std::wstring>* patterns = nullptr;
     for (const auto& arg : args) {
         if (!arg.empty() && arg[0] == L'/') {
             const std::wstring opt = upper(arg);
-            if (opt == L"/S") {
+            patterns = nullptr;
+            if (bool* on = flag(result.options, opt)) {
+                *on = true;
+            } else if (opt == L"/XF") {
+                patterns = &result.options.exclude_files;
+            } else if (opt == L"/XD") {
+                patterns = &result.options.exclude_dirs;
+            } else if (opt == L"/S") {
                 subdirs = true;
             } else if (opt == L"/E") {
                 empty_too = true;
-            } else if (opt == L"/PURGE") {
-                result.options.purge = true;
             } else if (opt == L"/?") {
                 result.help = true;
                 return result;
-            } else if (opt == L"/NP") {
-                result.options.no_progress = true;
-            } else if (opt == L"/FFT") {
-                result.options.fat_times = true;
-            } else if (opt == L"/TEE") {
-                result.options.tee = true;
-            } else if (opt == L"/L") {
-                result.options.list_only = true;
-            } else if (opt == L"/NFL") {
-                result.options.no_file_list = true;
-            } else if (opt == L"/NDL") {
-                result.options.no_dir_list = true;
             } else if (opt.rfind(L"/LOG:", 0) == 0 || opt.rfind(L"/LOG+:", 0) == 0) {
                 result.options.log_append = opt[4] == L'+';
                 result.options.log = arg.substr(result.options.log_append ? 6 : 5);
@@ -102,6 +109,8 @@ ParseResult parse_arguments(const std::vector<std::wstring>& args) {
                 result.error = L"Invalid parameter: " + arg;
                 return result;
             }
+        } else if (patterns != nullptr) {
+            if (!arg.empty()) patterns->push_back(arg);
         } else {
             paths.push_back(arg);
         }
@@ -185,6 +194,38 @@ bool needs_copy(const FileStamp& source, const FileStamp* target, bool fat_times
     const std::uint64_t apart = source.last_write > target->last_write ? source.last_write - target->last_write
                                                                        : target->last_write - source.last_write;
     return apart > (fat_times ? kFatStep : 0);
+}
+
+bool wildcard_match(std::wstring_view pattern, std::wstring_view text) {
+    const auto same = [](wchar_t a, wchar_t b) {
+        return a == b || std::towupper(static_cast<std::wint_t>(a)) == std::towupper(static_cast<std::wint_t>(b));
+    };
+    // Greedy with one step back to the last star: linear for the patterns people write.
+    std::size_t p = 0, t = 0, star = std::wstring_view::npos, resume = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && (pattern[p] == L'?' || (pattern[p] != L'*' && same(pattern[p], text[t])))) {
+            ++p;
+            ++t;
+        } else if (p < pattern.size() && pattern[p] == L'*') {
+            star = p++;
+            resume = t;
+        } else if (star != std::wstring_view::npos) {
+            p = star + 1;
+            t = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == L'*') ++p;
+    if (p == pattern.size()) return true;
+    // "*.*" and "name.*" take a name that has no dot at all.
+    return pattern.substr(p) == L".*" && text.find(L'.') == std::wstring_view::npos;
+}
+
+bool excluded(const std::vector<std::wstring>& patterns, std::wstring_view name, std::wstring_view path) {
+    for (const std::wstring& pattern : patterns)
+        if (wildcard_match(pattern, pattern.find(L'\\') != std::wstring::npos ? path : name)) return true;
+    return false;
 }
 
 namespace {
