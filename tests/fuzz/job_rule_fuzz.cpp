@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "core/batch_script.h"
+#include "core/patterns.h"
 #include "core/text.h"
 
 using namespace core;
@@ -18,19 +19,42 @@ void require(bool ok) {
     if (!ok) std::abort();
 }
 
+std::wstring plain(std::wstring path);
+
 // Few symbols, so that drives, shares, separators and shared names turn up often.
-// A zero byte starts the next field: source, destination, source, ...
+// A zero byte starts the next field: source, destination, what it leaves out (as the
+// box takes it), source, ...
 std::vector<JobFolders> decode(const uint8_t* data, size_t size) {
-    static const std::wstring alphabet = L"\\\\\\\\C:D:E:/.. AaBb%\"*?\t\x00e9";
+    static const std::wstring alphabet = L"\\\\\\\\C:D:E:/.. AaBb%\"*?\t\x00e9;";
     std::vector<std::wstring> fields(1);
-    for (size_t i = 0; i < size && fields.size() <= 2u * kMaxJobs; ++i) {
+    for (size_t i = 0; i < size && fields.size() <= 3u * kMaxJobs; ++i) {
         if (data[i] == 0) fields.emplace_back();
         else fields.back() += data[i] >= 0xF0 ? L"DOCS" : alphabet.substr(data[i] % alphabet.size(), 1);
     }
-    fields.resize(std::min<size_t>(fields.size() + fields.size() % 2, 2u * kMaxJobs));
+    fields.resize(std::min<size_t>((fields.size() + 2) / 3 * 3, 3u * kMaxJobs));
     std::vector<JobFolders> jobs;
-    for (size_t i = 0; i < fields.size(); i += 2) jobs.push_back({fields[i], fields[i + 1]});
+    for (size_t i = 0; i < fields.size(); i += 3) {
+        jobs.push_back({fields[i], fields[i + 1]});
+        for (auto& p : split_patterns(fields[i + 2]))
+            if (!pattern_fault(p)) jobs.back().except.push_back(p);
+    }
     return jobs;
+}
+
+// /XF with the file patterns, /XD with the folder patterns, by name or as full paths.
+void add_exclusions(std::vector<std::wstring>& args, const JobCopy& copy) {
+    for (const bool folders : {false, true}) {
+        std::vector<std::wstring> names;
+        for (std::wstring p : copy.except) {
+            if (is_folder_pattern(p) != folders) continue;
+            const bool path = is_path_pattern(p);
+            if (folders) p.pop_back();
+            names.push_back(path ? plain(copy.source) + L"\\" + (p[0] == L'\\' ? p.substr(1) : p) : p);
+        }
+        if (names.empty()) continue;
+        args.push_back(folders ? L"/XD" : L"/XF");
+        args.insert(args.end(), names.begin(), names.end());
+    }
 }
 
 // The arguments robocopy gets from a batch line. The command interpreter passes
@@ -84,12 +108,23 @@ void job_rule_properties(const uint8_t* data, size_t size) {
 
     // One robocopy line for each job the rule lets through, in order, and no other.
     std::vector<std::vector<std::wstring>> intended, written;
-    for (const auto& job : jobs)
-        if (const auto copy = job_copy(job))
-            intended.push_back({std::wstring(kRobocopy), copy->source, copy->target, L"/E", L"/PURGE", L"/R:3", L"/W:3",
-                                L"/NP", L"/LOG+:C:\\TEMP\\BatchRun.log"});
+    for (const auto& job : jobs) {
+        // What the job file keeps of a job is what the row shows.
+        if (const auto row = FormatJobRow(job); std::count(row.begin(), row.end(), L'"') == 4 + 2 * std::ssize(job.except))
+            require(ParseJobRow(row) && FormatJobRow(*ParseJobRow(row)) == row);
+        const auto copy = job_copy(job);
+        if (!copy) continue;
+        intended.push_back({std::wstring(kRobocopy), copy->source, copy->target, L"/E", L"/PURGE", L"/R:3", L"/W:3",
+                            L"/NP"});
+        add_exclusions(intended.back(), *copy);
+        intended.back().push_back(L"/LOG+:C:\\TEMP\\BatchRun.log");
+        for (auto& arg : intended.back()) arg = to_upper(arg);
+    }
     for (const auto& line : script_lines(jobs, kRobocopy, option_suffix(true, true), L"R", L"C:\\TEMP\\BatchRun.log"))
-        if (line.starts_with(quoted(kRobocopy))) written.push_back(arguments(line));
+        if (line.starts_with(quoted(kRobocopy))) {
+            written.push_back(arguments(line));
+            for (auto& arg : written.back()) arg = to_upper(arg);
+        }
     require(written == intended);
 
     // With no conflict, every job was let through.
