@@ -43,8 +43,7 @@ void JobList::select(int i) {
 }
 
 void JobList::setText(int i) const {
-    const core::JobFolders& job = document_->job(i);
-    row(i).text.setText(core::FormatJobRow(job.source, job.destination));
+    row(i).text.setText(core::FormatJobRow(document_->job(i)));
 }
 
 void JobList::setBold(int i, bool bold) const {

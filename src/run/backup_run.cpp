@@ -169,6 +169,11 @@ Outcome BackupRun::runJobs() {
                               L" has characters that the command interpreter cannot handle." + core::kTwoCr +
                               L"Please rename the folder or choose another one; nothing has been copied.");
         }
+        for (const std::wstring& p : c.except)
+            if (!win::representable(p, CP_OEMCP))
+                return notStarted(L"The pattern " + core::quoted(p) +
+                                  L" has characters that the command interpreter cannot handle." + core::kTwoCr +
+                                  L"Please change what the job leaves out; nothing has been copied.");
     }
     // A FAT backup drive keeps times in 2-second steps; its jobs get /FFT.
     const auto file_systems = [&] {
