@@ -116,19 +116,19 @@ void FrmMain::createControls() {
         win::Window(addControl(L"BUTTON", L"ADD JOB", button | WS_DISABLED, ID_CMD_ADDJOB, 120, y + 1020, 1815, 495));
     chkEmpty =
         win::Window(addControl(L"BUTTON", L"Include Empty Folders", check, ID_CHK_EMPTY, 2100, y + 990, 2640, 270));
-    chkRemove = win::Window(addControl(L"BUTTON", L"Remove Files && Folders Not in Source", check, ID_CHK_REMOVE,
-                                       2100, y + 1275, 3900, 270));
+    chkRemove = win::Window(addControl(L"BUTTON", L"Remove Files && Folders Not in Source", check, ID_CHK_REMOVE, 2100,
+                                       y + 1275, 3900, 270));
     chkExit = win::Window(addControl(L"BUTTON", L"Exit when Complete", check, ID_CHK_EXIT, 4860, y + 990, 2400, 270));
-    cmdRun = win::Window(
-        addControl(L"BUTTON", L"RUN BACKUPS", button | WS_DISABLED, ID_CMD_RUN, 7920, y + 1020, 1815, 495));
+    cmdRun =
+        win::Window(addControl(L"BUTTON", L"RUN BACKUPS", button | WS_DISABLED, ID_CMD_RUN, 7920, y + 1020, 1815, 495));
     Label2 = win::Window(addControl(L"STATIC", L"Job List", label, ID_LABEL2, 120, y + 1800, 4755, 285));
     lblBUDateDisplay =
         win::Window(addControl(L"STATIC", L"", WS_VISIBLE | SS_RIGHT, ID_LBL_BUDATE, 4980, y + 1800, 4755, 285));
     prgRun = win::Window(addControl(PROGRESS_CLASSW, L"", PBS_SMOOTH, ID_PRG_RUN, 120, y + 1020, 7680, 240));
-    lblProgress = win::Window(addControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, ID_LBL_PROGRESS,
-                                         120, y + 1290, 7680, 255));
-    cmdStop = win::Window(
-        addControl(L"BUTTON", L"STOP", WS_TABSTOP | BS_PUSHBUTTON, ID_CMD_STOP, 7920, y + 1020, 1815, 495));
+    lblProgress = win::Window(
+        addControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, ID_LBL_PROGRESS, 120, y + 1290, 7680, 255));
+    cmdStop =
+        win::Window(addControl(L"BUTTON", L"STOP", WS_TABSTOP | BS_PUSHBUTTON, ID_CMD_STOP, 7920, y + 1020, 1815, 495));
     lblNextRun =
         win::Window(addControl(L"STATIC", L"", SS_RIGHT | SS_NOPREFIX, ID_LBL_NEXTRUN, 4980, y + 1800, 4755, 285));
 

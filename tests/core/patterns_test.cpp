@@ -85,8 +85,8 @@ TEST(Patterns, EachJobsLineLeavesOutFilesAndFoldersByNameOrFullPath) {
         ASSERT_TRUE(copy);
         const auto lines = script_lines({job}, L"rc", L" /S /R:3 /W:3", L"R", L"L");
         ASSERT_EQ(lines.size(), 5u);
-        EXPECT_EQ(lines[2], L"\"rc\" " + core::quoted(copy->source) + L" " + core::quoted(copy->target) + L" /S /R:3 /W:3 /NP" +
-                                c.line + L" /LOG+:\"L\"");
+        EXPECT_EQ(lines[2], L"\"rc\" " + core::quoted(copy->source) + L" " + core::quoted(copy->target) +
+                                L" /S /R:3 /W:3 /NP" + c.line + L" /LOG+:\"L\"");
         EXPECT_EQ(lines[2].find(L"\\\" "), std::wstring::npos) << c.line;
         EXPECT_EQ(copy_arguments(*copy, L" /S", L"").ends_with(exclude_arguments(copy->source, c.except)), true);
     }

@@ -110,12 +110,13 @@ void job_rule_properties(const uint8_t* data, size_t size) {
     std::vector<std::vector<std::wstring>> intended, written;
     for (const auto& job : jobs) {
         // What the job file keeps of a job is what the row shows.
-        if (const auto row = FormatJobRow(job); std::count(row.begin(), row.end(), L'"') == 4 + 2 * std::ssize(job.except))
+        if (const auto row = FormatJobRow(job);
+            std::count(row.begin(), row.end(), L'"') == 4 + 2 * std::ssize(job.except))
             require(ParseJobRow(row) && FormatJobRow(*ParseJobRow(row)) == row);
         const auto copy = job_copy(job);
         if (!copy) continue;
-        intended.push_back({std::wstring(kRobocopy), copy->source, copy->target, L"/E", L"/PURGE", L"/R:3", L"/W:3",
-                            L"/NP"});
+        intended.push_back(
+            {std::wstring(kRobocopy), copy->source, copy->target, L"/E", L"/PURGE", L"/R:3", L"/W:3", L"/NP"});
         add_exclusions(intended.back(), *copy);
         intended.back().push_back(L"/LOG+:C:\\TEMP\\BatchRun.log");
         for (auto& arg : intended.back()) arg = to_upper(arg);
