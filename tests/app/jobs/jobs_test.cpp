@@ -216,7 +216,6 @@ TEST(LeavingOut, PatternsGoIntoTheRowTheBoxAndTheJobFile) {
     a.main->txtExcept.setText(L" *.tmp; ~$*; node_modules/ ");
     a.add(a.src, a.dst);
     const std::wstring row = a.rowOf(a.src, a.dst) + L"  EXCEPT  \"*.TMP\"  \"~$*\"  \"NODE_MODULES\\\"";
-    ASSERT_EQ(a.jobs(), 1);
     EXPECT_EQ(a.row(1), row);
     a.main->txtActionDisplay_Click(1);
     EXPECT_EQ(a.main->txtExcept.text(), L"*.TMP; ~$*; NODE_MODULES\\");

@@ -167,7 +167,6 @@ TEST(BackupRun, WhatAJobLeavesOutIsNeitherCopiedNorRemoved) {
     a.main->txtActionDisplay_Click(1);
     a.main->txtExcept.setText(L"*.tmp; ~$*; node_modules\\");
     a.main->cmdAddJob_Click();
-    ASSERT_NE(a.row(1).find(L"  EXCEPT  \"*.TMP\"  \"~$*\"  \"NODE_MODULES\\\""), std::wstring::npos);
     a.check(a.main->chkRemove, true);
     HANDLE lock =
         CreateFileW((a.srcA + L"\\~$Report.docx").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
