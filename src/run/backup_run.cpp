@@ -90,7 +90,7 @@ std::wstring BackupRun::rows(const std::vector<int>& numbers, const core::RunLog
     for (int n : numbers) {
         if (n < 1 || n > static_cast<int>(jobs_.size())) continue;
         const core::JobFolders& j = jobs_[static_cast<size_t>(n) - 1];
-        names += L"\r" + core::FormatJobRow(j.source, j.destination);
+        names += L"\r" + core::FormatJobRow(j);
         if (reasons)
             for (const auto& line : reasons->errors(n)) names += L"\r    " + line;
     }
