@@ -245,6 +245,18 @@ std::vector<int> RunLog::unfinished(int job_count) const {
     return jobs;
 }
 
+std::vector<int> RunLog::mismatched(int job_count) const {
+    std::vector<int> jobs;
+    for (int n = 1; n <= job_count; ++n)
+        if (mismatched_job(n)) jobs.push_back(n);
+    return jobs;
+}
+
+bool RunLog::mismatched_job(int job) const {
+    const auto s = sections_.find(job);
+    return s != sections_.end() && s->second.closed && (s->second.files.mismatch > 0 || s->second.dirs.mismatch > 0);
+}
+
 std::vector<std::wstring> RunLog::errors(int job) const {
     const auto s = sections_.find(job);
     return s == sections_.end() ? std::vector<std::wstring>{} : s->second.lines;

@@ -50,6 +50,10 @@ public:
     // The Files and Dirs rows of a job whose section closed normally.
     std::optional<FileCounts> files(int job) const { return row(job, &Section::files); }
     std::optional<FileCounts> dirs(int job) const { return row(job, &Section::dirs); }
+    // The jobs whose section closed normally with something in the way: a Mismatch in
+    // the Dirs or Files row (the exit code's 4, which the script counts as done).
+    std::vector<int> mismatched(int job_count) const;
+    bool mismatched_job(int job) const;
 
 private:
     void line(std::wstring_view raw, bool whole);
@@ -66,6 +70,11 @@ private:
     RunProgress progress_;
     std::map<int, Section> sections_;
 };
+
+// Why a job with a mismatch failed, for the message that names it.
+inline constexpr std::wstring_view kMismatchReason =
+    L"Something in the backup is in the way: a folder where the source has a file, or a file where it has a "
+    L"folder. Ticking \"Remove Files & Folders Not in Source\" (or removing it by hand) lets the next run copy it.";
 
 // "Job 2 of 5: C:\DATA" and, within the job, the file and the count so far.
 std::wstring progress_text(const RunProgress& p, int job_count, std::wstring_view job_source);

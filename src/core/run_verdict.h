@@ -21,7 +21,9 @@ struct RunVerdict {
 // `script_ended`: the script ran to its last line (not stopped, not killed).
 // `failed`: what the results file names; nothing when it is gone or unreadable.
 // `unfinished`: the jobs the log does not show closing; nothing when it is unreadable.
+// `mismatched`: the jobs whose summary shows something of the backup in the way of a
+// copy; they failed, though their exit code (4) is below the script's 8.
 RunVerdict judge_run(bool script_ended, const std::optional<std::vector<int>>& failed,
-                     const std::optional<std::vector<int>>& unfinished);
+                     const std::optional<std::vector<int>>& unfinished, const std::vector<int>& mismatched = {});
 
 }  // namespace core

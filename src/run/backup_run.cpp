@@ -91,8 +91,9 @@ std::wstring BackupRun::rows(const std::vector<int>& numbers, const core::RunLog
         if (n < 1 || n > static_cast<int>(jobs_.size())) continue;
         const core::JobFolders& j = jobs_[static_cast<size_t>(n) - 1];
         names += L"\r" + core::FormatJobRow(j);
-        if (reasons)
-            for (const auto& line : reasons->errors(n)) names += L"\r    " + line;
+        if (!reasons) continue;
+        for (const auto& line : reasons->errors(n)) names += L"\r    " + line;
+        if (reasons->mismatched_job(n)) names += L"\r    " + std::wstring(core::kMismatchReason);
     }
     return names;
 }
@@ -233,14 +234,16 @@ Outcome BackupRun::runJobs() {
     win::Result<std::wstring> results_text = win::Status::failed(ERROR_INVALID_FUNCTION);
     win::Status log_read;
     std::optional<std::vector<int>> failed, unfinished;
+    std::vector<int> mismatched;
     if (ended) {
         results_text = win::read_text_file(results, CP_OEMCP);
         if (results_text) failed = core::failed_jobs(*results_text, jobs_.size());
         log_read = watch.finish();
         if (log_read) unfinished = watch.log().unfinished(static_cast<int>(jobs_.size()));
+        if (log_read) mismatched = watch.log().mismatched(static_cast<int>(jobs_.size()));
     }
     DeleteFileW(results.c_str());
-    const core::RunVerdict verdict = core::judge_run(ended, failed, unfinished);
+    const core::RunVerdict verdict = core::judge_run(ended, failed, unfinished, mismatched);
     failed_ = verdict.failed;
     failed_.insert(failed_.end(), verdict.unfinished.begin(), verdict.unfinished.end());
     const std::wstring not_ended =

@@ -98,3 +98,23 @@ TEST(RunLog, OnlyASectionThatClosesAsANormalRunIsFinished) {
     log.finish(job1 + rows + end);
     EXPECT_EQ(log.files(1), (FileCounts{2, 1, 0, 0, 0, 1}));
 }
+
+// The system's robocopy gives exit code 4, which the script counts as done, when
+// something of the backup is in the way (a folder where the source has a file, or the
+// other way round): the summary's Mismatch column tells, in any language.
+TEST(RunLog, AJobWithAMismatchInItsSummaryIsNamed) {
+    for (const char* language : {"en", "de", "fr"}) {
+        SCOPED_TRACE(language);
+        std::wstring text = test::fixture_log(language);
+        RunLog plain;
+        plain.finish(text);
+        EXPECT_TRUE(plain.mismatched(3).empty());
+        // Job 2's Files row: 812 skipped becomes 811 skipped and 1 mismatch.
+        const size_t at = text.find(L"812         0       812         0");
+        ASSERT_NE(at, std::wstring::npos);
+        text.replace(at, 33, L"812         0       811         1");
+        RunLog log;
+        log.finish(text);
+        EXPECT_EQ(log.mismatched(3), std::vector<int>{2});
+    }
+}

@@ -69,8 +69,9 @@ TEST_F(CopyTest, LockedFilesRetriesAndWaits) {
     }
 }
 
-// A file where a folder is, or the other way round, is a mismatch and a failure with
-// nothing removed; with /PURGE a mirror takes the source's kind in one run.
+// A file where a folder is, or the other way round, is a mismatch (not a failure) with
+// nothing removed; with /PURGE what is in the way is an extra and a mirror converges in
+// one run. /L gives each run's rows and exit code.
 TEST_F(CopyTest, AFileWhereAFolderIsOrTheOtherWayRoundIsAMismatchUntilAMirrorConverges) {
     put(L"clash", "file in source");
     put(L"fine.txt", "fine");
@@ -78,16 +79,49 @@ TEST_F(CopyTest, AFileWhereAFolderIsOrTheOtherWayRoundIsAMismatchUntilAMirrorCon
     make_dirs(dst + L"\\clash");
     write_bytes(dst + L"\\clash\\inner.txt", "kept");
     write_bytes(dst + L"\\other", "a file in the target");
-    RunResult r = run(L"/R:1 /W:0");
-    EXPECT_EQ(r.code, kCopied | kMismatch | kFailed) << r.output;
-    EXPECT_EQ(read_bytes(dst + L"\\fine.txt"), "fine");
-    EXPECT_EQ(r.row("Files"), (Row{2, 1, 0, 1, 1, 0}));
-    EXPECT_EQ(run(L"/S /R:0 /W:0").code, kMismatch | kFailed);
-    EXPECT_EQ(read_bytes(dst + L"\\other"), "a file in the target");
-    EXPECT_EQ(read_bytes(dst + L"\\clash\\inner.txt"), "kept");
-    r = run(L"/S /PURGE /R:0 /W:0");
-    EXPECT_EQ(r.code, kCopied | kMismatch) << r.output;
+    const struct {
+        const wchar_t* options;
+        DWORD code;
+        Row dirs, files;
+    } cases[] = {{L"", kCopied | kMismatch, {1, 0, 1, 0, 0, 0}, {2, 1, 0, 1, 0, 0}},
+                 {L"/S", kMismatch, {2, 0, 1, 1, 0, 0}, {2, 0, 1, 1, 0, 0}},
+                 {L"/S /PURGE", kCopied | kExtras, {2, 1, 1, 0, 0, 1}, {3, 2, 1, 0, 0, 1}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(test::narrow(c.options));
+        const RunResult listed = run(c.options + std::wstring(L" /L /R:3 /W:3"));
+        const RunResult r = run(c.options + std::wstring(L" /R:3 /W:3"));
+        EXPECT_EQ(r.code, c.code) << r.output;
+        EXPECT_EQ(r.row("Dirs"), c.dirs);
+        EXPECT_EQ(r.row("Files"), c.files);
+        EXPECT_EQ(listed.code, r.code) << listed.output;
+        EXPECT_EQ(listed.row("Dirs"), r.row("Dirs"));
+        EXPECT_EQ(listed.row("Files"), r.row("Files"));
+        EXPECT_LT(r.seconds, 3.0);
+        if (c.code & kExtras) continue;
+        EXPECT_EQ(read_bytes(dst + L"\\other"), "a file in the target");
+        EXPECT_EQ(read_bytes(dst + L"\\clash\\inner.txt"), "kept");
+    }
     EXPECT_EQ(tree(dst), tree(src));
+}
+
+// Errors that no wait can cure end at once, even with robocopy's own defaults (a
+// million retries 30 s apart): a name Windows forbids, a link in the way that leads
+// nowhere (a mismatch; the purge replaces the link itself, never what it names).
+TEST_F(CopyTest, ErrorsThatWaitingCannotCureEndAtOnce) {
+    put(L"a.txt", "a");
+    put(L"gone.txt", "the file");
+    make_dirs(dst);
+    ASSERT_TRUE(unix_shell("cd " + sh_quote(src) + " && printf q > 'what?.txt' && ln -s nowhere/x " + sh_quote(dst) +
+                           "/gone.txt"));
+    RunResult r = run(L"");
+    EXPECT_EQ(r.code, kCopied | kMismatch | kFailed) << r.output;
+    EXPECT_EQ(r.row("Files"), (Row{3, 1, 0, 1, 1, 0}));
+    EXPECT_LT(r.seconds, 10.0);
+    r = run(L"/PURGE");
+    EXPECT_EQ(r.code, kCopied | kFailed) << r.output;
+    EXPECT_LT(r.seconds, 10.0);
+    EXPECT_EQ(read_bytes(dst + L"\\gone.txt"), "the file");
+    EXPECT_FALSE(exists(dst + L"\\nowhere"));
 }
 
 }  // namespace

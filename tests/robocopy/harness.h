@@ -35,9 +35,10 @@ struct RunResult {
     DWORD code = 0xFFFFFFFF;
     std::string output;
     double seconds = 0;
-    // A summary row ("Dirs", "Files", "Bytes"); empty if absent.
+    // A summary row ("Dirs", "Files", "Bytes"), the last of that label (the header has
+    // "Exc Files :"); empty if absent.
     Row row(const char* label) const {
-        const std::size_t at = output.find(std::string(label) + " :");
+        const std::size_t at = output.rfind(std::string(label) + " :");
         if (at == std::string::npos) return {};
         std::istringstream numbers(output.substr(at + std::strlen(label) + 2));
         Row values(6);

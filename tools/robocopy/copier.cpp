@@ -147,7 +147,7 @@ DWORD Copier::createFolderWithRetries(const std::wstring& path) {
         if (error == ERROR_SUCCESS) return error;
         if (targetLost()) return error;
         report(error, L"Creating Destination Directory", path);
-        if (attempt >= options_.retries) return error;
+        if (attempt >= options_.retries || is_permanent(error)) return error;
         waitBeforeRetry();
     }
 }
@@ -156,9 +156,9 @@ bool Copier::ensureLevels(std::size_t level) {
     for (std::size_t i = 0; i <= level; ++i) {
         Level& l = levels_[i];
         if (l.failed) return false;
-        if (l.exists || l.listed) continue;
+        if (l.exists || l.made) continue;
         if (options_.list_only) {
-            l.listed = true;
+            l.made = true;
             ++counts_.dirs.copied;
             continue;
         }
@@ -170,10 +170,32 @@ bool Copier::ensureLevels(std::size_t level) {
         // Its attributes come along, as robocopy's default /DCOPY:DA has it.
         if ((l.attrs & kCopiedAttrs) != 0 && !SetFileAttributesW(l.path.c_str(), l.attrs & kCopiedAttrs))
             report(GetLastError(), L"Copying Directory Attributes", l.path);
-        l.exists = true;
+        l.exists = l.made = true;
         ++counts_.dirs.copied;
     }
     return true;
+}
+
+bool Copier::walkRoot() {
+    std::vector<Entry> from;
+    const bool listing = levels_[0].exists && !levels_[0].made;
+    if (listing) beginTargetListing(target_root_);
+    const DWORD error = list(source_root_, from);
+    if (error != ERROR_SUCCESS) {
+        if (listing) endTargetListing(from);  // not wanted now
+        report(error, L"Scanning Source Directory", source_root_);
+        return false;
+    }
+    source_final_ = resolved(source_root_);
+    walk_finals_.assign(1, source_final_);
+    walk(source_root_, 0, std::move(from));
+    return true;
+}
+
+void Copier::noteMismatch(const std::wstring& path, const wchar_t* what) {
+    const Hold hold(console_lock_);
+    console_.write(L"\t    *MISMATCH\t" + shown(path) + L" is " + what +
+                   L" in the destination; remove it, or copy with /PURGE, so that the next copy can take its place\r\n");
 }
 
 int Copier::run() {
@@ -212,13 +234,11 @@ int Copier::run() {
                 return kExitFatal;
             }
         }
-        levels_[0].exists = true;
+        levels_[0].exists = levels_[0].made = true;
         ++counts_.dirs.copied;
         target_id_ = folderId(target_root_);
     }
-
-    walk_ids_.push_back({source_id_.index, source_root_});
-    const bool listed = walk(source_root_, 0);
+    const bool listed = walkRoot();
     stopThreads();
     for (Worker& w : workers_) {
         counts_ += w.counts;

@@ -61,9 +61,16 @@ private:
         std::wstring path;
         bool exists = false;
         bool failed = false;
-        bool listed = false;  // /L: counted as made, though it is not
-        DWORD attrs = 0;      // the source folder's, given to the folder made
+        bool made = false;  // made by this run (with /L: counted as made, though it is not)
+        DWORD attrs = 0;    // the source folder's, given to the folder made
     };
+    // A name in both listings, only in the source, or only in the target.
+    struct Pair {
+        const Entry* from;
+        const Entry* to;
+    };
+    // Where a source sub-folder's handle leads, when it is not the folder its parent listed.
+    enum class Lead { Listed, Inside, Out, Back };
 
     // One file to copy; made by the walk, done by a worker.
     struct Job {
@@ -95,20 +102,44 @@ private:
     static std::wstring resolved(const std::wstring& path);
     // Refuses a source and target that lie inside each other; false after reporting.
     bool checkIdentity(int& code);
-    DWORD list(const std::wstring& folder, std::vector<Entry>& entries);
-    // True when the folder at path, numbered index, is the target or one the walk is in.
-    bool revisits(const std::wstring& path, std::uint64_t index) const;
+    // Opens the folder once and lists it through that handle. With `listed` (the
+    // entry its parent's listing gave), `lead` tells whether the folder opened is
+    // that one, or else where the same handle leads, so a folder swapped for a
+    // link after its parent was listed is never read.
+    DWORD list(const std::wstring& folder, std::vector<Entry>& entries, const Entry* listed = nullptr,
+               Lead* lead = nullptr, std::wstring* where = nullptr);
+    Lead leadOf(const std::wstring& final) const;
     // Drops the source names that would land on one target name, reporting
     // them; keeps their names so that the purge leaves them alone too.
     void dropTwins(const std::wstring& folder, std::vector<Entry>& from, std::vector<std::wstring>& keys);
-    // Source entries whose names the platform had to change: failures, left out.
-    void dropGarbled(const std::wstring& folder, std::vector<Entry>& from);
+    // Source entries that no copy can bear the name of (changed by the platform, or
+    // with characters Windows forbids): failures at once, left out.
+    void dropUnnamable(const std::wstring& folder, std::vector<Entry>& from);
+    bool isExcluded(const Entry& e, const std::wstring& folder) const;
+    // Drops what /XF and /XD name from both listings.
+    void dropExcluded(const std::wstring& source, const std::wstring& target, std::vector<Entry>& from,
+                      std::vector<Entry>& to);
     // True (and the run stops) when the target's root or drive is gone.
     bool targetLost();
     void noteCopy(const std::wstring& label, const Entry& from, const std::wstring& path);
-    // False when the source folder could not be listed.
-    bool walk(const std::wstring& source, std::size_t level);
+    void noteMismatch(const std::wstring& path, const wchar_t* what);
+    static std::vector<Pair> pairUp(const std::vector<Entry>& from, const std::vector<Entry>& to);
+    // Walks one folder whose source entries are listed and whose target listing
+    // (when it exists) is under way.
+    void walk(const std::wstring& source, std::size_t level, std::vector<Entry> from);
+    void handleExtras(const std::wstring& target, const std::vector<Pair>& pairs,
+                      const std::vector<std::wstring>& twin_keys);
+    void handleFile(const std::wstring& source, std::size_t level, const Pair& p);
+    void handleFolder(const std::wstring& source, std::size_t level, const Pair& p);
+    // What stands in the way of a source entry: removed with /PURGE (counted with
+    // /L as well) as an extra, else a mismatch. True when it is gone or would be.
+    bool clearWay(const std::wstring& folder, const Entry& in_way, Tally& own);
+    // A source folder link not followed: named; what the target holds under its name is an extra.
+    void skipLink(const std::wstring& sub_source, const std::wstring& target, const Entry* to, Lead lead,
+                  const std::wstring& where);
     bool ensureLevels(std::size_t level);
+    // False when the source folder could not be listed.
+    bool walkRoot();
     void enqueue(Job job);
     void work(Worker& worker);
     void stopThreads();
@@ -119,16 +150,20 @@ private:
     DWORD copyFile(const Job& job, void* buffer);
     // Writes the job's file at path; with replace, renames it over that when complete.
     DWORD writeCopy(const Job& job, const std::wstring& path, const std::wstring* replace, void* buffer);
-    static DWORD replaceWith(HANDLE file, const std::wstring& target, DWORD old_attrs);
+    static DWORD replaceWith(HANDLE file, const std::wstring& target, DWORD old_attrs, bool over);
     static DWORD copyData(HANDLE in, HANDLE out, std::uint64_t expected, std::uint64_t limit, void* buffer,
                           std::uint64_t& done);
     DWORD createFolderWithRetries(const std::wstring& path);
     void purgeFile(const std::wstring& folder, const Entry& entry);
+    void removeExtra(const std::wstring& target, const Entry& extra);
     bool removeTree(const std::wstring& path);
     // Deletes a file of the folder, never what a link in its place points to.
     bool removeFile(const std::wstring& folder, const std::wstring& name, DWORD attrs);
-    // Removes a link itself where the system allows it, else reports it.
-    bool removeLink(const std::wstring& path);
+    // True when the handle opened the file of that name itself, not what a link of that name points to.
+    static bool isItself(HANDLE h, const std::wstring& here, const std::wstring& folder, const std::wstring& name);
+    // Removes a link itself where the system allows it, else reports it; with
+    // only_ask, changes nothing and tells whether it could.
+    bool removeLink(const std::wstring& path, bool only_ask = false);
     void noteExtra(const Entry& entry, const std::wstring& path);
     void waitBeforeRetry();
     void report(DWORD error, const wchar_t* action, const std::wstring& path, const wchar_t* note = nullptr);
@@ -141,12 +176,9 @@ private:
     // Paths in the \\?\ form, so that every name is taken literally.
     std::wstring source_root_, target_root_;
     FolderId source_id_, target_id_;
-    // A source folder on the current path: its file number and where it is.
-    struct Visit {
-        std::uint64_t index;
-        std::wstring path;
-    };
-    std::vector<Visit> walk_ids_;
+    // The final paths of the source root and of the source folders on the current path.
+    std::wstring source_final_;
+    std::vector<std::wstring> walk_finals_;
     std::atomic<bool> lost_{false};
     // Temporary names: "~oc", this run's own prefix, a counter.
     const unsigned long temp_prefix_;

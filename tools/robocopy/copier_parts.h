@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cwctype>
 #include <string>
 
 namespace robocopy {
@@ -120,6 +121,44 @@ inline bool is_gone(DWORD error) {
     }
 }
 
+// Errors that no wait can cure: a name the system refuses, a link or file in the way.
+// A busy file, a full disk or a network drop may clear, and are retried.
+inline bool is_permanent(DWORD error) {
+    switch (error) {
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
+        case ERROR_FILENAME_EXCED_RANGE:
+        case ERROR_DIRECTORY:
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+        case ERROR_CANT_ACCESS_FILE:
+        case ERROR_CANT_RESOLVE_FILENAME:
+        case ERROR_BAD_FILE_TYPE:
+        case ERROR_NO_UNICODE_TRANSLATION:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// A copy found a link that leads nowhere at its name, which the listing never shows
+// (ERROR_REPARSE_POINT_ENCOUNTERED, missing from older headers).
+inline constexpr DWORD kLinkInTheWay = 4395;
+
+// A file being written is named "~oc", 8 hex digits of the run, ".", a counter in
+// hex, and made hidden, system and temporary until it is renamed. Wine keeps only
+// hidden and system; a user's file of that name lacks them, and stays a file.
+inline constexpr wchar_t kTempFormat[] = L"~oc%08lX.%lX";
+inline constexpr DWORD kTempAttrs = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_TEMPORARY;
+inline bool is_own_temp(const std::wstring& name, DWORD attrs) {
+    constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    if ((attrs & kept) != kept || (attrs & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) return false;
+    if (name.size() < 13 || name.size() > 20 || name.compare(0, 3, L"~oc") != 0 || name[11] != L'.') return false;
+    for (std::size_t i = 3; i < name.size(); ++i)
+        if (i != 11 && !iswxdigit(name[i])) return false;
+    return true;
+}
+
 inline constexpr wchar_t kLinkNote[] =
     L"It is a link (junction or symbolic link); it is left as it is, and what it points to is not touched.";
 // A name the platform could not read as text (a Linux name that is not UTF-8) is
@@ -127,6 +166,9 @@ inline constexpr wchar_t kLinkNote[] =
 inline constexpr wchar_t kGarbledNote[] =
     L"Its name is not valid text here; a copy would be named as shown, with \uFFFD for what could not be read, "
     L"so it is not copied.";
+inline constexpr wchar_t kForbiddenNote[] =
+    L"Its name holds a character that Windows does not allow in a name (\\ / : * ? \" < > | or a control "
+    L"character), so it is not copied.";
 inline constexpr wchar_t kTwinNote[] =
     L"Another name in this folder differs from it only in letter case or trailing dots or blanks; "
     L"neither is copied, and neither is deleted from the destination.";

@@ -19,14 +19,17 @@ void Copier::copyWithRetries(const Job& job, Counts& counts, void* buffer) {
             return;
         }
         if (targetLost()) break;
-        if (error == ERROR_BAD_FILE_TYPE) {  // the same on every try
-            report(error, L"Copying File", job.source,
-                   L"It is not a file but a device, a pipe or a socket; it is not read.");
-            break;
+        if (error == kLinkInTheWay) {  // only without /PURGE
+            ++counts.files.mismatch;
+            noteMismatch(job.target, L"a link that leads nowhere");
+            return;
         }
         report(error, L"Copying File", job.source,
-               error == ERROR_FILE_TOO_LARGE ? L"It grew past twice its size while it was copied; the copy was dropped."
-                                             : nullptr);
+               error == ERROR_BAD_FILE_TYPE   ? L"It is not a file but a device, a pipe or a socket; it is not read."
+               : error == ERROR_FILE_TOO_LARGE ? L"It grew past twice its size while it was copied; the copy was dropped."
+               : error == ERROR_FILE_EXISTS    ? L"A file of that name was made in the destination after it was read."
+                                               : nullptr);
+        if (is_permanent(error)) break;  // the same on every try
         if (attempt >= options_.retries) {
             const Hold hold(console_lock_);
             console_.write(L"ERROR: RETRY LIMIT EXCEEDED.\r\n");
@@ -41,15 +44,24 @@ void Copier::copyWithRetries(const Job& job, Counts& counts, void* buffer) {
 DWORD Copier::copyFile(const Job& job, void* buffer) {
     // A small new file is written in place. A large one takes long enough to be cut
     // off (a stop, a kill), and a cut-off copy must not stand under the file's name.
-    if (!job.has_existing && job.from.stamp.size < kLargeFile) return writeCopy(job, job.target, nullptr, buffer);
+    const bool in_place = !job.has_existing && job.from.stamp.size < kLargeFile;
+    if (in_place) {
+        const DWORD error = writeCopy(job, job.target, nullptr, buffer);
+        if (error != ERROR_FILE_EXISTS) return error;
+        // Taken, though the listing had nothing there: made since (a failure), or a
+        // link that leads nowhere, which the system neither lists nor opens. The
+        // purge replaces that link itself by renaming the copy over it.
+        if (GetFileAttributesW(job.target.c_str()) != INVALID_FILE_ATTRIBUTES || GetLastError() != ERROR_FILE_NOT_FOUND)
+            return error;
+        if (!options_.purge) return kLinkInTheWay;
+    }
     // The old copy stays until the new one is complete. The temporary name is short
     // and made new: its length never depends on the file's, and a name that is
-    // taken (a real file, another copy's, a killed run's leftover) is passed over,
-    // never removed. A leftover is an ordinary extra of the target.
+    // taken (a real file, another copy's) is passed over, never removed.
     const std::wstring folder = job.target.substr(0, job.target.find_last_of(L'\\') + 1);
     for (int attempt = 0; attempt < 100; ++attempt) {
         wchar_t name[32];
-        std::swprintf(name, 32, L"~oc%08lX.%lX", temp_prefix_, ++temp_counter_);
+        std::swprintf(name, 32, kTempFormat, temp_prefix_, ++temp_counter_);
         const DWORD error = writeCopy(job, folder + name, &job.target, buffer);
         if (error != ERROR_FILE_EXISTS) return error;
     }
@@ -68,7 +80,7 @@ DWORD Copier::writeCopy(const Job& job, const std::wstring& path, const std::wst
     if (!GetFileSizeEx(in.get(), &at_open)) return GetLastError();
     // Made new, never opened through whatever may stand at that name; DELETE so
     // that the handle itself can rename or remove it.
-    DWORD flags = from.attrs & (kCopiedAttrs & ~FILE_ATTRIBUTE_READONLY);
+    DWORD flags = replace != nullptr ? kTempAttrs : from.attrs & (kCopiedAttrs & ~FILE_ATTRIBUTE_READONLY);
     if (flags == 0) flags = FILE_ATTRIBUTE_NORMAL;
     win::Handle out(CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, flags, nullptr));
     if (!out) return GetLastError();
@@ -87,6 +99,8 @@ DWORD Copier::writeCopy(const Job& job, const std::wstring& path, const std::wst
         // them alone and saves Wine a chmod and an xattr call per file.
         const DWORD wanted = from.attrs & kCopiedAttrs;
         if (wanted & FILE_ATTRIBUTE_READONLY) info.FileAttributes = wanted;
+        // A temporary file loses the marks of one before it takes the name.
+        if (replace != nullptr) info.FileAttributes = wanted != 0 ? wanted : FILE_ATTRIBUTE_NORMAL;
         if (!SetFileInformationByHandle(out.get(), FileBasicInfo, &info, sizeof info)) error = GetLastError();
     }
     // Counted as copied only when the file really holds what was read.
@@ -94,7 +108,7 @@ DWORD Copier::writeCopy(const Job& job, const std::wstring& path, const std::wst
     if (error == ERROR_SUCCESS &&
         (!GetFileSizeEx(out.get(), &size) || static_cast<std::uint64_t>(size.QuadPart) != copied))
         error = ERROR_WRITE_FAULT;
-    if (error == ERROR_SUCCESS && replace != nullptr) error = replaceWith(out.get(), *replace, job.existing.attrs);
+    if (error == ERROR_SUCCESS && replace != nullptr) error = replaceWith(out.get(), *replace, job.existing.attrs, job.has_existing || options_.purge);
     if (error != ERROR_SUCCESS) {
         // A half-written file must not look finished to the next run; it is ours.
         FILE_DISPOSITION_INFO dispose{TRUE};
@@ -104,13 +118,14 @@ DWORD Copier::writeCopy(const Job& job, const std::wstring& path, const std::wst
     return error;
 }
 
-DWORD Copier::replaceWith(HANDLE file, const std::wstring& target, DWORD old_attrs) {
+DWORD Copier::replaceWith(HANDLE file, const std::wstring& target, DWORD old_attrs, bool over) {
     // Renamed through the open handle: one call, and the name cannot change under it.
     // The system wants the native form of the "\\?\" path: "\??\".
     const std::wstring native = L"\\??\\" + target.substr(4);
     std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + native.size() * sizeof(wchar_t));
     auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-    rename->ReplaceIfExists = TRUE;
+    // A new file takes the place of nothing, unless the purge clears its name.
+    rename->ReplaceIfExists = over;
     rename->FileNameLength = static_cast<DWORD>(native.size() * sizeof(wchar_t));
     std::copy(native.begin(), native.end(), rename->FileName);
     // A read-only copy cannot be replaced; a failed rename leaves it as it was.

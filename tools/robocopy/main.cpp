@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <optional>
 #include <string>
 
 #include "console.h"
@@ -20,6 +21,7 @@ constexpr char kUsage[] =
     "\r\n"
     "Usage :: ROBOCOPY source destination [/S | /E] [/PURGE] [/R:n] [/W:n]\r\n"
     "                  [/LOG:file | /LOG+:file] [/TEE] [/NP] [/FFT] [/L] [/NFL] [/NDL]\r\n"
+    "                  [/V] [/XF file [file]...] [/XD dirs [dirs]...]\r\n"
     "\r\n"
     "        /S :: copy Subdirectories, but not empty ones.\r\n"
     "        /E :: copy subdirectories, including Empty ones.\r\n"
@@ -34,6 +36,9 @@ constexpr char kUsage[] =
     "        /L :: List only - don't copy, delete or create anything.\r\n"
     "      /NFL :: No File List - don't log file names.\r\n"
     "      /NDL :: No Directory List - don't log directory names.\r\n"
+    "        /V :: produce Verbose output, showing skipped files.\r\n"
+    "/XF file [file]... :: eXclude Files matching given names/paths/wildcards.\r\n"
+    "/XD dirs [dirs]... :: eXclude Directories matching given names/paths.\r\n"
     "\r\n"
     "The log's \"Ended :\" line is written only when the copy ran to its end.\r\n";
 
@@ -60,6 +65,8 @@ std::wstring option_text(const Options& o) {
     if (o.purge) text += L"/PURGE ";
     if (o.list_only) text += L"/L ";
     if (o.no_file_list) text += L"/NFL ";
+    if (o.no_dir_list) text += L"/NDL ";
+    if (o.verbose) text += L"/V ";
     wchar_t counts[64];
     std::swprintf(counts, 64, L"/R:%u /W:%u", o.retries, o.wait_seconds);
     return text + counts;
@@ -88,14 +95,9 @@ std::wstring now_text() {
     return std::wstring(date) + L" " + time;
 }
 
-}  // namespace
-
-int wmain(int, wchar_t**) {
-    Console console;
-    console.writeAscii(kRule);
-    console.writeAscii(kBanner);
-    console.writeAscii(kRule);
-
+// The options of the command line, with full paths, and the log opened; none after
+// the usage text or an error was written.
+std::optional<Options> options_of_command_line(Console& console) {
     // Our own split of the raw line: the C runtime's would read "C:\" "E:\" as one
     // argument, since it takes a backslash before a quote as an escape.
     std::vector<std::wstring> args = split_command_line(GetCommandLineW());
@@ -103,40 +105,47 @@ int wmain(int, wchar_t**) {
     ParseResult parsed = parse_arguments(args);
     if (parsed.help) {
         console.writeAscii(kUsage);
-        return kExitFatal;
+        return std::nullopt;
     }
     if (!parsed.ok) {
         console.write(L"\r\nERROR : " + parsed.error + L"\r\n");
         console.writeAscii(kUsage);
-        return kExitFatal;
+        return std::nullopt;
     }
     Options options = parsed.options;
     options.source = full_path(options.source);
     options.target = full_path(options.target);
+    // A path among the patterns is matched as a full path.
+    for (auto* patterns : {&options.exclude_files, &options.exclude_dirs})
+        for (std::wstring& p : *patterns)
+            if (p.find_first_of(L"\\/") != std::wstring::npos) p = full_path(p);
     // The banner is still unwritten, so it goes to the log.
     if (!options.log.empty()) {
         const std::wstring log = full_path(options.log);
         const DWORD error = console.openLog(log, options.log_append, options.tee);
         if (error != ERROR_SUCCESS) {
             console.write(error_text(error, L"Opening Log File", log));
-            return kExitFatal;
+            return std::nullopt;
         }
     }
+    return options;
+}
 
+void write_header(Console& console, const Options& options) {
     console.write(L"\r\n  Started : " + now_text() + L"\r\n   Source : " + folder_text(options.source) +
                   L"\r\n     Dest : " + folder_text(options.target) + L"\r\n\r\n  Options : " + option_text(options) +
-                  L"\r\n\r\n");
+                  L"\r\n");
+    // As the real tool shows them, one line each.
+    for (const auto& [label, patterns] : {std::pair{L" Exc Files : ", &options.exclude_files},
+                                          std::pair{L"  Exc Dirs : ", &options.exclude_dirs}})
+        for (std::size_t i = 0; i < patterns->size(); ++i)
+            console.write((i == 0 ? std::wstring(label) : std::wstring(12, L' ')) + (*patterns)[i] + L"\r\n");
+    console.write(L"\r\n");
     console.writeAscii(kRule);
     console.flush();
+}
 
-    Copier copier(options, console);
-    const int code = copier.run();
-    if ((code & kExitFatal) && !copier.stopped()) {
-        console.write(L"\r\nERROR : the copy could not start; nothing was copied.\r\n");
-        return code;
-    }
-
-    const Counts& c = copier.counts();
+void write_summary(Console& console, const Counts& c, int code, bool stopped) {
     console.write(L"\r\n");
     console.writeAscii(kRule);
     console.write(L"\r\n               Total    Copied   Skipped  Mismatch    FAILED    Extras\r\n");
@@ -147,12 +156,32 @@ int wmain(int, wchar_t**) {
     std::swprintf(line, 64, L"\r\n   Exit code : %d\r\n", code);
     console.write(line);
     // The proof of a normal end: a killed, crashed or stopped copy never writes it.
-    if (copier.stopped()) console.write(L"\r\nERROR : the copy stopped before its end.\r\n");
+    if (stopped) console.write(L"\r\nERROR : the copy stopped before its end.\r\n");
     else console.write(L"   Ended : " + now_text() + L"\r\n");
     console.flush();
+}
+
+}  // namespace
+
+int wmain(int, wchar_t**) {
+    Console console;
+    console.writeAscii(kRule);
+    console.writeAscii(kBanner);
+    console.writeAscii(kRule);
+    const std::optional<Options> options = options_of_command_line(console);
+    if (!options) return kExitFatal;
+    write_header(console, *options);
+
+    Copier copier(*options, console);
+    const int code = copier.run();
+    if ((code & kExitFatal) && !copier.stopped()) {
+        console.write(L"\r\nERROR : the copy could not start; nothing was copied.\r\n");
+        return code;
+    }
+    write_summary(console, copier.counts(), code, copier.stopped());
     // A log that could not be written proves nothing: say so where it can be seen.
     if (const unsigned long error = console.logError()) {
-        console.tell(L"\r\n" + error_text(error, L"Writing Log File", options.log));
+        console.tell(L"\r\n" + error_text(error, L"Writing Log File", options->log));
         return code | kExitFatal;
     }
     return code;

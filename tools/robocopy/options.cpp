@@ -57,10 +57,19 @@ ParseResult parse_arguments(const std::vector<std::wstring>& args) {
     ParseResult result;
     std::vector<std::wstring> paths;
     bool subdirs = false, empty_too = false;
+    // After /XF or /XD, every argument up to the next option is one of its patterns.
+    std::vector<std::wstring>* patterns = nullptr;
     for (const auto& arg : args) {
         if (!arg.empty() && arg[0] == L'/') {
             const std::wstring opt = upper(arg);
-            if (opt == L"/S") {
+            patterns = nullptr;
+            if (opt == L"/XF") {
+                patterns = &result.options.exclude_files;
+            } else if (opt == L"/XD") {
+                patterns = &result.options.exclude_dirs;
+            } else if (opt == L"/V") {
+                result.options.verbose = true;
+            } else if (opt == L"/S") {
                 subdirs = true;
             } else if (opt == L"/E") {
                 empty_too = true;
@@ -102,6 +111,8 @@ ParseResult parse_arguments(const std::vector<std::wstring>& args) {
                 result.error = L"Invalid parameter: " + arg;
                 return result;
             }
+        } else if (patterns != nullptr) {
+            if (!arg.empty()) patterns->push_back(arg);
         } else {
             paths.push_back(arg);
         }
@@ -185,6 +196,38 @@ bool needs_copy(const FileStamp& source, const FileStamp* target, bool fat_times
     const std::uint64_t apart = source.last_write > target->last_write ? source.last_write - target->last_write
                                                                        : target->last_write - source.last_write;
     return apart > (fat_times ? kFatStep : 0);
+}
+
+bool wildcard_match(std::wstring_view pattern, std::wstring_view text) {
+    const auto same = [](wchar_t a, wchar_t b) {
+        return a == b || std::towupper(static_cast<std::wint_t>(a)) == std::towupper(static_cast<std::wint_t>(b));
+    };
+    // Greedy with one step back to the last star: linear for the patterns people write.
+    std::size_t p = 0, t = 0, star = std::wstring_view::npos, resume = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && (pattern[p] == L'?' || (pattern[p] != L'*' && same(pattern[p], text[t])))) {
+            ++p;
+            ++t;
+        } else if (p < pattern.size() && pattern[p] == L'*') {
+            star = p++;
+            resume = t;
+        } else if (star != std::wstring_view::npos) {
+            p = star + 1;
+            t = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == L'*') ++p;
+    if (p == pattern.size()) return true;
+    // "*.*" and "name.*" take a name that has no dot at all.
+    return pattern.substr(p) == L".*" && text.find(L'.') == std::wstring_view::npos;
+}
+
+bool excluded(const std::vector<std::wstring>& patterns, std::wstring_view name, std::wstring_view path) {
+    for (const std::wstring& pattern : patterns)
+        if (wildcard_match(pattern, pattern.find(L'\\') != std::wstring::npos ? path : name)) return true;
+    return false;
 }
 
 namespace {

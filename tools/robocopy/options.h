@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace robocopy {
@@ -40,6 +41,9 @@ struct Options {
     bool list_only = false;     // /L: walk, compare, log and count, but change nothing
     bool no_file_list = false;  // /NFL: no line for each file
     bool no_dir_list = false;   // /NDL: no line for each extra folder
+    bool verbose = false;       // /V: a line for each file and folder left out by name
+    // /XF and /XD: names (wildcards allowed) that match at any depth, or full paths.
+    std::vector<std::wstring> exclude_files{}, exclude_dirs{};
     bool operator==(const Options&) const = default;
 };
 
@@ -77,6 +81,14 @@ struct FileStamp {
 // last-write time, whichever way the time differs; with fat_times (/FFT) by
 // more than the 2 seconds a FAT drive rounds its times to.
 bool needs_copy(const FileStamp& source, const FileStamp* target, bool fat_times = false);
+
+// "*" any run of characters, "?" any one, letter case ignored; "*.*" matches a
+// name without a dot too, as in the system's own patterns.
+bool wildcard_match(std::wstring_view pattern, std::wstring_view text);
+
+// A pattern with a backslash is a full path and is matched against `path`; any
+// other matches the name alone, wherever it stands in the tree.
+bool excluded(const std::vector<std::wstring>& patterns, std::wstring_view name, std::wstring_view path);
 
 // One row of the summary: dirs, files or bytes, each column counted.
 struct Tally {

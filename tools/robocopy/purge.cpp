@@ -6,6 +6,26 @@
 
 namespace robocopy {
 
+// True when the handle opened the file of that name itself, not what a link of that name points to.
+bool Copier::isItself(HANDLE h, const std::wstring& here, const std::wstring& folder, const std::wstring& name) {
+    const std::wstring parent = resolved(folder);
+    if (compare_names(here, join_path(parent, name)) == 0) return true;
+    // The system names "old." and "sp " without their trailing dots and blanks. Such a
+    // path is the file itself unless it is another name for the file opened (a link).
+    std::wstring bare = name;
+    while (!bare.empty() && (bare.back() == L'.' || bare.back() == L' ')) bare.pop_back();
+    if (bare.empty() || bare.size() == name.size() || compare_names(here, join_path(parent, bare)) != 0) return false;
+    BY_HANDLE_FILE_INFORMATION mine, other;
+    if (!GetFileInformationByHandle(h, &mine)) return false;
+    const win::Handle o(CreateFileW(join_path(folder, bare).c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!o) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    if (!GetFileInformationByHandle(o.get(), &other)) return false;
+    return mine.nFileIndexLow != other.nFileIndexLow || mine.nFileIndexHigh != other.nFileIndexHigh ||
+           mine.dwVolumeSerialNumber != other.dwVolumeSerialNumber;
+}
+
 bool Copier::removeFile(const std::wstring& folder, const std::wstring& name, DWORD attrs) {
     const std::wstring path = join_path(folder, name);
     // Under Wine a Unix link to a file looks like a plain file, and deleting it
@@ -21,7 +41,12 @@ bool Copier::removeFile(const std::wstring& folder, const std::wstring& name, DW
             return false;
         }
         const std::wstring here = final_path(h.get());
-        if (here.empty() || compare_names(here, join_path(resolved(folder), name)) != 0) {
+        if (here.empty()) {
+            report(ERROR_CANT_ACCESS_FILE, L"Deleting Extra File", path,
+                   L"The system cannot tell where it is, so it could be a link; it is left as it is.");
+            return false;
+        }
+        if (!isItself(h.get(), here, folder, name)) {
             report(ERROR_CANT_ACCESS_FILE, L"Deleting Extra File", path, kLinkNote);
             return false;
         }
@@ -41,7 +66,7 @@ bool Copier::removeFile(const std::wstring& folder, const std::wstring& name, DW
     return false;
 }
 
-bool Copier::removeLink(const std::wstring& path) {
+bool Copier::removeLink(const std::wstring& path, bool only_ask) {
     // Opened as the link itself; where the system opens what it points to
     // instead (Wine), deleting through this handle would delete that, so the
     // link is reported and left.
@@ -56,7 +81,8 @@ bool Copier::removeLink(const std::wstring& path) {
     const bool is_link = GetFileInformationByHandleEx(h.get(), FileAttributeTagInfo, &tag, sizeof tag) &&
                          (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     FILE_DISPOSITION_INFO dispose{TRUE};
-    const BOOL ok = is_link && SetFileInformationByHandle(h.get(), FileDispositionInfo, &dispose, sizeof dispose);
+    const BOOL ok =
+        is_link && (only_ask || SetFileInformationByHandle(h.get(), FileDispositionInfo, &dispose, sizeof dispose));
     const DWORD error = ok ? ERROR_SUCCESS : is_link ? GetLastError() : ERROR_CANT_ACCESS_FILE;
     if (ok) return true;
     report(error, L"Deleting Extra Link", path, is_link ? nullptr : kLinkNote);

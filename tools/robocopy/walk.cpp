@@ -2,16 +2,18 @@
 #include "copier.h"
 
 #include <algorithm>
+#include <cwchar>
 
 #include "copier_parts.h"
 #include "win/handles.h"
 
 namespace robocopy {
 
-DWORD Copier::list(const std::wstring& folder, std::vector<Entry>& entries) {
+DWORD Copier::list(const std::wstring& folder, std::vector<Entry>& entries, const Entry* listed, Lead* lead,
+                   std::wstring* where) {
     entries.clear();
     // Read through a handle of our own, whose listing gives each entry's file number
-    // too: a sub-folder is then known without opening it (see revisits).
+    // too: a sub-folder is then known without opening it.
     const win::Handle dir(CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
@@ -19,6 +21,7 @@ DWORD Copier::list(const std::wstring& folder, std::vector<Entry>& entries) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : error;  // the folder itself is missing
     }
+    std::uint64_t self = 0;  // the number of the folder opened, from its "." entry
     // 64 KB, as a large-fetch FindFirstFileExW reads, in 8-byte units for the records' alignment.
     std::vector<std::uint64_t> buffer(8192);
     for (FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;; kind = FileIdBothDirectoryInfo) {
@@ -34,6 +37,7 @@ DWORD Copier::list(const std::wstring& folder, std::vector<Entry>& entries) {
         for (;;) {
             const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(at);
             const std::wstring_view n(info->FileName, info->FileNameLength / sizeof(wchar_t));
+            if (n == L".") self = static_cast<std::uint64_t>(info->FileId.QuadPart);
             if (n != L"." && n != L"..") {
                 Entry e;
                 e.name = n;
@@ -49,17 +53,32 @@ DWORD Copier::list(const std::wstring& folder, std::vector<Entry>& entries) {
             at += info->NextEntryOffset;
         }
     }
+    if (listed != nullptr) {
+        // The folder its parent listed, unless it was a link or its number changed since.
+        if (!listed->isLink() && self != 0 && self == listed->id) {
+            *lead = Lead::Listed;
+        } else {
+            *where = final_path(dir.get());
+            *lead = leadOf(*where);
+        }
+    }
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return name_less(a.name, b.name); });
     return ERROR_SUCCESS;
 }
 
-bool Copier::revisits(const std::wstring& path, std::uint64_t index) const {
-    // Equal numbers are rare unless it is the same folder; then the full identities
-    // (which ask for the volume too, a slow call under Wine) settle it.
-    if (target_id_.valid && target_id_.index == index && folderId(path) == target_id_) return true;
-    for (const Visit& v : walk_ids_)
-        if (v.index == index && folderId(path) == folderId(v.path)) return true;
-    return false;
+Copier::Lead Copier::leadOf(const std::wstring& final) const {
+    // One whose end the system cannot name is not known to stay inside.
+    if (final.empty()) return Lead::Out;
+    const auto below = [](const std::wstring& path, const std::wstring& folder) {
+        if (path.size() < folder.size() || compare_names(path.substr(0, folder.size()), folder) != 0) return false;
+        return path.size() == folder.size() || folder.back() == L'\\' || path[folder.size()] == L'\\';
+    };
+    if (source_final_.empty() || !below(final, source_final_))
+        if (!within(final, source_id_)) return Lead::Out;
+    // A folder this copy is already in, reached again: a loop.
+    for (const std::wstring& on_path : walk_finals_)
+        if (below(on_path, final)) return Lead::Back;
+    return Lead::Inside;
 }
 
 void Copier::dropTwins(const std::wstring& folder, std::vector<Entry>& from, std::vector<std::wstring>& keys) {
@@ -99,9 +118,14 @@ void Copier::dropTwins(const std::wstring& folder, std::vector<Entry>& from, std
     from = std::move(kept);
 }
 
-void Copier::dropGarbled(const std::wstring& folder, std::vector<Entry>& from) {
+void Copier::dropUnnamable(const std::wstring& folder, std::vector<Entry>& from) {
     std::erase_if(from, [&](const Entry& e) {
-        if (e.name.find(L'\uFFFD') == std::wstring::npos) return false;
+        const bool garbled = e.name.find(L'\uFFFD') != std::wstring::npos;
+        // A Linux name may hold what Windows forbids in a name; no retry can open it.
+        const bool forbidden = std::any_of(e.name.begin(), e.name.end(), [](wchar_t c) {
+            return c < 32 || std::wstring_view(L"<>:\"/\\|?*").find(c) != std::wstring_view::npos;
+        });
+        if (!garbled && !forbidden) return false;
         Tally& t = e.isDir() ? counts_.dirs : counts_.files;
         ++t.total;
         ++t.failed;
@@ -109,52 +133,47 @@ void Copier::dropGarbled(const std::wstring& folder, std::vector<Entry>& from) {
             counts_.bytes.total += e.stamp.size;
             counts_.bytes.failed += e.stamp.size;
         }
-        report(ERROR_NO_UNICODE_TRANSLATION, e.isDir() ? L"Copying Directory" : L"Copying File",
-               join_path(folder, e.name), kGarbledNote);
+        report(garbled ? ERROR_NO_UNICODE_TRANSLATION : ERROR_INVALID_NAME,
+               e.isDir() ? L"Copying Directory" : L"Copying File", join_path(folder, e.name),
+               garbled ? kGarbledNote : kForbiddenNote);
         return true;
     });
 }
 
-bool Copier::walk(const std::wstring& source, std::size_t level) {
-    if (lost_) return true;
-    ++counts_.dirs.total;
-    const std::wstring target = levels_[level].path;
+bool Copier::isExcluded(const Entry& e, const std::wstring& folder) const {
+    return excluded(e.isDir() ? options_.exclude_dirs : options_.exclude_files, e.name,
+                    shown(join_path(folder, e.name)));
+}
 
-    // Both sides are listed at once: under Wine listing is a stat and an
-    // xattr call per entry, and the two folders are independent.
-    std::vector<Entry> from, to;
-    const bool target_exists = levels_[level].exists;
-    // A folder that was there, or that nothing needed made, is skipped; a made one was counted as copied.
-    const auto counted = [&] {
-        const Level& l = levels_[level];
-        if (target_exists || (!l.exists && !l.listed && !l.failed)) ++counts_.dirs.skipped;
+void Copier::dropExcluded(const std::wstring& source, const std::wstring& target, std::vector<Entry>& from,
+                          std::vector<Entry>& to) {
+    // Left out by name: neither copied nor walked, counted as skipped, named with /V.
+    std::erase_if(from, [&](const Entry& e) {
+        if (!isExcluded(e, source)) return false;
+        Tally& t = e.isDir() ? counts_.dirs : counts_.files;
+        ++t.total;
+        ++t.skipped;
+        if (!e.isDir()) {
+            counts_.bytes.total += e.stamp.size;
+            counts_.bytes.skipped += e.stamp.size;
+        }
+        if (options_.verbose && !(e.isDir() ? options_.no_dir_list : options_.no_file_list)) {
+            wchar_t size[32];
+            std::swprintf(size, 32, L"%14llu", static_cast<unsigned long long>(e.stamp.size));
+            const std::wstring path = shown(join_path(source, e.name));
+            const Hold hold(console_lock_);
+            console_.write(e.isDir() ? L"\t  named      \t" + path + L"\\\r\n"
+                                     : L"\t    named     \t" + std::wstring(size) + L"\t" + path + L"\r\n");
+        }
         return true;
-    };
-    if (target_exists) beginTargetListing(target);
-    DWORD error = list(source, from);
-    const DWORD target_error = target_exists ? endTargetListing(to) : ERROR_SUCCESS;
-    if (error != ERROR_SUCCESS) {
-        report(error, L"Scanning Source Directory", source);
-        ++counts_.dirs.failed;
-        return false;
-    }
-    if (target_error != ERROR_SUCCESS) {
-        if (!targetLost()) report(target_error, L"Scanning Destination Directory", target);
-        ++counts_.dirs.failed;
-        return true;
-    }
-    std::vector<std::wstring> twin_keys;
-    dropTwins(source, from, twin_keys);
-    dropGarbled(source, from);
+    });
+    // And never purged: what matches in the target, by its own path or the source's.
+    std::erase_if(to, [&](const Entry& e) { return isExcluded(e, target) || isExcluded(e, source); });
+}
 
-    const bool recurse = options_.subdirs != SubDirs::None;
-    // Pair up the two sorted listings: a name in both, only in the source, only
-    // in the target. A target that tells case apart (Wine) may hold several
+std::vector<Copier::Pair> Copier::pairUp(const std::vector<Entry>& from, const std::vector<Entry>& to) {
+    // Both listings are sorted. A target that tells case apart (Wine) may hold several
     // spellings of one name: the exact one pairs, the others are extra.
-    struct Pair {
-        const Entry* from;
-        const Entry* to;
-    };
     std::vector<Pair> pairs;
     pairs.reserve(from.size() + to.size());
     for (std::size_t i = 0, j = 0; i < from.size() || j < to.size();) {
@@ -177,132 +196,188 @@ bool Copier::walk(const std::wstring& source, std::size_t level) {
             j = end;
         }
     }
+    return pairs;
+}
 
+void Copier::walk(const std::wstring& source, std::size_t level, std::vector<Entry> from) {
+    ++counts_.dirs.total;
+    const std::wstring target = levels_[level].path;
+    std::vector<Entry> to;
+    // The target was listed on the lister thread while the walk listed the source.
+    const DWORD target_error =
+        levels_[level].exists && !levels_[level].made ? endTargetListing(to) : ERROR_SUCCESS;
+    if (target_error != ERROR_SUCCESS) {
+        if (!targetLost()) report(target_error, L"Scanning Destination Directory", target);
+        ++counts_.dirs.failed;
+        return;
+    }
+    if (!options_.exclude_files.empty() || !options_.exclude_dirs.empty()) dropExcluded(source, target, from, to);
+    std::vector<std::wstring> twin_keys;
+    dropTwins(source, from, twin_keys);
+    dropUnnamable(source, from);
+    const std::vector<Pair> pairs = pairUp(from, to);
     // Extras go first, so a full backup drive gets room before the copies.
+    handleExtras(target, pairs, twin_keys);
+    for (const Pair& p : pairs)
+        if (p.from != nullptr && !p.from->isDir() && !lost_) handleFile(source, level, p);
+    if (options_.subdirs != SubDirs::None)
+        for (const Pair& p : pairs)
+            if (p.from != nullptr && p.from->isDir() && !lost_) handleFolder(source, level, p);
+    // A folder that was there, or that nothing needed made, is skipped; a made one was counted as copied.
+    const Level& l = levels_[level];
+    if (!l.made && !l.failed) ++counts_.dirs.skipped;
+}
+
+void Copier::handleExtras(const std::wstring& target, const std::vector<Pair>& pairs,
+                          const std::vector<std::wstring>& twin_keys) {
     for (const Pair& p : pairs) {
         if (p.from != nullptr || p.to == nullptr) continue;
         if (!twin_keys.empty() && std::binary_search(twin_keys.begin(), twin_keys.end(), twin_key(p.to->name)))
             continue;
-        const bool dir = p.to->isDir();
-        if (dir && !recurse) continue;
-        const std::wstring path = join_path(target, p.to->name);
-        noteExtra(*p.to, path);
-        ++(dir ? counts_.dirs.extra : counts_.files.extra);
-        if (!dir && !p.to->isLink()) counts_.bytes.extra += p.to->stamp.size;
-        if (!removing()) continue;
-        if (p.to->isLink()) {
-            if (!removeLink(path)) ++(dir ? counts_.dirs.failed : counts_.files.failed);
-        } else if (dir) {
-            if (!removeTree(path)) ++counts_.dirs.failed;
-        } else {
-            purgeFile(target, *p.to);
+        if (p.to->isDir() && options_.subdirs == SubDirs::None) continue;
+        // A killed run's temporary file is this copier's own, not the user's: it goes, purge or not.
+        if (is_own_temp(p.to->name, p.to->attrs)) {
+            if (!options_.list_only) removeFile(target, p.to->name, p.to->attrs);
+            continue;
         }
+        removeExtra(target, *p.to);
     }
+}
 
-    for (const Pair& p : pairs) {
-        if (p.from == nullptr || p.from->isDir()) continue;
-        if (lost_) return true;
-        ++counts_.files.total;
-        counts_.bytes.total += p.from->stamp.size;
-        const Entry* existing = p.to;
-        const std::wstring target_path = join_path(target, p.from->name);
-        if (existing != nullptr && (existing->isLink() || existing->isDir())) {
-            ++counts_.files.mismatch;
-            // A mirror converges: the folder in the way goes by the purge's own path, never through a link.
-            if (removing() && !existing->isLink() && removeTree(target_path)) existing = nullptr;
-        }
-        if (existing != nullptr && (existing->isLink() || existing->isDir())) {
-            ++counts_.files.failed;
-            counts_.bytes.failed += p.from->stamp.size;
-            if (existing->isLink()) report(ERROR_CANT_ACCESS_FILE, L"Copying File", target_path, kLinkNote);
-            else report(ERROR_ALREADY_EXISTS, L"Copying File", target_path, L"A folder of that name is in the way.");
-            continue;
-        }
-        if (!needs_copy(p.from->stamp, existing ? &existing->stamp : nullptr, options_.fat_times)) {
-            ++counts_.files.skipped;
-            counts_.bytes.skipped += p.from->stamp.size;
-            continue;
-        }
-        if (!ensureLevels(level)) {
-            ++counts_.files.failed;
-            counts_.bytes.failed += p.from->stamp.size;
-            continue;
-        }
-        Job job;
-        job.source = join_path(source, p.from->name);
-        job.target = target_path;
-        job.from = *p.from;
-        if (existing != nullptr) {
-            job.existing = *existing;
-            job.has_existing = true;
-        }
-        const wchar_t* label = existing == nullptr                                     ? L"    New File  "
-                               : p.from->stamp.last_write > existing->stamp.last_write ? L"    Newer     "
-                               : p.from->stamp.last_write < existing->stamp.last_write ? L"    Older     "
-                                                                                       : L"    Changed   ";
-        if (!options_.no_file_list) noteCopy(label, *p.from, job.source);
-        if (options_.list_only) {
-            ++counts_.files.copied;
-            counts_.bytes.copied += p.from->stamp.size;
-        } else {
-            enqueue(std::move(job));
-        }
+void Copier::removeExtra(const std::wstring& target, const Entry& extra) {
+    const bool dir = extra.isDir();
+    const std::wstring path = join_path(target, extra.name);
+    noteExtra(extra, path);
+    ++(dir ? counts_.dirs.extra : counts_.files.extra);
+    if (!dir && !extra.isLink()) counts_.bytes.extra += extra.stamp.size;
+    if (!removing()) {
+        // /L asks whether a link could go, as the run will try.
+        if (options_.purge && extra.isLink() && !removeLink(path, true))
+            ++(dir ? counts_.dirs.failed : counts_.files.failed);
+        return;
     }
+    if (extra.isLink()) {
+        if (!removeLink(path)) ++(dir ? counts_.dirs.failed : counts_.files.failed);
+    } else if (dir) {
+        if (!removeTree(path)) ++counts_.dirs.failed;
+    } else {
+        purgeFile(target, extra);
+    }
+}
 
-    if (!recurse) return counted();
-    for (const Pair& p : pairs) {
-        if (p.from == nullptr || !p.from->isDir()) continue;
-        if (lost_) return true;
-        const std::wstring sub_source = join_path(source, p.from->name);
-        const std::wstring sub_target = join_path(target, p.from->name);
-        const Entry* to = p.to;
-        if (to != nullptr && (to->isLink() || !to->isDir())) {
-            ++counts_.dirs.mismatch;
-            // A mirror converges: the file in the way goes, and the folder takes its place.
-            if (removing() && !to->isLink() && removeFile(target, to->name, to->attrs)) to = nullptr;
-        }
-        if (to != nullptr && (to->isLink() || !to->isDir())) {
-            ++counts_.dirs.total;
-            ++counts_.dirs.failed;
-            if (p.to->isLink())
-                report(ERROR_CANT_ACCESS_FILE, L"Creating Destination Directory", sub_target, kLinkNote);
-            else report(ERROR_ALREADY_EXISTS, L"Creating Destination Directory", sub_target);
-            continue;
-        }
-        // A folder link that leads out of the source is not this job's data (a Wine
-        // prefix links z: to the whole file system): named, skipped, no failure.
-        std::wstring final_path;
-        FolderId id;
-        id.index = p.from->id;
-        if (p.from->isLink() || id.index == 0) id = folderId(sub_source, &final_path);
-        // One whose end the system cannot name is not known to stay inside: it is not followed.
-        // One that cannot be opened (a broken junction) is entered, and its listing reports it.
-        if (p.from->isLink() && id.opened && (final_path.empty() || !within(final_path, source_id_))) {
-            ++counts_.dirs.total;
-            ++counts_.dirs.skipped;
-            const Hold hold(console_lock_);
-            console_.write(L"\t  Link Skipped\t" + shown(sub_source) + L"\\ leads out of the source, to " +
-                           (final_path.empty() ? L"a place the system cannot name" : shown(final_path)) + L"\r\n");
-            continue;
-        }
-        // A folder reached again through a link, or the target itself, is not entered.
-        if (revisits(sub_source, id.index)) {
-            ++counts_.dirs.total;
-            ++counts_.dirs.failed;
-            report(
-                ERROR_CANT_RESOLVE_FILENAME, L"Scanning Source Directory", sub_source,
-                L"It leads back to a folder this copy is already in, or into the destination; it is not copied again.");
-            continue;
-        }
-        levels_.resize(level + 1);
-        levels_.push_back({sub_target, to != nullptr, false, false, p.from->attrs});
-        if (options_.subdirs == SubDirs::All) ensureLevels(level + 1);
-        walk_ids_.push_back({id.index, sub_source});
-        walk(sub_source, level + 1);
-        walk_ids_.pop_back();
-        levels_.resize(level + 1);
+bool Copier::clearWay(const std::wstring& folder, const Entry& in_way, Tally& own) {
+    if (!options_.purge) {
+        ++own.mismatch;
+        noteMismatch(join_path(folder, in_way.name),
+                     in_way.isLink() ? L"a link" : in_way.isDir() ? L"a folder" : L"a file");
+        return false;
     }
-    return counted();
+    // A mirror converges: what is in the way is an extra, removed by the purge's own
+    // path (a link as a link, never what it points to); /L counts what the run would.
+    const Tally& kind = in_way.isDir() ? counts_.dirs : counts_.files;
+    const std::uint64_t failed = kind.failed;
+    removeExtra(folder, in_way);
+    if (kind.failed == failed) return true;
+    ++own.mismatch;
+    ++own.failed;
+    return false;
+}
+
+void Copier::handleFile(const std::wstring& source, std::size_t level, const Pair& p) {
+    const std::wstring& target = levels_[level].path;
+    ++counts_.files.total;
+    counts_.bytes.total += p.from->stamp.size;
+    const Entry* existing = p.to;
+    if (existing != nullptr && (existing->isLink() || existing->isDir())) {
+        if (!clearWay(target, *existing, counts_.files)) {
+            if (options_.purge) counts_.bytes.failed += p.from->stamp.size;
+            return;
+        }
+        existing = nullptr;
+    }
+    if (!needs_copy(p.from->stamp, existing ? &existing->stamp : nullptr, options_.fat_times)) {
+        ++counts_.files.skipped;
+        counts_.bytes.skipped += p.from->stamp.size;
+        return;
+    }
+    if (!ensureLevels(level)) {
+        ++counts_.files.failed;
+        counts_.bytes.failed += p.from->stamp.size;
+        return;
+    }
+    Job job;
+    job.source = join_path(source, p.from->name);
+    job.target = join_path(target, p.from->name);
+    job.from = *p.from;
+    if (existing != nullptr) {
+        job.existing = *existing;
+        job.has_existing = true;
+    }
+    const wchar_t* label = existing == nullptr                                     ? L"    New File  "
+                           : p.from->stamp.last_write > existing->stamp.last_write ? L"    Newer     "
+                           : p.from->stamp.last_write < existing->stamp.last_write ? L"    Older     "
+                                                                                   : L"    Changed   ";
+    if (!options_.no_file_list) noteCopy(label, *p.from, job.source);
+    if (options_.list_only) {
+        ++counts_.files.copied;
+        counts_.bytes.copied += p.from->stamp.size;
+    } else {
+        enqueue(std::move(job));
+    }
+}
+
+void Copier::handleFolder(const std::wstring& source, std::size_t level, const Pair& p) {
+    const std::wstring sub_source = join_path(source, p.from->name);
+    const std::wstring sub_target = join_path(levels_[level].path, p.from->name);
+    const Entry* to = p.to;
+    if (to != nullptr && (to->isLink() || !to->isDir())) {
+        if (!clearWay(levels_[level].path, *to, counts_.dirs)) {
+            ++counts_.dirs.total;
+            return;
+        }
+        to = nullptr;
+    }
+    levels_.resize(level + 1);
+    levels_.push_back({sub_target, to != nullptr, false, false, p.from->attrs});
+    if (to != nullptr) beginTargetListing(sub_target);
+    // Opened once: the check of where it leads and its listing go through that one handle.
+    std::vector<Entry> from;
+    Lead lead = Lead::Listed;
+    std::wstring where;
+    const DWORD error = list(sub_source, from, p.from, &lead, &where);
+    if (error != ERROR_SUCCESS || (lead != Lead::Listed && lead != Lead::Inside)) {
+        if (to != nullptr) endTargetListing(from);  // not wanted now
+        levels_.resize(level + 1);
+        if (error == ERROR_SUCCESS) return skipLink(sub_source, levels_[level].path, to, lead, where);
+        ++counts_.dirs.total;
+        ++counts_.dirs.failed;
+        report(error, L"Scanning Source Directory", sub_source);
+        return;
+    }
+    if (options_.subdirs == SubDirs::All) ensureLevels(level + 1);
+    walk_finals_.push_back(lead == Lead::Listed ? join_path(walk_finals_.back(), p.from->name) : where);
+    walk(sub_source, level + 1, std::move(from));
+    walk_finals_.pop_back();
+    levels_.resize(level + 1);
+}
+
+void Copier::skipLink(const std::wstring& sub_source, const std::wstring& target, const Entry* to, Lead lead,
+                      const std::wstring& where) {
+    // A folder link that leads out of the source is not this job's data (a Wine prefix
+    // links z: to the whole file system), and one that leads back is a loop: each is
+    // named and skipped, no failure.
+    ++counts_.dirs.total;
+    ++counts_.dirs.skipped;
+    {
+        const Hold hold(console_lock_);
+        console_.write(L"\t  Link Skipped\t" + shown(sub_source) +
+                       (lead == Lead::Back ? L"\\ leads back to a folder this copy is already in, " + shown(where)
+                                           : L"\\ leads out of the source, to " +
+                                                 (where.empty() ? L"a place the system cannot name" : shown(where))) +
+                       L"\r\n");
+    }
+    // The source holds nothing there, so the backup keeps nothing there: an extra.
+    if (to != nullptr) removeExtra(target, *to);
 }
 
 }  // namespace robocopy
