@@ -6,7 +6,6 @@
 #include <cstdlib>
 
 #include "core/batch_script.h"
-#include "core/patterns.h"
 #include "core/text.h"
 
 using namespace core;
@@ -20,22 +19,17 @@ void require(bool ok) {
 }
 
 // Few symbols, so that drives, shares, separators and shared names turn up often.
-// A zero byte starts the next field: source, destination, what it leaves out (as the
-// box takes it), source, ...
+// A zero byte starts the next field: source, destination, source, ...
 std::vector<JobFolders> decode(const uint8_t* data, size_t size) {
-    static const std::wstring alphabet = L"\\\\\\\\C:D:E:/.. AaBb%\"*?\t\x00e9;";
+    static const std::wstring alphabet = L"\\\\\\\\C:D:E:/.. AaBb%\"*?\t\x00e9";
     std::vector<std::wstring> fields(1);
-    for (size_t i = 0; i < size && fields.size() <= 3u * kMaxJobs; ++i) {
+    for (size_t i = 0; i < size && fields.size() <= 2u * kMaxJobs; ++i) {
         if (data[i] == 0) fields.emplace_back();
         else fields.back() += data[i] >= 0xF0 ? L"DOCS" : alphabet.substr(data[i] % alphabet.size(), 1);
     }
-    fields.resize(std::min<size_t>((fields.size() + 2) / 3 * 3, 3u * kMaxJobs));
+    fields.resize(std::min<size_t>(fields.size() + fields.size() % 2, 2u * kMaxJobs));
     std::vector<JobFolders> jobs;
-    for (size_t i = 0; i < fields.size(); i += 3) {
-        jobs.push_back({fields[i], fields[i + 1]});
-        for (auto& p : split_patterns(fields[i + 2]))
-            if (!pattern_fault(p)) jobs.back().except.push_back(p);
-    }
+    for (size_t i = 0; i < fields.size(); i += 2) jobs.push_back({fields[i], fields[i + 1]});
     return jobs;
 }
 
@@ -90,23 +84,12 @@ void job_rule_properties(const uint8_t* data, size_t size) {
 
     // One robocopy line for each job the rule lets through, in order, and no other.
     std::vector<std::vector<std::wstring>> intended, written;
-    for (const auto& job : jobs) {
-        // What the job file keeps of a job is what the row shows.
-        if (const auto row = FormatJobRow(job);
-            std::count(row.begin(), row.end(), L'"') == 4 + 2 * std::ssize(job.except))
-            require(ParseJobRow(row) && FormatJobRow(*ParseJobRow(row)) == row);
-        const auto copy = job_copy(job);
-        if (!copy) continue;
-        intended.push_back({std::wstring(kRobocopy), copy->source, copy->target, L"/E", L"/PURGE", L"/R:3", L"/W:3",
-                            L"/NP", L"/LOG+:C:\\TEMP\\BatchRun.log"});
-    }
+    for (const auto& job : jobs)
+        if (const auto copy = job_copy(job))
+            intended.push_back({std::wstring(kRobocopy), copy->source, copy->target, L"/E", L"/PURGE", L"/R:3", L"/W:3",
+                                L"/NP", L"/LOG+:C:\\TEMP\\BatchRun.log"});
     for (const auto& line : script_lines(jobs, kRobocopy, option_suffix(true, true), L"R", L"C:\\TEMP\\BatchRun.log"))
-        if (line.starts_with(quoted(kRobocopy))) {
-            // /XF and /XD with their names come after /NP: none may end in "\" (arguments() checks).
-            written.push_back(arguments(line));
-            auto& w = written.back();
-            if (const auto np = std::find(w.begin(), w.end(), L"/NP"); np != w.end()) w.erase(np + 1, w.end() - 1);
-        }
+        if (line.starts_with(quoted(kRobocopy))) written.push_back(arguments(line));
     require(written == intended);
 
     // With no conflict, every job was let through.

@@ -154,9 +154,8 @@ TEST(BackupRun, CopiesWithItsOptionsRecordsTheDateListsProgramFilesAndReports) {
 TEST(BackupRun, WhatAJobLeavesOutIsNeitherCopiedNorRemoved) {
     RunApp a;
     const std::wstring backup = a.e(L"BK\\SRCA");
-    const auto put = [](const std::wstring& path) {
-        test::make_dirs(path.substr(0, path.rfind(L'\\')));
-        test::write_bytes(path, "x");
+    const auto put = [](const std::wstring& f) {
+        test::write_bytes((test::make_dirs(f.substr(0, f.rfind(L'\\'))), f), "x");
     };
     for (const wchar_t* f : {L"x.tmp", L"sub\\y.TMP", L"~$Report.docx", L"Report.docx", L"node_modules\\m\\i.js",
                              L"sub\\node_modules\\j.js", L"sub\\keep.js"})
