@@ -3,8 +3,11 @@
 // alone on the same tree with the same options, started the way the script starts it.
 // A third run has Remove ticked: the same no-change rerun after its purge check.
 // A fourth is the same no-change rerun from Ostrevin.exe /run, start to exit.
+// Last, the job leaves out names and a path the tree does not hold (what matching
+// costs): a first run into an empty target and a rerun, after a rerun without them.
 // Usage: bench_run_backups.exe SOURCE
-// prints: run_first run_rerun run_rerun_checked copier_first copier_rerun unattended_rerun (seconds)
+// prints: run_first run_rerun run_rerun_checked copier_first copier_rerun unattended_rerun
+//         plain_rerun except_first except_rerun (seconds)
 #include <windows.h>
 
 #include <cstdio>
@@ -87,6 +90,14 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring alone = a.box.path(L"alone"), log = a.box.path(L"alone.log");
     const double copier_first = copier(source, alone, log), copier_rerun = copier(source, alone, log);
     const double alone_rerun = unattended(a, source);
-    std::printf("%.3f %.3f %.3f %.3f %.3f %.3f\n", first, rerun, checked, copier_first, copier_rerun, alone_rerun);
+    a.main->chkRemove.send(BM_SETCHECK, BST_UNCHECKED);
+    const double plain_rerun = run_backups(a);
+    a.main->txtActionDisplay_Click(1);
+    a.main->txtExcept.setText(L"*.tmp; ~$*; node_modules\\; \\folder0100\\cache\\");
+    a.main->cmdAddJob_Click();
+    test::remove_tree(L"E:\\BK\\" + source.substr(source.rfind(L'\\') + 1));
+    const double except_first = run_backups(a), except_rerun = run_backups(a);
+    std::printf("%.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f\n", first, rerun, checked, copier_first, copier_rerun,
+                alone_rerun, plain_rerun, except_first, except_rerun);
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/patterns.h"
 #include "core/run_log.h"
 #include "core/text.h"
 
@@ -41,7 +42,7 @@ bool keeps_fat_times(std::wstring_view file_system) {
 
 std::wstring copy_arguments(const JobCopy& copy, std::wstring_view suffix, std::wstring_view file_system) {
     return quoted(copy.source) + L" " + quoted(copy.target) + std::wstring(suffix) +
-           (keeps_fat_times(file_system) ? L" /FFT" : L"") + L" /NP";
+           (keeps_fat_times(file_system) ? L" /FFT" : L"") + L" /NP" + exclude_arguments(copy.source, copy.except);
 }
 
 std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std::wstring_view robocopy,

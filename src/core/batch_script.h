@@ -41,7 +41,7 @@ std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std:
 bool keeps_fat_times(std::wstring_view file_system);
 
 // A job's robocopy arguments after the program: "source" "target", the suffix,
-// /FFT for a FAT-family destination, /NP. The script escapes them for the
+// /FFT for a FAT-family destination, /NP, and /XF /XD with what the job leaves out. The script escapes them for the
 // command interpreter and adds its log; a list-only check adds its own.
 std::wstring copy_arguments(const JobCopy& copy, std::wstring_view suffix, std::wstring_view file_system);
 

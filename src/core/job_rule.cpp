@@ -118,6 +118,7 @@ Checked check(const JobFolders& job) {
 std::optional<JobCopy> job_copy(const JobFolders& job) {
     Checked c = check(job);
     if (c.fault) return std::nullopt;
+    c.copy.except = job.except;
     return c.copy;
 }
 

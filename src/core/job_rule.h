@@ -11,9 +11,10 @@ namespace core {
 
 // What one job copies: the source and target as the script names them.
 struct JobCopy {
-    std::wstring source;       // a trailing "\" dropped; a drive root "C:\" is "C:\."
-    std::wstring target;       // destination + "\" + target_name
-    std::wstring target_name;  // the source folder's name, a drive root's letter or a share's name
+    std::wstring source;                 // a trailing "\" dropped; a drive root "C:\" is "C:\."
+    std::wstring target;                 // destination + "\" + target_name
+    std::wstring target_name;            // the source folder's name, a drive root's letter or a share's name
+    std::vector<std::wstring> except{};  // the job's patterns, as its row holds them
 };
 // Nothing for a job whose source or destination is not a full folder path
 // ("C:\..." or "\\server\share\...").

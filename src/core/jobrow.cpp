@@ -1,5 +1,6 @@
 #include "core/jobrow.h"
 
+#include "core/patterns.h"
 #include "core/text.h"
 
 namespace core {
@@ -12,6 +13,10 @@ std::wstring FormatJobRow(std::wstring_view source, std::wstring_view destinatio
     return to_upper(row);
 }
 
+std::wstring FormatJobRow(const JobFolders& job) {
+    return FormatJobRow(job.source, job.destination) + except_text(job.except);
+}
+
 std::optional<JobFolders> ParseJobRow(std::wstring_view text) {
     std::size_t q[4];
     std::size_t from = 0;
@@ -20,8 +25,10 @@ std::optional<JobFolders> ParseJobRow(std::wstring_view text) {
         if (pos == std::wstring_view::npos) return std::nullopt;
         from = pos + 1;
     }
+    auto except = parse_except(text.substr(q[3] + 1));
+    if (!except) return std::nullopt;
     return JobFolders{std::wstring(text.substr(q[0] + 1, q[1] - q[0] - 1)),
-                      std::wstring(text.substr(q[2] + 1, q[3] - q[2] - 1))};
+                      std::wstring(text.substr(q[2] + 1, q[3] - q[2] - 1)), std::move(*except)};
 }
 
 JobListText read_job_list(std::wstring_view text) {

@@ -12,13 +12,17 @@ inline constexpr int kMaxJobs = 13;
 struct JobFolders {
     std::wstring source;
     std::wstring destination;
+    std::vector<std::wstring> except{};  // what the job leaves out (core/patterns.h)
 };
 
 // "Copy folder  "source"  into  "destination"" in upper case; folders as they stand.
 std::wstring FormatJobRow(std::wstring_view source, std::wstring_view destination);
+// The same, followed by "  EXCEPT  "pattern"..." when the job leaves anything out.
+std::wstring FormatJobRow(const JobFolders& job);
 
-// The folders between the 1st/2nd and the 3rd/4th double quotes; letter case kept.
-// nullopt when the text holds fewer than four double quotes.
+// The folders between the 1st/2nd and the 3rd/4th double quotes; letter case kept;
+// the patterns after the fourth. nullopt when the text holds fewer than four double
+// quotes, or patterns not in the row's form.
 std::optional<JobFolders> ParseJobRow(std::wstring_view text);
 
 // A job file's text: its jobs up to the first empty line, the numbers of the lines

@@ -8,7 +8,7 @@ namespace jobs {
 
 std::vector<std::wstring> JobDocument::lines() const {
     std::vector<std::wstring> lines;
-    for (const auto& job : jobs_) lines.push_back(core::FormatJobRow(job.source, job.destination));
+    for (const auto& job : jobs_) lines.push_back(core::FormatJobRow(job));
     return lines;
 }
 
@@ -50,7 +50,11 @@ bool JobDocument::load(const core::JobFolders& job) {
 }
 
 void JobDocument::refresh() {
-    for (auto& job : jobs_) job = {core::to_upper(job.source), core::to_upper(job.destination)};
+    for (auto& job : jobs_) {
+        job.source = core::to_upper(job.source);
+        job.destination = core::to_upper(job.destination);
+        for (auto& p : job.except) p = core::to_upper(p);
+    }
 }
 
 void JobDocument::clear() {

@@ -3,8 +3,10 @@
 #include <vector>
 
 #include "core/job_rule.h"
+#include "core/patterns.h"
 #include "core/text.h"
 #include "win/prompt.h"
+#include "win/textfile.h"
 
 namespace jobs {
 
@@ -28,6 +30,22 @@ bool accept_job(HWND owner, const JobDocument& document, int row, const core::Jo
         return false;
     }
     return true;
+}
+
+std::optional<std::vector<std::wstring>> read_patterns(HWND owner, const std::wstring& text) {
+    std::vector<std::wstring> patterns = core::split_patterns(text);
+    for (const auto& p : patterns) {
+        auto fault = core::pattern_fault(p);
+        // The job file keeps its rows in the ANSI code page.
+        if (!fault && !win::representable(p, CP_ACP)) fault = L"has characters that the job file cannot hold";
+        if (!fault) continue;
+        win::say(owner, {win::Severity::Error, L"INVALID PATTERN",
+                         L"The pattern " + core::quoted(p) + L" " + *fault + L"." + core::kTwoCr +
+                             L"Please correct it in the Leave out box: patterns are separated by \";\", a folder's "
+                             L"ends in \"\\\" (node_modules\\), and * and ? match within one name."});
+        return std::nullopt;
+    }
+    return patterns;
 }
 
 void warn_conflicts(HWND owner, const JobDocument& document) {

@@ -44,10 +44,7 @@ void JobList::select(int i) {
     view_.add_button.setText(i ? L"EDIT JOB" : L"ADD JOB");
 }
 
-void JobList::setText(int i) const {
-    const core::JobFolders& job = document_->job(i);
-    row(i).text.setText(core::FormatJobRow(job.source, job.destination));
-}
+void JobList::setText(int i) const { row(i).text.setText(core::FormatJobRow(document_->job(i))); }
 
 void JobList::setBold(int i, bool bold) const {
     row(i).text.send(WM_SETFONT, reinterpret_cast<WPARAM>(win::font_named(L"Arial", 12, bold)), TRUE);

@@ -95,7 +95,7 @@ std::wstring BackupRun::rows(const std::vector<int>& numbers, const core::RunLog
     for (int n : numbers) {
         if (n < 1 || n > static_cast<int>(jobs_.size())) continue;
         const core::JobFolders& j = jobs_[static_cast<size_t>(n) - 1];
-        names += L"\r" + core::FormatJobRow(j.source, j.destination);
+        names += L"\r" + core::FormatJobRow(j);
         if (!reasons) continue;
         for (const auto& line : reasons->errors(n)) names += L"\r    " + line;
         if (reasons->mismatched_job(n)) names += L"\r    " + std::wstring(core::kMismatchReason);
@@ -198,6 +198,11 @@ std::optional<Outcome> BackupRun::prepare(Files& f) {
                               L" has characters that the command interpreter cannot handle." + core::kTwoCr +
                               L"Please rename the folder or choose another one; nothing has been copied.");
         }
+        for (const std::wstring& p : c.except)
+            if (!win::representable(p, CP_OEMCP))
+                return notStarted(L"The pattern " + core::quoted(p) +
+                                  L" has characters that the command interpreter cannot handle." + core::kTwoCr +
+                                  L"Please change what the job leaves out; nothing has been copied.");
     }
     for (const auto& job : jobs_) f.file_systems.push_back(file_system_of(job.destination));
     if (options_.purge)

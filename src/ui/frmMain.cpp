@@ -104,23 +104,30 @@ void FrmMain::createControls() {
         win::Window(addControl(L"STATIC", L"Select DESTINATION folder", label, ID_LABEL_DEST, 4980, 150, 2640, 285));
     cmdDest = win::Window(addControl(L"BUTTON", L"1", button, ID_CMD_DEST, 7680, 60, 435, 375));
     txtDest = win::Window(addControl(L"EDIT", L"", box, ID_TXT_DEST, 4980, 510, 4755, 375, WS_EX_CLIENTEDGE));
+    lblExcept = win::Window(addControl(L"STATIC", L"Leave out", label, ID_LABEL_EXCEPT, 120, 1035, 1080, 285));
+    txtExcept = win::Window(addControl(L"EDIT", L"", box, ID_TXT_EXCEPT, 1200, 990, 8535, 375, WS_EX_CLIENTEDGE));
+    // Only a hint: a system without cue banners shows an empty box.
+    txtExcept.send(EM_SETCUEBANNER, FALSE, reinterpret_cast<LPARAM>(L"*.tmp; ~$*; node_modules\\"));
+    const int y = kExceptBand;  // the rest sits under the "Leave out" line
     cmdAddJob =
-        win::Window(addControl(L"BUTTON", L"ADD JOB", button | WS_DISABLED, ID_CMD_ADDJOB, 120, 1020, 1815, 495));
-    chkEmpty = win::Window(addControl(L"BUTTON", L"Include Empty Folders", check, ID_CHK_EMPTY, 2100, 990, 2640, 270));
-    chkRemove = win::Window(
-        addControl(L"BUTTON", L"Remove Files && Folders Not in Source", check, ID_CHK_REMOVE, 2100, 1275, 3900, 270));
-    chkExit = win::Window(addControl(L"BUTTON", L"Exit when Complete", check, ID_CHK_EXIT, 4860, 990, 2400, 270));
+        win::Window(addControl(L"BUTTON", L"ADD JOB", button | WS_DISABLED, ID_CMD_ADDJOB, 120, y + 1020, 1815, 495));
+    chkEmpty =
+        win::Window(addControl(L"BUTTON", L"Include Empty Folders", check, ID_CHK_EMPTY, 2100, y + 990, 2640, 270));
+    chkRemove = win::Window(addControl(L"BUTTON", L"Remove Files && Folders Not in Source", check, ID_CHK_REMOVE, 2100,
+                                       y + 1275, 3900, 270));
+    chkExit = win::Window(addControl(L"BUTTON", L"Exit when Complete", check, ID_CHK_EXIT, 4860, y + 990, 2400, 270));
     cmdRun =
-        win::Window(addControl(L"BUTTON", L"RUN BACKUPS", button | WS_DISABLED, ID_CMD_RUN, 7920, 1020, 1815, 495));
-    Label2 = win::Window(addControl(L"STATIC", L"Job List", label, ID_LABEL2, 120, 1800, 4755, 285));
+        win::Window(addControl(L"BUTTON", L"RUN BACKUPS", button | WS_DISABLED, ID_CMD_RUN, 7920, y + 1020, 1815, 495));
+    Label2 = win::Window(addControl(L"STATIC", L"Job List", label, ID_LABEL2, 120, y + 1800, 4755, 285));
     lblBUDateDisplay =
-        win::Window(addControl(L"STATIC", L"", WS_VISIBLE | SS_RIGHT, ID_LBL_BUDATE, 4980, 1800, 4755, 285));
-    prgRun = win::Window(addControl(PROGRESS_CLASSW, L"", PBS_SMOOTH, ID_PRG_RUN, 120, 1020, 7680, 240));
+        win::Window(addControl(L"STATIC", L"", WS_VISIBLE | SS_RIGHT, ID_LBL_BUDATE, 4980, y + 1800, 4755, 285));
+    prgRun = win::Window(addControl(PROGRESS_CLASSW, L"", PBS_SMOOTH, ID_PRG_RUN, 120, y + 1020, 7680, 240));
     lblProgress = win::Window(
-        addControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, ID_LBL_PROGRESS, 120, 1290, 7680, 255));
+        addControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, ID_LBL_PROGRESS, 120, y + 1290, 7680, 255));
     cmdStop =
-        win::Window(addControl(L"BUTTON", L"STOP", WS_TABSTOP | BS_PUSHBUTTON, ID_CMD_STOP, 7920, 1020, 1815, 495));
-    lblNextRun = win::Window(addControl(L"STATIC", L"", SS_RIGHT | SS_NOPREFIX, ID_LBL_NEXTRUN, 4980, 1800, 4755, 285));
+        win::Window(addControl(L"BUTTON", L"STOP", WS_TABSTOP | BS_PUSHBUTTON, ID_CMD_STOP, 7920, y + 1020, 1815, 495));
+    lblNextRun =
+        win::Window(addControl(L"STATIC", L"", SS_RIGHT | SS_NOPREFIX, ID_LBL_NEXTRUN, 4980, y + 1800, 4755, 285));
     dressControls();
     attachDocument();
 }
@@ -170,7 +177,7 @@ void FrmMain::attachDocument() {
     };
     jobList.attach(document, {[this](int n) { return makeRow(n); },
                               [this](int count) { fitRows(count); },
-                              {Label1[0], Label1[1], cmdSource, txtSource, cmdDest, txtDest},
+                              {Label1[0], Label1[1], cmdSource, txtSource, cmdDest, txtDest, lblExcept, txtExcept},
                               cmdAddJob});
 }
 

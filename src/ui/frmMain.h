@@ -38,6 +38,8 @@ enum MainId : int {
     ID_LBL_PROGRESS,
     ID_CMD_STOP,
     ID_LBL_NEXTRUN,
+    ID_LABEL_EXCEPT,
+    ID_TXT_EXCEPT,
     ID_ROW_TEXT = 200,    // + row index
     ID_ROW_DELETE = 300,  // + row index
     ID_MENU_NEW = 1001,
@@ -52,10 +54,12 @@ enum MainId : int {
     ID_TIMER1 = 1,
 };
 
-// Layout in twips; the job rows' positions are fixed, the rest is ours.
+// Layout in twips. The "Leave out" box takes a line of its own under the folder
+// boxes; everything below it, the job rows too, sits that much lower.
+inline constexpr int kExceptBand = 480;
 inline constexpr int kClientWidth = 9885;
-inline constexpr int kClientHeight = 2175;
-inline constexpr int kRowLeft = 120, kRowTop = 1680, kRowWidth = 9135, kRowHeight = 390;
+inline constexpr int kClientHeight = 2175 + kExceptBand;
+inline constexpr int kRowLeft = 120, kRowTop = 1680 + kExceptBand, kRowWidth = 9135, kRowHeight = 390;
 inline constexpr int kDeleteLeft = 9360, kDeleteSize = 375;
 inline constexpr int kRowPitch = 480;
 
@@ -70,6 +74,7 @@ public:
     // Controls
     win::Window Label1[2], cmdSource, txtSource, cmdDest, txtDest, cmdAddJob, cmdRun, Label2, lblBUDateDisplay,
         chkEmpty, chkRemove, chkExit;
+    win::Window lblExcept, txtExcept;  // what the job leaves out, patterns between ";"
     // Shown in place of the buttons and options while a run goes on.
     win::Window prgRun, lblProgress, cmdStop;
     win::Window lblNextRun;      // under the date label while the job file has a schedule

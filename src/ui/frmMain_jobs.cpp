@@ -1,5 +1,6 @@
 // The main window's job handlers: ADD/EDIT JOB, the rows, and the File menu's job commands.
 #include "app/module1.h"
+#include "core/patterns.h"
 #include "core/text.h"
 #include "folders/folder_entry.h"
 #include "jobs/job_edit.h"
@@ -21,11 +22,14 @@ void FrmMain::cmdAddJob_Click() {
         cmdAddJob.enable(false);
         return;
     }
+    // A bad pattern keeps the boxes and the selection as they are, to be corrected.
+    const auto except = jobs::read_patterns(hwnd(), txtExcept.text());
+    if (!except) return;
     const bool present = folders::destination_present(hwnd(), dest);
     txtDest.setText(present ? dest : L"");
     if (!present) cmdAddJob.enable(false);
     else if (!txtSource.text().empty()) cmdAddJob.enable(true);
-    const core::JobFolders job{txtSource.text(), dest};
+    const core::JobFolders job{txtSource.text(), dest, *except};
     if (present && !job.source.empty() && jobs::accept_job(hwnd(), document, editing, job)) {
         if (editing) document.replace(editing, job);
         else document.add(job);
@@ -40,6 +44,7 @@ void FrmMain::txtActionDisplay_Click(int i) {
     jobList.select(i);
     txtSource.setText(document.job(i).source);
     txtDest.setText(document.job(i).destination);
+    txtExcept.setText(core::join_patterns(document.job(i).except));
     txtDest_LostFocus();
 }
 
@@ -77,6 +82,7 @@ void FrmMain::MenuFileNew_Click() {
     }
     txtSource.setText(L"");
     txtDest.setText(L"");
+    txtExcept.setText(L"");
     document.clear();
     lblBUDateDisplay.setText(L"");
     cmdRun.enable(false);

@@ -41,8 +41,8 @@ void FrmMain::showNextRun() {
     const auto s = schedule_of(document);
     const std::wstring text = s ? next_run_text(*s) : L"";
     // The job rows start right below the date label: it moves up a line to make room.
-    if (text.empty()) place(lblBUDateDisplay, 4980, 1800, 4755, 285);
-    else place(lblBUDateDisplay, 6120, 1530, 3615, 270);
+    if (text.empty()) place(lblBUDateDisplay, 4980, kExceptBand + 1800, 4755, 285);
+    else place(lblBUDateDisplay, 6120, kExceptBand + 1530, 3615, 270);
     lblNextRun.setText(text);
     lblNextRun.show(!text.empty());
 }

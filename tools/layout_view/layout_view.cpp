@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     a.start();
     for (const wchar_t* folder : {L"Documents", L"Pictures", L"Music"})
         a.main->document.load({std::wstring(L"C:\\Users\\tester\\") + folder, L"E:\\BACKUP"});
+    a.main->document.replace(3, {L"C:\\Users\\tester\\Music", L"E:\\BACKUP", {L"*.tmp", L"~$*", L"Cache\\"}});
     a.main->Timer1_Timer();
     SetWindowPos(a.main->hwnd(), nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ShowWindow(a.main->hwnd(), SW_SHOW);

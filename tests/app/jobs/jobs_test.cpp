@@ -210,3 +210,31 @@ TEST(JobFile, SavedOpenedAndTheUnsavedListQuestion) {
     a.main->MenuFileSave_Click();
     EXPECT_EQ(test::read_bytes(a.jobFile(L"Copy.ojf")), kTwoJobs.substr(kTwoJobs.find('\n') + 1));
 }
+
+TEST(LeavingOut, PatternsGoIntoTheRowTheBoxAndTheJobFile) {
+    JobsApp a;
+    a.main->txtExcept.setText(L" *.tmp; ~$*; node_modules/ ");
+    a.add(a.src, a.dst);
+    const std::wstring row = a.rowOf(a.src, a.dst) + L"  EXCEPT  \"*.TMP\"  \"~$*\"  \"NODE_MODULES\\\"";
+    EXPECT_EQ(a.row(1), row);
+    a.main->txtActionDisplay_Click(1);
+    EXPECT_EQ(a.main->txtExcept.text(), L"*.TMP; ~$*; NODE_MODULES\\");
+    // A bad pattern is named; the job, the box and the selection stay, to be corrected.
+    a.main->txtExcept.setText(L"*.bak; \\out\\*\\");
+    a.main->cmdAddJob_Click();
+    ASSERT_EQ(a.prompts.titles(), Titles{L"INVALID PATTERN"});
+    EXPECT_NE(a.prompts.asked[0].text.find(L"\"\\out\\*\\\""), std::wstring::npos);
+    EXPECT_EQ(a.row(1), row);
+    EXPECT_EQ(a.main->cmdAddJob.text(), L"EDIT JOB");
+    EXPECT_EQ(a.main->txtExcept.text(), L"*.bak; \\out\\*\\");
+    // Saved and opened again the patterns come back; an emptied box drops them.
+    a.prompts.paths = {a.jobFile(L"Out.ojf")};
+    a.main->MenuFileSaveAs_Click();
+    EXPECT_EQ(test::read_bytes(a.jobFile(L"Out.ojf")), test::narrow(row) + "\r\n");
+    a.open(L"Out.ojf");
+    a.main->txtActionDisplay_Click(1);
+    EXPECT_EQ(a.main->txtExcept.text(), L"*.TMP; ~$*; NODE_MODULES\\");
+    a.main->txtExcept.setText(L"  ");
+    a.main->cmdAddJob_Click();
+    EXPECT_EQ(a.row(1), a.rowOf(a.src, a.dst));
+}

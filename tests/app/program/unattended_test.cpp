@@ -62,7 +62,11 @@ TEST(Unattended, CopiesRecordsTheDateAndWritesOneHistoryLine) {
     Unattended u;
     for (int i = 10; i < 40; ++i)
         test::write_bytes(u.box.data() + L"\\Ostrevin-run-20" + std::to_wstring(i) + L".log", "");
+    // The job file's patterns are the run's.
+    u.job_file(L"Weekly.ojf", test::narrow(core::FormatJobRow({u.src, L"E:\\BK", {L"*.TMP"}})) + "\r\n");
+    test::write_bytes(u.src + L"\\sub\\b.tmp", "tmp");
     EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), 0u);
+    EXPECT_FALSE(test::exists(L"E:\\BK\\SRC\\sub\\b.tmp"));
     EXPECT_FALSE(test::exists(u.box.data() + L"\\Ostrevin-run-2010.log"));  // the oldest of 31 kept logs goes
     EXPECT_TRUE(test::exists(u.box.data() + L"\\Ostrevin-run-2011.log"));
     EXPECT_EQ(test::read_bytes(L"E:\\BK\\SRC\\sub\\a.txt"), "alpha");

@@ -150,6 +150,37 @@ TEST(BackupRun, CopiesWithItsOptionsRecordsTheDateListsProgramFilesAndReports) {
     EXPECT_EQ(a.prompts.titles(), std::vector<std::wstring>(3, L"BACKUP COMPLETE"));
 }
 
+// What a job leaves out is neither copied nor removed from its backup, nor counted
+// by the purge check; an Office lock file held open no longer fails the run.
+TEST(BackupRun, WhatAJobLeavesOutIsNeitherCopiedNorRemoved) {
+    RunApp a;
+    const std::wstring backup = a.e(L"BK\\SRCA");
+    const auto put = [](const std::wstring& f) {
+        test::write_bytes((test::make_dirs(f.substr(0, f.rfind(L'\\'))), f), "x");
+    };
+    for (const wchar_t* f : {L"x.tmp", L"sub\\y.TMP", L"~$Report.docx", L"Report.docx", L"node_modules\\m\\i.js",
+                             L"sub\\node_modules\\j.js", L"sub\\keep.js"})
+        put(a.srcA + L"\\" + f);
+    // Left in the backup by runs before the job left them out: most of what it holds.
+    for (int i = 0; i < 12; ++i) put(backup + L"\\old" + std::to_wstring(i) + L".tmp");
+    put(backup + L"\\node_modules\\old.js");
+    a.main->txtActionDisplay_Click(1);
+    a.main->txtExcept.setText(L"*.tmp; ~$*; node_modules\\");
+    a.main->cmdAddJob_Click();
+    a.check(a.main->chkRemove, true);
+    HANDLE lock =
+        CreateFileW((a.srcA + L"\\~$Report.docx").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    a.runBackups();
+    CloseHandle(lock);
+    EXPECT_EQ(a.prompts.titles(), std::vector<std::wstring>{L"BACKUP COMPLETE"}) << a.prompts.asked[0].text;
+    for (const wchar_t* f :
+         {L"a.txt", L"Report.docx", L"sub\\b.txt", L"sub\\keep.js", L"old0.tmp", L"old11.tmp", L"node_modules\\old.js"})
+        EXPECT_TRUE(test::exists(backup + L"\\" + f)) << test::narrow(f);
+    for (const wchar_t* f : {L"x.tmp", L"sub\\y.TMP", L"~$Report.docx", L"node_modules\\m", L"sub\\node_modules"})
+        EXPECT_FALSE(test::exists(backup + L"\\" + f)) << test::narrow(f);
+}
+
 TEST(BackupRun, FailedJobsAreNamedAndNoDateRecorded) {
     // A missing source makes robocopy fail, also with a TEMP folder the console cannot name.
     for (bool foreign_temp : {false, true}) {
