@@ -3,45 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "core/batch_script.h"
-#include "core/jobrow.h"
 #include "core/text.h"
 
 using namespace core;
 using Patterns = std::vector<std::wstring>;
-
-TEST(JobRowPatterns, WrittenAfterTheFourthQuoteAndReadBack) {
-    const std::wstring row = FormatJobRow({L"C:\\Data", L"e:\\Backup", {L"*.tmp", L"~$*", L"node_modules\\"}});
-    EXPECT_EQ(row, L"COPY FOLDER  \"C:\\DATA\"  INTO  \"E:\\BACKUP\"  EXCEPT  \"*.TMP\"  \"~$*\"  \"NODE_MODULES\\\"");
-    EXPECT_EQ(FormatJobRow(JobFolders{L"C:\\Data", L"E:\\"}), L"COPY FOLDER  \"C:\\DATA\"  INTO  \"E:\\\"");
-    const auto back = ParseJobRow(row);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(FormatJobRow(*back), row);
-
-    const std::wstring job = L"copy folder \"c:\\d\" into \"e:\\b\"";
-    const struct {
-        std::wstring tail;
-        std::optional<Patterns> except;  // nullopt: the line is refused
-    } cases[] = {
-        {L"", Patterns{}},
-        {L"except\t\"*.tmp\"   \"\\a b\\out\\\"  ", Patterns{L"*.tmp", L"\\a b\\out\\"}},  // odd spacing
-        {L"  \"extra\" tail", Patterns{}},          // what an old reader ignores stays ignored
-        {L"  EXCEPT  \"\\A\"B\\\"", std::nullopt},  // a fifth quote inside a path pattern
-        {L"  EXCEPT  \"*.TMP", std::nullopt},
-        {L"  EXCEPT  *.TMP", std::nullopt},
-        {L"  EXCEPT  \"A|B\"", std::nullopt},
-        {L"  EXCEPT  \"\"", std::nullopt},
-        {L"  EXCEPTED  \"X\"", std::nullopt},
-    };
-    for (const auto& c : cases) {
-        const auto got = ParseJobRow(job + c.tail);
-        ASSERT_EQ(got.has_value(), c.except.has_value()) << c.tail.size();
-        if (!got) continue;
-        EXPECT_EQ(got->except, *c.except) << c.tail.size();
-        EXPECT_EQ(got->destination, L"e:\\b");
-    }
-    // A job file line whose patterns cannot be read is left out and named.
-    EXPECT_EQ(read_job_list(row + L"\r\n" + job + L"  EXCEPT  \"A>B\"\r\n").bad_lines, std::vector<int>{2});
-}
 
 TEST(Patterns, WhatAPatternMayHoldAndHowTheBoxReadsThem) {
     for (const wchar_t* ok : {L"*.TMP", L"~$*", L"?.LOG", L"NODE_MODULES\\", L"MY CACHE\\", L"\\PROJECTS\\BIG\\OUT\\",

@@ -3,6 +3,7 @@
 #include <tuple>
 
 #include "core/update_check.h"
+#include "core/version.h"
 
 using namespace core;
 
@@ -119,4 +120,10 @@ TEST(UpdateReply, DocumentTitleOrTheTitleOfTheFailure) {
     EXPECT_EQ(html_title("<title>caf\xE9</title>"), L"caf\u00E9");      // not UTF-8: one character per byte
     EXPECT_EQ(html_title("<title>never closed"), std::nullopt);
     EXPECT_EQ(html_title("<title>" + std::string(64 * 1024, '&') + "amp;</title>"), std::wstring(64 * 1024, L'&'));
+}
+
+// The About window's own test compares against this text, so it cannot catch it.
+TEST(Version, PaddedToFourDigits) {
+    EXPECT_EQ(padded_version_text({2014, 312, 1118}), L"2014.0312.1118");
+    EXPECT_EQ(padded_version_text({12345, 0, 7}), L"12345.0000.0007");
 }

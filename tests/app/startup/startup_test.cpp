@@ -148,7 +148,6 @@ TEST(Startup, TheDeveloperSwitchMovesOnlyForItsUserAndOnlyToAFolderThatIsThere) 
         a.start();
         EXPECT_EQ(app::state().DataFolder, c.moves ? std::wstring(app::kDeveloperFolder) : a.box.data()) << c.user;
         SetEnvironmentVariableW(L"USERNAME", nullptr);
-        SetCurrentDirectoryW(a.box.data().c_str());
         if (c.drive) a.box.unmapDrive(L'H');
     }
 }

@@ -1,0 +1,7 @@
+#include "core/command_line.h"
+
+#include <gtest/gtest.h>
+
+using namespace core;
+
+
