@@ -114,6 +114,8 @@ private:
     void dropTwins(const std::wstring& folder, std::vector<Entry>& from, std::vector<std::wstring>& keys);
     // Source entries that no copy can bear the name of (changed by the platform, or
     // with characters Windows forbids): failures at once, left out.
+    // Counts an entry of the source in its row's total and `column`, and its bytes.
+    void countIn(const Entry& e, std::uint64_t Tally::*column);
     void dropUnnamable(const std::wstring& folder, std::vector<Entry>& from);
     bool isExcluded(const Entry& e, const std::wstring& folder) const;
     // Drops what /XF and /XD name from both listings.

@@ -103,19 +103,19 @@ void Copier::dropTwins(const std::wstring& folder, std::vector<Entry>& from, std
         }
         const Entry& e = from[i];
         const std::wstring path = join_path(folder, e.name);
-        if (e.isDir()) {
-            ++counts_.dirs.total;
-            ++counts_.dirs.failed;
-            report(ERROR_ALREADY_EXISTS, L"Copying Directory", path, kTwinNote);
-        } else {
-            ++counts_.files.total;
-            ++counts_.files.failed;
-            counts_.bytes.total += e.stamp.size;
-            counts_.bytes.failed += e.stamp.size;
-            report(ERROR_ALREADY_EXISTS, L"Copying File", path, kTwinNote);
-        }
+        countIn(e, &Tally::failed);
+        report(ERROR_ALREADY_EXISTS, e.isDir() ? L"Copying Directory" : L"Copying File", path, kTwinNote);
     }
     from = std::move(kept);
+}
+
+void Copier::countIn(const Entry& e, std::uint64_t Tally::*column) {
+    Tally& t = e.isDir() ? counts_.dirs : counts_.files;
+    ++t.total;
+    ++(t.*column);
+    if (e.isDir()) return;
+    counts_.bytes.total += e.stamp.size;
+    counts_.bytes.*column += e.stamp.size;
 }
 
 void Copier::dropUnnamable(const std::wstring& folder, std::vector<Entry>& from) {
@@ -126,13 +126,7 @@ void Copier::dropUnnamable(const std::wstring& folder, std::vector<Entry>& from)
             return c < 32 || std::wstring_view(L"<>:\"/\\|?*").find(c) != std::wstring_view::npos;
         });
         if (!garbled && !forbidden) return false;
-        Tally& t = e.isDir() ? counts_.dirs : counts_.files;
-        ++t.total;
-        ++t.failed;
-        if (!e.isDir()) {
-            counts_.bytes.total += e.stamp.size;
-            counts_.bytes.failed += e.stamp.size;
-        }
+        countIn(e, &Tally::failed);
         report(garbled ? ERROR_NO_UNICODE_TRANSLATION : ERROR_INVALID_NAME,
                e.isDir() ? L"Copying Directory" : L"Copying File", join_path(folder, e.name),
                garbled ? kGarbledNote : kForbiddenNote);
@@ -150,13 +144,7 @@ void Copier::dropExcluded(const std::wstring& source, const std::wstring& target
     // Left out by name: neither copied nor walked, counted as skipped, named with /V.
     std::erase_if(from, [&](const Entry& e) {
         if (!isExcluded(e, source)) return false;
-        Tally& t = e.isDir() ? counts_.dirs : counts_.files;
-        ++t.total;
-        ++t.skipped;
-        if (!e.isDir()) {
-            counts_.bytes.total += e.stamp.size;
-            counts_.bytes.skipped += e.stamp.size;
-        }
+        countIn(e, &Tally::skipped);
         if (options_.verbose && !(e.isDir() ? options_.no_dir_list : options_.no_file_list)) {
             wchar_t size[32];
             std::swprintf(size, 32, L"%14llu", static_cast<unsigned long long>(e.stamp.size));
