@@ -30,7 +30,8 @@ HIMAGELIST make_icons() {
     const int size = GetSystemMetrics(SM_CXSMICON);
     HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 5, 0);
     if (!list) return nullptr;
-    for (const wchar_t* id : {IDI_INFORMATION, IDI_ERROR, IDI_WARNING, IDI_EXCLAMATION, IDI_QUESTION})
+    // Not started: the plain window, as nothing ran; an unreadable line: the question mark.
+    for (const wchar_t* id : {IDI_INFORMATION, IDI_ERROR, IDI_WARNING, IDI_APPLICATION, IDI_QUESTION})
         ImageList_AddIcon(list, LoadIconW(nullptr, id));  // shared system icons: nothing to give back
     return list;
 }
@@ -61,8 +62,9 @@ bool FrmHistory::fill() {
     const struct {
         const wchar_t* title;
         int width;
-    } kColumns[] = {{L"When", 150}, {L"Job file", 120}, {L"Outcome", 170}, {L"Jobs that failed, and why", 440}};
-    for (int i = 0; i < 4; ++i) {
+    } kColumns[] = {{L"When", 150}, {L"Job file", 120}, {L"Outcome", 170}, {L"Jobs that failed, and why", 440},
+                    {L"Log", 300}};
+    for (int i = 0; i < 5; ++i) {
         LVCOLUMNW c{};
         c.mask = LVCF_TEXT | LVCF_WIDTH;
         c.cx = kColumns[i].width;
@@ -71,14 +73,14 @@ bool FrmHistory::fill() {
     }
     for (int row = 0; row < static_cast<int>(runs_.size()); ++row) {
         const core::HistoryEntry& e = runs_[static_cast<size_t>(row)];
-        std::wstring texts[] = {e.readable ? e.when : L"(unreadable line)", e.job_file, e.outcome, e.detail};
+        std::wstring texts[] = {e.readable ? e.when : L"(unreadable line)", e.job_file, e.outcome, e.detail, e.log};
         LVITEMW item{};
         item.mask = LVIF_TEXT | LVIF_IMAGE;
         item.iItem = row;
         item.iImage = icon_of(e);
         item.pszText = texts[0].data();
         if (lvwRuns.send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)) < 0) return false;
-        for (int column = 1; column < 4; ++column) {
+        for (int column = 1; column < 5; ++column) {
             LVITEMW sub{};
             sub.iSubItem = column;
             sub.pszText = texts[column].data();

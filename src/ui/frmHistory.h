@@ -21,7 +21,7 @@ public:
     HWND hwnd() const override { return Form::hwnd(); }
     // Shows the window modally through the prompt funnel.
     void show(HWND owner);
-    // A row's text in a column (0: when, 1: job file, 2: outcome, 3: detail) and its icon.
+    // A row's text in a column (0: when, 1: job file, 2: outcome, 3: detail, 4: log) and its icon.
     std::wstring cell(int row, int column) const;
     int icon(int row) const;
     int rows() const;

@@ -61,6 +61,7 @@ bool FrmMain::create(bool show) {
         ShowWindow(hwnd(), SW_SHOWNORMAL);
         UpdateWindow(hwnd());
     }
+    tellMissedRuns();  // over the window, once it shows
     return true;
 }
 
@@ -231,7 +232,6 @@ void FrmMain::fitRows(int count) {
 void FrmMain::Form_Load() {
     app::Module1& m = app::state();
     createAuxiliaryWindows();
-    tellMissedRuns();
     // A settings file without a DefaultJob line names no default job either.
     if (m.DefaultJob() == core::kNoDefaultJob || m.DefaultJob().empty()) {
         UpdateTitle();

@@ -1,5 +1,6 @@
 // Ostrevin.exe /run: the backups of a job file with no one at the screen.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -185,15 +186,21 @@ TEST(Unattended, AFailedRunIsToldAtOnceAndAtTheNextStartAndShownUntilARunComplet
     EXPECT_NE(u.history().find("\tWeekly.ojf\tBACKUP COMPLETE\t-\t"), std::string::npos) << u.history();
     EXPECT_EQ(u.main->lblWarning.text(), L"");
     EXPECT_FALSE(GetWindowLongPtrW(u.main->lblWarning.hwnd(), GWL_STYLE) & WS_VISIBLE);
-    // File > Run History... lists the runs newest first with their icons, a junk line as unreadable.
+    // File > Run History... lists the runs newest first with their icons, a junk line as unreadable;
+    // the failed run's log, pruned since, is said to be gone.
     test::write_bytes(u.box.data() + L"\\Ostrevin-runs.log", u.history() + "junk\r\n");
     std::vector<std::wstring> listed;
     u.prompts.modal_scripts = {[&](win::ModalWindow& w) {
-        const auto& h = dynamic_cast<ui::FrmHistory&>(w);
-        for (int r = 0; r < h.rows(); ++r) listed.push_back(h.cell(r, 1) + L"|" + h.cell(r, 2) + L"|" + std::to_wstring(h.icon(r)));
+        auto& h = dynamic_cast<ui::FrmHistory&>(w);
+        for (int r = 0; r < h.rows(); ++r)
+            listed.push_back(h.cell(r, 1) + L"|" + h.cell(r, 2) + L"|" + std::to_wstring(h.icon(r)));
+        EXPECT_TRUE(DeleteFileW(h.cell(1, 4).c_str())) << h.cell(1, 4);
+        ListView_SetItemState(h.lvwRuns.hwnd(), 1, LVIS_SELECTED, LVIS_SELECTED);
+        h.openSelected();
     }};
     SendMessageW(u.main->hwnd(), WM_COMMAND, ui::ID_MENU_HISTORY, 0);
     EXPECT_EQ(listed, (std::vector<std::wstring>{L"Weekly.ojf|BACKUP COMPLETE|0", L"Weekly.ojf|BACKUP FAILED|1", L"||4"}));
+    EXPECT_EQ(u.prompts.titles().back(), L"LOG NOT KEPT");
     EXPECT_TRUE(u.close());
     EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), 0u);
     EXPECT_EQ(test::read_bytes(u.notices), notified);  // a complete run asks for none
