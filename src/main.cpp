@@ -11,6 +11,7 @@
 #include "core/command_line.h"
 #include "ui/frmMain.h"
 #include "ui/frmSplash.h"
+#include "ui/notify.h"
 #include "ui/unattended.h"
 #include "win/case_rules.h"
 #include "win/prompt.h"
@@ -25,6 +26,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         args.assign(argv + 1, argv + argc);
         LocalFree(argv);
     }
+    if (!args.empty() && args[0] == ui::kNotifySwitch) return ui::show_notice({args.begin() + 1, args.end()});
     const core::CommandLine command = core::parse_command_line(args);
     if (command.mode == core::CommandLine::Mode::Run) return ui::run_unattended(command);
     if (command.mode != core::CommandLine::Mode::Window) return ui::answer_command_line(command);

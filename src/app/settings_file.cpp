@@ -30,6 +30,7 @@ std::wstring describe(const core::SettingsChanges& c) {
         if (!s.empty()) s += i + 1 == c.dates.size() ? L" and " : L", ";
         s += L"the backup date " + c.dates[i].date + L" of " + core::quoted(c.dates[i].name);
     }
+    if (c.ToldRuns && s.empty()) s = L"the note of the runs Ostrevin has told about";
     for (const auto& row : c.schedules) {
         if (!s.empty()) s += L" and ";
         s += L"the schedule of " + core::quoted(row.job);

@@ -11,6 +11,7 @@ constexpr std::wstring_view kDates = L"[BACKUP DATES]";
 constexpr std::wstring_view kDefaultKey = L"DefaultJob";
 constexpr std::wstring_view kServerKey = L"UpdateServer";
 constexpr std::wstring_view kHostKey = L"UpdateHost";
+constexpr std::wstring_view kToldKey = L"ToldRuns";
 constexpr std::wstring_view kOptionsKey = L"Options:";
 constexpr std::wstring_view kScheduleKey = L"Schedule:";
 
@@ -69,6 +70,7 @@ Settings parse_settings(std::wstring_view text) {
             if (key == kDefaultKey) s.DefaultJob = line.substr(eq + 1);
             else if (key == kServerKey) s.UpdateServer = line.substr(eq + 1);
             else if (key == kHostKey) s.UpdateHost = line.substr(eq + 1);
+            else if (key == kToldKey) s.ToldRuns = line.substr(eq + 1);
             else if (const auto options = job_key(line, kOptionsKey))
                 s.JobOptions[std::wstring(options->first)] = parse_options(options->second);
             else if (const auto schedule = job_key(line, kScheduleKey))
@@ -90,7 +92,8 @@ std::wstring format_settings(const Settings& s) {
     out += L'=';
     out += s.DefaultJob;
     out += kCrLf;
-    for (auto [key, value] : {std::pair{kServerKey, &s.UpdateServer}, std::pair{kHostKey, &s.UpdateHost}}) {
+    for (auto [key, value] : {std::pair{kServerKey, &s.UpdateServer}, std::pair{kHostKey, &s.UpdateHost},
+                              std::pair{kToldKey, &s.ToldRuns}}) {
         if (value->empty()) continue;
         out += key;
         out += L'=';
@@ -167,6 +170,7 @@ void set_schedule(Settings& s, std::wstring_view job, std::wstring_view text) {
 SettingsChanges settings_changes(const Settings& at_start, const Settings& now) {
     SettingsChanges c;
     if (now.DefaultJob != at_start.DefaultJob) c.DefaultJob = now.DefaultJob;
+    if (now.ToldRuns != at_start.ToldRuns) c.ToldRuns = now.ToldRuns;
     for (const auto& row : now.BackupDates) {
         if (row.name.empty()) continue;
         bool same = false;
@@ -187,6 +191,8 @@ SettingsChanges settings_changes(const Settings& at_start, const Settings& now) 
 
 void apply_changes(Settings& file, const SettingsChanges& changes) {
     if (changes.DefaultJob) file.DefaultJob = *changes.DefaultJob;
+    // Two windows each told what they saw: the later mark covers both.
+    if (changes.ToldRuns) file.ToldRuns = std::max(file.ToldRuns, *changes.ToldRuns);
     for (const auto& row : changes.dates) RecordBackupDate(file, row.name, row.date);
     for (const auto& [name, options] : changes.options) file.JobOptions[name] = options;
     for (const auto& row : changes.schedules) set_schedule(file, row.job, row.text);

@@ -42,6 +42,8 @@ struct Settings {
     // (the words of the boxes ticked), which older versions pass over.
     std::map<std::wstring, RunOptions> JobOptions;
     std::vector<ScheduleRow> Schedules;  // in file order, one row per job file
+    // The newest run of the history the window has told about ("2026-12-07 21:00:05").
+    std::wstring ToldRuns;
 };
 
 inline constexpr std::wstring_view kDefaultUpdateServer = L"updates.ostrevin.example";
@@ -76,7 +78,8 @@ struct SettingsChanges {
     std::vector<BackupDateRow> dates;
     std::map<std::wstring, RunOptions> options;
     std::vector<ScheduleRow> schedules;  // an empty text removes one
-    bool empty() const { return !DefaultJob && dates.empty() && options.empty() && schedules.empty(); }
+    std::optional<std::wstring> ToldRuns;  // the later of the file's and this one is kept
+    bool empty() const { return !DefaultJob && dates.empty() && options.empty() && schedules.empty() && !ToldRuns; }
 };
 SettingsChanges settings_changes(const Settings& at_start, const Settings& now);
 void apply_changes(Settings& file, const SettingsChanges& changes);

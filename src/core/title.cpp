@@ -11,7 +11,7 @@ std::wstring compose_title(std::wstring_view job_file_name, bool job_changed, st
 }
 
 CommandStates command_states(const DocumentState& d) {
-    if (d.running) return {};
+    if (d.running) return {.history = true};
     // A named file, jobs or changes: something that New can clear and Save As can keep.
     const bool something = !d.untitled || d.jobs > 0 || d.changed;
     return {.file_new = something,
@@ -20,7 +20,8 @@ CommandStates command_states(const DocumentState& d) {
             .save_as = something,
             .print = true,
             .set_default = !d.untitled,
-            .schedule = !d.untitled};
+            .schedule = !d.untitled,
+            .history = true};
 }
 
 }  // namespace core

@@ -19,6 +19,7 @@ struct DocumentState {
 struct CommandStates {
     bool file_new = false, open = false, save = false, save_as = false, print = false, set_default = false,
          schedule = false;
+    bool history = false;  // Run History only reads: open during a run too
     bool operator==(const CommandStates&) const = default;
 };
 

@@ -52,6 +52,8 @@ public:
     void answer(int id);
     // After WM_RUN_ENDED: waits for the thread's last steps and gives the outcome.
     Outcome finish();
+    // True once the run's thread has ended within `ms` (the end of the session waits no longer).
+    bool ended(DWORD ms) const { return !thread_ || WaitForSingleObject(thread_.get(), ms) == WAIT_OBJECT_0; }
 
 private:
     static DWORD WINAPI main(void* self);

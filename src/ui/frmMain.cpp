@@ -61,6 +61,7 @@ bool FrmMain::create(bool show) {
         ShowWindow(hwnd(), SW_SHOWNORMAL);
         UpdateWindow(hwnd());
     }
+    tellMissedRuns();  // over the window, once it shows
     return true;
 }
 
@@ -75,6 +76,7 @@ void FrmMain::createMenu() {
     AppendMenuW(menuFile, MF_STRING, ID_MENU_PRINT, L"Print Program Files\tCtrl+P");
     AppendMenuW(menuFile, MF_STRING, ID_MENU_SETDEFAULT, L"Set &Default Job\tCtrl+D");
     AppendMenuW(menuFile, MF_STRING, ID_MENU_SCHEDULE, L"Sc&hedule...");
+    AppendMenuW(menuFile, MF_STRING, ID_MENU_HISTORY, L"&Run History...");
     AppendMenuW(menuFile, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menuFile, MF_STRING, ID_MENU_EXIT, L"E&xit");
     AppendMenuW(menuBar, MF_POPUP, reinterpret_cast<UINT_PTR>(menuFile), L"&File");
@@ -128,6 +130,8 @@ void FrmMain::createControls() {
         win::Window(addControl(L"BUTTON", L"STOP", WS_TABSTOP | BS_PUSHBUTTON, ID_CMD_STOP, 7920, y + 1020, 1815, 495));
     lblNextRun =
         win::Window(addControl(L"STATIC", L"", SS_RIGHT | SS_NOPREFIX, ID_LBL_NEXTRUN, 4980, y + 1800, 4755, 285));
+    lblWarning =
+        win::Window(addControl(L"STATIC", L"", SS_RIGHT | SS_NOPREFIX, ID_LBL_WARNING, 4980, y + 1800, 4755, 285));
     dressControls();
     attachDocument();
 }
@@ -247,7 +251,7 @@ void FrmMain::UpdateTitle() {
     const std::pair<int, bool> states[] = {
         {ID_MENU_NEW, c.file_new},     {ID_MENU_OPEN, c.open},   {ID_MENU_SAVE, c.save},
         {ID_MENU_SAVEAS, c.save_as},   {ID_MENU_PRINT, c.print}, {ID_MENU_SETDEFAULT, c.set_default},
-        {ID_MENU_SCHEDULE, c.schedule}};
+        {ID_MENU_SCHEDULE, c.schedule}, {ID_MENU_HISTORY, c.history}};
     for (const auto& [id, on] : states)
         EnableMenuItem(menuFile, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
     CheckMenuItem(menuFile, ID_MENU_SETDEFAULT, MF_BYCOMMAND | (document.isDefault() ? MF_CHECKED : MF_UNCHECKED));
@@ -314,6 +318,7 @@ void FrmMain::onCommand(int id, int code) {
         {ID_MENU_PRINT, From::FileMenu, &FrmMain::MenuFilePrint_Click},
         {ID_MENU_SETDEFAULT, From::FileMenu, &FrmMain::MenuFileSetDefault_Click},
         {ID_MENU_SCHEDULE, From::FileMenu, &FrmMain::MenuFileSchedule_Click},
+        {ID_MENU_HISTORY, From::FileMenu, &FrmMain::MenuFileHistory_Click},
         {ID_MENU_EXIT, From::FileMenu, &FrmMain::MenuFileExit_Click},
         {ID_MENU_ABOUT, From::Anywhere, &FrmMain::MenuAbout_Click},
         {ID_CMD_ADDJOB, From::Button, &FrmMain::cmdAddJob_Click},
@@ -368,9 +373,16 @@ LRESULT FrmMain::handle(UINT msg, WPARAM w, LPARAM l) {
                 return TRUE;
             }
             return defaultHandle(msg, w, l);
+        case WM_CTLCOLORSTATIC:
+            if (reinterpret_cast<HWND>(l) != lblWarning.hwnd()) return defaultHandle(msg, w, l);
+            SetTextColor(reinterpret_cast<HDC>(w), RGB(192, 0, 0));
+            SetBkColor(reinterpret_cast<HDC>(w), GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
         case WM_QUERYENDSESSION:
+            endRunForSession();  // the session may end without another word
             return Form_QueryUnload() ? TRUE : FALSE;
         case WM_ENDSESSION:
+            if (w) endRunForSession();
             if (w) Form_Unload();
             return 0;
         case WM_DESTROY:

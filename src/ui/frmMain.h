@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/run_log.h"
+#include "core/schedule.h"
 #include "jobs/job_list.h"
 #include "run/drive_check.h"
 #include "run/run_thread.h"
@@ -40,6 +41,7 @@ enum MainId : int {
     ID_LBL_NEXTRUN,
     ID_LABEL_EXCEPT,
     ID_TXT_EXCEPT,
+    ID_LBL_WARNING,
     ID_ROW_TEXT = 200,    // + row index
     ID_ROW_DELETE = 300,  // + row index
     ID_MENU_NEW = 1001,
@@ -51,6 +53,7 @@ enum MainId : int {
     ID_MENU_EXIT,
     ID_MENU_ABOUT,
     ID_MENU_SCHEDULE,
+    ID_MENU_HISTORY,
     ID_TIMER1 = 1,
 };
 
@@ -78,6 +81,9 @@ public:
     // Shown in place of the buttons and options while a run goes on.
     win::Window prgRun, lblProgress, cmdStop;
     win::Window lblNextRun;      // under the date label while the job file has a schedule
+    // In its place, in a warning colour, while the job file's last run did not
+    // complete or its last complete backup is overdue.
+    win::Window lblWarning;
     jobs::JobDocument document;  // the jobs, their file, changed, the default tick
     jobs::JobList jobList;       // the rows txtActionDisplay(i) and cmdDeleteJob(i) show it
     HMENU menuBar = nullptr, menuFile = nullptr;
@@ -117,6 +123,11 @@ public:
     // File > Schedule: the job file's task in the Task Scheduler, and its next run.
     void MenuFileSchedule_Click();
     void showNextRun();
+    // The history of runs: told at the start, a run's line, the end of the session.
+    void tellMissedRuns();
+    std::wstring warningText() const;
+    void MenuFileHistory_Click();
+    core::ScheduleKind scheduleKind() const;
 
     // Folder entry
     void validateFolderBox(win::Window box, win::Window partner);
@@ -158,6 +169,8 @@ private:
     void showRun(bool on);
     void onRunMessage(UINT msg);
     void runEnded(const run::Outcome& outcome);
+    void recordRun(const run::Outcome& outcome);
+    void endRunForSession();
     jobs::RowControls makeRow(int n);
     void fitRows(int count);
     bool saveUnder(const std::wstring& name);

@@ -10,6 +10,7 @@
 #include "run/run_thread.h"
 #include "ui/frmDriveSelect.h"
 #include "ui/frmMain.h"
+#include "ui/notify.h"
 #include "ui/run_message.h"
 #include "win/local_time.h"
 #include "win/prompt.h"
@@ -63,6 +64,7 @@ void FrmMain::onRunMessage(UINT msg) {
 
 void FrmMain::runEnded(const run::Outcome& outcome) {
     showRun(false);
+    recordRun(outcome);
     if (outcome.kind == run::Outcome::Kind::Completed) {
         const std::wstring date = win::short_date();
         core::RecordBackupDate(app::state().settings, run_job_file_, date);
@@ -80,6 +82,7 @@ void FrmMain::runEnded(const run::Outcome& outcome) {
 // buttons and options were, and the file commands and row deletes are greyed.
 void FrmMain::showRun(bool on) {
     run_in_progress = on;
+    block_session_end(hwnd(), on);
     SetCursor(LoadCursorW(nullptr, on ? IDC_WAIT : IDC_ARROW));
     const std::array<win::Window*, 5> idle = {&cmdAddJob, &chkEmpty, &chkRemove, &chkExit, &cmdRun};
     const std::array<win::Window*, 3> running = {&prgRun, &lblProgress, &cmdStop};

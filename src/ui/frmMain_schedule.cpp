@@ -40,11 +40,20 @@ void place(win::Window w, int left, int top, int width, int height) {
 void FrmMain::showNextRun() {
     const auto s = schedule_of(document);
     const std::wstring text = s ? next_run_text(*s) : L"";
+    // A warning matters more than the next run, and takes its line.
+    const std::wstring warning = warningText();
     // The job rows start right below the date label: it moves up a line to make room.
-    if (text.empty()) place(lblBUDateDisplay, 4980, kExceptBand + 1800, 4755, 285);
+    if (text.empty() && warning.empty()) place(lblBUDateDisplay, 4980, kExceptBand + 1800, 4755, 285);
     else place(lblBUDateDisplay, 6120, kExceptBand + 1530, 3615, 270);
     lblNextRun.setText(text);
-    lblNextRun.show(!text.empty());
+    lblNextRun.show(!text.empty() && warning.empty());
+    lblWarning.setText(warning);
+    lblWarning.show(!warning.empty());
+}
+
+core::ScheduleKind FrmMain::scheduleKind() const {
+    const auto s = schedule_of(document);
+    return s ? s->kind : core::ScheduleKind::Off;
 }
 
 void FrmMain::MenuFileSchedule_Click() {

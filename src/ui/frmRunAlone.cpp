@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "ui/notify.h"
+
 namespace ui {
 
 bool FrmRunAlone::create(const std::wstring& job_file, bool shown) {
@@ -19,11 +21,18 @@ bool FrmRunAlone::create(const std::wstring& job_file, bool shown) {
         return false;
     }
     prgRun.send(PBM_SETMARQUEE, TRUE, 50);
+    block_session_end(hwnd(), true);
     if (shown) {
         centreOver(nullptr);
         ShowWindow(hwnd(), SW_SHOWNOACTIVATE);  // a scheduled run does not take the keyboard from the user
     }
     return true;
+}
+
+void FrmRunAlone::ended(const run::Outcome& outcome) {
+    block_session_end(hwnd(), false);
+    if (on_end) on_end(outcome);
+    DestroyWindow(hwnd());
 }
 
 void FrmRunAlone::cmdStop_Click() {
@@ -49,12 +58,16 @@ LRESULT FrmRunAlone::handle(UINT msg, WPARAM w, LPARAM l) {
             }
             return 0;
         case run::WM_RUN_ENDED:
-            if (run_.running()) {
-                const run::Outcome outcome = run_.finish();
-                if (on_end) on_end(outcome);
-                DestroyWindow(hwnd());
-            }
+            if (run_.running()) ended(run_.finish());
             return 0;
+        case WM_QUERYENDSESSION:
+        case WM_ENDSESSION:
+            // Stopped as STOP stops it; its end is written before the session goes on ending.
+            if (run_.running() && (msg == WM_QUERYENDSESSION || w)) {
+                cmdStop_Click();
+                if (run_.ended(15000)) ended(run_.finish());
+            }
+            return msg == WM_QUERYENDSESSION ? TRUE : 0;
         case WM_CLOSE:
             cmdStop_Click();  // the window goes when the run has ended
             return 0;

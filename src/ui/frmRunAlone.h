@@ -24,7 +24,8 @@ public:
     }
     void cmdStop_Click();
 
-    std::function<void(const run::Outcome&)> on_end;  // before the window goes
+    // Before the window goes; also when the session ends, before the window answers it.
+    std::function<void(const run::Outcome&)> on_end;
     std::vector<std::wstring> answered_no;            // the questions it answered itself
     win::Window lblProgress, prgRun, cmdStop;
 
@@ -33,6 +34,7 @@ protected:
     void onCommand(int id, int code) override;
 
 private:
+    void ended(const run::Outcome& outcome);
     run::RunThread run_;
 };
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "app/module1.h"
 #include "app/run_history.h"
 #include "app/settings_file.h"
@@ -9,7 +11,9 @@
 #include "core/jobrow.h"
 #include "core/path_match.h"
 #include "folders/path_exists.h"
+#include "core/history.h"
 #include "ui/frmRunAlone.h"
+#include "ui/notify.h"
 #include "ui/run_message.h"
 #include "win/errors.h"
 #include "win/modal.h"
@@ -61,29 +65,32 @@ struct Ended {
     std::wstring log;
 };
 
-Ended run_jobs(const std::wstring& name, std::vector<core::JobFolders> jobs, const core::RunOptions& options,
-               bool quiet) {
+// Runs the jobs; `finish` hears how it ended, once, before the window goes (the end
+// of the session may come first, and then nothing after it is sure to run).
+void run_jobs(const std::wstring& name, std::vector<core::JobFolders> jobs, const core::RunOptions& options,
+              bool quiet, const std::function<void(Ended)>& finish) {
     const app::Module1& m = app::state();
     for (const auto& job : jobs)
         if (!folders::PathExists(job.destination, core::kMaskSystem))
-            return {app::EXIT_NOT_STARTED, L"BACKUP NOT STARTED",
-                    L"The backup folder " + core::quoted(job.destination) +
-                        L" is not available: its drive is not plugged in, or the folder is gone. Nothing has been "
-                        L"copied.",
-                    L""};
+            return finish({app::EXIT_NOT_STARTED, L"BACKUP NOT STARTED",
+                           L"The backup folder " + core::quoted(job.destination) +
+                               L" is not available: its drive is not plugged in, or the folder is gone. Nothing has "
+                               L"been copied.",
+                           L""});
     FrmRunAlone window;
     if (!window.create(name, !quiet))
-        return {app::EXIT_NOT_STARTED, L"BACKUP NOT STARTED",
-                win::Failure{L"run's window", L"", L"created", GetLastError()}.text() + L".", L""};
-    run::Outcome outcome;
-    window.on_end = [&](const run::Outcome& o) { outcome = o; };
+        return finish({app::EXIT_NOT_STARTED, L"BACKUP NOT STARTED",
+                       win::Failure{L"run's window", L"", L"created", GetLastError()}.text() + L".", L""});
+    window.on_end = [&](const run::Outcome& o) {
+        finish({app::exit_code(o.kind), run_message(o).title, app::outcome_detail(o, window.answered_no), o.kept_log});
+    };
     const win::Status started =
         window.start(std::move(jobs), {options.include_empty, options.purge, m.DataFolder,
                                        app::run_log_name(), true});
     if (!started) {
         DestroyWindow(window.hwnd());
-        return {app::EXIT_NOT_STARTED, L"BACKUP NOT STARTED",
-                win::Failure{L"backup run", L"", L"started", started.code()}.text() + L".", L""};
+        return finish({app::EXIT_NOT_STARTED, L"BACKUP NOT STARTED",
+                       win::Failure{L"backup run", L"", L"started", started.code()}.text() + L".", L""});
     }
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -91,8 +98,6 @@ Ended run_jobs(const std::wstring& name, std::vector<core::JobFolders> jobs, con
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    return {app::exit_code(outcome.kind), run_message(outcome).title, app::outcome_detail(outcome, window.answered_no),
-            outcome.kept_log};
 }
 
 }  // namespace
@@ -121,22 +126,28 @@ int run_unattended(const core::CommandLine& command) {
     std::optional<std::vector<core::JobFolders>> jobs;
     if (name.empty()) ended.detail = L"No job file is named and no default job is set.";
     else jobs = app::read_jobs(name, ended.detail);
-    if (jobs) {
-        // The options last used with this job file; the defaults, kept from now on, otherwise.
-        const core::RunOptions options = m.settings.JobOptions.try_emplace(name).first->second;
-        ended = run_jobs(name, std::move(*jobs), options, command.quiet);
-        if (ended.code == app::EXIT_COMPLETE) core::RecordBackupDate(m.settings, name, win::short_date());
-        app::WriteSettings(nullptr);  // merged with the file as it is now
-    }
-    for (const auto& said : no_one.told) app::add_part(ended.detail, L" ", said);
-    const app::HistoryLine line{win::local_stamp(), name, jobs ? ended.outcome : L"NOT RUN", ended.detail, ended.log};
+    app::HistoryLine line;
+    bool kept = false;
+    const auto finish = [&](Ended e) {
+        if (!line.when.empty()) return;  // told already, when the session ended
+        if (jobs && e.code == app::EXIT_COMPLETE) core::RecordBackupDate(m.settings, name, win::short_date());
+        if (jobs) app::WriteSettings(nullptr);  // merged with the file as it is now
+        for (const auto& said : no_one.told) app::add_part(e.detail, L" ", said);
+        ended = e;
+        line = {win::local_stamp(), name, jobs ? e.outcome : L"NOT RUN", e.detail, e.log};
+        kept = (jobs || command.quiet) && app::add_history(line);
+        if (e.code != app::EXIT_COMPLETE) ask_notice({line.outcome, name, core::first_reason(e.detail), e.log});
+    };
     if (!jobs) {
+        finish(ended);
         // Nothing was run: the console hears why, and only a quiet run's history keeps it.
         if (!had_settings) DeleteFileW(settings.c_str());
-        if (!command.quiet || !app::add_history(line)) print(L"Ostrevin: " + ended.detail + L" Nothing was run.\r\n");
+        if (!kept) print(L"Ostrevin: " + ended.detail + L" Nothing was run.\r\n");
         return app::EXIT_BAD_INPUT;
     }
-    const bool kept = app::add_history(line);
+    // The options last used with this job file; the defaults, kept from now on, otherwise.
+    const core::RunOptions options = m.settings.JobOptions.try_emplace(name).first->second;
+    run_jobs(name, std::move(*jobs), options, command.quiet, finish);
     app::prune_run_logs(m.DataFolder);
     if (!command.quiet || !kept) print(L"Ostrevin: " + app::history_text(line) + L"\r\n");
     return ended.code;

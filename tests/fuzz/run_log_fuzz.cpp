@@ -2,7 +2,7 @@
 // languages cut anywhere and read in random pieces. The verdict never depends on
 // how the log was split into reads, a section cut before the end of its closing
 // line is never finished, and nothing crashes. The entry point runs the job rule's
-// properties on the same input.
+// properties and the history reader's on the same input.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -13,6 +13,7 @@
 using namespace core;
 
 void job_rule_properties(const uint8_t* data, size_t size);
+void history_properties(const uint8_t* data, size_t size);
 
 namespace {
 
@@ -77,6 +78,7 @@ void cut_fixtures(const uint8_t* data, size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     job_rule_properties(data, size);
+    history_properties(data, size);
     random_logs(data, size);
     cut_fixtures(data, size);
     return 0;

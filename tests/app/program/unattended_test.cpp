@@ -1,25 +1,30 @@
 // Ostrevin.exe /run: the backups of a job file with no one at the screen.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
 #include "core/jobrow.h"
-#include "support/sandbox.h"
+#include "support/app_fixture.h"
+#include "ui/frmHistory.h"
 
 namespace {
 
-struct Unattended {
-    test::Sandbox box;
+// The program's own sandbox, in which a test may also start the window.
+struct Unattended : test::App {
     std::wstring src = box.path(L"Src");
+    std::wstring notices = box.path(L"notices.txt");  // the notifications asked for
     Unattended() {
+        SetEnvironmentVariableW(L"OSTREVIN_TEST_NOTIFY", notices.c_str());
         test::write_bytes((test::make_dirs(src + L"\\sub"), src + L"\\sub\\a.txt"), "alpha");
         box.mapDrive(L'E', box.path(L"drive_e"));
         test::make_dirs(L"E:\\BK");
         test::make_dirs(box.jobFolder());
         job_file(L"Weekly.ojf", test::narrow(core::FormatJobRow(src, L"E:\\BK")) + "\r\n");
     }
+    ~Unattended() { SetEnvironmentVariableW(L"OSTREVIN_TEST_NOTIFY", nullptr); }
     void job_file(const std::wstring& name, const std::string& text) const {
         test::write_bytes(box.jobFolder() + L"\\" + name, text);
     }
@@ -110,6 +115,15 @@ TEST(Unattended, ALockedFileFailsAndStopEndsTheRun) {
                     }),
               2u);
     EXPECT_EQ(second, 3u);
+    // The session ends: the run stops, and its line is written before the window answers.
+    EXPECT_EQ(u.run(L"/run Weekly.ojf", nullptr,
+                    [&](DWORD pid) {
+                        HWND w = run_window(pid);
+                        ASSERT_TRUE(w);
+                        EXPECT_TRUE(SendMessageW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+                        EXPECT_EQ(lines(u.history()), 3u);
+                    }),
+              2u);
     EXPECT_EQ(u.run(L"/run Weekly.ojf"), 1u);
     CloseHandle(lock);
     const std::string h = u.history();
@@ -142,4 +156,52 @@ TEST(Unattended, BadInputRunsNothingAndWritesNothing) {
     // Quiet, the reason goes to the history instead.
     EXPECT_EQ(u.run(L"/run Missing.ojf /quiet"), 5u);
     EXPECT_NE(u.history().find("\tMissing.ojf\tNOT RUN\tThe job file "), std::string::npos) << u.history();
+}
+
+TEST(Unattended, AFailedRunIsToldAtOnceAndAtTheNextStartAndShownUntilARunCompletes) {
+    Unattended u;
+    test::write_bytes(u.settingsPath(), "[GENERAL SETTINGS]\r\nDefaultJob=Weekly.ojf\r\n");
+    HANDLE lock = CreateFileW((u.src + L"\\sub\\a.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), 1u);
+    CloseHandle(lock);
+    const std::string notified = test::read_bytes(u.notices);
+    EXPECT_EQ(lines(notified), 1u);
+    EXPECT_NE(notified.find("/notify \"BACKUP FAILED\" \"Weekly.ojf\" \"jobs 1: "), std::string::npos) << notified;
+    for (int start = 0; start < 2; ++start) {
+        app::reset_state();
+        u.prompts.asked.clear();
+        u.start();
+        EXPECT_EQ(u.main->lblWarning.text().rfind(L"Last run FAILED on 20", 0), 0u) << u.main->lblWarning.text();
+        if (start == 1) break;  // told once
+        ASSERT_EQ(u.prompts.titles(), std::vector<std::wstring>{L"BACKUPS NOT COMPLETE"});
+        const std::wstring& told = u.prompts.asked[0].text;
+        EXPECT_NE(told.find(L"  Weekly.ojf: BACKUP FAILED\rjobs 1: "), std::wstring::npos) << told;
+        EXPECT_NE(told.find(L"Log: " + u.box.data() + L"\\Ostrevin-run-"), std::wstring::npos) << told;
+        EXPECT_TRUE(u.close());
+    }
+    EXPECT_TRUE(u.prompts.asked.empty());
+    u.runBackups();  // a run from the window: one more line, and the warning goes
+    EXPECT_EQ(u.prompts.titles(), std::vector<std::wstring>{L"BACKUP COMPLETE"});
+    EXPECT_EQ(lines(u.history()), 2u);
+    EXPECT_NE(u.history().find("\tWeekly.ojf\tBACKUP COMPLETE\t-\t"), std::string::npos) << u.history();
+    EXPECT_EQ(u.main->lblWarning.text(), L"");
+    EXPECT_FALSE(GetWindowLongPtrW(u.main->lblWarning.hwnd(), GWL_STYLE) & WS_VISIBLE);
+    // File > Run History... lists the runs newest first with their icons, a junk line as unreadable;
+    // the failed run's log, pruned since, is said to be gone.
+    test::write_bytes(u.box.data() + L"\\Ostrevin-runs.log", u.history() + "junk\r\n");
+    std::vector<std::wstring> listed;
+    u.prompts.modal_scripts = {[&](win::ModalWindow& w) {
+        auto& h = dynamic_cast<ui::FrmHistory&>(w);
+        for (int r = 0; r < h.rows(); ++r)
+            listed.push_back(h.cell(r, 1) + L"|" + h.cell(r, 2) + L"|" + std::to_wstring(h.icon(r)));
+        EXPECT_TRUE(DeleteFileW(h.cell(1, 4).c_str())) << h.cell(1, 4);
+        ListView_SetItemState(h.lvwRuns.hwnd(), 1, LVIS_SELECTED, LVIS_SELECTED);
+        h.openSelected();
+    }};
+    SendMessageW(u.main->hwnd(), WM_COMMAND, ui::ID_MENU_HISTORY, 0);
+    EXPECT_EQ(listed, (std::vector<std::wstring>{L"Weekly.ojf|BACKUP COMPLETE|0", L"Weekly.ojf|BACKUP FAILED|1", L"||4"}));
+    EXPECT_EQ(u.prompts.titles().back(), L"LOG NOT KEPT");
+    EXPECT_TRUE(u.close());
+    EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), 0u);
+    EXPECT_EQ(test::read_bytes(u.notices), notified);  // a complete run asks for none
 }

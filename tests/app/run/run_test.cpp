@@ -349,8 +349,8 @@ bool shown(win::Window w) { return GetWindowLongPtrW(w.hwnd(), GWL_STYLE) & WS_V
 }  // namespace
 
 TEST(BackupRun, AStoppedOrKilledRunIsNotFinishedAndLeavesNoCopier) {
-    enum Stop { ConsoleClosed, KillCopier, PressStop, CloseWindow };
-    for (Stop stop : {ConsoleClosed, KillCopier, PressStop, CloseWindow}) {
+    enum Stop { ConsoleClosed, KillCopier, PressStop, CloseWindow, EndSession };
+    for (Stop stop : {ConsoleClosed, KillCopier, PressStop, CloseWindow, EndSession}) {
         RunApp a;
         std::vector<std::wstring> seen;  // what the window showed while the run waited
         const HWND window = a.main->hwnd();
@@ -362,6 +362,11 @@ TEST(BackupRun, AStoppedOrKilledRunIsNotFinishedAndLeavesNoCopier) {
             if (stop == CloseWindow) {
                 a.prompts.answers = {IDYES, IDOK, IDNO};  // stop and close, see the end, leave the list unsaved
                 SendMessageW(window, WM_CLOSE, 0, 0);
+            }
+            if (stop == EndSession) {  // no one answers: the list is left unsaved
+                a.prompts.answers = {IDNO};
+                SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+                SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
             }
             if (stop != ConsoleClosed) return;
             WIN32_FIND_DATAW script{};
@@ -384,9 +389,15 @@ TEST(BackupRun, AStoppedOrKilledRunIsNotFinishedAndLeavesNoCopier) {
         a.runBackups();
         CloseHandle(lock);
         EXPECT_EQ(processes(L"robocopy.exe"), 0);
-        EXPECT_EQ(a.prompts.titles().back() == L"File Not Saved" ? a.prompts.asked.end()[-2].title
-                                                                 : a.prompts.titles().back(),
-                  L"BACKUP NOT FINISHED");
+        // Every run is in the history; the end of the session tells nothing more.
+        const std::string history = test::read_bytes(a.box.data() + L"\\Ostrevin-runs.log");
+        EXPECT_EQ(lines_of(history).size(), 1u);
+        EXPECT_NE(history.find("\tUNTITLED\tBACKUP NOT FINISHED\t"), std::string::npos) << history;
+        if (stop == EndSession) EXPECT_EQ(a.prompts.titles(), std::vector<std::wstring>{L"File Not Saved"});
+        else
+            EXPECT_EQ(a.prompts.titles().back() == L"File Not Saved" ? a.prompts.asked.end()[-2].title
+                                                                     : a.prompts.titles().back(),
+                      L"BACKUP NOT FINISHED");
         EXPECT_FALSE(a.dated());
         EXPECT_FALSE(test::exists(temp_file(L"BatchRun.bat")));
         EXPECT_TRUE(test::exists(a.box.data() + L"\\Ostrevin-last-run.log"));

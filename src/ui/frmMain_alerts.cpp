@@ -1,0 +1,71 @@
+// The main window and the history of runs: what did not complete is told at the
+// start, each run adds its line, the warning line under the date, and a run that
+// the end of the session stops.
+#include "app/history_file.h"
+#include "app/module1.h"
+#include "app/run_history.h"
+#include "core/history.h"
+#include "ui/frmHistory.h"
+#include "ui/frmMain.h"
+#include "ui/run_message.h"
+#include "win/local_time.h"
+#include "win/prompt.h"
+
+namespace ui {
+namespace {
+
+// How long the end of the session waits for the script and its copiers to stop.
+constexpr DWORD kSessionWait = 15000;
+
+}  // namespace
+
+void FrmMain::tellMissedRuns() {
+    core::Settings& s = app::state().settings;
+    const core::ToTell tell = core::runs_to_tell(app::read_history(), s.ToldRuns);
+    s.ToldRuns = tell.mark;  // kept through the exit merge: told once
+    if (tell.runs.empty()) return;
+    win::say(hwnd(), {win::Severity::Error, L"BACKUPS NOT COMPLETE", core::told_text(tell)});
+}
+
+std::wstring FrmMain::warningText() const {
+    if (document.untitled()) return {};
+    return core::warning_line(app::read_history(), document.fileName(), scheduleKind(), win::local_now());
+}
+
+// The run's line in the history, as an unattended run writes it. The window has
+// told its own outcome: the start need not tell it again unless others came between.
+void FrmMain::recordRun(const run::Outcome& outcome) {
+    core::Settings& s = app::state().settings;
+    const bool caught_up = core::newest_stamp(app::read_history()) <= s.ToldRuns;
+    const app::HistoryLine line{win::local_stamp(), run_job_file_, run_message(outcome).title,
+                                app::outcome_detail(outcome, {}), outcome.kept_log};
+    if (app::add_history(line) && caught_up) s.ToldRuns = std::max(s.ToldRuns, line.when);
+    showNextRun();
+}
+
+// The history as it is now; the window reads it only, so a run may go on meanwhile.
+void FrmMain::MenuFileHistory_Click() {
+    FrmHistory window;
+    if (!window.create(hwnd(), app::read_history())) {
+        win::tell_failure(hwnd(), L"RUN HISTORY", {L"run history window", L"", L"opened", GetLastError()},
+                          L"Please close some windows and try again.");
+        return;
+    }
+    window.show(hwnd());
+}
+
+// The session ends: the run stops as STOP stops it, and its line is written before
+// the window answers, for the next start to tell.
+void FrmMain::endRunForSession() {
+    if (!run_in_progress) return;
+    stop_wanted_ = true;
+    run_.stop();
+    if (!run_.ended(kSessionWait)) return;  // its end, should it still come, writes the line
+    const run::Outcome outcome = run_.finish();
+    showRun(false);
+    if (outcome.kind == run::Outcome::Kind::Completed)
+        core::RecordBackupDate(app::state().settings, run_job_file_, win::short_date());
+    recordRun(outcome);
+}
+
+}  // namespace ui
