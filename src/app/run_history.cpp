@@ -46,7 +46,14 @@ bool add_history(const HistoryLine& line) {
         .ok();
 }
 
-std::wstring run_log_name() { return kRunLogPrefix + win::local_stamp(true) + L".log"; }
+std::wstring run_log_name(const std::wstring& folder) {
+    // Two runs within the same millisecond still keep a log each.
+    const std::wstring stamp = kRunLogPrefix + win::local_stamp(true);
+    std::wstring name = stamp + L".log";
+    for (int n = 2; GetFileAttributesW((folder + L"\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES; ++n)
+        name = stamp + L"-" + std::to_wstring(n) + L".log";
+    return name;
+}
 
 void prune_run_logs(const std::wstring& folder) {
     std::vector<std::wstring> names;

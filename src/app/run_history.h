@@ -34,7 +34,7 @@ bool add_history(const HistoryLine& line);
 
 // A name of its own for each unattended run's log; the oldest go once there are
 // more than 30, so a nightly schedule does not fill the folder.
-std::wstring run_log_name();
+std::wstring run_log_name(const std::wstring& folder);
 void prune_run_logs(const std::wstring& folder);
 
 // The detail of a run's history line: the jobs that failed and why (also for a

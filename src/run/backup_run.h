@@ -16,13 +16,11 @@
 
 namespace run {
 
-// The last run's log, kept in the data folder for the user to read.
-inline constexpr wchar_t kKeptLogName[] = L"Ostrevin-last-run.log";
 struct Options {
     bool include_empty = false;
     bool purge = false;
     std::wstring kept_log_folder;  // where the run's log is kept for the user
-    std::wstring kept_log_name = kKeptLogName;
+    std::wstring kept_log_name;    // each run's own, so that the history's line names its log
     bool unattended = false;  // a scheduled or command-line run, not a window's
 };
 

@@ -40,6 +40,7 @@ void FrmMain::recordRun(const run::Outcome& outcome) {
     const app::HistoryLine line{win::local_stamp(), run_job_file_, run_message(outcome).title,
                                 app::outcome_detail(outcome, {}), outcome.kept_log};
     if (app::add_history(line) && caught_up) s.ToldRuns = std::max(s.ToldRuns, line.when);
+    app::prune_run_logs(app::state().DataFolder);
     showNextRun();
 }
 

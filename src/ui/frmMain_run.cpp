@@ -5,6 +5,7 @@
 #include <array>
 
 #include "app/module1.h"
+#include "app/run_history.h"
 #include "app/startup.h"
 #include "run/program_files.h"
 #include "run/run_thread.h"
@@ -42,7 +43,8 @@ void FrmMain::cmdRun_Click() {
         m.settings.JobOptions[document.fileName()] = {checked(chkEmpty), checked(chkRemove), checked(chkExit)};
     showRun(true);
     const win::Status started =
-        run_.start(hwnd(), document.jobs(), {checked(chkEmpty), checked(chkRemove), m.DataFolder});
+        run_.start(hwnd(), document.jobs(),
+                   {checked(chkEmpty), checked(chkRemove), m.DataFolder, app::run_log_name(m.DataFolder)});
     if (started) return;
     showRun(false);
     win::tell_failure(hwnd(), L"BACKUP NOT STARTED", {L"backup run", L"", L"started", started.code()},

@@ -86,7 +86,7 @@ void run_jobs(const std::wstring& name, std::vector<core::JobFolders> jobs, cons
     };
     const win::Status started =
         window.start(std::move(jobs), {options.include_empty, options.purge, m.DataFolder,
-                                       app::run_log_name(), true});
+                                       app::run_log_name(m.DataFolder), true});
     if (!started) {
         DestroyWindow(window.hwnd());
         return finish({app::EXIT_NOT_STARTED, L"BACKUP NOT STARTED",

@@ -29,8 +29,12 @@ std::wstring local_stamp(bool for_file_name) {
     SYSTEMTIME t{};
     GetLocalTime(&t);
     wchar_t buf[32];
-    std::swprintf(buf, std::size(buf), for_file_name ? L"%04u%02u%02u-%02u%02u%02u" : L"%04u-%02u-%02u %02u:%02u:%02u",
-                  t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+    if (for_file_name)
+        std::swprintf(buf, std::size(buf), L"%04u%02u%02u-%02u%02u%02u.%03u", t.wYear, t.wMonth, t.wDay, t.wHour,
+                      t.wMinute, t.wSecond, t.wMilliseconds);
+    else
+        std::swprintf(buf, std::size(buf), L"%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour,
+                      t.wMinute, t.wSecond);
     return buf;
 }
 

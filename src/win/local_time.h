@@ -9,7 +9,7 @@ namespace win {
 
 // Now, local time, to the minute.
 core::DateTime local_now();
-// Now, local time, to the second: "2026-12-07 21:00:05", or "20261207-210005" for a file name.
+// Now, local time: "2026-12-07 21:00:05", or to the millisecond for a file name: "20261207-210005.042".
 std::wstring local_stamp(bool for_file_name = false);
 // The user's short date ("07/12/2026") of `at`, or of today; empty when the system cannot say.
 std::wstring short_date(const core::DateTime* at = nullptr);

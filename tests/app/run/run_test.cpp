@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <set>
 #include <utility>
 
 #include "app/startup.h"
@@ -36,6 +37,13 @@ struct RunApp : test::App {
     }
     void check(win::Window box, bool on) { box.send(BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED); }
     std::wstring e(const std::wstring& rel) const { return box.path(L"drive_e\\" + rel); }
+    // The newest kept run log in the data folder: each run keeps its own.
+    std::wstring keptLog() const {
+        std::wstring newest;
+        for (const auto& name : test::tree(box.data()))
+            if (name.rfind(L"Ostrevin-run-", 0) == 0) newest = std::max(newest, name);
+        return newest.empty() ? L"" : box.data() + L"\\" + newest;
+    }
     bool dated() const {
         return core::LookupBackupDate(app::state().settings, L"UNTITLED").kind == core::DateLookup::Found;
     }
@@ -148,6 +156,13 @@ TEST(BackupRun, CopiesWithItsOptionsRecordsTheDateListsProgramFilesAndReports) {
     EXPECT_FALSE(test::exists(a.e(L"BK\\SRCA\\extra.txt")));
     EXPECT_TRUE(test::exists(a.e(L"BK\\SRCA\\emptydir")));
     EXPECT_EQ(a.prompts.titles(), std::vector<std::wstring>(3, L"BACKUP COMPLETE"));
+    // Each run's history line names a log of its own, even within one second.
+    std::set<std::string> logs;
+    for (const auto& line : lines_of(test::read_bytes(a.box.data() + L"\\Ostrevin-runs.log"))) {
+        const std::string log = line.substr(line.rfind('\t') + 1);
+        if (test::exists(std::wstring(log.begin(), log.end()))) logs.insert(log);
+    }
+    EXPECT_EQ(logs.size(), 3u);
 }
 
 // What a job leaves out is neither copied nor removed from its backup, nor counted
@@ -201,7 +216,7 @@ TEST(BackupRun, FailedJobsAreNamedAndNoDateRecorded) {
         EXPECT_EQ(a.told().title, L"BACKUP FAILED") << foreign_temp;
         EXPECT_EQ(a.told().text.find(L"SRCA"), std::wstring::npos);
         // The job, the copier's reason under it, and where the whole log is kept.
-        const std::wstring kept = a.box.data() + L"\\Ostrevin-last-run.log";
+        const std::wstring kept = a.keptLog();
         EXPECT_NE(a.told().text.find(L"INTO  \"E:\\BK2\"\r    ERROR 2 (0x00000002) Accessing Source Directory "),
                   std::wstring::npos)
             << a.told().text;
@@ -274,7 +289,7 @@ TEST(BackupRun, OneRunAtATimeOnTheMachineAndItsLogReadInItsLanguage) {
     EXPECT_TRUE(a.dated());
     EXPECT_EQ(test::read_bytes(a.e(L"BK\\SRCA\\a.txt")), "alpha");
     EXPECT_FALSE(test::exists(a.e(L"BK\\SRCB")));
-    EXPECT_NE(test::read_bytes(a.box.data() + L"\\Ostrevin-last-run.log").find("   Beendet: "), std::string::npos);
+    EXPECT_NE(test::read_bytes(a.keptLog()).find("   Beendet: "), std::string::npos);
 }
 
 // With Remove ticked, a purge that would take most of a backup is asked about first.
@@ -400,7 +415,7 @@ TEST(BackupRun, AStoppedOrKilledRunIsNotFinishedAndLeavesNoCopier) {
                       L"BACKUP NOT FINISHED");
         EXPECT_FALSE(a.dated());
         EXPECT_FALSE(test::exists(temp_file(L"BatchRun.bat")));
-        EXPECT_TRUE(test::exists(a.box.data() + L"\\Ostrevin-last-run.log"));
+        EXPECT_FALSE(a.keptLog().empty());
         EXPECT_EQ(IsWindow(window), stop != CloseWindow);
         if (stop == ConsoleClosed) {
             EXPECT_EQ(a.prompts.titles(), (std::vector<std::wstring>{L"BACKUP RUNNING", L"BACKUP NOT FINISHED"}));
