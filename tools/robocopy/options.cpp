@@ -1,5 +1,8 @@
 #include "options.h"
 
+#include "core/patterns.h"
+#include "core/versions.h"
+
 #include <cwctype>
 #include <utility>
 
@@ -188,44 +191,14 @@ std::wstring join_path(const std::wstring& folder, const std::wstring& name) {
 }
 
 bool needs_copy(const FileStamp& source, const FileStamp* target, bool fat_times) {
-    if (target == nullptr) return true;
-    if (source.size != target->size) return true;
-    constexpr std::uint64_t kFatStep = 2 * 10'000'000ull;  // FILETIME ticks
-    const std::uint64_t apart = source.last_write > target->last_write ? source.last_write - target->last_write
-                                                                       : target->last_write - source.last_write;
-    return apart > (fat_times ? kFatStep : 0);
+    return target == nullptr ||
+           core::file_differs({source.size, source.last_write}, {target->size, target->last_write}, fat_times);
 }
 
-bool wildcard_match(std::wstring_view pattern, std::wstring_view text) {
-    const auto same = [](wchar_t a, wchar_t b) {
-        return a == b || std::towupper(static_cast<std::wint_t>(a)) == std::towupper(static_cast<std::wint_t>(b));
-    };
-    // Greedy with one step back to the last star: linear for the patterns people write.
-    std::size_t p = 0, t = 0, star = std::wstring_view::npos, resume = 0;
-    while (t < text.size()) {
-        if (p < pattern.size() && (pattern[p] == L'?' || (pattern[p] != L'*' && same(pattern[p], text[t])))) {
-            ++p;
-            ++t;
-        } else if (p < pattern.size() && pattern[p] == L'*') {
-            star = p++;
-            resume = t;
-        } else if (star != std::wstring_view::npos) {
-            p = star + 1;
-            t = ++resume;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == L'*') ++p;
-    if (p == pattern.size()) return true;
-    // "*.*" and "name.*" take a name that has no dot at all.
-    return pattern.substr(p) == L".*" && text.find(L'.') == std::wstring_view::npos;
-}
+bool wildcard_match(std::wstring_view pattern, std::wstring_view text) { return core::wildcard_match(pattern, text); }
 
 bool excluded(const std::vector<std::wstring>& patterns, std::wstring_view name, std::wstring_view path) {
-    for (const std::wstring& pattern : patterns)
-        if (wildcard_match(pattern, pattern.find(L'\\') != std::wstring::npos ? path : name)) return true;
-    return false;
+    return core::excluded(patterns, name, path);
 }
 
 namespace {
