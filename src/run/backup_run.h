@@ -24,6 +24,7 @@ struct Options {
     std::wstring kept_log_folder;  // where the run's log is kept for the user
     std::wstring kept_log_name = kKeptLogName;
     bool unattended = false;  // a scheduled or command-line run, not a window's
+    bool keep_versions = false;  // what the copy replaces or removes goes aside first (run/versions.h)
 };
 
 // How a run ended, and what happened in words; the window gives it its title and icon.
@@ -41,6 +42,7 @@ struct Outcome {
     std::wstring text;
     std::vector<int> failed;  // the jobs named as failed or not run to their end
     std::wstring kept_log;    // where the run's log was kept; empty when it never started
+    std::wstring kept;        // how many files were kept aside and where, as the message ends; empty for none
 };
 
 // How the run reaches whoever started it; called on the run's thread.
@@ -78,6 +80,10 @@ private:
     // backup (run/purge_check.cpp). An outcome when the run must not start.
     std::optional<Outcome> checkPurges(const std::wstring& robocopy, const std::wstring& suffix,
                                        const std::wstring& folder, const std::vector<std::wstring>& file_systems);
+    // With Keep ticked: moves aside what each job's copy would replace or remove
+    // (run/keep_aside.cpp); a job whose move fails is refused and copies nothing.
+    void keepAside(const std::vector<std::wstring>& file_systems);
+    void pruneVersions() const;
     Outcome notStarted(const std::wstring& text) const;
     std::wstring rows(const std::vector<int>& numbers, const core::RunLog* reasons = nullptr) const;
     bool ensureFolder(const std::wstring& path, Outcome& why) const;
@@ -88,6 +94,9 @@ private:
     std::vector<int> kept_extras_;  // jobs answered No: they run without /PURGE
     std::vector<int> failed_;
     std::wstring kept_log_;
+    std::wstring dated_name_;                  // the run's start, as its dated versions folder is named
+    std::vector<std::wstring> refused_;        // by job: why its old copies could not go aside
+    std::wstring kept_;
 };
 
 }  // namespace run

@@ -4,6 +4,7 @@
 #include "core/purge_check.h"
 #include "core/text.h"
 #include "run/backup_run.h"
+#include "run/versions.h"
 #include "win/textfile.h"
 
 namespace run {
@@ -60,6 +61,10 @@ std::optional<Outcome> BackupRun::checkPurges(const std::wstring& robocopy, cons
             L"Job " + n + L" would remove " + removed + L" from " + core::quoted(c.target) + L", while its source " +
                 core::quoted(c.source) + L" holds " + counted(would->files.total, L"file", L"files") + L" now." +
                 core::kTwoCr +
+                (options_.keep_versions ? L"Removed files will be kept in " +
+                                              core::quoted(dated_folder(jobs_[i].destination, dated_name_)) + L"." +
+                                              core::kTwoCr
+                                        : L"") +
                 L"Do you want to remove them? No backs this job up without removing anything this time; Cancel "
                 L"starts no backup.");
         if (answer == IDCANCEL)

@@ -77,9 +77,9 @@ Ended run_jobs(const std::wstring& name, std::vector<core::JobFolders> jobs, con
                 win::Failure{L"run's window", L"", L"created", GetLastError()}.text() + L".", L""};
     run::Outcome outcome;
     window.on_end = [&](const run::Outcome& o) { outcome = o; };
-    const win::Status started =
-        window.start(std::move(jobs), {options.include_empty, options.purge, m.DataFolder,
-                                       app::run_log_name(), true});
+    run::Options run_options{options.include_empty, options.purge, m.DataFolder, app::run_log_name(), true};
+    run_options.keep_versions = options.keep_versions;
+    const win::Status started = window.start(std::move(jobs), run_options);
     if (!started) {
         DestroyWindow(window.hwnd());
         return {app::EXIT_NOT_STARTED, L"BACKUP NOT STARTED",

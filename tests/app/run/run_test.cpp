@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "app/startup.h"
+#include "run/versions.h"
 #include "support/app_fixture.h"
 #include "win/local_time.h"
 
@@ -314,6 +315,106 @@ TEST(BackupRun, APurgeThatWouldEmptyABackupIsAskedAbout) {
                   answer == IDNO);
         EXPECT_EQ(test::tree(backup).size(), answer == IDYES ? 0u : 199u);
     }
+}
+
+// The dated folder a run's message names as where it kept files; empty when it names none.
+std::wstring kept_in(const std::wstring& text) {
+    const std::wstring mark = L"replaced or removed in \"";
+    const size_t at = text.find(mark);
+    return at == std::wstring::npos ? L"" : text.substr(at + mark.size(), text.find(L'"', at + mark.size()) - at - mark.size());
+}
+
+// A dated folder's name for that many days before now.
+std::wstring days_ago(int days) {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    FILETIME ft;
+    SystemTimeToFileTime(&t, &ft);
+    ULARGE_INTEGER u{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    u.QuadPart -= static_cast<ULONGLONG>(days) * 864000000000ull;
+    ft = {u.LowPart, u.HighPart};
+    FileTimeToSystemTime(&ft, &t);
+    wchar_t name[32];
+    swprintf(name, 32, L"%04u-%02u-%02u %02u-%02u-%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+    return name;
+}
+
+// With Keep ticked, what a run replaces or removes goes aside into the run's dated folder.
+TEST(BackupRun, KeepsWhatItReplacesOrRemovesInADatedFolder) {
+    RunApp a;
+    EXPECT_EQ(a.main->chkKeep.send(BM_GETCHECK), BST_CHECKED);
+    a.runBackups();
+    a.runBackups();  // nothing changed: nothing kept
+    EXPECT_FALSE(test::exists(L"E:\\BK\\Ostrevin Versions"));
+    EXPECT_EQ(kept_in(a.prompts.asked[1].text), L"");
+    // A changed file, a file the source dropped and a folder only the backup holds.
+    test::write_bytes(a.srcA + L"\\sub\\b.txt", "beta, changed");
+    ASSERT_TRUE(DeleteFileW((a.srcA + L"\\a.txt").c_str()));
+    test::write_bytes((test::make_dirs(L"E:\\BK\\SRCA\\old"), L"E:\\BK\\SRCA\\old\\x.txt"), "x");
+    a.check(a.main->chkRemove, true);
+    a.prompts.asked.clear();
+    a.runBackups();
+    const std::wstring text = a.told().text, dated = kept_in(text);
+    EXPECT_NE(text.find(L"Kept 3 files that this run replaced or removed in \"E:\\BK\\Ostrevin Versions\\"),
+              std::wstring::npos)
+        << text;
+    EXPECT_EQ(test::read_bytes(dated + L"\\SRCA\\sub\\b.txt"), "beta");
+    EXPECT_EQ(test::read_bytes(dated + L"\\SRCA\\a.txt"), "alpha");
+    EXPECT_EQ(test::read_bytes(dated + L"\\SRCA\\old\\x.txt"), "x");
+    EXPECT_EQ(test::tree(L"E:\\BK\\SRCA"), (std::vector<std::wstring>{L"sub\\", L"sub\\b.txt"}));  // a mirror again
+    EXPECT_EQ(test::read_bytes(L"E:\\BK\\SRCA\\sub\\b.txt"), "beta, changed");
+    // Keep unticked keeps nothing.
+    a.check(a.main->chkKeep, false);
+    test::write_bytes(a.srcB + L"\\c.txt", "gamma, changed");
+    a.prompts.asked.clear();
+    a.runBackups();
+    EXPECT_EQ(kept_in(a.told().text), L"");
+    EXPECT_FALSE(test::exists(L"E:\\BK2\\Ostrevin Versions"));
+    // A run that fails half-way has kept the old copy of the file it could not copy.
+    a.check(a.main->chkKeep, true);
+    Sleep(1100);  // a dated folder of its own
+    test::write_bytes(a.srcA + L"\\sub\\b.txt", "beta, locked");
+    HANDLE lock = CreateFileW((a.srcA + L"\\sub\\b.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    a.prompts.asked.clear();
+    a.runBackups();
+    CloseHandle(lock);
+    EXPECT_EQ(a.told().title, L"BACKUP FAILED");
+    const std::wstring failed_run = kept_in(a.told().text);
+    EXPECT_NE(failed_run, dated);
+    EXPECT_EQ(test::read_bytes(failed_run + L"\\SRCA\\sub\\b.txt"), "beta, changed");
+}
+
+// Old dated folders go after a complete run, and the oldest first when the drive is
+// short; only dated folders, and never through a link (Wine cannot remove a link, so
+// the one holding it stays, emptied of its own files).
+TEST(BackupRun, OldDatedFoldersArePrunedSafely) {
+    RunApp a;
+    const std::wstring versions = L"E:\\BK\\Ostrevin Versions\\", outside = a.box.path(L"outside");
+    const std::wstring d41 = versions + days_ago(41), d40 = versions + days_ago(40), d20 = versions + days_ago(20),
+                       d10 = versions + days_ago(10), old_but_not_ours = versions + days_ago(50) + L" mine";
+    for (const std::wstring& d : {d41, d40, d20, d10, old_but_not_ours})
+        test::write_bytes((test::make_dirs(d + L"\\SRCA"), d + L"\\SRCA\\f.txt"), "old");
+    test::write_bytes((test::make_dirs(outside), outside + L"\\keep.txt"), "outside");
+    ASSERT_TRUE(test::unix_shell("ln -s " + test::sh_quote(outside) + " " + test::sh_quote(d40 + L"\\SRCA") + "/out"));
+    a.runBackups();
+    EXPECT_FALSE(test::exists(d41));
+    EXPECT_FALSE(test::exists(d40 + L"\\SRCA\\f.txt"));
+    EXPECT_EQ(test::tree(outside), std::vector<std::wstring>{L"keep.txt"});
+    for (const std::wstring& d : {d20, d10, old_but_not_ours}) EXPECT_TRUE(test::exists(d)) << test::narrow(d);
+    // Short of room until the 20-day-old folder is gone: it goes, the newer one stays.
+    const run::FreeSpace real = run::free_space;
+    run::free_space = [&](const std::wstring&, std::uint64_t& free, std::uint64_t& total) {
+        total = 1000000;
+        free = test::exists(d20) ? 0 : total;
+        return true;
+    };
+    test::write_bytes(a.srcA + L"\\a.txt", "alpha, changed");
+    a.runBackups();
+    run::free_space = real;
+    EXPECT_FALSE(test::exists(d20));
+    EXPECT_TRUE(test::exists(d10));
+    EXPECT_TRUE(test::exists(old_but_not_ours));
 }
 
 TEST(BackupRun, JobsFromAFileThatShareATargetAreKeptButNotRun) {

@@ -1,0 +1,56 @@
+// Before the script starts: each job's old copies that its copy would replace or
+// remove go aside into the run's dated folder; after a complete run, old dated folders go.
+#include <algorithm>
+#include <map>
+
+#include "core/batch_script.h"
+#include "core/text.h"
+#include "run/backup_run.h"
+#include "run/versions.h"
+
+namespace run {
+
+void BackupRun::keepAside(const std::vector<std::wstring>& file_systems) {
+    refused_.assign(jobs_.size(), L"");
+    std::vector<AsidePlan> plans;
+    std::map<std::wstring, std::uint64_t> to_copy;  // by destination
+    for (size_t i = 0; i < jobs_.size(); ++i) {
+        hooks_.progress(core::RunProgress{}, L"Looking for files to keep, job " + std::to_wstring(i + 1) + L" of " +
+                                                 std::to_wstring(jobs_.size()));
+        // A job answered No runs without its purge: what it would have removed stays put.
+        const bool purge = options_.purge && std::find(kept_extras_.begin(), kept_extras_.end(),
+                                                       static_cast<int>(i) + 1) == kept_extras_.end();
+        plans.push_back(plan_aside(*core::job_copy(jobs_[i]), purge, core::keeps_fat_times(file_systems[i])));
+        to_copy[jobs_[i].destination] += plans.back().to_copy;
+    }
+    for (const auto& [destination, bytes] : to_copy) make_room(destination, dated_name_, bytes);
+    std::map<std::wstring, unsigned long long> kept;  // files by dated folder, in the order of the jobs
+    std::vector<std::wstring> order;
+    for (size_t i = 0; i < jobs_.size(); ++i) {
+        if (plans[i].moves.empty()) continue;
+        const std::wstring& destination = jobs_[i].destination;
+        if (auto failed = move_aside(*core::job_copy(jobs_[i]), plans[i], destination, dated_name_)) {
+            refused_[i] = failed->text() + L". Nothing of this job was copied, so nothing was overwritten.";
+            continue;
+        }
+        const std::wstring folder = dated_folder(destination, dated_name_);
+        if (!kept.contains(folder)) order.push_back(folder);
+        kept[folder] += plans[i].files;
+    }
+    for (const std::wstring& folder : order) {
+        const unsigned long long n = kept[folder];
+        kept_ += (kept_.empty() ? L"" : L" ") + (L"Kept " + std::to_wstring(n)) + (n == 1 ? L" file" : L" files") +
+                 L" that this run replaced or removed in " + core::quoted(folder) + L".";
+    }
+}
+
+void BackupRun::pruneVersions() const {
+    std::vector<std::wstring> done;
+    for (const auto& job : jobs_) {
+        if (std::find(done.begin(), done.end(), job.destination) != done.end()) continue;
+        done.push_back(job.destination);
+        prune_versions(job.destination, dated_name_);
+    }
+}
+
+}  // namespace run
