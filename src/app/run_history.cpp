@@ -69,7 +69,7 @@ std::wstring outcome_detail(const run::Outcome& outcome, const std::vector<std::
     if (outcome.kind != run::Outcome::Kind::Completed || !outcome.list_saved)
         add_part(detail, L": ", one_line(outcome.text));
     if (!outcome.kept.empty()) add_part(detail, L" ", outcome.kept);
-    for (const auto& question : declined_purges) add_part(detail, L" ", L"Run without removing: " + one_line(question));
+    for (const auto& question : declined_purges) add_part(detail, L" ", L"Answered No: " + one_line(question));
     return detail;
 }
 

@@ -64,6 +64,10 @@ bool dated_folder_expired(std::wstring_view name, std::wstring_view run_name) {
     return then && now && *now - *then > kKeepDays * 24 * 3600;
 }
 
+bool overwrite_needs_question(unsigned long long replaced, unsigned long long held) {
+    return held >= 10 && replaced * 2 > held;
+}
+
 bool room_enough(std::uint64_t free, std::uint64_t to_copy, std::uint64_t drive_size) {
     return free >= to_copy && free - to_copy >= drive_size / 20;
 }

@@ -40,6 +40,9 @@ std::wstring dated_folder_name(std::wstring_view stamp);
 std::optional<long long> dated_folder_time(std::wstring_view name);
 // A dated folder more than kKeepDays older than the run's own dated name.
 bool dated_folder_expired(std::wstring_view name, std::wstring_view run_name);
+// Without Keep: a copy that would replace more than half of the files a backup
+// holds (at least 10 held) is asked about first, as a purge taking most of it is.
+bool overwrite_needs_question(unsigned long long replaced, unsigned long long held);
 // Room for the copy: the free space covers what will be copied plus 5% of the drive.
 bool room_enough(std::uint64_t free, std::uint64_t to_copy, std::uint64_t drive_size);
 

@@ -129,6 +129,11 @@ Outcome BackupRun::run() {
                   (kept_extras_.size() == 1 ? L"This job ran without removing anything from its backup:"
                                             : L"These jobs ran without removing anything from their backups:") +
                   rows(kept_extras_);
+    if (!only_new_.empty() && o.kind != Outcome::Kind::NotStarted)
+        o.text += core::kTwoCr +
+                  (only_new_.size() == 1 ? L"This job copied only new files, replacing none:"
+                                         : L"These jobs copied only new files, replacing none:") +
+                  rows(only_new_);
     if (!kept_.empty()) o.text += core::kTwoCr + kept_;
     return o;
 }
@@ -221,6 +226,7 @@ std::optional<Outcome> BackupRun::prepare(Files& f) {
         if (!ensureFolder(core::job_copy(job)->target, refused)) return refused;
     }
     if (options_.keep_versions) keepAside(f.file_systems);
+    else if (auto cancelled = checkOverwrites(f.file_systems)) return cancelled;
     return std::nullopt;
 }
 
@@ -228,12 +234,14 @@ std::optional<Outcome> BackupRun::prepare(Files& f) {
 std::optional<Outcome> BackupRun::writeScript(const Files& f) {
     std::vector<bool> keep_extras(jobs_.size());
     for (int n : kept_extras_) keep_extras[static_cast<size_t>(n) - 1] = true;
-    std::vector<bool> refused;
+    std::vector<bool> refused, only_new(jobs_.size());
     for (const auto& why : refused_) refused.push_back(!why.empty());
+    for (int n : only_new_) only_new[static_cast<size_t>(n) - 1] = true;
     const win::Status written = win::write_text_file(
         f.script,
         core::join_lines(
-            core::script_lines(jobs_, f.robocopy, f.suffix, f.results, f.log, f.file_systems, keep_extras, refused)),
+            core::script_lines(jobs_, f.robocopy, f.suffix, f.results, f.log, f.file_systems, keep_extras, refused,
+                                       only_new)),
         CP_OEMCP);
     if (!written) return notCopied({L"backup script", f.script, L"written", written.code()});
     // Made empty now, so that at the end a missing file means something went wrong,

@@ -83,6 +83,8 @@ private:
     // With Keep ticked: moves aside what each job's copy would replace or remove
     // (run/keep_aside.cpp); a job whose move fails is refused and copies nothing.
     void keepAside(const std::vector<std::wstring>& file_systems);
+    // Without Keep: asks about each job that would replace most of its backup.
+    std::optional<Outcome> checkOverwrites(const std::vector<std::wstring>& file_systems);
     void pruneVersions() const;
     Outcome notStarted(const std::wstring& text) const;
     std::wstring rows(const std::vector<int>& numbers, const core::RunLog* reasons = nullptr) const;
@@ -92,6 +94,7 @@ private:
     Options options_;
     Hooks hooks_;
     std::vector<int> kept_extras_;  // jobs answered No: they run without /PURGE
+    std::vector<int> only_new_;     // jobs answered No to replacing most files: /XC /XN /XO
     std::vector<int> failed_;
     std::wstring kept_log_;
     std::wstring dated_name_;                  // the run's start, as its dated versions folder is named

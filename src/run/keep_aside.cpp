@@ -5,6 +5,7 @@
 
 #include "core/batch_script.h"
 #include "core/text.h"
+#include "core/versions.h"
 #include "run/backup_run.h"
 #include "run/versions.h"
 
@@ -42,6 +43,26 @@ void BackupRun::keepAside(const std::vector<std::wstring>& file_systems) {
         kept_ += (kept_.empty() ? L"" : L" ") + (L"Kept " + std::to_wstring(n)) + (n == 1 ? L" file" : L" files") +
                  L" that this run replaced or removed in " + core::quoted(folder) + L".";
     }
+}
+
+std::optional<Outcome> BackupRun::checkOverwrites(const std::vector<std::wstring>& file_systems) {
+    for (size_t i = 0; i < jobs_.size(); ++i) {
+        const core::JobCopy c = *core::job_copy(jobs_[i]);
+        const AsidePlan plan = plan_aside(c, false, core::keeps_fat_times(file_systems[i]));
+        if (!core::overwrite_needs_question(plan.replaced, plan.held)) continue;
+        const int answer = hooks_.ask(
+            L"Files Would Be Replaced",
+            L"Job " + std::to_wstring(i + 1) + L" would replace " + std::to_wstring(plan.replaced) + L" of the " +
+                std::to_wstring(plan.held) + L" files in " + core::quoted(c.target) + L" with the copies in " +
+                core::quoted(c.source) + L", and \"Keep Replaced & Removed Files\" is not ticked." + core::kTwoCr +
+                L"Do you want to replace them? No copies only new files for this job this time; Cancel starts no "
+                L"backup.");
+        if (answer == IDCANCEL)
+            return notStarted(L"The backup was cancelled before anything was copied or replaced." + core::kTwoCr +
+                              L"Please check the job's source, then run the backups again.");
+        if (answer != IDYES) only_new_.push_back(static_cast<int>(i) + 1);
+    }
+    return std::nullopt;
 }
 
 void BackupRun::pruneVersions() const {

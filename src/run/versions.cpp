@@ -105,6 +105,7 @@ public:
         }
         for (const Entry& b : to) {
             if (copier_leftover(b) || leftOut(b, backup) || leftOut(b, source)) continue;
+            plan.held += b.held.kind == core::Held::Kind::File;
             const Entry* pair = nullptr;
             if (const auto s = exact_names.find(b.name); s != exact_names.end()) pair = s->second;
             else if (const auto u = upper_names.find(upper(b.name)); u != upper_names.end() && !held.contains(u->second->name))
@@ -124,6 +125,8 @@ private:
                 return;
             case core::Aside::Move:
                 plan.moves.push_back(path);
+                plan.replaced += source && source->held.kind == core::Held::Kind::File &&
+                                 backup.held.kind == core::Held::Kind::File;
                 plan.files += backup.held.kind == core::Held::Kind::Folder ? files_in(joined(copy_.target, path))
                               : backup.held.kind == core::Held::Kind::File ? 1
                                                                            : 0;

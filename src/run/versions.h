@@ -20,6 +20,8 @@ struct AsidePlan {
     std::vector<std::wstring> moves;  // paths inside the backup ("SUB\A.TXT"); a folder goes whole
     unsigned long long files = 0;     // the files among them, those in moved folders too
     std::uint64_t to_copy = 0;        // bytes the copy will write: new and changed files
+    unsigned long long replaced = 0;  // files the copy would overwrite
+    unsigned long long held = 0;      // files of the backup in the folders both trees hold
 };
 
 // Walks the job's source and backup (names exact, links never followed), leaving

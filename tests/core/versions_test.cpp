@@ -57,8 +57,8 @@ TEST(Versions, DatedFoldersByNameAndAge) {
         EXPECT_EQ(dated_folder_time(c.name).has_value(), c.ours) << "case " << &c - cases;
         EXPECT_EQ(dated_folder_expired(c.name, run), c.expired) << "case " << &c - cases;
     }
+    // Replacing most of a backup of 10 files or more is asked about.
+    EXPECT_TRUE(overwrite_needs_question(6, 10) && !overwrite_needs_question(5, 10) && !overwrite_needs_question(9, 9));
     // Free space must cover the copy plus 5% of the drive.
-    EXPECT_TRUE(room_enough(150, 100, 1000));
-    EXPECT_FALSE(room_enough(149, 100, 1000));
-    EXPECT_FALSE(room_enough(50, 100, 1000));
+    EXPECT_TRUE(room_enough(150, 100, 1000) && !room_enough(149, 100, 1000) && !room_enough(50, 100, 1000));
 }

@@ -36,7 +36,8 @@ bool* flag(Options& o, const std::wstring& opt) {
     static constexpr std::pair<const wchar_t*, bool Options::*> kFlags[] = {
         {L"/PURGE", &Options::purge},     {L"/NP", &Options::no_progress},   {L"/FFT", &Options::fat_times},
         {L"/TEE", &Options::tee},         {L"/L", &Options::list_only},      {L"/NFL", &Options::no_file_list},
-        {L"/NDL", &Options::no_dir_list}, {L"/V", &Options::verbose}};
+        {L"/NDL", &Options::no_dir_list}, {L"/V", &Options::verbose},      {L"/XC", &Options::exclude_changed},
+        {L"/XN", &Options::exclude_newer},  {L"/XO", &Options::exclude_older}};
     for (const auto& [name, member] : kFlags)
         if (opt == name) return &(o.*member);
     return nullptr;
@@ -193,6 +194,14 @@ std::wstring join_path(const std::wstring& folder, const std::wstring& name) {
 bool needs_copy(const FileStamp& source, const FileStamp* target, bool fat_times) {
     return target == nullptr ||
            core::file_differs({source.size, source.last_write}, {target->size, target->last_write}, fat_times);
+}
+
+bool change_excluded(const Options& o, const FileStamp& source, const FileStamp& target) {
+    // Times as /FFT compares them: within 2 seconds the same, and then only the size changed.
+    const std::uint64_t step = o.fat_times ? 2 * 10'000'000ull : 0;
+    if (source.last_write > target.last_write + step) return o.exclude_newer;
+    if (source.last_write + step < target.last_write) return o.exclude_older;
+    return o.exclude_changed;
 }
 
 bool wildcard_match(std::wstring_view pattern, std::wstring_view text) { return core::wildcard_match(pattern, text); }

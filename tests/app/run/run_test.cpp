@@ -308,7 +308,9 @@ TEST(BackupRun, APurgeThatWouldEmptyABackupIsAskedAbout) {
         const std::wstring asked = a.prompts.asked[0].text;
         EXPECT_EQ(asked.rfind(L"Job 1 would remove 99 files and 1 folder with all they hold from \"E:\\BK\\SRCA\"", 0),
                   0u);
-        EXPECT_NE(asked.find(L" holds 0 files now."), std::wstring::npos) << asked;
+        EXPECT_NE(asked.find(L" holds 0 files now.\r\rRemoved files will be kept in \"E:\\BK\\Ostrevin Versions\\"),
+                  std::wstring::npos)
+            << asked;
         EXPECT_EQ(shown, L"Checking job 1 of 2");
         EXPECT_EQ(a.prompts.asked[1].title, answer == IDCANCEL ? L"BACKUP NOT STARTED" : L"BACKUP COMPLETE");
         EXPECT_EQ(a.prompts.asked[1].text.find(L"This job ran without removing anything") != std::wstring::npos,
@@ -370,8 +372,11 @@ TEST(BackupRun, KeepsWhatItReplacesOrRemovesInADatedFolder) {
     a.runBackups();
     EXPECT_EQ(kept_in(a.told().text), L"");
     EXPECT_FALSE(test::exists(L"E:\\BK2\\Ostrevin Versions"));
-    // A run that fails half-way has kept the old copy of the file it could not copy.
+    // A run that fails half-way has kept the old copy of the file it could not copy; a
+    // job whose old copy cannot go aside (a file where the versions go) copies nothing.
     a.check(a.main->chkKeep, true);
+    test::write_bytes(L"E:\\BK2\\Ostrevin Versions", "in the way");
+    test::write_bytes(a.srcB + L"\\c.txt", "gamma, not copied");
     Sleep(1100);  // a dated folder of its own
     test::write_bytes(a.srcA + L"\\sub\\b.txt", "beta, locked");
     HANDLE lock = CreateFileW((a.srcA + L"\\sub\\b.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -383,6 +388,29 @@ TEST(BackupRun, KeepsWhatItReplacesOrRemovesInADatedFolder) {
     const std::wstring failed_run = kept_in(a.told().text);
     EXPECT_NE(failed_run, dated);
     EXPECT_EQ(test::read_bytes(failed_run + L"\\SRCA\\sub\\b.txt"), "beta, changed");
+    EXPECT_NE(a.told().text.find(L"The folder \"E:\\BK2\\Ostrevin Versions\\"), std::wstring::npos) << a.told().text;
+    EXPECT_EQ(test::read_bytes(L"E:\\BK2\\SRCB\\c.txt"), "gamma, changed");
+}
+
+// Without Keep, a copy that would replace most of a backup is asked about; No copies
+// only the new files and leaves the old copies as they are.
+TEST(BackupRun, AMassOverwriteWithoutKeepIsAskedAbout) {
+    RunApp a;
+    a.check(a.main->chkKeep, false);
+    for (int i = 0; i < 10; ++i) test::write_bytes(a.srcA + L"\\sub\\f" + std::to_wstring(i), "old");
+    a.runBackups();
+    for (int i = 0; i < 10; ++i) test::write_bytes(a.srcA + L"\\sub\\f" + std::to_wstring(i), "encrypted");
+    test::write_bytes(a.srcA + L"\\new.txt", "new");
+    for (int answer : {IDNO, IDYES}) {
+        a.prompts.asked.clear();
+        a.prompts.answers = {answer};
+        a.runBackups();
+        ASSERT_EQ(a.prompts.titles(), (std::vector<std::wstring>{L"Files Would Be Replaced", L"BACKUP COMPLETE"}));
+        const std::wstring held = answer == IDNO ? L"12" : L"13";  // new.txt came the first time
+        EXPECT_EQ(a.prompts.asked[0].text.rfind(L"Job 1 would replace 10 of the " + held + L" files in \"E:\\BK\\SRCA\"", 0), 0u);
+        EXPECT_EQ(test::read_bytes(L"E:\\BK\\SRCA\\sub\\f9"), answer == IDNO ? "old" : "encrypted");
+        EXPECT_EQ(test::read_bytes(L"E:\\BK\\SRCA\\new.txt"), "new");
+    }
 }
 
 // Old dated folders go after a complete run, and the oldest first when the drive is
