@@ -52,7 +52,9 @@ public:
         return held_ ? 0 : r == WAIT_TIMEOUT ? static_cast<DWORD>(ERROR_BUSY) : GetLastError();
     }
     // Whether the run that holds the lock is a scheduled or command-line one.
-    static bool heldUnattended() { return static_cast<bool>(win::Handle(OpenEventW(SYNCHRONIZE, FALSE, kUnattendedMark))); }
+    static bool heldUnattended() {
+        return static_cast<bool>(win::Handle(OpenEventW(SYNCHRONIZE, FALSE, kUnattendedMark)));
+    }
     ~RunLock() {
         if (held_) ReleaseSemaphore(lock_.get(), 1, nullptr);
     }
@@ -218,15 +220,16 @@ std::optional<Outcome> BackupRun::prepare(Files& f) {
                                   L"Please change what the job leaves out; nothing has been copied.");
     }
     for (const auto& job : jobs_) f.file_systems.push_back(file_system_of(job.destination));
+    if (auto stopped = planJobs(f.file_systems)) return stopped;
     if (options_.purge)
-        if (auto refused = checkPurges(f.robocopy, f.suffix, f.folder, f.file_systems)) return refused;
+        if (auto refused = checkPurges()) return refused;
     Outcome refused;
     for (const auto& job : jobs_) {
         if (!ensureFolder(job.destination, refused)) return refused;
         if (!ensureFolder(core::job_copy(job)->target, refused)) return refused;
     }
     if (options_.keep_versions) keepAside(f.file_systems);
-    else if (auto cancelled = checkOverwrites(f.file_systems)) return cancelled;
+    else if (auto cancelled = checkOverwrites()) return cancelled;
     return std::nullopt;
 }
 
@@ -237,12 +240,11 @@ std::optional<Outcome> BackupRun::writeScript(const Files& f) {
     std::vector<bool> refused, only_new(jobs_.size());
     for (const auto& why : refused_) refused.push_back(!why.empty());
     for (int n : only_new_) only_new[static_cast<size_t>(n) - 1] = true;
-    const win::Status written = win::write_text_file(
-        f.script,
-        core::join_lines(
-            core::script_lines(jobs_, f.robocopy, f.suffix, f.results, f.log, f.file_systems, keep_extras, refused,
-                                       only_new)),
-        CP_OEMCP);
+    const win::Status written =
+        win::write_text_file(f.script,
+                             core::join_lines(core::script_lines(jobs_, f.robocopy, f.suffix, f.results, f.log,
+                                                                 f.file_systems, keep_extras, refused, only_new)),
+                             CP_OEMCP);
     if (!written) return notCopied({L"backup script", f.script, L"written", written.code()});
     // Made empty now, so that at the end a missing file means something went wrong,
     // never "no job failed".

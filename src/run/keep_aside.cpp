@@ -13,30 +13,26 @@ namespace run {
 
 void BackupRun::keepAside(const std::vector<std::wstring>& file_systems) {
     refused_.assign(jobs_.size(), L"");
-    std::vector<AsidePlan> plans;
     std::map<std::wstring, std::uint64_t> to_copy;  // by destination
     for (size_t i = 0; i < jobs_.size(); ++i) {
-        hooks_.progress(core::RunProgress{}, L"Looking for files to keep, job " + std::to_wstring(i + 1) + L" of " +
-                                                 std::to_wstring(jobs_.size()));
         // A job answered No runs without its purge: what it would have removed stays put.
-        const bool purge = options_.purge && std::find(kept_extras_.begin(), kept_extras_.end(),
-                                                       static_cast<int>(i) + 1) == kept_extras_.end();
-        plans.push_back(plan_aside(*core::job_copy(jobs_[i]), purge, core::keeps_fat_times(file_systems[i])));
-        to_copy[jobs_[i].destination] += plans.back().to_copy;
+        if (std::find(kept_extras_.begin(), kept_extras_.end(), static_cast<int>(i) + 1) != kept_extras_.end())
+            plans_[i] = plan_aside(*core::job_copy(jobs_[i]), false, core::keeps_fat_times(file_systems[i]));
+        to_copy[jobs_[i].destination] += plans_[i].to_copy;
     }
     for (const auto& [destination, bytes] : to_copy) make_room(destination, dated_name_, bytes);
     std::map<std::wstring, unsigned long long> kept;  // files by dated folder, in the order of the jobs
     std::vector<std::wstring> order;
     for (size_t i = 0; i < jobs_.size(); ++i) {
-        if (plans[i].moves.empty()) continue;
+        if (plans_[i].moves.empty()) continue;
         const std::wstring& destination = jobs_[i].destination;
-        if (auto failed = move_aside(*core::job_copy(jobs_[i]), plans[i], destination, dated_name_)) {
+        if (auto failed = move_aside(*core::job_copy(jobs_[i]), plans_[i], destination, dated_name_)) {
             refused_[i] = failed->text() + L". Nothing of this job was copied, so nothing was overwritten.";
             continue;
         }
         const std::wstring folder = dated_folder(destination, dated_name_);
         if (!kept.contains(folder)) order.push_back(folder);
-        kept[folder] += plans[i].files;
+        kept[folder] += plans_[i].files;
     }
     for (const std::wstring& folder : order) {
         const unsigned long long n = kept[folder];
@@ -45,10 +41,10 @@ void BackupRun::keepAside(const std::vector<std::wstring>& file_systems) {
     }
 }
 
-std::optional<Outcome> BackupRun::checkOverwrites(const std::vector<std::wstring>& file_systems) {
+std::optional<Outcome> BackupRun::checkOverwrites() {
     for (size_t i = 0; i < jobs_.size(); ++i) {
         const core::JobCopy c = *core::job_copy(jobs_[i]);
-        const AsidePlan plan = plan_aside(c, false, core::keeps_fat_times(file_systems[i]));
+        const AsidePlan& plan = plans_[i];
         if (!core::overwrite_needs_question(plan.replaced, plan.held)) continue;
         const int answer = hooks_.ask(
             L"Files Would Be Replaced",

@@ -93,28 +93,43 @@ public:
         // By exact name; another spelling pairs only where the backup lacks the exact one,
         // as the copier pairs them (the others are extras).
         std::map<std::wstring, const Entry*> exact_names, upper_names;
+        ++plan.dir_counts.skipped;  // both hold it (the top one, as the summary counts it, in any case)
         for (const Entry& e : *from) {
             if (leftOut(e, source)) continue;
             exact_names.emplace(e.name, &e);
             upper_names.emplace(upper(e.name), &e);
-            const auto twin = held.find(e.name);
-            if (e.held.kind == core::Held::Kind::File &&
-                (twin == held.end() || twin->second->held.kind != core::Held::Kind::File ||
-                 core::file_differs(e.held.stamp, twin->second->held.stamp, fat_)))
-                plan.to_copy += e.held.stamp.size;
+            count(source, e, held, plan);
         }
         for (const Entry& b : to) {
             if (copier_leftover(b) || leftOut(b, backup) || leftOut(b, source)) continue;
             plan.held += b.held.kind == core::Held::Kind::File;
             const Entry* pair = nullptr;
             if (const auto s = exact_names.find(b.name); s != exact_names.end()) pair = s->second;
-            else if (const auto u = upper_names.find(upper(b.name)); u != upper_names.end() && !held.contains(u->second->name))
+            else if (const auto u = upper_names.find(upper(b.name));
+                     u != upper_names.end() && !held.contains(u->second->name))
                 pair = u->second;
             decide(inside, pair, b, plan);
         }
     }
 
 private:
+    // A source entry in the summary's counts and the bytes the copy will write.
+    void count(const std::wstring& source, const Entry& e, const std::map<std::wstring, const Entry*>& held,
+               AsidePlan& plan) const {
+        const auto twin = held.find(e.name);
+        const Entry* b = twin == held.end() ? nullptr : twin->second;
+        if (e.held.kind == core::Held::Kind::Folder) {
+            // Only "the source holds no file" needs the files of folders the backup lacks.
+            if (!b && plan.file_counts.total == 0) plan.file_counts.total += files_in(joined(source, e.name));
+            return;
+        }
+        if (e.held.kind != core::Held::Kind::File) return;
+        ++plan.file_counts.total;
+        if (b && b->held.kind == core::Held::Kind::File && !core::file_differs(e.held.stamp, b->held.stamp, fat_))
+            ++plan.file_counts.skipped;
+        else plan.to_copy += e.held.stamp.size;
+    }
+
     void decide(const std::wstring& inside, const Entry* source, const Entry& backup, AsidePlan& plan) const {
         const std::wstring path = joined(inside, backup.name);
         switch (core::aside(source ? &source->held : nullptr, backup.held, purge_, fat_)) {
@@ -125,8 +140,12 @@ private:
                 return;
             case core::Aside::Move:
                 plan.moves.push_back(path);
-                plan.replaced += source && source->held.kind == core::Held::Kind::File &&
-                                 backup.held.kind == core::Held::Kind::File;
+                if (!source || source->held.kind != backup.held.kind) {
+                    const bool folder = backup.attributes & FILE_ATTRIBUTE_DIRECTORY;
+                    ++(folder ? plan.dir_counts.extras : plan.file_counts.extras);
+                }
+                plan.replaced +=
+                    source && source->held.kind == core::Held::Kind::File && backup.held.kind == core::Held::Kind::File;
                 plan.files += backup.held.kind == core::Held::Kind::Folder ? files_in(joined(copy_.target, path))
                               : backup.held.kind == core::Held::Kind::File ? 1
                                                                            : 0;
@@ -154,8 +173,8 @@ std::wstring dated_folder(const std::wstring& destination, const std::wstring& d
     return joined(joined(destination, core::kVersionsFolder), dated_name);
 }
 
-std::optional<win::Failure> move_aside(const core::JobCopy& copy, const AsidePlan& plan, const std::wstring& destination,
-                                       const std::wstring& dated_name) {
+std::optional<win::Failure> move_aside(const core::JobCopy& copy, const AsidePlan& plan,
+                                       const std::wstring& destination, const std::wstring& dated_name) {
     const std::wstring root = joined(joined(joined(core::kVersionsFolder, dated_name), copy.target_name), L"");
     for (const std::wstring& path : plan.moves) {
         const std::wstring inside = root + path;  // below the destination
@@ -197,7 +216,8 @@ bool remove_tree(const std::wstring& folder) {
     bool ok = true;
     for (const Entry& e : *entries) {
         const std::wstring path = joined(folder, e.name);
-        if (e.held.kind == core::Held::Kind::Link) ok = remove_link(path, e.attributes & FILE_ATTRIBUTE_DIRECTORY) && ok;
+        if (e.held.kind == core::Held::Kind::Link)
+            ok = remove_link(path, e.attributes & FILE_ATTRIBUTE_DIRECTORY) && ok;
         else if (e.held.kind == core::Held::Kind::Folder) ok = remove_tree(path) && ok;
         else {
             if (e.attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(exact(path).c_str(), FILE_ATTRIBUTE_NORMAL);

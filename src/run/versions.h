@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/job_rule.h"
+#include "core/run_log.h"
 #include "win/prompt.h"
 
 namespace run {
@@ -22,11 +23,16 @@ struct AsidePlan {
     std::uint64_t to_copy = 0;        // bytes the copy will write: new and changed files
     unsigned long long replaced = 0;  // files the copy would overwrite
     unsigned long long held = 0;      // files of the backup in the folders both trees hold
+    // As a list-only robocopy run with /PURGE counts them in its summary: the source's
+    // files (total), those the backup holds alike (skipped), the extras; the folders
+    // both hold (skipped, the top one too) and the extra folders.
+    core::FileCounts file_counts, dir_counts;
 };
 
 // Walks the job's source and backup (names exact, links never followed), leaving
 // out what the job's patterns leave out. A tree that cannot be listed adds nothing:
-// the copy cannot touch what it cannot see either.
+// the copy cannot touch what it cannot see either. One walk serves the purge
+// question, the overwrite question and the moves.
 AsidePlan plan_aside(const core::JobCopy& copy, bool purge, bool fat_times);
 
 // "<destination>\Ostrevin Versions\<dated>".
@@ -35,8 +41,8 @@ std::wstring dated_folder(const std::wstring& destination, const std::wstring& d
 // Renames each planned entry from the backup to the dated folder of `destination`,
 // under the backup folder's name and its path there, making the folders on the way;
 // the first failure, naming the file, stops it.
-std::optional<win::Failure> move_aside(const core::JobCopy& copy, const AsidePlan& plan, const std::wstring& destination,
-                                       const std::wstring& dated_name);
+std::optional<win::Failure> move_aside(const core::JobCopy& copy, const AsidePlan& plan,
+                                       const std::wstring& destination, const std::wstring& dated_name);
 
 // Removing versions takes only the destination's dated folders named as this program
 // names them, never the run's own, and never goes through a link (it removes the link).

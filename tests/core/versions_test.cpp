@@ -17,18 +17,18 @@ TEST(Versions, MovesAsideWhatTheCopyWouldReplaceOrRemove) {
         bool fat;
         Aside without_remove, with_remove;
     } cases[] = {
-        {&file, file, false, Aside::Leave, Aside::Leave},         // same
-        {&resized, file, false, Aside::Move, Aside::Move},        // changed size
-        {&second_on, file, false, Aside::Move, Aside::Move},      // changed time
-        {&second_on, file, true, Aside::Leave, Aside::Leave},     // FAT: within 2 s
-        {&three_on, file, true, Aside::Move, Aside::Move},        // FAT: beyond 2 s
-        {nullptr, file, false, Aside::Leave, Aside::Move},        // extra file
-        {nullptr, folder, false, Aside::Leave, Aside::Move},      // extra folder, whole
-        {&folder, folder, false, Aside::Walk, Aside::Walk},       // both folders: look inside
-        {&file, folder, false, Aside::Leave, Aside::Move},        // a folder where the source has a file
-        {&folder, file, false, Aside::Leave, Aside::Move},        // and the other way round
-        {&folder, link, false, Aside::Leave, Aside::Move},        // a link in the backup is never entered
-        {&link, folder, false, Aside::Leave, Aside::Leave},       // a link in the source is not walked
+        {&file, file, false, Aside::Leave, Aside::Leave},      // same
+        {&resized, file, false, Aside::Move, Aside::Move},     // changed size
+        {&second_on, file, false, Aside::Move, Aside::Move},   // changed time
+        {&second_on, file, true, Aside::Leave, Aside::Leave},  // FAT: within 2 s
+        {&three_on, file, true, Aside::Move, Aside::Move},     // FAT: beyond 2 s
+        {nullptr, file, false, Aside::Leave, Aside::Move},     // extra file
+        {nullptr, folder, false, Aside::Leave, Aside::Move},   // extra folder, whole
+        {&folder, folder, false, Aside::Walk, Aside::Walk},    // both folders: look inside
+        {&file, folder, false, Aside::Leave, Aside::Move},     // a folder where the source has a file
+        {&folder, file, false, Aside::Leave, Aside::Move},     // and the other way round
+        {&folder, link, false, Aside::Leave, Aside::Move},     // a link in the backup is never entered
+        {&link, folder, false, Aside::Leave, Aside::Leave},    // a link in the source is not walked
     };
     for (const auto& c : cases) {
         EXPECT_EQ(aside(c.source, c.backup, false, c.fat), c.without_remove) << "case " << &c - cases;
@@ -49,9 +49,7 @@ TEST(Versions, DatedFoldersByNameAndAge) {
         {L"2026-11-07 21-00-05", true, false},   // 30 days to the second
         {L"2024-02-29 00-00-00", true, true},    // a leap day
         {L"2026-13-01 00-00-00", false, false},  // no such month
-        {L"2026-10-28 09-00-00 copy", false, false},
-        {L"2026-10-28 09:00:00", false, false},
-        {L"Photos", false, false},
+        {L"2026-10-28 09-00-00 copy", false, false}, {L"2026-10-28 09:00:00", false, false}, {L"Photos", false, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(dated_folder_time(c.name).has_value(), c.ours) << "case " << &c - cases;
