@@ -77,10 +77,10 @@ TEST(Unattended, CopiesRecordsTheDateAndWritesOneHistoryLine) {
     // Keep is ticked by default: a changed file's old copy goes aside, and the history says where.
     test::write_bytes(u.src + L"\\sub\\a.txt", "alpha, changed");
     EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), 0u);
-    const std::string kept = "Kept 1 file that this run replaced or removed in \"", versions = "E:\\BK\\Ostrevin Versions\\";
+    const std::string kept = "Kept 1 file that this run replaced or removed in \"", versions = "E:\\BK\\Ostrevin ";
     const size_t at = u.history().find(kept + versions);
     ASSERT_NE(at, std::string::npos) << u.history();
-    const std::string dated = u.history().substr(at + kept.size(), versions.size() + 19);
+    const std::string dated = u.history().substr(at + kept.size(), versions.size() + 9 + 19);
     EXPECT_EQ(test::read_bytes(std::wstring(dated.begin(), dated.end()) + L"\\SRC\\sub\\a.txt"), "alpha");
     // Complete, but the Program Files list could not be written: the history says so.
     ASSERT_TRUE(DeleteFileW(L"E:\\BK\\ProgramFilesList.txt"));
