@@ -1,5 +1,7 @@
 #include "core/versions.h"
 
+#include <cwchar>
+
 namespace core {
 
 bool file_differs(const FileTimes& source, const FileTimes& backup, bool fat_times) {
@@ -39,7 +41,32 @@ long long days_from_civil(long long y, long long m, long long d) {
     return era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
 }
 
+// The date of a day counted from 1970-01-01.
+void civil_from_days(long long z, long long& y, long long& m, long long& d) {
+    z += 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const long long doe = z - era * 146097;
+    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long long mp = (5 * doy + 2) / 153;
+    d = doy - (153 * mp + 2) / 5 + 1;
+    m = mp < 10 ? mp + 3 : mp - 9;
+    y = yoe + era * 400 + (m <= 2);
+}
+
 }  // namespace
+
+std::optional<std::wstring> dated_folder_after(std::wstring_view name) {
+    const auto t = dated_folder_time(name);
+    if (!t) return std::nullopt;
+    const long long next = *t + 1, seconds = next % 86400;
+    long long y = 0, m = 0, d = 0;
+    civil_from_days(next / 86400, y, m, d);
+    wchar_t text[32];
+    std::swprintf(text, 32, L"%04lld-%02lld-%02lld %02lld-%02lld-%02lld", y, m, d, seconds / 3600, seconds / 60 % 60,
+                  seconds % 60);
+    return text;
+}
 
 std::optional<long long> dated_folder_time(std::wstring_view name) {
     constexpr std::wstring_view kShape = L"0000-00-00 00-00-00";

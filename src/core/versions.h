@@ -38,6 +38,9 @@ std::wstring dated_folder_name(std::wstring_view stamp);
 // The seconds a dated folder's name stands for, counted from a fixed day; nothing
 // for a name this program does not make.
 std::optional<long long> dated_folder_time(std::wstring_view name);
+// The dated name one second later ("2026-12-31 23-59-59" -> "2027-01-01 00-00-00");
+// nothing for a name this program does not make.
+std::optional<std::wstring> dated_folder_after(std::wstring_view name);
 // A dated folder more than kKeepDays older than the run's own dated name.
 bool dated_folder_expired(std::wstring_view name, std::wstring_view run_name);
 // Without Keep: a copy that would replace more than half of the files a backup

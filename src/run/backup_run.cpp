@@ -185,7 +185,9 @@ Outcome BackupRun::runJobs() {
 // Everything that can refuse the run before anything is written: the paths the
 // script names, the purge questions and the backup folders.
 std::optional<Outcome> BackupRun::prepare(Files& f) {
-    dated_name_ = core::dated_folder_name(win::local_stamp());
+    std::vector<std::wstring> destinations;
+    for (const auto& job : jobs_) destinations.push_back(job.destination);
+    dated_name_ = free_dated_name(destinations, core::dated_folder_name(win::local_stamp()));
     f.suffix = core::option_suffix(options_.include_empty, options_.purge);
     f.robocopy = system_program(L"robocopy.exe");
     if (f.robocopy.empty() || !win::representable(f.robocopy, CP_OEMCP))

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwctype>
 #include <map>
+#include <set>
 
 #include "core/batch_script.h"
 #include "core/patterns.h"
@@ -173,14 +174,28 @@ std::wstring dated_folder(const std::wstring& destination, const std::wstring& d
     return joined(joined(destination, core::kVersionsFolder), dated_name);
 }
 
+std::wstring free_dated_name(const std::vector<std::wstring>& destinations, std::wstring name) {
+    const auto taken = [&] {
+        for (const std::wstring& d : destinations)
+            if (GetFileAttributesW(exact(dated_folder(d, name)).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+        return false;
+    };
+    while (taken())
+        if (auto next = core::dated_folder_after(name)) name = *next;
+        else break;
+    return name;
+}
+
 std::optional<win::Failure> move_aside(const core::JobCopy& copy, const AsidePlan& plan,
                                        const std::wstring& destination, const std::wstring& dated_name) {
     const std::wstring root = joined(joined(joined(core::kVersionsFolder, dated_name), copy.target_name), L"");
+    std::set<std::wstring> made;  // each folder on the way asked for once
     for (const std::wstring& path : plan.moves) {
         const std::wstring inside = root + path;  // below the destination
         // The folders on the way, from the versions folder down; those there already stay.
         for (size_t at = inside.find(L'\\'); at != std::wstring::npos; at = inside.find(L'\\', at + 1)) {
             const std::wstring level = joined(destination, inside.substr(0, at));
+            if (!made.insert(level).second) continue;
             if (!CreateDirectoryW(exact(level).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
                 return win::Failure{L"folder", level, L"created to keep the backup's old copies", GetLastError()};
         }

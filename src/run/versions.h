@@ -35,6 +35,10 @@ struct AsidePlan {
 // question, the overwrite question and the moves.
 AsidePlan plan_aside(const core::JobCopy& copy, bool purge, bool fat_times);
 
+// The run's dated name, or the next second no destination holds yet: two runs in
+// one second would otherwise share a dated folder.
+std::wstring free_dated_name(const std::vector<std::wstring>& destinations, std::wstring name);
+
 // "<destination>\Ostrevin Versions\<dated>".
 std::wstring dated_folder(const std::wstring& destination, const std::wstring& dated_name);
 

@@ -39,6 +39,8 @@ TEST(Versions, MovesAsideWhatTheCopyWouldReplaceOrRemove) {
 TEST(Versions, DatedFoldersByNameAndAge) {
     const std::wstring run = dated_folder_name(L"2026-12-07 21:00:05");
     EXPECT_EQ(run, L"2026-12-07 21-00-05");
+    EXPECT_EQ(dated_folder_after(L"2024-02-28 23-59-59"), L"2024-02-29 00-00-00");
+    EXPECT_EQ(dated_folder_after(L"2026-12-31 23-59-59"), L"2027-01-01 00-00-00");
     const struct {
         const wchar_t* name;
         bool ours, expired;
