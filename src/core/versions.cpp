@@ -1,7 +1,5 @@
 #include "core/versions.h"
 
-#include <cwchar>
-
 namespace core {
 
 bool file_differs(const FileTimes& source, const FileTimes& backup, bool fat_times) {
@@ -62,9 +60,17 @@ std::optional<std::wstring> dated_folder_after(std::wstring_view name) {
     const long long next = *t + 1, seconds = next % 86400;
     long long y = 0, m = 0, d = 0;
     civil_from_days(next / 86400, y, m, d);
-    wchar_t text[32];
-    std::swprintf(text, 32, L"%04lld-%02lld-%02lld %02lld-%02lld-%02lld", y, m, d, seconds / 3600, seconds / 60 % 60,
-                  seconds % 60);
+    std::wstring text;
+    const auto put = [&](long long n, int digits, const wchar_t* after) {
+        std::wstring part = std::to_wstring(n);
+        text += std::wstring(part.size() < static_cast<size_t>(digits) ? digits - part.size() : 0, L'0') + part + after;
+    };
+    put(y, 4, L"-");
+    put(m, 2, L"-");
+    put(d, 2, L" ");
+    put(seconds / 3600, 2, L"-");
+    put(seconds / 60 % 60, 2, L"-");
+    put(seconds % 60, 2, L"");
     return text;
 }
 
