@@ -1,9 +1,13 @@
 #include "run/versions.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cwctype>
 #include <map>
+#include <mutex>
 #include <set>
+#include <system_error>
+#include <thread>
 
 #include "core/batch_script.h"
 #include "core/patterns.h"
@@ -189,22 +193,43 @@ std::wstring free_dated_name(const std::vector<std::wstring>& destinations, std:
 std::optional<win::Failure> move_aside(const core::JobCopy& copy, const AsidePlan& plan,
                                        const std::wstring& destination, const std::wstring& dated_name) {
     const std::wstring root = joined(joined(joined(core::kVersionsFolder, dated_name), copy.target_name), L"");
-    std::set<std::wstring> made;  // each folder on the way asked for once
+    // The folders on the way first, from the versions folder down, each asked for once;
+    // those there already stay.
+    std::set<std::wstring> made;
     for (const std::wstring& path : plan.moves) {
         const std::wstring inside = root + path;  // below the destination
-        // The folders on the way, from the versions folder down; those there already stay.
         for (size_t at = inside.find(L'\\'); at != std::wstring::npos; at = inside.find(L'\\', at + 1)) {
             const std::wstring level = joined(destination, inside.substr(0, at));
             if (!made.insert(level).second) continue;
             if (!CreateDirectoryW(exact(level).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
                 return win::Failure{L"folder", level, L"created to keep the backup's old copies", GetLastError()};
         }
-        const std::wstring from = joined(copy.target, path), to = joined(destination, inside);
-        // A rename within the drive, never a copy: an old copy is never half anywhere.
-        if (!MoveFileExW(exact(from).c_str(), exact(to).c_str(), 0))
-            return win::Failure{L"file", from, L"moved to " + core::quoted(to), GetLastError()};
     }
-    return std::nullopt;
+    // Then the renames, on a few threads: each waits mostly on the file system. A rename
+    // within the drive, never a copy: an old copy is never half anywhere.
+    std::atomic<size_t> next{0};
+    std::optional<win::Failure> failed;
+    std::mutex failing;
+    const auto mover = [&] {
+        for (size_t i; (i = next++) < plan.moves.size();) {
+            const std::wstring from = joined(copy.target, plan.moves[i]),
+                               to = joined(destination, root + plan.moves[i]);
+            if (MoveFileExW(exact(from).c_str(), exact(to).c_str(), 0)) continue;
+            const DWORD error = GetLastError();
+            const std::lock_guard<std::mutex> hold(failing);
+            if (!failed) failed = win::Failure{L"file", from, L"moved to " + core::quoted(to), error};
+            next = plan.moves.size();  // the first failure stops the others
+        }
+    };
+    std::vector<std::thread> helpers;
+    try {
+        while (helpers.size() < std::min<size_t>(3, plan.moves.size() / 64)) helpers.emplace_back(mover);
+    } catch (const std::system_error&) {
+        // fewer helpers, the same moves
+    }
+    mover();
+    for (auto& t : helpers) t.join();
+    return failed;
 }
 
 namespace {

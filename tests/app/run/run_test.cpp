@@ -343,25 +343,29 @@ std::wstring days_ago(int days) {
 TEST(BackupRun, KeepsWhatItReplacesOrRemovesInADatedFolder) {
     RunApp a;
     EXPECT_EQ(a.main->chkKeep.send(BM_GETCHECK), BST_CHECKED);
+    const std::wstring foreign = L"\\\u0416\u4e2d.txt";  // a name the console code page cannot hold
+    test::write_bytes(a.srcA + foreign, "old");
     a.runBackups();
     a.runBackups();  // nothing changed: nothing kept
     EXPECT_FALSE(test::exists(L"E:\\BK\\Ostrevin Versions"));
     EXPECT_EQ(kept_in(a.prompts.asked[1].text), L"");
     // A changed file, a file the source dropped and a folder only the backup holds.
     test::write_bytes(a.srcA + L"\\sub\\b.txt", "beta, changed");
+    test::write_bytes(a.srcA + foreign, "new");
     ASSERT_TRUE(DeleteFileW((a.srcA + L"\\a.txt").c_str()));
     test::write_bytes((test::make_dirs(L"E:\\BK\\SRCA\\old"), L"E:\\BK\\SRCA\\old\\x.txt"), "x");
     a.check(a.main->chkRemove, true);
     a.prompts.asked.clear();
     a.runBackups();
     const std::wstring text = a.told().text, dated = kept_in(text);
-    EXPECT_NE(text.find(L"Kept 3 files that this run replaced or removed in \"E:\\BK\\Ostrevin Versions\\"),
+    EXPECT_NE(text.find(L"Kept 4 files that this run replaced or removed in \"E:\\BK\\Ostrevin Versions\\"),
               std::wstring::npos)
         << text;
     EXPECT_EQ(test::read_bytes(dated + L"\\SRCA\\sub\\b.txt"), "beta");
     EXPECT_EQ(test::read_bytes(dated + L"\\SRCA\\a.txt"), "alpha");
     EXPECT_EQ(test::read_bytes(dated + L"\\SRCA\\old\\x.txt"), "x");
-    EXPECT_EQ(test::tree(L"E:\\BK\\SRCA"), (std::vector<std::wstring>{L"sub\\", L"sub\\b.txt"}));  // a mirror again
+    EXPECT_EQ(test::read_bytes(dated + L"\\SRCA" + foreign), "old");
+    EXPECT_EQ(test::tree(L"E:\\BK\\SRCA"), (std::vector<std::wstring>{L"sub\\", L"sub\\b.txt", foreign.substr(1)}));
     EXPECT_EQ(test::read_bytes(L"E:\\BK\\SRCA\\sub\\b.txt"), "beta, changed");
     // Keep unticked keeps nothing.
     a.check(a.main->chkKeep, false);
