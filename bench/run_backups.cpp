@@ -3,11 +3,14 @@
 // alone on the same tree with the same options, started the way the script starts it.
 // A third run has Remove ticked: the same no-change rerun after its purge check.
 // A fourth is the same no-change rerun from Ostrevin.exe /run, start to exit.
-// Last, the job leaves out names and a path the tree does not hold (what matching
+// Then the job leaves out names and a path the tree does not hold (what matching
 // costs): a first run into an empty target and a rerun, after a rerun without them.
+// Last, keeping old copies: a no-change rerun with Remove ticked, Keep unticked and
+// then ticked; and a rerun after 1 file in 20 changed, Keep ticked and then unticked.
 // Usage: bench_run_backups.exe SOURCE
 // prints: run_first run_rerun run_rerun_checked copier_first copier_rerun unattended_rerun
-//         plain_rerun except_first except_rerun (seconds)
+//         plain_rerun except_first except_rerun remove_rerun remove_keep_rerun
+//         changed_keep changed_plain (seconds)
 #include <windows.h>
 
 #include <cstdio>
@@ -71,6 +74,18 @@ double unattended(test::App& a, const std::wstring& source) {
     return seconds_since(start);
 }
 
+// Rewrites 1 file in 20 of the tree, one byte longer.
+void change_some(const std::wstring& source) {
+    int n = 0;
+    for (const std::wstring& f : test::tree(source))
+        if (!f.ends_with(L"\\") && n++ % 20 == 0) {
+            const std::wstring path = source + L"\\" + f;
+            test::write_bytes(path, test::read_bytes(path) + "x");
+        }
+}
+
+void tick(win::Window box, bool on) { box.send(BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED); }
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -97,7 +112,19 @@ int wmain(int argc, wchar_t** argv) {
     a.main->cmdAddJob_Click();
     test::remove_tree(L"E:\\BK\\" + source.substr(source.rfind(L'\\') + 1));
     const double except_first = run_backups(a), except_rerun = run_backups(a);
-    std::printf("%.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f\n", first, rerun, checked, copier_first, copier_rerun,
-                alone_rerun, plain_rerun, except_first, except_rerun);
+    tick(a.main->chkRemove, true);
+    tick(a.main->chkKeep, false);
+    const double remove_rerun = run_backups(a);
+    tick(a.main->chkKeep, true);
+    const double remove_keep_rerun = run_backups(a);
+    tick(a.main->chkRemove, false);
+    change_some(source);
+    const double changed_keep = run_backups(a);
+    tick(a.main->chkKeep, false);
+    change_some(source);
+    const double changed_plain = run_backups(a);
+    std::printf("%.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f\n", first, rerun, checked,
+                copier_first, copier_rerun, alone_rerun, plain_rerun, except_first, except_rerun, remove_rerun,
+                remove_keep_rerun, changed_keep, changed_plain);
     return 0;
 }

@@ -74,8 +74,10 @@ std::wstring outcome_detail(const run::Outcome& outcome, const std::vector<std::
     }
     // A complete run that could not write its Program Files list says so too.
     if (outcome.kind != run::Outcome::Kind::Completed || !outcome.list_saved)
-        add_part(detail, L": ", one_line(outcome.text));
-    for (const auto& question : declined_purges) add_part(detail, L" ", L"Run without removing: " + one_line(question));
+        add_part(detail, L": ", one_line(outcome.text));  // which ends with what was kept
+    else if (!outcome.kept.empty())
+        add_part(detail, L" ", outcome.kept);
+    for (const auto& question : declined_purges) add_part(detail, L" ", L"Answered No: " + one_line(question));
     return detail;
 }
 

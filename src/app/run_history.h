@@ -38,7 +38,7 @@ std::wstring run_log_name(const std::wstring& folder);
 void prune_run_logs(const std::wstring& folder);
 
 // The detail of a run's history line: the jobs that failed and why (also for a
-// complete run that could not write its Program Files list), and the purges declined.
+// complete run that could not write its Program Files list), and the questions answered No.
 std::wstring outcome_detail(const run::Outcome& outcome, const std::vector<std::wstring>& declined_purges);
 
 // Adds a part to a line, after `separator` when the line has something already.

@@ -48,7 +48,8 @@ std::wstring copy_arguments(const JobCopy& copy, std::wstring_view suffix, std::
 std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std::wstring_view robocopy,
                                        std::wstring_view suffix, std::wstring_view results_path,
                                        std::wstring_view log_path, const std::vector<std::wstring>& file_systems,
-                                       const std::vector<bool>& keep_extras) {
+                                       const std::vector<bool>& keep_extras, const std::vector<bool>& refused,
+                                       const std::vector<bool>& only_new) {
     std::vector<std::wstring> lines;
     lines.push_back(L"Title \"Ostrevin");
     const std::wstring log = quoted(escape_percent(log_path));
@@ -57,18 +58,18 @@ std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std:
         ++n;
         const std::wstring record = L"echo " + std::to_wstring(n) + L" >>" + quoted(escape_percent(results_path));
         auto c = job_copy(job);
-        if (!c) {
+        const size_t i = static_cast<size_t>(n) - 1;
+        if (!c || (i < refused.size() && refused[i])) {
             // The run refuses such a list; should one get here, the job fails and copies nothing.
             lines.push_back(record);
             continue;
         }
         lines.push_back(L"echo " + job_marker(n) + L" >>" + log);
-        const size_t i = static_cast<size_t>(n) - 1;
         const bool keep = i < keep_extras.size() && keep_extras[i];
         lines.push_back(quoted(escape_percent(robocopy)) + L" " +
                         escape_percent(copy_arguments(*c, keep ? without_purge(suffix) : std::wstring(suffix),
                                                       i < file_systems.size() ? file_systems[i] : L"")) +
-                        L" /LOG+:" + log);
+                        (i < only_new.size() && only_new[i] ? L" /XC /XN /XO" : L"") + L" /LOG+:" + log);
         lines.push_back(L"if errorlevel 8 " + record);
     }
     lines.push_back(std::wstring(L"del ") + kScriptRunName);

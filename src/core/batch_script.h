@@ -33,11 +33,14 @@ std::wstring escape_percent(std::wstring_view text);
 // file_systems names each job's destination file system ("NTFS", "FAT32"; empty
 // when unknown): a FAT-family one gets /FFT, since it keeps times in 2-second
 // steps and every file would otherwise look changed on every run.
-// keep_extras names the jobs (by index) that run without /PURGE this time.
+// keep_extras names the jobs (by index) that run without /PURGE this time; refused
+// those that copy nothing and fail (their old copies could not be kept); only_new
+// those that copy only files the backup lacks (/XC /XN /XO) this time.
 std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std::wstring_view robocopy,
                                        std::wstring_view suffix, std::wstring_view results_path,
                                        std::wstring_view log_path, const std::vector<std::wstring>& file_systems = {},
-                                       const std::vector<bool>& keep_extras = {});
+                                       const std::vector<bool>& keep_extras = {},
+                                       const std::vector<bool>& refused = {}, const std::vector<bool>& only_new = {});
 bool keeps_fat_times(std::wstring_view file_system);
 
 // A job's robocopy arguments after the program: "source" "target", the suffix,

@@ -1,6 +1,7 @@
 #include "core/job_rule.h"
 
 #include "core/text.h"
+#include "core/versions.h"
 
 namespace core {
 namespace {
@@ -133,6 +134,8 @@ std::vector<JobConflict> job_conflicts(const std::vector<JobFolders>& jobs) {
             found.push_back({i + 1, 0, *a.fault});
             continue;
         }
+        if (to_upper(as_read(a.copy.target_name)) == to_upper(kVersionsFolder))
+            found.push_back({i + 1, 0, JobFault::VersionsName});
         if (same_or_inside(a.target_key, a.source_key)) found.push_back({i + 1, 0, JobFault::TargetInSource});
         else if (same_or_inside(a.source_key, a.target_key)) found.push_back({i + 1, 0, JobFault::TargetHoldsSource});
         for (int j = 0; j < n; ++j) {
@@ -172,6 +175,10 @@ std::wstring conflict_text(const JobConflict& c, const std::vector<JobFolders>& 
         case JobFault::TargetHoldsOtherSource:
             return name(c.job, true) + L" would copy into " + target(c.job) + L", which holds the source folder " +
                    quoted(job(c.other).source) + L" of " + name(c.other, false) + L".";
+        case JobFault::VersionsName:
+            return name(c.job, true) + L" would copy into " + target(c.job) +
+                   L", the folder where Ostrevin keeps the files that runs replace or remove; please rename the "
+                   L"source folder or choose another destination.";
         case JobFault::SharedTarget:
             if (check(job(c.job)).target_key == check(job(c.other)).target_key) {
                 if (this_job != c.job && this_job != c.other)

@@ -27,6 +27,7 @@ enum class JobFault {
     TargetHoldsSource,       // the target holds the job's own source
     TargetHoldsOtherSource,  // the target is or holds the source of job `other`
     SharedTarget,            // the targets of `job` and `other` are one, or one holds the other
+    VersionsName,            // the backup folder would be the destination's versions folder
 };
 struct JobConflict {
     int job;    // 1-based

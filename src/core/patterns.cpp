@@ -1,5 +1,7 @@
 #include "core/patterns.h"
 
+#include <cwctype>
+
 #include "core/text.h"
 
 namespace core {
@@ -98,17 +100,56 @@ std::optional<std::vector<std::wstring>> parse_except(std::wstring_view tail) {
     }
 }
 
-std::wstring exclude_arguments(std::wstring_view source, const std::vector<std::wstring>& patterns) {
+Exclusions exclusions(std::wstring_view source, const std::vector<std::wstring>& patterns) {
     // A drive root is "C:\." in the script; a path under it is "C:\NAME".
     std::wstring base(source);
     if (base.ends_with(L"\\.")) base.pop_back();
     if (!base.ends_with(kSlash)) base += kSlash;
+    Exclusions e;
+    for (const auto& p : patterns)
+        (is_folder_pattern(p) ? e.folders : e.files)
+            .push_back(is_path_pattern(p) ? base + std::wstring(bare(p)) : std::wstring(bare(p)));
+    return e;
+}
+
+std::wstring exclude_arguments(std::wstring_view source, const std::vector<std::wstring>& patterns) {
+    const Exclusions e = exclusions(source, patterns);
     std::wstring files, folders;
-    for (const auto& p : patterns) {
-        const std::wstring name = is_path_pattern(p) ? base + std::wstring(bare(p)) : std::wstring(bare(p));
-        (is_folder_pattern(p) ? folders : files) += L" " + quoted(name);
-    }
+    for (const auto& name : e.files) files += L" " + quoted(name);
+    for (const auto& name : e.folders) folders += L" " + quoted(name);
     return (files.empty() ? L"" : L" /XF" + files) + (folders.empty() ? L"" : L" /XD" + folders);
+}
+
+bool wildcard_match(std::wstring_view pattern, std::wstring_view text) {
+    const auto same = [](wchar_t a, wchar_t b) {
+        return a == b || std::towupper(static_cast<std::wint_t>(a)) == std::towupper(static_cast<std::wint_t>(b));
+    };
+    // Greedy with one step back to the last star: linear for the patterns people write.
+    std::size_t p = 0, t = 0, star = std::wstring_view::npos, resume = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && (pattern[p] == L'?' || (pattern[p] != L'*' && same(pattern[p], text[t])))) {
+            ++p;
+            ++t;
+        } else if (p < pattern.size() && pattern[p] == L'*') {
+            star = p++;
+            resume = t;
+        } else if (star != std::wstring_view::npos) {
+            p = star + 1;
+            t = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == L'*') ++p;
+    if (p == pattern.size()) return true;
+    // "*.*" and "name.*" take a name that has no dot at all.
+    return pattern.substr(p) == L".*" && text.find(L'.') == std::wstring_view::npos;
+}
+
+bool excluded(const std::vector<std::wstring>& patterns, std::wstring_view name, std::wstring_view path) {
+    for (const std::wstring& pattern : patterns)
+        if (wildcard_match(pattern, pattern.find(kSlash) != std::wstring::npos ? path : name)) return true;
+    return false;
 }
 
 }  // namespace core

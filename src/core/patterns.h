@@ -37,4 +37,18 @@ std::optional<std::vector<std::wstring>> parse_except(std::wstring_view tail);
 // becomes a full path under the source, and no quoted text ends in "\".
 std::wstring exclude_arguments(std::wstring_view source, const std::vector<std::wstring>& patterns);
 
+// What /XF and /XD get from a job's patterns, as separate lists of names and full paths.
+struct Exclusions {
+    std::vector<std::wstring> files, folders;
+};
+Exclusions exclusions(std::wstring_view source, const std::vector<std::wstring>& patterns);
+
+// "*" any run of characters, "?" any one, letter case ignored; "*.*" matches a
+// name without a dot too, as in the system's own patterns.
+bool wildcard_match(std::wstring_view pattern, std::wstring_view text);
+
+// A pattern with a backslash is a full path and is matched against `path`; any
+// other matches the name alone, wherever it stands in the tree.
+bool excluded(const std::vector<std::wstring>& patterns, std::wstring_view name, std::wstring_view path);
+
 }  // namespace core

@@ -20,10 +20,12 @@ struct OptionWord {
     bool RunOptions::*box;
 };
 constexpr OptionWord kOptionWords[] = {
-    {L"empty", &RunOptions::include_empty}, {L"remove", &RunOptions::purge}, {L"exit", &RunOptions::exit_when_done}};
+    {L"empty", &RunOptions::include_empty}, {L"remove", &RunOptions::purge}, {L"exit", &RunOptions::exit_when_done},
+    {L"keep", &RunOptions::keep_versions}};
 
+// A line names every box ticked: one without "keep" has Keep unticked.
 RunOptions parse_options(std::wstring_view text) {
-    RunOptions o;
+    RunOptions o{false, false, false, false};
     for (const auto& [word, box] : kOptionWords)
         for (std::size_t from = 0; from <= text.size();) {
             const std::size_t end = std::min(text.find(L',', from), text.size());

@@ -22,6 +22,7 @@ struct RunOptions {
     bool include_empty = false;
     bool purge = false;
     bool exit_when_done = false;
+    bool keep_versions = true;  // a job file never run yet keeps what its runs replace or remove
     bool operator==(const RunOptions&) const = default;
 };
 
@@ -38,7 +39,7 @@ struct Settings {
     // Kept in the general section only when set, so a default file stays two lines.
     std::wstring UpdateServer;  // host[:port] the version file is fetched from
     std::wstring UpdateHost;    // the name shown to the user
-    // By job file name, in the general section as "Options:<name>=empty,remove,exit"
+    // By job file name, in the general section as "Options:<name>=empty,remove,exit,keep"
     // (the words of the boxes ticked), which older versions pass over.
     std::map<std::wstring, RunOptions> JobOptions;
     std::vector<ScheduleRow> Schedules;  // in file order, one row per job file

@@ -8,7 +8,9 @@
 #include "run/log_watch.h"
 #include "run/program_files.h"
 #include "run/script_run.h"
+#include "core/versions.h"
 #include "win/errors.h"
+#include "win/local_time.h"
 #include "win/prompt.h"
 #include "win/textfile.h"
 
@@ -50,7 +52,9 @@ public:
         return held_ ? 0 : r == WAIT_TIMEOUT ? static_cast<DWORD>(ERROR_BUSY) : GetLastError();
     }
     // Whether the run that holds the lock is a scheduled or command-line one.
-    static bool heldUnattended() { return static_cast<bool>(win::Handle(OpenEventW(SYNCHRONIZE, FALSE, kUnattendedMark))); }
+    static bool heldUnattended() {
+        return static_cast<bool>(win::Handle(OpenEventW(SYNCHRONIZE, FALSE, kUnattendedMark)));
+    }
     ~RunLock() {
         if (held_) ReleaseSemaphore(lock_.get(), 1, nullptr);
     }
@@ -98,6 +102,8 @@ std::wstring BackupRun::rows(const std::vector<int>& numbers, const core::RunLog
         names += L"\r" + core::FormatJobRow(j);
         if (!reasons) continue;
         for (const auto& line : reasons->errors(n)) names += L"\r    " + line;
+        if (static_cast<size_t>(n) <= refused_.size() && !refused_[static_cast<size_t>(n) - 1].empty())
+            names += L"\r    " + refused_[static_cast<size_t>(n) - 1];
         if (reasons->mismatched_job(n)) names += L"\r    " + std::wstring(core::kMismatchReason);
     }
     return names;
@@ -118,11 +124,19 @@ Outcome BackupRun::run() {
     Outcome o = runJobs();
     o.failed = failed_;
     o.kept_log = kept_log_;
+    o.kept = kept_;
+    if (o.kind == Outcome::Kind::Completed) pruneVersions();
     if (!kept_extras_.empty() && o.kind != Outcome::Kind::NotStarted)
         o.text += core::kTwoCr +
                   (kept_extras_.size() == 1 ? L"This job ran without removing anything from its backup:"
                                             : L"These jobs ran without removing anything from their backups:") +
                   rows(kept_extras_);
+    if (!only_new_.empty() && o.kind != Outcome::Kind::NotStarted)
+        o.text += core::kTwoCr +
+                  (only_new_.size() == 1 ? L"This job copied only new files, replacing none:"
+                                         : L"These jobs copied only new files, replacing none:") +
+                  rows(only_new_);
+    if (!kept_.empty()) o.text += core::kTwoCr + kept_;
     return o;
 }
 
@@ -171,6 +185,9 @@ Outcome BackupRun::runJobs() {
 // Everything that can refuse the run before anything is written: the paths the
 // script names, the purge questions and the backup folders.
 std::optional<Outcome> BackupRun::prepare(Files& f) {
+    std::vector<std::wstring> destinations;
+    for (const auto& job : jobs_) destinations.push_back(job.destination);
+    dated_name_ = free_dated_name(destinations, core::dated_folder_name(win::local_stamp()));
     f.suffix = core::option_suffix(options_.include_empty, options_.purge);
     f.robocopy = system_program(L"robocopy.exe");
     if (f.robocopy.empty() || !win::representable(f.robocopy, CP_OEMCP))
@@ -205,13 +222,16 @@ std::optional<Outcome> BackupRun::prepare(Files& f) {
                                   L"Please change what the job leaves out; nothing has been copied.");
     }
     for (const auto& job : jobs_) f.file_systems.push_back(file_system_of(job.destination));
+    if (auto stopped = planJobs(f.file_systems)) return stopped;
     if (options_.purge)
-        if (auto refused = checkPurges(f.robocopy, f.suffix, f.folder, f.file_systems)) return refused;
+        if (auto refused = checkPurges()) return refused;
     Outcome refused;
     for (const auto& job : jobs_) {
         if (!ensureFolder(job.destination, refused)) return refused;
         if (!ensureFolder(core::job_copy(job)->target, refused)) return refused;
     }
+    if (options_.keep_versions) keepAside(f.file_systems);
+    else if (auto cancelled = checkOverwrites()) return cancelled;
     return std::nullopt;
 }
 
@@ -219,11 +239,14 @@ std::optional<Outcome> BackupRun::prepare(Files& f) {
 std::optional<Outcome> BackupRun::writeScript(const Files& f) {
     std::vector<bool> keep_extras(jobs_.size());
     for (int n : kept_extras_) keep_extras[static_cast<size_t>(n) - 1] = true;
-    const win::Status written = win::write_text_file(
-        f.script,
-        core::join_lines(
-            core::script_lines(jobs_, f.robocopy, f.suffix, f.results, f.log, f.file_systems, keep_extras)),
-        CP_OEMCP);
+    std::vector<bool> refused, only_new(jobs_.size());
+    for (const auto& why : refused_) refused.push_back(!why.empty());
+    for (int n : only_new_) only_new[static_cast<size_t>(n) - 1] = true;
+    const win::Status written =
+        win::write_text_file(f.script,
+                             core::join_lines(core::script_lines(jobs_, f.robocopy, f.suffix, f.results, f.log,
+                                                                 f.file_systems, keep_extras, refused, only_new)),
+                             CP_OEMCP);
     if (!written) return notCopied({L"backup script", f.script, L"written", written.code()});
     // Made empty now, so that at the end a missing file means something went wrong,
     // never "no job failed".

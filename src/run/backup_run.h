@@ -12,6 +12,7 @@
 #include "core/run_log.h"
 #include "run/log_watch.h"
 #include "run/script_run.h"
+#include "run/versions.h"
 #include "win/prompt.h"
 
 namespace run {
@@ -21,7 +22,8 @@ struct Options {
     bool purge = false;
     std::wstring kept_log_folder;  // where the run's log is kept for the user
     std::wstring kept_log_name;    // each run's own, so that the history's line names its log
-    bool unattended = false;  // a scheduled or command-line run, not a window's
+    bool unattended = false;       // a scheduled or command-line run, not a window's
+    bool keep_versions = false;    // what the copy replaces or removes goes aside first (run/versions.h)
 };
 
 // How a run ended, and what happened in words; the window gives it its title and icon.
@@ -39,6 +41,7 @@ struct Outcome {
     std::wstring text;
     std::vector<int> failed;  // the jobs named as failed or not run to their end
     std::wstring kept_log;    // where the run's log was kept; empty when it never started
+    std::wstring kept;        // how many files were kept aside and where, as the message ends; empty for none
 };
 
 // How the run reaches whoever started it; called on the run's thread.
@@ -50,9 +53,6 @@ struct Hooks {
     // answers are Yes, No (the safe one) and Cancel: IDYES, IDNO or IDCANCEL.
     std::function<int(const std::wstring& title, const std::wstring& text)> ask;
 };
-
-// A purge check's list-only log, in the temp folder beside the run's.
-inline constexpr wchar_t kCheckLogName[] = L"BatchRun.check.log";
 
 class BackupRun {
 public:
@@ -72,10 +72,17 @@ private:
     Outcome completed() const;
     // A refusal for a step that failed: the failure, and that nothing has been copied.
     Outcome notCopied(const win::Failure& failure) const;
+    // Walks each job's trees once (run/versions.h); an outcome when stopped meanwhile.
+    std::optional<Outcome> planJobs(const std::vector<std::wstring>& file_systems);
     // With Remove ticked: asks about each job whose purge would take most of its
     // backup (run/purge_check.cpp). An outcome when the run must not start.
-    std::optional<Outcome> checkPurges(const std::wstring& robocopy, const std::wstring& suffix,
-                                       const std::wstring& folder, const std::vector<std::wstring>& file_systems);
+    std::optional<Outcome> checkPurges();
+    // With Keep ticked: moves aside what each job's copy would replace or remove
+    // (run/keep_aside.cpp); a job whose move fails is refused and copies nothing.
+    void keepAside(const std::vector<std::wstring>& file_systems);
+    // Without Keep: asks about each job that would replace most of its backup.
+    std::optional<Outcome> checkOverwrites();
+    void pruneVersions() const;
     Outcome notStarted(const std::wstring& text) const;
     std::wstring rows(const std::vector<int>& numbers, const core::RunLog* reasons = nullptr) const;
     bool ensureFolder(const std::wstring& path, Outcome& why) const;
@@ -84,8 +91,13 @@ private:
     Options options_;
     Hooks hooks_;
     std::vector<int> kept_extras_;  // jobs answered No: they run without /PURGE
+    std::vector<int> only_new_;     // jobs answered No to replacing most files: /XC /XN /XO
     std::vector<int> failed_;
     std::wstring kept_log_;
+    std::wstring dated_name_;            // the run's start, as its dated versions folder is named
+    std::vector<std::wstring> refused_;  // by job: why its old copies could not go aside
+    std::wstring kept_;
+    std::vector<AsidePlan> plans_;  // by job: what its copy would replace or remove
 };
 
 }  // namespace run

@@ -1,32 +1,12 @@
-#include "run/purge_check.h"
-
+// Before a mirror run: the walk of each job (run/versions.h) counts what its purge
+// would remove, so that the run can ask before a backup is emptied.
 #include "core/batch_script.h"
 #include "core/purge_check.h"
 #include "core/text.h"
 #include "run/backup_run.h"
-#include "win/textfile.h"
+#include "run/versions.h"
 
 namespace run {
-
-std::optional<PurgeCount> count_purge(const std::wstring& robocopy, const std::wstring& arguments,
-                                      const std::wstring& folder, const std::wstring& log, HANDLE stop, bool& stopped) {
-    DeleteFileW(log.c_str());
-    auto process =
-        ScriptProcess::startProgram(robocopy, arguments + L" /L /NFL /NDL /LOG:" + core::quoted(log), folder);
-    if (!process) return std::nullopt;
-    stopped = wait_for_script(*process, L"", stop, nullptr) == WaitEnd::Stopped;
-    DWORD code = 16;
-    if (stopped || !GetExitCodeProcess(process->process(), &code) || code >= 16) return std::nullopt;
-    const auto text = win::read_text_file(log, CP_OEMCP);
-    DeleteFileW(log.c_str());
-    if (!text) return std::nullopt;
-    // Read as the one job of a run.
-    core::RunLog read;
-    read.finish(std::wstring(core::kJobMark) + L"1\r\n" + *text);
-    const auto files = read.files(1), dirs = read.dirs(1);
-    if (!files || !dirs) return std::nullopt;
-    return PurgeCount{*files, *dirs};
-}
 
 namespace {
 
@@ -36,30 +16,39 @@ std::wstring counted(unsigned long long n, const wchar_t* one, const wchar_t* ma
 
 }  // namespace
 
-std::optional<Outcome> BackupRun::checkPurges(const std::wstring& robocopy, const std::wstring& suffix,
-                                              const std::wstring& folder,
-                                              const std::vector<std::wstring>& file_systems) {
-    const std::wstring log = folder + L"\\" + kCheckLogName, jobs = std::to_wstring(jobs_.size());
+std::optional<Outcome> BackupRun::planJobs(const std::vector<std::wstring>& file_systems) {
+    plans_.clear();
     for (size_t i = 0; i < jobs_.size(); ++i) {
-        const std::wstring n = std::to_wstring(i + 1);
-        hooks_.progress(core::RunProgress{}, L"Checking job " + n + L" of " + jobs);
-        const core::JobCopy c = *core::job_copy(jobs_[i]);
-        bool stopped = false;
-        const auto would =
-            count_purge(robocopy, core::copy_arguments(c, suffix, file_systems[i]), folder, log, hooks_.stop, stopped);
-        if (stopped)
+        hooks_.progress(core::RunProgress{},
+                        L"Checking job " + std::to_wstring(i + 1) + L" of " + std::to_wstring(jobs_.size()));
+        if (hooks_.stop && WaitForSingleObject(hooks_.stop, 0) == WAIT_OBJECT_0)
             return notStarted(L"The backup was stopped while its jobs were being checked; nothing has been copied." +
                               core::kTwoCr + L"Please run the backups again.");
-        // A check that failed stops nothing: the job runs as asked, and the run's verdict judges it.
-        if (!would || !core::purge_needs_question(would->files, would->dirs)) continue;
-        std::wstring removed = counted(would->files.extras, L"file", L"files");
-        if (would->dirs.extras > 0)
-            removed += L" and " + counted(would->dirs.extras, L"folder", L"folders") + L" with all they hold";
+        plans_.push_back(plan_aside(*core::job_copy(jobs_[i]), options_.purge, core::keeps_fat_times(file_systems[i])));
+    }
+    return std::nullopt;
+}
+
+std::optional<Outcome> BackupRun::checkPurges() {
+    for (size_t i = 0; i < jobs_.size(); ++i) {
+        const std::wstring n = std::to_wstring(i + 1);
+        const core::JobCopy c = *core::job_copy(jobs_[i]);
+        const core::FileCounts &files = plans_[i].file_counts, &dirs = plans_[i].dir_counts;
+        // A source that cannot be listed counts nothing: the copy fails, and the run's verdict judges it.
+        if (!core::purge_needs_question(files, dirs)) continue;
+        std::wstring removed = counted(files.extras, L"file", L"files");
+        if (dirs.extras > 0) removed += L" and " + counted(dirs.extras, L"folder", L"folders") + L" with all they hold";
+        // The line under the question names the job it is about.
+        hooks_.progress(core::RunProgress{}, L"Checking job " + n + L" of " + std::to_wstring(jobs_.size()));
         const int answer = hooks_.ask(
             L"Files Would Be Removed",
             L"Job " + n + L" would remove " + removed + L" from " + core::quoted(c.target) + L", while its source " +
-                core::quoted(c.source) + L" holds " + counted(would->files.total, L"file", L"files") + L" now." +
+                core::quoted(c.source) + L" holds " + counted(files.total, L"file", L"files") + L" now." +
                 core::kTwoCr +
+                (options_.keep_versions
+                     ? L"Removed files will be kept in " +
+                           core::quoted(dated_folder(jobs_[i].destination, dated_name_)) + L"." + core::kTwoCr
+                     : L"") +
                 L"Do you want to remove them? No backs this job up without removing anything this time; Cancel "
                 L"starts no backup.");
         if (answer == IDCANCEL)

@@ -118,6 +118,9 @@ void FrmMain::createControls() {
     chkRemove = win::Window(addControl(L"BUTTON", L"Remove Files && Folders Not in Source", check, ID_CHK_REMOVE, 2100,
                                        y + 1275, 3900, 270));
     chkExit = win::Window(addControl(L"BUTTON", L"Exit when Complete", check, ID_CHK_EXIT, 4860, y + 990, 2400, 270));
+    chkKeep = win::Window(addControl(L"BUTTON", L"Keep Replaced && Removed Files", check, ID_CHK_KEEP, 2100, y + 1530,
+                                     3600, 255));
+    chkKeep.send(BM_SETCHECK, BST_CHECKED);
     cmdRun =
         win::Window(addControl(L"BUTTON", L"RUN BACKUPS", button | WS_DISABLED, ID_CMD_RUN, 7920, y + 1020, 1815, 495));
     Label2 = win::Window(addControl(L"STATIC", L"Job List", label, ID_LABEL2, 120, y + 1800, 4755, 285));

@@ -42,6 +42,7 @@ enum MainId : int {
     ID_LABEL_EXCEPT,
     ID_TXT_EXCEPT,
     ID_LBL_WARNING,
+    ID_CHK_KEEP,
     ID_ROW_TEXT = 200,    // + row index
     ID_ROW_DELETE = 300,  // + row index
     ID_MENU_NEW = 1001,
@@ -77,6 +78,7 @@ public:
     // Controls
     win::Window Label1[2], cmdSource, txtSource, cmdDest, txtDest, cmdAddJob, cmdRun, Label2, lblBUDateDisplay,
         chkEmpty, chkRemove, chkExit;
+    win::Window chkKeep;  // what a run replaces or removes goes aside first, by date
     win::Window lblExcept, txtExcept;  // what the job leaves out, patterns between ";"
     // Shown in place of the buttons and options while a run goes on.
     win::Window prgRun, lblProgress, cmdStop;

@@ -40,11 +40,12 @@ void FrmMain::cmdRun_Click() {
     run_job_file_ = document.fileName();
     // An unattended run of this job file takes the boxes as they are now.
     if (!document.untitled())
-        m.settings.JobOptions[document.fileName()] = {checked(chkEmpty), checked(chkRemove), checked(chkExit)};
+        m.settings.JobOptions[document.fileName()] = {checked(chkEmpty), checked(chkRemove), checked(chkExit),
+                                                      checked(chkKeep)};
     showRun(true);
-    const win::Status started =
-        run_.start(hwnd(), document.jobs(),
-                   {checked(chkEmpty), checked(chkRemove), m.DataFolder, app::run_log_name(m.DataFolder)});
+    run::Options options{checked(chkEmpty), checked(chkRemove), m.DataFolder, app::run_log_name(m.DataFolder)};
+    options.keep_versions = checked(chkKeep);
+    const win::Status started = run_.start(hwnd(), document.jobs(), options);
     if (started) return;
     showRun(false);
     win::tell_failure(hwnd(), L"BACKUP NOT STARTED", {L"backup run", L"", L"started", started.code()},
@@ -86,7 +87,7 @@ void FrmMain::showRun(bool on) {
     run_in_progress = on;
     block_session_end(hwnd(), on);
     SetCursor(LoadCursorW(nullptr, on ? IDC_WAIT : IDC_ARROW));
-    const std::array<win::Window*, 5> idle = {&cmdAddJob, &chkEmpty, &chkRemove, &chkExit, &cmdRun};
+    const std::array<win::Window*, 6> idle = {&cmdAddJob, &chkEmpty, &chkRemove, &chkExit, &chkKeep, &cmdRun};
     const std::array<win::Window*, 3> running = {&prgRun, &lblProgress, &cmdStop};
     if (on) {
         // One job has no steps to count: the bar only shows that it is at work.

@@ -84,9 +84,10 @@ void run_jobs(const std::wstring& name, std::vector<core::JobFolders> jobs, cons
     window.on_end = [&](const run::Outcome& o) {
         finish({app::exit_code(o.kind), run_message(o).title, app::outcome_detail(o, window.answered_no), o.kept_log});
     };
-    const win::Status started =
-        window.start(std::move(jobs), {options.include_empty, options.purge, m.DataFolder,
-                                       app::run_log_name(m.DataFolder), true});
+    run::Options run_options{options.include_empty, options.purge, m.DataFolder, app::run_log_name(m.DataFolder),
+                             true};
+    run_options.keep_versions = options.keep_versions;
+    const win::Status started = window.start(std::move(jobs), run_options);
     if (!started) {
         DestroyWindow(window.hwnd());
         return finish({app::EXIT_NOT_STARTED, L"BACKUP NOT STARTED",

@@ -28,30 +28,34 @@ TEST(BatchScript, ExactLinesWithEveryPercentDoubled) {
 }
 
 // Each job's line: /FFT for a destination on a FAT-family drive, which keeps times in
-// 2-second steps; no /PURGE for a job whose purge the user declined this time.
+// 2-second steps; no /PURGE for a job whose purge the user declined this time, only new
+// files for one whose mass overwrite was declined.
 TEST(BatchScript, EachJobsLineTakesItsDrivesTimesAndItsAnswer) {
     const struct {
         const wchar_t* file_system;
         bool keep_extras;
         const wchar_t* options;
+        bool only_new = false;
     } cases[] = {{L"FAT32", false, L"/E /PURGE /R:3 /W:3 /FFT"},
                  {L"NTFS", false, L"/E /PURGE /R:3 /W:3"},
                  {L"exFAT", true, L"/E /R:3 /W:3 /FFT"},
                  {L"", true, L"/E /R:3 /W:3"},
-                 {L"fat", false, L"/E /PURGE /R:3 /W:3 /FFT"}};
+                 {L"fat", false, L"/E /PURGE /R:3 /W:3 /FFT", true}};
     std::vector<JobFolders> jobs;
     std::vector<std::wstring> file_systems;
-    std::vector<bool> keep;
+    std::vector<bool> keep, only_new;
     for (const auto& c : cases) {
+        only_new.push_back(c.only_new);
         jobs.push_back({L"C:\\J" + std::to_wstring(jobs.size()), L"E:\\BK"});
         file_systems.push_back(c.file_system);
         keep.push_back(c.keep_extras);
     }
-    const auto lines = script_lines(jobs, L"rc", L" /E /PURGE /R:3 /W:3", L"R", L"L", file_systems, keep);
+    const auto lines = script_lines(jobs, L"rc", L" /E /PURGE /R:3 /W:3", L"R", L"L", file_systems, keep, {}, only_new);
     ASSERT_EQ(lines.size(), 2 + 3 * jobs.size());
     for (size_t i = 0; i < jobs.size(); ++i)
         EXPECT_EQ(lines[2 + 3 * i], L"\"rc\" \"C:\\J" + std::to_wstring(i) + L"\" \"E:\\BK\\J" + std::to_wstring(i) +
-                                        L"\" " + cases[i].options + L" /NP /LOG+:\"L\"");
+                                        L"\" " + cases[i].options + L" /NP" +
+                                        (cases[i].only_new ? L" /XC /XN /XO" : L"") + L" /LOG+:\"L\"");
 }
 
 // A quoted path must never end in "\" (it would escape the quote), and each job

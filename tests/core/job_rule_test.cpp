@@ -73,6 +73,8 @@ TEST(JobTarget, ListsWhereATargetMeetsASourceOrAnotherTarget) {
         {{{L"C:\\Data", L"C:\\"}}, {{1, 0, F::TargetInSource}}},
         {{{L"C:\\Data\\Photos", L"C:\\Data"}}, {{1, 0, F::TargetInSource}}},
         {{{L"C:\\Data", L"C:\\Database"}, {L"C:\\Data\\Photos", L"C:\\Backup"}}, {}},
+        {{{L"C:\\Old\\ostrevin versions", L"E:\\BK"}, {L"C:\\Ostrevin Versions 2", L"E:\\BK"}},
+         {{1, 0, F::VersionsName}}},  // the backup would be where kept files go
         {{{L"", L"E:\\BACKUP\\"}, {L"C:", L"E:\\BK"}, {L"C:\\X", L"BK"}, {L"D:\\X", L"E:\\BACKUP"}},
          {{1, 0, F::NoSource}, {2, 0, F::NoSource}, {3, 0, F::NoDestination}}},
     };

@@ -11,10 +11,10 @@ TEST(SettingsFile, WritesTheExactLinesInOrderAndReadsThemBack) {
     RecordBackupDate(s, L"Weekly.ojf", L"3/1/2014");
     RecordBackupDate(s, L"Photos.ojf", L"2/28/2014");
     EXPECT_TRUE(RecordBackupDate(s, L"Weekly.ojf", L"3/12/2014"));  // updated in its row
-    s.JobOptions[L"Weekly.ojf"] = {true, false, true};
-    s.JobOptions[L"A.ojf"] = {};
+    s.JobOptions[L"Weekly.ojf"] = {true, false, true, false};
+    s.JobOptions[L"A.ojf"] = {};  // never run: Keep is ticked
     const std::wstring text =
-        L"[GENERAL SETTINGS]\r\nDefaultJob=a=b.ojf\r\nUpdateHost=test\r\nOptions:A.ojf=\r\n"
+        L"[GENERAL SETTINGS]\r\nDefaultJob=a=b.ojf\r\nUpdateHost=test\r\nOptions:A.ojf=keep\r\n"
         L"Options:Weekly.ojf=empty,exit\r\n[BACKUP DATES]\r\n"
         L"Weekly.ojf=3/12/2014\r\nPhotos.ojf=2/28/2014\r\n";
     EXPECT_EQ(format_settings(s), text);
@@ -30,7 +30,7 @@ TEST(SettingsFile, ReaderSkipsWhatItCannotUseAndNeverCrashes) {
         L"no equals sign\r\n"
         L"DefaultJob= Second.ojf \r\n"                                       // untrimmed
         L"Options:=remove\r\nOptions:W.ojf=exit,,Remove,remove2,remove\r\n"  // no name; words exact
-        L"Options:a=b.ojf=empty\r\n"                                         // a name with "="
+        L"Options:a=b.ojf=keep,empty\r\n"                                    // a name with "="
         L"[BACKUP DATES]\r\n"
         L"week=ly.ojf=2/2/2020\r\n"  // the name ends at the first "="
         L"=3/3/2020\r\n"             // no name: skipped, the rows after it still count
@@ -39,8 +39,8 @@ TEST(SettingsFile, ReaderSkipsWhatItCannotUseAndNeverCrashes) {
     EXPECT_EQ(s.BackupDates[0].date, L"ly.ojf=2/2/2020");
     EXPECT_EQ(s.BackupDates[1].name, L"Last.ojf");
     EXPECT_EQ(s.JobOptions.size(), 2u);
-    EXPECT_EQ(s.JobOptions[L"W.ojf"], (RunOptions{false, true, true}));
-    EXPECT_EQ(s.JobOptions[L"a=b.ojf"], (RunOptions{true, false, false}));
+    EXPECT_EQ(s.JobOptions[L"W.ojf"], (RunOptions{false, true, true, false}));
+    EXPECT_EQ(s.JobOptions[L"a=b.ojf"], (RunOptions{true, false, false, true}));
     std::wstring junk;
     for (int i = 0; i < 200000; ++i) junk += static_cast<wchar_t>((i * 7919) % 0xD7FF + 1);
     s = parse_settings(junk);
@@ -81,7 +81,7 @@ TEST(SettingsFile, MergedAtExitNeverReplaced) {
         Settings now = start;
         if (c.set_default) now.DefaultJob = c.set_default;
         for (const auto& d : c.recorded) RecordBackupDate(now, d.name, d.date);
-        if (c.options_set) now.JobOptions[L"W.ojf"] = {false, true, false};
+        if (c.options_set) now.JobOptions[L"W.ojf"] = {false, true, false, false};
         Settings disk = parse_settings(c.on_disk);
         apply_changes(disk, settings_changes(start, now));
         EXPECT_EQ(format_settings(disk), c.expected);

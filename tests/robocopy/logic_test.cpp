@@ -20,6 +20,7 @@ TEST(CopierLogic, CommandLines) {
          ab({.subdirs = SubDirs::NonEmpty, .purge = true, .retries = 3, .wait_seconds = 0})},
         {L"rc a b /np /tee /fft", ab({.tee = true, .no_progress = true, .fat_times = true})},
         {L"rc a b /l /nfl /ndl", ab({.list_only = true, .no_file_list = true, .no_dir_list = true})},
+        {L"rc a b /xc /XN /xo", ab({.exclude_changed = true, .exclude_newer = true, .exclude_older = true})},
         {L"rc a b /S /E /R:4294967295 /LOG:x", ab({.subdirs = SubDirs::All, .retries = 4294967295u, .log = L"x"})},
         // A backslash before a quote is no escape, and quotes group blanks anywhere in an argument.
         {L"rc \"C:\\\" \"E:\\B K\\\" \"/LOG+:C:\\l g.txt\"",
@@ -96,6 +97,14 @@ TEST(CopierLogic, AFileIsCopiedWhenItsSizeOrTimeDiffers) {
     for (const auto& c : cases)
         EXPECT_EQ(needs_copy(source, &c.target, c.fat), c.copied) << c.target.size << " " << c.target.last_write - t;
     EXPECT_TRUE(needs_copy(source, nullptr));
+    // /XC /XN /XO each leave one kind of difference alone: a size only (also within /FFT's
+    // 2 seconds), a newer source, an older one.
+    const Options xc{.exclude_changed = true}, xn{.exclude_newer = true}, xo{.exclude_older = true};
+    EXPECT_TRUE(change_excluded(xc, source, {101, t}) && !change_excluded(xn, source, {101, t}) &&
+                !change_excluded(xo, source, {101, t}));
+    EXPECT_TRUE(change_excluded(xn, source, {100, t - s}) && !change_excluded(xc, source, {100, t - s}));
+    EXPECT_TRUE(change_excluded(xo, source, {100, t + s}) && !change_excluded(xn, source, {100, t + s}));
+    EXPECT_TRUE(change_excluded({.fat_times = true, .exclude_changed = true}, source, {101, t - s}));
 }
 
 // Files copied, extras, mismatches and failures each set their bit; a folder made, a

@@ -1,5 +1,8 @@
 #include "options.h"
 
+#include "core/patterns.h"
+#include "core/versions.h"
+
 #include <cwctype>
 #include <utility>
 
@@ -33,7 +36,8 @@ bool* flag(Options& o, const std::wstring& opt) {
     static constexpr std::pair<const wchar_t*, bool Options::*> kFlags[] = {
         {L"/PURGE", &Options::purge},     {L"/NP", &Options::no_progress},   {L"/FFT", &Options::fat_times},
         {L"/TEE", &Options::tee},         {L"/L", &Options::list_only},      {L"/NFL", &Options::no_file_list},
-        {L"/NDL", &Options::no_dir_list}, {L"/V", &Options::verbose}};
+        {L"/NDL", &Options::no_dir_list}, {L"/V", &Options::verbose},      {L"/XC", &Options::exclude_changed},
+        {L"/XN", &Options::exclude_newer},  {L"/XO", &Options::exclude_older}};
     for (const auto& [name, member] : kFlags)
         if (opt == name) return &(o.*member);
     return nullptr;
@@ -188,44 +192,22 @@ std::wstring join_path(const std::wstring& folder, const std::wstring& name) {
 }
 
 bool needs_copy(const FileStamp& source, const FileStamp* target, bool fat_times) {
-    if (target == nullptr) return true;
-    if (source.size != target->size) return true;
-    constexpr std::uint64_t kFatStep = 2 * 10'000'000ull;  // FILETIME ticks
-    const std::uint64_t apart = source.last_write > target->last_write ? source.last_write - target->last_write
-                                                                       : target->last_write - source.last_write;
-    return apart > (fat_times ? kFatStep : 0);
+    return target == nullptr ||
+           core::file_differs({source.size, source.last_write}, {target->size, target->last_write}, fat_times);
 }
 
-bool wildcard_match(std::wstring_view pattern, std::wstring_view text) {
-    const auto same = [](wchar_t a, wchar_t b) {
-        return a == b || std::towupper(static_cast<std::wint_t>(a)) == std::towupper(static_cast<std::wint_t>(b));
-    };
-    // Greedy with one step back to the last star: linear for the patterns people write.
-    std::size_t p = 0, t = 0, star = std::wstring_view::npos, resume = 0;
-    while (t < text.size()) {
-        if (p < pattern.size() && (pattern[p] == L'?' || (pattern[p] != L'*' && same(pattern[p], text[t])))) {
-            ++p;
-            ++t;
-        } else if (p < pattern.size() && pattern[p] == L'*') {
-            star = p++;
-            resume = t;
-        } else if (star != std::wstring_view::npos) {
-            p = star + 1;
-            t = ++resume;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == L'*') ++p;
-    if (p == pattern.size()) return true;
-    // "*.*" and "name.*" take a name that has no dot at all.
-    return pattern.substr(p) == L".*" && text.find(L'.') == std::wstring_view::npos;
+bool change_excluded(const Options& o, const FileStamp& source, const FileStamp& target) {
+    // Times as /FFT compares them: within 2 seconds the same, and then only the size changed.
+    const std::uint64_t step = o.fat_times ? 2 * 10'000'000ull : 0;
+    if (source.last_write > target.last_write + step) return o.exclude_newer;
+    if (source.last_write + step < target.last_write) return o.exclude_older;
+    return o.exclude_changed;
 }
+
+bool wildcard_match(std::wstring_view pattern, std::wstring_view text) { return core::wildcard_match(pattern, text); }
 
 bool excluded(const std::vector<std::wstring>& patterns, std::wstring_view name, std::wstring_view path) {
-    for (const std::wstring& pattern : patterns)
-        if (wildcard_match(pattern, pattern.find(L'\\') != std::wstring::npos ? path : name)) return true;
-    return false;
+    return core::excluded(patterns, name, path);
 }
 
 namespace {

@@ -42,6 +42,9 @@ struct Options {
     bool no_file_list = false;  // /NFL: no line for each file
     bool no_dir_list = false;   // /NDL: no line for each extra folder
     bool verbose = false;       // /V: a line for each file and folder left out by name
+    // /XC /XN /XO: a file the target holds that differs only in size, or whose source
+    // copy is newer, or older, is left as it is and counted as skipped.
+    bool exclude_changed = false, exclude_newer = false, exclude_older = false;
     // /XF and /XD: names (wildcards allowed) that match at any depth, or full paths.
     std::vector<std::wstring> exclude_files{}, exclude_dirs{};
     bool operator==(const Options&) const = default;
@@ -81,6 +84,9 @@ struct FileStamp {
 // last-write time, whichever way the time differs; with fat_times (/FFT) by
 // more than the 2 seconds a FAT drive rounds its times to.
 bool needs_copy(const FileStamp& source, const FileStamp* target, bool fat_times = false);
+
+// A file both hold that needs copying, left alone by /XC, /XN or /XO.
+bool change_excluded(const Options& o, const FileStamp& source, const FileStamp& target);
 
 // "*" any run of characters, "?" any one, letter case ignored; "*.*" matches a
 // name without a dot too, as in the system's own patterns.

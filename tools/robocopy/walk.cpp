@@ -283,7 +283,8 @@ void Copier::handleFile(const std::wstring& source, std::size_t level, const Pai
         }
         existing = nullptr;
     }
-    if (!needs_copy(p.from->stamp, existing ? &existing->stamp : nullptr, options_.fat_times)) {
+    if (!needs_copy(p.from->stamp, existing ? &existing->stamp : nullptr, options_.fat_times) ||
+        (existing && change_excluded(options_, p.from->stamp, existing->stamp))) {
         ++counts_.files.skipped;
         counts_.bytes.skipped += p.from->stamp.size;
         return;

@@ -76,9 +76,17 @@ TEST(Unattended, CopiesRecordsTheDateAndWritesOneHistoryLine) {
     EXPECT_TRUE(test::exists(u.box.data() + L"\\Ostrevin-run-2011.log"));
     EXPECT_EQ(test::read_bytes(L"E:\\BK\\SRC\\sub\\a.txt"), "alpha");
     EXPECT_NE(u.settings().find("Weekly.ojf="), std::string::npos);
-    EXPECT_NE(u.settings().find("Options:Weekly.ojf=\r\n"), std::string::npos);  // the defaults, kept
+    EXPECT_NE(u.settings().find("Options:Weekly.ojf=keep\r\n"), std::string::npos);  // the defaults, kept
     EXPECT_EQ(lines(u.history()), 1u);
     EXPECT_NE(u.history().find("\tWeekly.ojf\tBACKUP COMPLETE\t-\t"), std::string::npos) << u.history();
+    // Keep is ticked by default: a changed file's old copy goes aside, and the history says where.
+    test::write_bytes(u.src + L"\\sub\\a.txt", "alpha, changed");
+    EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), 0u);
+    const std::string kept = "Kept 1 file that this run replaced or removed in \"", versions = "E:\\BK\\Ostrevin ";
+    const size_t at = u.history().find(kept + versions);
+    ASSERT_NE(at, std::string::npos) << u.history();
+    const std::string dated = u.history().substr(at + kept.size(), versions.size() + 9 + 19);
+    EXPECT_EQ(test::read_bytes(std::wstring(dated.begin(), dated.end()) + L"\\SRC\\sub\\a.txt"), "alpha");
     // Complete, but the Program Files list could not be written: the history says so.
     ASSERT_TRUE(DeleteFileW(L"E:\\BK\\ProgramFilesList.txt"));
     test::make_dirs(L"E:\\BK\\ProgramFilesList.txt");
@@ -97,7 +105,7 @@ TEST(Unattended, CopiesRecordsTheDateAndWritesOneHistoryLine) {
     test::remove_tree(L"E:\\BK\\SRC");
     u.box.unmapDrive(L'E');
     EXPECT_EQ(u.run(L"/run Weekly.ojf"), 3u);
-    EXPECT_EQ(lines(u.history()), 4u);
+    EXPECT_EQ(lines(u.history()), 5u);
     EXPECT_NE(u.history().find("The backup folder \"E:\\BK\" is not available"), std::string::npos);
 }
 

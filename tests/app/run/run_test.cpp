@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "app/startup.h"
+#include "run/versions.h"
 #include "support/app_fixture.h"
 #include "win/local_time.h"
 
@@ -322,13 +323,142 @@ TEST(BackupRun, APurgeThatWouldEmptyABackupIsAskedAbout) {
         const std::wstring asked = a.prompts.asked[0].text;
         EXPECT_EQ(asked.rfind(L"Job 1 would remove 99 files and 1 folder with all they hold from \"E:\\BK\\SRCA\"", 0),
                   0u);
-        EXPECT_NE(asked.find(L" holds 0 files now."), std::wstring::npos) << asked;
+        EXPECT_NE(asked.find(L" 0 files now.\r\rRemoved files will be kept in \"E:\\BK\\Ostrevin"), std::wstring::npos);
         EXPECT_EQ(shown, L"Checking job 1 of 2");
         EXPECT_EQ(a.prompts.asked[1].title, answer == IDCANCEL ? L"BACKUP NOT STARTED" : L"BACKUP COMPLETE");
         EXPECT_EQ(a.prompts.asked[1].text.find(L"This job ran without removing anything") != std::wstring::npos,
                   answer == IDNO);
         EXPECT_EQ(test::tree(backup).size(), answer == IDYES ? 0u : 199u);
     }
+}
+
+// The dated folder a run's message names as where it kept files; empty when it names none.
+std::wstring kept_in(const std::wstring& text) {
+    const std::wstring mark = L"replaced or removed in \"";
+    const size_t at = text.find(mark), from = at + mark.size();
+    return at == std::wstring::npos ? L"" : text.substr(from, text.find(L'"', from) - from);
+}
+
+// A dated folder's name for that many days before now.
+std::wstring days_ago(int days) {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    FILETIME ft;
+    SystemTimeToFileTime(&t, &ft);
+    ULARGE_INTEGER u{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    u.QuadPart -= static_cast<ULONGLONG>(days) * 864000000000ull;
+    ft = {u.LowPart, u.HighPart};
+    FileTimeToSystemTime(&ft, &t);
+    wchar_t name[32];
+    swprintf(name, 32, L"%04u-%02u-%02u %02u-%02u-%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+    return name;
+}
+
+// With Keep ticked, what a run replaces or removes goes aside into the run's dated folder.
+TEST(BackupRun, KeepsWhatItReplacesOrRemovesInADatedFolder) {
+    RunApp a;
+    EXPECT_EQ(a.main->chkKeep.send(BM_GETCHECK), BST_CHECKED);
+    const std::wstring foreign = L"\\\u0416\u4e2d.txt";  // a name the console code page cannot hold
+    test::write_bytes(a.srcA + foreign, "old");
+    a.runBackups();
+    a.runBackups();  // nothing changed: nothing kept
+    EXPECT_FALSE(test::exists(L"E:\\BK\\Ostrevin Versions"));
+    EXPECT_EQ(kept_in(a.prompts.asked[1].text), L"");
+    // A changed file, a file the source dropped and a folder only the backup holds.
+    test::write_bytes(a.srcA + L"\\sub\\b.txt", "beta, changed");
+    test::write_bytes(a.srcA + foreign, "new");
+    ASSERT_TRUE(DeleteFileW((a.srcA + L"\\a.txt").c_str()));
+    test::write_bytes((test::make_dirs(L"E:\\BK\\SRCA\\old"), L"E:\\BK\\SRCA\\old\\x.txt"), "x");
+    a.check(a.main->chkRemove, true);
+    a.prompts.asked.clear();
+    a.runBackups();
+    const std::wstring text = a.told().text, dated = kept_in(text);
+    EXPECT_NE(text.find(L"Kept 4 files that this run replaced or removed in \"E:\\BK\\Ostrevin Versions\\"),
+              std::wstring::npos)
+        << text;
+    EXPECT_EQ(test::read_bytes(dated + L"\\SRCA\\sub\\b.txt"), "beta");
+    EXPECT_EQ(test::read_bytes(dated + L"\\SRCA\\a.txt"), "alpha");
+    EXPECT_EQ(test::read_bytes(dated + L"\\SRCA\\old\\x.txt"), "x");
+    EXPECT_EQ(test::read_bytes(dated + L"\\SRCA" + foreign), "old");
+    EXPECT_EQ(test::tree(L"E:\\BK\\SRCA"), (std::vector<std::wstring>{L"sub\\", L"sub\\b.txt", foreign.substr(1)}));
+    EXPECT_EQ(test::read_bytes(L"E:\\BK\\SRCA\\sub\\b.txt"), "beta, changed");
+    // Keep unticked keeps nothing.
+    a.check(a.main->chkKeep, false);
+    test::write_bytes(a.srcB + L"\\c.txt", "gamma, changed");
+    a.prompts.asked.clear();
+    a.runBackups();
+    EXPECT_EQ(kept_in(a.told().text), L"");
+    EXPECT_FALSE(test::exists(L"E:\\BK2\\Ostrevin Versions"));
+    // A run that fails half-way has kept the old copy of the file it could not copy; a
+    // job whose old copy cannot go aside (a file where the versions go) copies nothing.
+    a.check(a.main->chkKeep, true);
+    test::write_bytes(L"E:\\BK2\\Ostrevin Versions", "in the way");
+    test::write_bytes(a.srcB + L"\\c.txt", "gamma, not copied");
+    test::write_bytes(a.srcA + L"\\sub\\b.txt", "beta, locked");
+    HANDLE lock = CreateFileW((a.srcA + L"\\sub\\b.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    a.prompts.asked.clear();
+    a.runBackups();
+    CloseHandle(lock);
+    EXPECT_EQ(a.told().title, L"BACKUP FAILED");
+    const std::wstring failed_run = kept_in(a.told().text);
+    EXPECT_NE(failed_run, dated);  // a dated folder of its own, also within the same second
+    EXPECT_EQ(test::read_bytes(failed_run + L"\\SRCA\\sub\\b.txt"), "beta, changed");
+    EXPECT_NE(a.told().text.find(L"The folder \"E:\\BK2\\Ostrevin Versions\\"), std::wstring::npos) << a.told().text;
+    EXPECT_EQ(test::read_bytes(L"E:\\BK2\\SRCB\\c.txt"), "gamma, changed");
+}
+
+// Without Keep, a copy that would replace most of a backup is asked about; No copies
+// only the new files and leaves the old copies as they are.
+TEST(BackupRun, AMassOverwriteWithoutKeepIsAskedAbout) {
+    RunApp a;
+    a.check(a.main->chkKeep, false);
+    for (int i = 0; i < 10; ++i) test::write_bytes(a.srcA + L"\\sub\\f" + std::to_wstring(i), "old");
+    a.runBackups();
+    for (int i = 0; i < 10; ++i) test::write_bytes(a.srcA + L"\\sub\\f" + std::to_wstring(i), "encrypted");
+    test::write_bytes(a.srcA + L"\\new.txt", "new");
+    for (int answer : {IDNO, IDYES}) {
+        a.prompts.asked.clear();
+        a.prompts.answers = {answer};
+        a.runBackups();
+        ASSERT_EQ(a.prompts.titles(), (std::vector<std::wstring>{L"Files Would Be Replaced", L"BACKUP COMPLETE"}));
+        const std::wstring held = answer == IDNO ? L"12 " : L"13 ";  // new.txt came the first time
+        EXPECT_EQ(a.prompts.asked[0].text.rfind(L"Job 1 would replace 10 of the " + held + L"files in", 0), 0u);
+        EXPECT_EQ(test::read_bytes(L"E:\\BK\\SRCA\\sub\\f9"), answer == IDNO ? "old" : "encrypted");
+        EXPECT_EQ(test::read_bytes(L"E:\\BK\\SRCA\\new.txt"), "new");
+    }
+}
+
+// Old dated folders go after a complete run, and the oldest first when the drive is
+// short; only dated folders, and never through a link (Wine cannot remove a link, so
+// the one holding it stays, emptied of its own files).
+TEST(BackupRun, OldDatedFoldersArePrunedSafely) {
+    RunApp a;
+    const std::wstring versions = L"E:\\BK\\Ostrevin Versions\\", outside = a.box.path(L"outside");
+    const std::wstring d41 = versions + days_ago(41), d40 = versions + days_ago(40), d20 = versions + days_ago(20),
+                       d10 = versions + days_ago(10), old_but_not_ours = versions + days_ago(50) + L" mine";
+    for (const std::wstring& d : {d41, d40, d20, d10, old_but_not_ours})
+        test::write_bytes((test::make_dirs(d + L"\\SRCA"), d + L"\\SRCA\\f.txt"), "old");
+    test::write_bytes((test::make_dirs(outside), outside + L"\\keep.txt"), "outside");
+    ASSERT_TRUE(test::unix_shell("ln -s " + test::sh_quote(outside) + " " + test::sh_quote(d40 + L"\\SRCA") + "/out"));
+    a.runBackups();
+    EXPECT_FALSE(test::exists(d41));
+    EXPECT_FALSE(test::exists(d40 + L"\\SRCA\\f.txt"));
+    EXPECT_EQ(test::tree(outside), std::vector<std::wstring>{L"keep.txt"});
+    for (const std::wstring& d : {d20, d10, old_but_not_ours}) EXPECT_TRUE(test::exists(d)) << test::narrow(d);
+    // Short of room until the 20-day-old folder is gone: it goes, the newer one stays.
+    const run::FreeSpace real = run::free_space;
+    run::free_space = [&](const std::wstring&, std::uint64_t& free, std::uint64_t& total) {
+        total = 1000000;
+        free = test::exists(d20) ? 0 : total;
+        return true;
+    };
+    test::write_bytes(a.srcA + L"\\a.txt", "alpha, changed");
+    a.runBackups();
+    run::free_space = real;
+    EXPECT_FALSE(test::exists(d20));
+    EXPECT_TRUE(test::exists(d10));
+    EXPECT_TRUE(test::exists(old_but_not_ours));
 }
 
 TEST(BackupRun, JobsFromAFileThatShareATargetAreKeptButNotRun) {

@@ -1,0 +1,108 @@
+#include "core/versions.h"
+
+namespace core {
+
+bool file_differs(const FileTimes& source, const FileTimes& backup, bool fat_times) {
+    if (source.size != backup.size) return true;
+    constexpr std::uint64_t kFatStep = 2 * 10'000'000ull;  // FILETIME ticks
+    const std::uint64_t apart = source.last_write > backup.last_write ? source.last_write - backup.last_write
+                                                                      : backup.last_write - source.last_write;
+    return apart > (fat_times ? kFatStep : 0);
+}
+
+Aside aside(const Held* source, const Held& backup, bool purge, bool fat_times) {
+    using Kind = Held::Kind;
+    // An extra, or something in the way of the source's own kind: only a purge takes it.
+    if (!source) return purge ? Aside::Move : Aside::Leave;
+    // A link in the source is not walked; what the backup holds there stays.
+    if (source->kind == Kind::Link) return Aside::Leave;
+    if (backup.kind == Kind::Link || source->kind != backup.kind) return purge ? Aside::Move : Aside::Leave;
+    if (source->kind == Kind::Folder) return Aside::Walk;
+    return file_differs(source->stamp, backup.stamp, fat_times) ? Aside::Move : Aside::Leave;
+}
+
+std::wstring dated_folder_name(std::wstring_view stamp) {
+    std::wstring name(stamp);
+    for (wchar_t& c : name)
+        if (c == L':') c = L'-';
+    return name;
+}
+
+namespace {
+
+// Days from 1970-01-01 of a date in the proleptic Gregorian calendar.
+long long days_from_civil(long long y, long long m, long long d) {
+    y -= m <= 2;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const long long yoe = y - era * 400;
+    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    return era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
+}
+
+// The date of a day counted from 1970-01-01.
+void civil_from_days(long long z, long long& y, long long& m, long long& d) {
+    z += 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const long long doe = z - era * 146097;
+    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long long mp = (5 * doy + 2) / 153;
+    d = doy - (153 * mp + 2) / 5 + 1;
+    m = mp < 10 ? mp + 3 : mp - 9;
+    y = yoe + era * 400 + (m <= 2);
+}
+
+}  // namespace
+
+std::optional<std::wstring> dated_folder_after(std::wstring_view name) {
+    const auto t = dated_folder_time(name);
+    if (!t) return std::nullopt;
+    const long long next = *t + 1, seconds = next % 86400;
+    long long y = 0, m = 0, d = 0;
+    civil_from_days(next / 86400, y, m, d);
+    std::wstring text;
+    const auto put = [&](long long n, int digits, const wchar_t* after) {
+        std::wstring part = std::to_wstring(n);
+        text += std::wstring(part.size() < static_cast<size_t>(digits) ? digits - part.size() : 0, L'0') + part + after;
+    };
+    put(y, 4, L"-");
+    put(m, 2, L"-");
+    put(d, 2, L" ");
+    put(seconds / 3600, 2, L"-");
+    put(seconds / 60 % 60, 2, L"-");
+    put(seconds % 60, 2, L"");
+    return text;
+}
+
+std::optional<long long> dated_folder_time(std::wstring_view name) {
+    constexpr std::wstring_view kShape = L"0000-00-00 00-00-00";
+    if (name.size() != kShape.size()) return std::nullopt;
+    long long part[6] = {}, *at = part;
+    for (size_t i = 0; i < name.size(); ++i) {
+        if (kShape[i] != L'0') {
+            if (name[i] != kShape[i]) return std::nullopt;
+            ++at;
+            continue;
+        }
+        if (name[i] < L'0' || name[i] > L'9') return std::nullopt;
+        *at = *at * 10 + (name[i] - L'0');
+    }
+    const auto [y, mo, d, h, mi, s] = part;
+    if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59) return std::nullopt;
+    return ((days_from_civil(y, mo, d) * 24 + h) * 60 + mi) * 60 + s;
+}
+
+bool dated_folder_expired(std::wstring_view name, std::wstring_view run_name) {
+    const auto then = dated_folder_time(name), now = dated_folder_time(run_name);
+    return then && now && *now - *then > kKeepDays * 24 * 3600;
+}
+
+bool overwrite_needs_question(unsigned long long replaced, unsigned long long held) {
+    return held >= 10 && replaced * 2 > held;
+}
+
+bool room_enough(std::uint64_t free, std::uint64_t to_copy, std::uint64_t drive_size) {
+    return free >= to_copy && free - to_copy >= drive_size / 20;
+}
+
+}  // namespace core

@@ -1,0 +1,52 @@
+#pragma once
+// Keeping what a run replaces or removes: which entries of a backup go aside before
+// the copy, the dated folders they go into, and which of those may be pruned.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace core {
+
+// Beside the backups in a destination, never inside one: no mirror sees it.
+inline constexpr wchar_t kVersionsFolder[] = L"Ostrevin Versions";
+inline constexpr long long kKeepDays = 30;
+
+struct FileTimes {
+    std::uint64_t size = 0, last_write = 0;  // last_write in FILETIME ticks
+};
+// As robocopy judges a file changed: another size, or another time either way; a
+// FAT destination (/FFT) rounds times to 2 seconds, so closer ones are equal.
+bool file_differs(const FileTimes& source, const FileTimes& backup, bool fat_times);
+
+// One name as a tree holds it.
+struct Held {
+    enum class Kind { File, Folder, Link } kind = Kind::File;
+    FileTimes stamp{};
+};
+enum class Aside {
+    Leave,  // the copy keeps it, or cannot touch it
+    Move,   // the copy would replace or purge it: it goes aside first
+    Walk    // both trees hold a folder: look inside
+};
+// The decision for the backup's entry of one name (`backup` present) before the
+// copy; `source` is null when the source lacks the name. A link is never entered.
+Aside aside(const Held* source, const Held& backup, bool purge, bool fat_times);
+
+// "2026-12-07 21-00-05" from the clock's "2026-12-07 21:00:05".
+std::wstring dated_folder_name(std::wstring_view stamp);
+// The seconds a dated folder's name stands for, counted from a fixed day; nothing
+// for a name this program does not make.
+std::optional<long long> dated_folder_time(std::wstring_view name);
+// The dated name one second later ("2026-12-31 23-59-59" -> "2027-01-01 00-00-00");
+// nothing for a name this program does not make.
+std::optional<std::wstring> dated_folder_after(std::wstring_view name);
+// A dated folder more than kKeepDays older than the run's own dated name.
+bool dated_folder_expired(std::wstring_view name, std::wstring_view run_name);
+// Without Keep: a copy that would replace more than half of the files a backup
+// holds (at least 10 held) is asked about first, as a purge taking most of it is.
+bool overwrite_needs_question(unsigned long long replaced, unsigned long long held);
+// Room for the copy: the free space covers what will be copied plus 5% of the drive.
+bool room_enough(std::uint64_t free, std::uint64_t to_copy, std::uint64_t drive_size);
+
+}  // namespace core

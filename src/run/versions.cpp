@@ -1,0 +1,309 @@
+#include "run/versions.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cwctype>
+#include <map>
+#include <mutex>
+#include <set>
+#include <system_error>
+#include <thread>
+
+#include "core/batch_script.h"
+#include "core/patterns.h"
+#include "core/text.h"
+#include "core/versions.h"
+#include "win/handles.h"
+
+namespace run {
+namespace {
+
+// The exact name in the `\\?\` form: no device names, trailing dots or blanks kept.
+std::wstring exact(const std::wstring& path) {
+    std::wstring p = path;
+    if (p.ends_with(L"\\.")) p.pop_back();  // a drive root as the script names it
+    if (p.starts_with(L"\\\\?\\")) return p;
+    if (p.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + p.substr(2);
+    return L"\\\\?\\" + p;
+}
+
+std::wstring joined(const std::wstring& folder, const std::wstring& name) {
+    return folder.empty() ? name : folder.ends_with(L'\\') ? folder + name : folder + L"\\" + name;
+}
+
+struct Entry {
+    std::wstring name;
+    core::Held held;
+    DWORD attributes = 0;
+};
+
+// A folder's entries, or nothing when it cannot be listed.
+std::optional<std::vector<Entry>> list(const std::wstring& folder) {
+    WIN32_FIND_DATAW d;
+    win::FindHandle find(FindFirstFileExW(exact(joined(folder, L"*")).c_str(), FindExInfoBasic, &d,
+                                          FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) return std::nullopt;
+    std::vector<Entry> entries;
+    do {
+        const std::wstring name = d.cFileName;
+        if (name == L"." || name == L"..") continue;
+        using Kind = core::Held::Kind;
+        const Kind kind = d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT ? Kind::Link
+                          : d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY   ? Kind::Folder
+                                                                            : Kind::File;
+        const auto wide = [](DWORD high, DWORD low) { return (std::uint64_t{high} << 32) | low; };
+        entries.push_back({name,
+                           {kind,
+                            {wide(d.nFileSizeHigh, d.nFileSizeLow),
+                             wide(d.ftLastWriteTime.dwHighDateTime, d.ftLastWriteTime.dwLowDateTime)}},
+                           d.dwFileAttributes});
+    } while (FindNextFileW(find.get(), &d));
+    if (GetLastError() != ERROR_NO_MORE_FILES) return std::nullopt;
+    return entries;
+}
+
+std::wstring upper(std::wstring s) {
+    for (wchar_t& c : s) c = static_cast<wchar_t>(std::towupper(static_cast<std::wint_t>(c)));
+    return s;
+}
+
+// The copier's own temporary file, left by a killed run: never the user's.
+bool copier_leftover(const Entry& e) {
+    constexpr DWORD kMarks = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    return e.held.kind == core::Held::Kind::File && (e.attributes & kMarks) == kMarks && e.name.starts_with(L"~oc");
+}
+
+// The files a folder of the backup holds, links not entered.
+unsigned long long files_in(const std::wstring& folder) {
+    unsigned long long n = 0;
+    for (const Entry& e : list(folder).value_or(std::vector<Entry>{}))
+        n += e.held.kind == core::Held::Kind::Folder ? files_in(joined(folder, e.name))
+             : e.held.kind == core::Held::Kind::File ? 1
+                                                     : 0;
+    return n;
+}
+
+class Walk {
+public:
+    Walk(const core::JobCopy& copy, bool purge, bool fat_times)
+        : copy_(copy), left_out_(core::exclusions(copy.source, copy.except)), purge_(purge), fat_(fat_times) {}
+
+    void folder(const std::wstring& inside, AsidePlan& plan) const {
+        const std::wstring source = joined(copy_.source, inside), backup = joined(copy_.target, inside);
+        const auto from = list(source);
+        if (!from) return;
+        const auto to = list(backup).value_or(std::vector<Entry>{});
+        std::map<std::wstring, const Entry*> held;
+        for (const Entry& b : to) held.emplace(b.name, &b);
+        // By exact name; another spelling pairs only where the backup lacks the exact one,
+        // as the copier pairs them (the others are extras).
+        std::map<std::wstring, const Entry*> exact_names, upper_names;
+        ++plan.dir_counts.skipped;  // both hold it (the top one, as the summary counts it, in any case)
+        for (const Entry& e : *from) {
+            if (leftOut(e, source)) continue;
+            exact_names.emplace(e.name, &e);
+            upper_names.emplace(upper(e.name), &e);
+            count(source, e, held, plan);
+        }
+        for (const Entry& b : to) {
+            if (copier_leftover(b) || leftOut(b, backup) || leftOut(b, source)) continue;
+            plan.held += b.held.kind == core::Held::Kind::File;
+            const Entry* pair = nullptr;
+            if (const auto s = exact_names.find(b.name); s != exact_names.end()) pair = s->second;
+            else if (const auto u = upper_names.find(upper(b.name));
+                     u != upper_names.end() && !held.contains(u->second->name))
+                pair = u->second;
+            decide(inside, pair, b, plan);
+        }
+    }
+
+private:
+    // A source entry in the summary's counts and the bytes the copy will write.
+    void count(const std::wstring& source, const Entry& e, const std::map<std::wstring, const Entry*>& held,
+               AsidePlan& plan) const {
+        const auto twin = held.find(e.name);
+        const Entry* b = twin == held.end() ? nullptr : twin->second;
+        if (e.held.kind == core::Held::Kind::Folder) {
+            // Only "the source holds no file" needs the files of folders the backup lacks.
+            if (!b && plan.file_counts.total == 0) plan.file_counts.total += files_in(joined(source, e.name));
+            return;
+        }
+        if (e.held.kind != core::Held::Kind::File) return;
+        ++plan.file_counts.total;
+        if (b && b->held.kind == core::Held::Kind::File && !core::file_differs(e.held.stamp, b->held.stamp, fat_))
+            ++plan.file_counts.skipped;
+        else plan.to_copy += e.held.stamp.size;
+    }
+
+    void decide(const std::wstring& inside, const Entry* source, const Entry& backup, AsidePlan& plan) const {
+        const std::wstring path = joined(inside, backup.name);
+        switch (core::aside(source ? &source->held : nullptr, backup.held, purge_, fat_)) {
+            case core::Aside::Leave:
+                return;
+            case core::Aside::Walk:
+                folder(path, plan);
+                return;
+            case core::Aside::Move:
+                plan.moves.push_back(path);
+                if (!source || source->held.kind != backup.held.kind) {
+                    const bool folder = backup.attributes & FILE_ATTRIBUTE_DIRECTORY;
+                    ++(folder ? plan.dir_counts.extras : plan.file_counts.extras);
+                }
+                plan.replaced +=
+                    source && source->held.kind == core::Held::Kind::File && backup.held.kind == core::Held::Kind::File;
+                plan.files += backup.held.kind == core::Held::Kind::Folder ? files_in(joined(copy_.target, path))
+                              : backup.held.kind == core::Held::Kind::File ? 1
+                                                                           : 0;
+        }
+    }
+    bool leftOut(const Entry& e, const std::wstring& folder) const {
+        const bool is_folder = e.held.kind != core::Held::Kind::File;
+        return core::excluded(is_folder ? left_out_.folders : left_out_.files, e.name, joined(folder, e.name));
+    }
+
+    const core::JobCopy& copy_;
+    core::Exclusions left_out_;
+    bool purge_, fat_;
+};
+
+}  // namespace
+
+AsidePlan plan_aside(const core::JobCopy& copy, bool purge, bool fat_times) {
+    AsidePlan plan;
+    Walk(copy, purge, fat_times).folder(L"", plan);
+    return plan;
+}
+
+std::wstring dated_folder(const std::wstring& destination, const std::wstring& dated_name) {
+    return joined(joined(destination, core::kVersionsFolder), dated_name);
+}
+
+std::wstring free_dated_name(const std::vector<std::wstring>& destinations, std::wstring name) {
+    const auto taken = [&] {
+        for (const std::wstring& d : destinations)
+            if (GetFileAttributesW(exact(dated_folder(d, name)).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+        return false;
+    };
+    while (taken())
+        if (auto next = core::dated_folder_after(name)) name = *next;
+        else break;
+    return name;
+}
+
+std::optional<win::Failure> move_aside(const core::JobCopy& copy, const AsidePlan& plan,
+                                       const std::wstring& destination, const std::wstring& dated_name) {
+    const std::wstring root = joined(joined(joined(core::kVersionsFolder, dated_name), copy.target_name), L"");
+    // The folders on the way first, from the versions folder down, each asked for once;
+    // those there already stay.
+    std::set<std::wstring> made;
+    for (const std::wstring& path : plan.moves) {
+        const std::wstring inside = root + path;  // below the destination
+        for (size_t at = inside.find(L'\\'); at != std::wstring::npos; at = inside.find(L'\\', at + 1)) {
+            const std::wstring level = joined(destination, inside.substr(0, at));
+            if (!made.insert(level).second) continue;
+            if (!CreateDirectoryW(exact(level).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+                return win::Failure{L"folder", level, L"created to keep the backup's old copies", GetLastError()};
+        }
+    }
+    // Then the renames, on a few threads: each waits mostly on the file system. A rename
+    // within the drive, never a copy: an old copy is never half anywhere.
+    std::atomic<size_t> next{0};
+    std::optional<win::Failure> failed;
+    std::mutex failing;
+    const auto mover = [&] {
+        for (size_t i; (i = next++) < plan.moves.size();) {
+            const std::wstring from = joined(copy.target, plan.moves[i]),
+                               to = joined(destination, root + plan.moves[i]);
+            if (MoveFileExW(exact(from).c_str(), exact(to).c_str(), 0)) continue;
+            const DWORD error = GetLastError();
+            const std::lock_guard<std::mutex> hold(failing);
+            if (!failed) failed = win::Failure{L"file", from, L"moved to " + core::quoted(to), error};
+            next = plan.moves.size();  // the first failure stops the others
+        }
+    };
+    std::vector<std::thread> helpers;
+    try {
+        while (helpers.size() < std::min<size_t>(3, plan.moves.size() / 64)) helpers.emplace_back(mover);
+    } catch (const std::system_error&) {
+        // fewer helpers, the same moves
+    }
+    mover();
+    for (auto& t : helpers) t.join();
+    return failed;
+}
+
+namespace {
+
+// A link as a link: opened as itself and deleted, never what it points to. Where
+// the system opens the target instead (Wine), the name itself goes: removing a
+// folder link's name, or deleting a file link's, takes the link alone.
+bool remove_link(const std::wstring& path, bool folder) {
+    const win::Handle h(CreateFileW(exact(path).c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (h && GetFileInformationByHandleEx(h.get(), FileAttributeTagInfo, &tag, sizeof tag) &&
+        (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        FILE_DISPOSITION_INFO dispose{TRUE};
+        return SetFileInformationByHandle(h.get(), FileDispositionInfo, &dispose, sizeof dispose) != FALSE;
+    }
+    return (folder ? RemoveDirectoryW(exact(path).c_str()) : DeleteFileW(exact(path).c_str())) != FALSE;
+}
+
+bool remove_tree(const std::wstring& folder) {
+    const auto entries = list(folder);
+    if (!entries) return false;
+    bool ok = true;
+    for (const Entry& e : *entries) {
+        const std::wstring path = joined(folder, e.name);
+        if (e.held.kind == core::Held::Kind::Link)
+            ok = remove_link(path, e.attributes & FILE_ATTRIBUTE_DIRECTORY) && ok;
+        else if (e.held.kind == core::Held::Kind::Folder) ok = remove_tree(path) && ok;
+        else {
+            if (e.attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(exact(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+            ok = DeleteFileW(exact(path).c_str()) && ok;
+        }
+    }
+    return ok && RemoveDirectoryW(exact(folder).c_str());
+}
+
+// The destination's dated folders, oldest first; links and other names are not ours.
+std::vector<std::wstring> dated_folders(const std::wstring& destination, const std::wstring& run_name) {
+    std::vector<std::wstring> names;
+    for (const Entry& e : list(joined(destination, core::kVersionsFolder)).value_or(std::vector<Entry>{}))
+        if (e.held.kind == core::Held::Kind::Folder && e.name != run_name && core::dated_folder_time(e.name))
+            names.push_back(e.name);
+    std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
+        return *core::dated_folder_time(a) < *core::dated_folder_time(b);
+    });
+    return names;
+}
+
+bool drive_space(const std::wstring& folder, std::uint64_t& free, std::uint64_t& total) {
+    ULARGE_INTEGER available{}, size{};
+    if (!GetDiskFreeSpaceExW(folder.c_str(), &available, &size, nullptr)) return false;
+    free = available.QuadPart;
+    total = size.QuadPart;
+    return true;
+}
+
+}  // namespace
+
+FreeSpace free_space = drive_space;
+
+void prune_versions(const std::wstring& destination, const std::wstring& run_name) {
+    const std::wstring versions = joined(destination, core::kVersionsFolder);
+    for (const std::wstring& name : dated_folders(destination, run_name))
+        if (core::dated_folder_expired(name, run_name)) remove_tree(joined(versions, name));
+}
+
+void make_room(const std::wstring& destination, const std::wstring& run_name, std::uint64_t to_copy) {
+    const std::wstring versions = joined(destination, core::kVersionsFolder);
+    for (const std::wstring& name : dated_folders(destination, run_name)) {
+        std::uint64_t free = 0, total = 0;
+        if (!free_space(destination, free, total) || core::room_enough(free, to_copy, total)) return;
+        remove_tree(joined(versions, name));
+    }
+}
+
+}  // namespace run

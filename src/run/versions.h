@@ -1,0 +1,62 @@
+#pragma once
+// Before a job's copy: what the copy would replace or remove goes aside, by a
+// rename, into the destination's versions folder, under the run's dated folder.
+// After a complete run, and when a drive runs short, the oldest dated folders go.
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/job_rule.h"
+#include "core/run_log.h"
+#include "win/prompt.h"
+
+namespace run {
+
+// What one job's copy would replace or remove in its backup.
+struct AsidePlan {
+    std::vector<std::wstring> moves;  // paths inside the backup ("SUB\A.TXT"); a folder goes whole
+    unsigned long long files = 0;     // the files among them, those in moved folders too
+    std::uint64_t to_copy = 0;        // bytes the copy will write: new and changed files
+    unsigned long long replaced = 0;  // files the copy would overwrite
+    unsigned long long held = 0;      // files of the backup in the folders both trees hold
+    // As a list-only robocopy run with /PURGE counts them in its summary: the source's
+    // files (total), those the backup holds alike (skipped), the extras; the folders
+    // both hold (skipped, the top one too) and the extra folders.
+    core::FileCounts file_counts, dir_counts;
+};
+
+// Walks the job's source and backup (names exact, links never followed), leaving
+// out what the job's patterns leave out. A tree that cannot be listed adds nothing:
+// the copy cannot touch what it cannot see either. One walk serves the purge
+// question, the overwrite question and the moves.
+AsidePlan plan_aside(const core::JobCopy& copy, bool purge, bool fat_times);
+
+// The run's dated name, or the next second no destination holds yet: two runs in
+// one second would otherwise share a dated folder.
+std::wstring free_dated_name(const std::vector<std::wstring>& destinations, std::wstring name);
+
+// "<destination>\Ostrevin Versions\<dated>".
+std::wstring dated_folder(const std::wstring& destination, const std::wstring& dated_name);
+
+// Renames each planned entry from the backup to the dated folder of `destination`,
+// under the backup folder's name and its path there, making the folders on the way;
+// the first failure, naming the file, stops it.
+std::optional<win::Failure> move_aside(const core::JobCopy& copy, const AsidePlan& plan,
+                                       const std::wstring& destination, const std::wstring& dated_name);
+
+// Removing versions takes only the destination's dated folders named as this program
+// names them, never the run's own, and never goes through a link (it removes the link).
+// After a complete run: those older than the keeping time.
+void prune_versions(const std::wstring& destination, const std::wstring& run_name);
+// Before the copy: the oldest first, until the drive has room for `to_copy` (core::room_enough).
+void make_room(const std::wstring& destination, const std::wstring& run_name, std::uint64_t to_copy);
+
+// The free space and size of the drive that holds a folder; the tests replace it.
+using FreeSpace = std::function<bool(const std::wstring& folder, std::uint64_t& free, std::uint64_t& total)>;
+extern FreeSpace free_space;
+
+}  // namespace run
