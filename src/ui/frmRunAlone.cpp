@@ -22,11 +22,17 @@ bool FrmRunAlone::create(const std::wstring& job_file, bool shown) {
     }
     prgRun.send(PBM_SETMARQUEE, TRUE, 50);
     block_session_end(hwnd(), true);
-    if (shown) {
+    shown_ = shown;
+    return true;
+}
+
+win::Status FrmRunAlone::start(std::vector<core::JobFolders> jobs, run::Options options) {
+    const win::Status started = run_.start(hwnd(), std::move(jobs), std::move(options));
+    if (started && shown_) {
         centreOver(nullptr);
         ShowWindow(hwnd(), SW_SHOWNOACTIVATE);  // a scheduled run does not take the keyboard from the user
     }
-    return true;
+    return started;
 }
 
 void FrmRunAlone::ended(const run::Outcome& outcome) {

@@ -18,10 +18,10 @@ enum RunAloneId : int { ID_RA_STOP = 100 };
 class FrmRunAlone : public win::Form {
 public:
     bool create(const std::wstring& job_file, bool shown);
-    // Starts the run; false with the system's error when its thread cannot start.
-    win::Status start(std::vector<core::JobFolders> jobs, run::Options options) {
-        return run_.start(hwnd(), std::move(jobs), std::move(options));
-    }
+    // Starts the run, then shows the window when asked to: whatever reaches the window
+    // (STOP, the end of the session) finds the run going. False with the system's error
+    // when its thread cannot start.
+    win::Status start(std::vector<core::JobFolders> jobs, run::Options options);
     void cmdStop_Click();
 
     // Before the window goes; also when the session ends, before the window answers it.
@@ -36,6 +36,7 @@ protected:
 private:
     void ended(const run::Outcome& outcome);
     run::RunThread run_;
+    bool shown_ = false;
 };
 
 }  // namespace ui
