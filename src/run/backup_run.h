@@ -82,6 +82,10 @@ private:
     void keepAside(const std::vector<std::wstring>& file_systems);
     // Without Keep: asks about each job that would replace most of its backup.
     std::optional<Outcome> checkOverwrites();
+    // One job's question before anything is copied: Cancel refuses the run, No puts
+    // the job in `declined`; `done` is what the refusal says nothing was.
+    std::optional<Outcome> askAbout(size_t job, const std::wstring& title, const std::wstring& text,
+                                    const wchar_t* done, std::vector<int>& declined);
     void pruneVersions() const;
     Outcome notStarted(const std::wstring& text) const;
     std::wstring rows(const std::vector<int>& numbers, const core::RunLog* reasons = nullptr) const;

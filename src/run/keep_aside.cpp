@@ -46,18 +46,26 @@ std::optional<Outcome> BackupRun::checkOverwrites() {
         const core::JobCopy c = *core::job_copy(jobs_[i]);
         const AsidePlan& plan = plans_[i];
         if (!core::overwrite_needs_question(plan.replaced, plan.held)) continue;
-        const int answer = hooks_.ask(
-            L"Files Would Be Replaced",
-            L"Job " + std::to_wstring(i + 1) + L" would replace " + std::to_wstring(plan.replaced) + L" of the " +
-                std::to_wstring(plan.held) + L" files in " + core::quoted(c.target) + L" with the copies in " +
-                core::quoted(c.source) + L", and \"Keep Replaced & Removed Files\" is not ticked." + core::kTwoCr +
-                L"Do you want to replace them? No copies only new files for this job this time; Cancel starts no "
-                L"backup.");
-        if (answer == IDCANCEL)
-            return notStarted(L"The backup was cancelled before anything was copied or replaced." + core::kTwoCr +
-                              L"Please check the job's source, then run the backups again.");
-        if (answer != IDYES) only_new_.push_back(static_cast<int>(i) + 1);
+        if (auto refused = askAbout(
+                i, L"Files Would Be Replaced",
+                L"Job " + std::to_wstring(i + 1) + L" would replace " + std::to_wstring(plan.replaced) + L" of the " +
+                    std::to_wstring(plan.held) + L" files in " + core::quoted(c.target) + L" with the copies in " +
+                    core::quoted(c.source) + L", and \"Keep Replaced & Removed Files\" is not ticked." + core::kTwoCr +
+                    L"Do you want to replace them? No copies only new files for this job this "
+                    L"time; Cancel starts no backup.",
+                L"replaced", only_new_))
+            return refused;
     }
+    return std::nullopt;
+}
+
+std::optional<Outcome> BackupRun::askAbout(size_t job, const std::wstring& title, const std::wstring& text,
+                                           const wchar_t* done, std::vector<int>& declined) {
+    const int answer = hooks_.ask(title, text);
+    if (answer == IDCANCEL)
+        return notStarted(std::wstring(L"The backup was cancelled before anything was copied or ") + done + L"." +
+                          core::kTwoCr + L"Please check the job's source, then run the backups again.");
+    if (answer != IDYES) declined.push_back(static_cast<int>(job) + 1);
     return std::nullopt;
 }
 

@@ -40,21 +40,19 @@ std::optional<Outcome> BackupRun::checkPurges() {
         if (dirs.extras > 0) removed += L" and " + counted(dirs.extras, L"folder", L"folders") + L" with all they hold";
         // The line under the question names the job it is about.
         hooks_.progress(core::RunProgress{}, L"Checking job " + n + L" of " + std::to_wstring(jobs_.size()));
-        const int answer = hooks_.ask(
-            L"Files Would Be Removed",
-            L"Job " + n + L" would remove " + removed + L" from " + core::quoted(c.target) + L", while its source " +
-                core::quoted(c.source) + L" holds " + counted(files.total, L"file", L"files") + L" now." +
-                core::kTwoCr +
-                (options_.keep_versions
-                     ? L"Removed files will be kept in " +
-                           core::quoted(dated_folder(jobs_[i].destination, dated_name_)) + L"." + core::kTwoCr
-                     : L"") +
-                L"Do you want to remove them? No backs this job up without removing anything this time; Cancel "
-                L"starts no backup.");
-        if (answer == IDCANCEL)
-            return notStarted(L"The backup was cancelled before anything was copied or removed." + core::kTwoCr +
-                              L"Please check the job's source, then run the backups again.");
-        if (answer != IDYES) kept_extras_.push_back(static_cast<int>(i) + 1);
+        if (auto refused = askAbout(
+                i, L"Files Would Be Removed",
+                L"Job " + n + L" would remove " + removed + L" from " + core::quoted(c.target) +
+                    L", while its source " + core::quoted(c.source) + L" holds " +
+                    counted(files.total, L"file", L"files") + L" now." + core::kTwoCr +
+                    (options_.keep_versions
+                         ? L"Removed files will be kept in " +
+                               core::quoted(dated_folder(jobs_[i].destination, dated_name_)) + L"." + core::kTwoCr
+                         : L"") +
+                    L"Do you want to remove them? No backs this job up without removing anything this time; "
+                    L"Cancel starts no backup.",
+                L"removed", kept_extras_))
+            return refused;
     }
     return std::nullopt;
 }
