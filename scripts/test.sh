@@ -99,7 +99,7 @@ phase "Native core tests"
 suite native suites-native
 
 if [ -x build/native/core_fuzz ]; then
-  phase "Fuzzing the job target rule, the script writer and the run log reader for 30 s"
+  phase "Fuzzing the job target rule, the script writer, the run log and history readers for 30 s"
   (cd build/native && ./core_fuzz -max_total_time=30 -artifact_prefix=fuzz- >fuzz.log 2>&1 ||
     { tail -n 40 fuzz.log; exit 1; })
   tail -n 1 build/native/fuzz.log
