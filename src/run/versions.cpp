@@ -270,7 +270,11 @@ bool remove_tree(const std::wstring& folder) {
 // The destination's dated folders, oldest first; links and other names are not ours.
 std::vector<std::wstring> dated_folders(const std::wstring& destination, const std::wstring& run_name) {
     std::vector<std::wstring> names;
-    for (const Entry& e : list(joined(destination, core::kVersionsFolder)).value_or(std::vector<Entry>{}))
+    // A versions folder that is a link leads somewhere else: nothing there is ours to remove.
+    const std::wstring versions = joined(destination, core::kVersionsFolder);
+    const DWORD attributes = GetFileAttributesW(exact(versions).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return names;
+    for (const Entry& e : list(versions).value_or(std::vector<Entry>{}))
         if (e.held.kind == core::Held::Kind::Folder && e.name != run_name && core::dated_folder_time(e.name))
             names.push_back(e.name);
     std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {

@@ -441,7 +441,13 @@ TEST(BackupRun, OldDatedFoldersArePrunedSafely) {
         test::write_bytes((test::make_dirs(d + L"\\SRCA"), d + L"\\SRCA\\f.txt"), "old");
     test::write_bytes((test::make_dirs(outside), outside + L"\\keep.txt"), "outside");
     ASSERT_TRUE(test::unix_shell("ln -s " + test::sh_quote(outside) + " " + test::sh_quote(d40 + L"\\SRCA") + "/out"));
+    // A versions folder that is itself a link is not pruned through.
+    const std::wstring far_old = a.box.path(L"elsewhere\\") + days_ago(60);
+    test::write_bytes((test::make_dirs(far_old), far_old + L"\\f.txt"), "not ours");
+    ASSERT_TRUE(test::unix_shell("ln -s " + test::sh_quote(a.box.path(L"elsewhere")) + " " +
+                                 test::sh_quote(a.e(L"BK2")) + "/'Ostrevin Versions'"));
     a.runBackups();
+    EXPECT_TRUE(test::exists(far_old + L"\\f.txt"));
     EXPECT_FALSE(test::exists(d41));
     EXPECT_FALSE(test::exists(d40 + L"\\SRCA\\f.txt"));
     EXPECT_EQ(test::tree(outside), std::vector<std::wstring>{L"keep.txt"});
