@@ -41,9 +41,10 @@ std::wstring history_text(const HistoryLine& l) {
            part(l.log);
 }
 
-bool add_history(const HistoryLine& line) {
-    return win::append_text_file(state().DataFolder + L"\\" + kRunHistoryName, history_text(line) + L"\r\n", CP_UTF8)
-        .ok();
+std::wstring history_path() { return state().DataFolder + L"\\" + kRunHistoryName; }
+
+win::Status add_history(const HistoryLine& line) {
+    return win::append_text_file(history_path(), history_text(line) + L"\r\n", CP_UTF8);
 }
 
 std::wstring run_log_name(const std::wstring& folder) {

@@ -7,6 +7,7 @@
 
 #include "core/jobrow.h"
 #include "run/backup_run.h"
+#include "win/result.h"
 
 namespace app {
 
@@ -29,8 +30,9 @@ struct HistoryLine {
     std::wstring when, job_file, outcome, detail, log;
 };
 std::wstring history_text(const HistoryLine& line);
-// Appends one line to the history beside the settings; false when it cannot.
-bool add_history(const HistoryLine& line);
+// The history beside the settings, and appending one line to it.
+std::wstring history_path();
+win::Status add_history(const HistoryLine& line);
 
 // A name of its own for each unattended run's log; the oldest go once there are
 // more than 30, so a nightly schedule does not fill the folder.

@@ -171,7 +171,7 @@ private:
     void showRun(bool on);
     void onRunMessage(UINT msg);
     void runEnded(const run::Outcome& outcome);
-    void recordRun(const run::Outcome& outcome);
+    win::Status recordRun(const run::Outcome& outcome);
     void endRunForSession();
     jobs::RowControls makeRow(int n);
     void fitRows(int count);

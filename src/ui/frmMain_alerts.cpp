@@ -34,14 +34,16 @@ std::wstring FrmMain::warningText() const {
 
 // The run's line in the history, as an unattended run writes it. The window has
 // told its own outcome: the start need not tell it again unless others came between.
-void FrmMain::recordRun(const run::Outcome& outcome) {
+win::Status FrmMain::recordRun(const run::Outcome& outcome) {
     core::Settings& s = app::state().settings;
     const bool caught_up = core::newest_stamp(app::read_history()) <= s.ToldRuns;
     const app::HistoryLine line{win::local_stamp(), run_job_file_, run_message(outcome).title,
                                 app::outcome_detail(outcome, {}), outcome.kept_log};
-    if (app::add_history(line) && caught_up) s.ToldRuns = std::max(s.ToldRuns, line.when);
+    const win::Status added = app::add_history(line);
+    if (added && caught_up) s.ToldRuns = std::max(s.ToldRuns, line.when);
     app::prune_run_logs(app::state().DataFolder);
     showNextRun();
+    return added;
 }
 
 // The history as it is now; the window reads it only, so a run may go on meanwhile.

@@ -67,17 +67,21 @@ void FrmMain::onRunMessage(UINT msg) {
 
 void FrmMain::runEnded(const run::Outcome& outcome) {
     showRun(false);
-    recordRun(outcome);
+    const win::Status recorded = recordRun(outcome);
     if (outcome.kind == run::Outcome::Kind::Completed) {
         const std::wstring date = win::short_date();
         core::RecordBackupDate(app::state().settings, run_job_file_, date);
         lblBUDateDisplay.setText(L"Last Backup on " + date);
-        if (outcome.list_saved && checked(chkExit)) {
+        if (outcome.list_saved && recorded && checked(chkExit)) {
             MenuFileExit_Click();
             return;
         }
     }
     win::say(hwnd(), run_message(outcome));
+    if (!recorded)
+        win::tell_failure(hwnd(), L"HISTORY NOT WRITTEN",
+                          {L"run history", app::history_path(), L"written", recorded.code()},
+                          L"The next start cannot tell about this run; please check that folder.");
     if (close_after_run_) requestClose();
 }
 

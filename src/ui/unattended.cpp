@@ -136,7 +136,7 @@ int run_unattended(const core::CommandLine& command) {
         for (const auto& said : no_one.told) app::add_part(e.detail, L" ", said);
         ended = e;
         line = {win::local_stamp(), name, jobs ? e.outcome : L"NOT RUN", e.detail, e.log};
-        kept = (jobs || command.quiet) && app::add_history(line);
+        kept = (jobs || command.quiet) && app::add_history(line).ok();
         if (e.code != app::EXIT_COMPLETE) ask_notice({line.outcome, name, core::first_reason(e.detail), e.log});
     };
     if (!jobs) {

@@ -250,6 +250,13 @@ TEST(BackupRun, AMissingOrUnwritableResultsFileIsNotReportedAsSuccess) {
     EXPECT_EQ(a.told().title, L"BACKUP NOT CONFIRMED");
     EXPECT_FALSE(a.dated());
     EXPECT_EQ(a.main->Label2.text(), L"Job List");
+    // A history that cannot be written is told after the outcome, never lost in silence.
+    const std::wstring history = a.box.data() + L"\\Ostrevin-runs.log";
+    ASSERT_TRUE(DeleteFileW(history.c_str()));
+    test::make_dirs(history);
+    a.prompts.asked.clear();
+    a.runBackups();
+    EXPECT_EQ(a.prompts.titles(), (std::vector<std::wstring>{L"BACKUP COMPLETE", L"HISTORY NOT WRITTEN"}));
 }
 
 namespace {
