@@ -14,7 +14,7 @@ Aside aside(const Held* source, const Held& backup, bool purge, bool fat_times) 
     using Kind = Held::Kind;
     // An extra, or something in the way of the source's own kind: only a purge takes it.
     if (!source) return purge ? Aside::Move : Aside::Leave;
-    // A link in the source is not walked; what the backup holds there stays.
+    // A link in the source that leads nowhere: the copy cannot copy it, and leaves the backup.
     if (source->kind == Kind::Link) return Aside::Leave;
     if (backup.kind == Kind::Link || source->kind != backup.kind) return purge ? Aside::Move : Aside::Leave;
     if (source->kind == Kind::Folder) return Aside::Walk;

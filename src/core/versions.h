@@ -30,7 +30,8 @@ enum class Aside {
     Walk    // both trees hold a folder: look inside
 };
 // The decision for the backup's entry of one name (`backup` present) before the
-// copy; `source` is null when the source lacks the name. A link is never entered.
+// copy; `source` is null when the source lacks the name. A link of the backup is never
+// entered; one of the source comes as what it leads to, or as a link when it leads nowhere.
 Aside aside(const Held* source, const Held& backup, bool purge, bool fat_times);
 
 // "2026-12-07 21-00-05" from the clock's "2026-12-07 21:00:05".

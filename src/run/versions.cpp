@@ -31,6 +31,8 @@ std::wstring joined(const std::wstring& folder, const std::wstring& name) {
     return folder.empty() ? name : folder.ends_with(L'\\') ? folder + name : folder + L"\\" + name;
 }
 
+std::uint64_t wide(DWORD high, DWORD low) { return (std::uint64_t{high} << 32) | low; }
+
 struct Entry {
     std::wstring name;
     core::Held held;
@@ -51,7 +53,6 @@ std::optional<std::vector<Entry>> list(const std::wstring& folder) {
         const Kind kind = d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT ? Kind::Link
                           : d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY   ? Kind::Folder
                                                                             : Kind::File;
-        const auto wide = [](DWORD high, DWORD low) { return (std::uint64_t{high} << 32) | low; };
         entries.push_back({name,
                            {kind,
                             {wide(d.nFileSizeHigh, d.nFileSizeLow),
@@ -60,6 +61,20 @@ std::optional<std::vector<Entry>> list(const std::wstring& folder) {
     } while (FindNextFileW(find.get(), &d));
     if (GetLastError() != ERROR_NO_MORE_FILES) return std::nullopt;
     return entries;
+}
+
+// A link in the source is copied through (robocopy follows links), so it is judged as
+// what it leads to; one that leads nowhere stays a link, which the copy cannot copy.
+void follow(const std::wstring& folder, Entry& e) {
+    const win::Handle h(CreateFileW(exact(joined(folder, e.name)).c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!h || !GetFileInformationByHandle(h.get(), &info)) return;
+    const bool is_folder = info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+    e.held = {is_folder ? core::Held::Kind::Folder : core::Held::Kind::File,
+              {is_folder ? 0 : wide(info.nFileSizeHigh, info.nFileSizeLow),
+               wide(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime)}};
 }
 
 std::wstring upper(std::wstring s) {
@@ -90,11 +105,12 @@ public:
 
     void folder(const std::wstring& inside, AsidePlan& plan) const {
         const std::wstring source = joined(copy_.source, inside), backup = joined(copy_.target, inside);
-        const auto from = list(source);
+        auto from = list(source);
         if (!from) return;
         const auto to = list(backup).value_or(std::vector<Entry>{});
         std::map<std::wstring, const Entry*> held;
         for (const Entry& b : to) held.emplace(b.name, &b);
+        followLinks(source, *from, to);
         // By exact name; another spelling pairs only where the backup lacks the exact one,
         // as the copier pairs them (the others are extras).
         std::map<std::wstring, const Entry*> exact_names, upper_names;
@@ -118,6 +134,17 @@ public:
     }
 
 private:
+    // Only links whose name the backup holds: what the copy writes there is judged
+    // through them, and the walk goes no deeper than the backup's own folders.
+    static void followLinks(const std::wstring& source, std::vector<Entry>& from, const std::vector<Entry>& to) {
+        if (std::none_of(from.begin(), from.end(), [](const Entry& e) { return e.held.kind == core::Held::Kind::Link; }))
+            return;
+        std::set<std::wstring> names;
+        for (const Entry& b : to) names.insert(upper(b.name));
+        for (Entry& e : from)
+            if (e.held.kind == core::Held::Kind::Link && names.contains(upper(e.name))) follow(source, e);
+    }
+
     // A source entry in the summary's counts and the bytes the copy will write.
     void count(const std::wstring& source, const Entry& e, const std::map<std::wstring, const Entry*>& held,
                AsidePlan& plan) const {

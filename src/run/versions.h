@@ -29,7 +29,8 @@ struct AsidePlan {
     core::FileCounts file_counts, dir_counts;
 };
 
-// Walks the job's source and backup (names exact, links never followed), leaving
+// Walks the job's source and backup (names exact; the source's links followed where the
+// backup holds their name, as robocopy follows them; the backup's never), leaving
 // out what the job's patterns leave out. A tree that cannot be listed adds nothing:
 // the copy cannot touch what it cannot see either. One walk serves the purge
 // question, the overwrite question and the moves.

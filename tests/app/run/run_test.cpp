@@ -415,6 +415,40 @@ TEST(BackupRun, KeepsWhatItReplacesOrRemovesInADatedFolder) {
     EXPECT_EQ(test::read_bytes(L"E:\\BK2\\SRCB\\c.txt"), "gamma, changed");
 }
 
+// Links in the source are copied through (robocopy follows them; the copier here
+// copies one that stays inside and purges what the backup holds under one that leads
+// out), so what the copy replaces or removes under them is kept too.
+TEST(BackupRun, KeepsWhatItReplacesOrRemovesUnderLinksInTheSource) {
+    RunApp a;
+    const std::wstring outside = a.box.path(L"outside");
+    test::write_bytes((test::make_dirs(outside), outside + L"\\o.txt"), "outside");
+    const auto link = [&](const std::wstring& to, const wchar_t* name) {
+        ASSERT_TRUE(test::unix_shell("ln -s " + test::sh_quote(to) + " " + test::sh_quote(a.srcA + L"\\" + name)));
+    };
+    link(outside, L"out");
+    link(a.srcA + L"\\sub", L"in");
+    link(outside + L"\\o.txt", L"o.lnk");
+    a.check(a.main->chkRemove, true);
+    a.runBackups();
+    ASSERT_EQ(a.told().title, L"BACKUP COMPLETE") << a.told().text;
+    // What a copy that followed the outside link would have left in the backup.
+    test::write_bytes((test::make_dirs(L"E:\\BK\\SRCA\\out"), L"E:\\BK\\SRCA\\out\\o.txt"), "outside, older");
+    test::write_bytes(L"E:\\BK\\SRCA\\out\\gone.txt", "gone");
+    test::write_bytes(a.srcA + L"\\sub\\b.txt", "beta, changed");
+    test::write_bytes(outside + L"\\o.txt", "outside, changed");
+    a.prompts.asked.clear();
+    a.runBackups();
+    ASSERT_EQ(a.told().title, L"BACKUP COMPLETE") << a.told().text;
+    const std::wstring dated = kept_in(a.told().text) + L"\\SRCA\\";
+    ASSERT_NE(dated, L"\\SRCA\\") << a.told().text;
+    const std::pair<const wchar_t*, const char*> kept[] = {
+        {L"sub\\b.txt", "beta"},       {L"in\\b.txt", "beta"}, {L"o.lnk", "outside"},
+        {L"out\\o.txt", "outside, older"}, {L"out\\gone.txt", "gone"}};
+    for (const auto& [path, old] : kept) EXPECT_EQ(test::read_bytes(dated + path), old) << test::narrow(path);
+    EXPECT_EQ(test::read_bytes(L"E:\\BK\\SRCA\\in\\b.txt"), "beta, changed");
+    EXPECT_EQ(test::read_bytes(L"E:\\BK\\SRCA\\o.lnk"), "outside, changed");
+}
+
 // Without Keep, a copy that would replace most of a backup is asked about; No copies
 // only the new files and leaves the old copies as they are.
 TEST(BackupRun, AMassOverwriteWithoutKeepIsAskedAbout) {
