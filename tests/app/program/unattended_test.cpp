@@ -109,6 +109,27 @@ TEST(Unattended, CopiesRecordsTheDateAndWritesOneHistoryLine) {
     EXPECT_NE(u.history().find("The backup folder \"E:\\BK\" is not available"), std::string::npos);
 }
 
+// With Keep unticked, a copy that would replace most of the backup is answered No:
+// only new files are copied, the old copies stay, and the history says so.
+TEST(Unattended, AMassOverwriteWithoutKeepCopiesOnlyNewFiles) {
+    Unattended u;
+    for (int i = 0; i < 10; ++i) test::write_bytes(u.src + L"\\f" + std::to_wstring(i), "old");
+    EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), 0u);
+    std::string settings = u.settings();
+    const size_t at = settings.find("Options:Weekly.ojf=keep\r\n");
+    ASSERT_NE(at, std::string::npos) << settings;
+    test::write_bytes(u.box.data() + L"\\Ostrevin.cfg", settings.replace(at, 25, "Options:Weekly.ojf=\r\n"));
+    for (int i = 0; i < 10; ++i) test::write_bytes(u.src + L"\\f" + std::to_wstring(i), "encrypted");
+    test::write_bytes(u.src + L"\\new.txt", "new");
+    EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), 0u);
+    EXPECT_EQ(test::read_bytes(L"E:\\BK\\SRC\\f9"), "old");
+    EXPECT_EQ(test::read_bytes(L"E:\\BK\\SRC\\new.txt"), "new");
+    EXPECT_FALSE(test::exists(L"E:\\BK\\Ostrevin Versions"));
+    EXPECT_NE(u.history().find("\tBACKUP COMPLETE\tAnswered No: Job 1 would replace 10 of the 11 files in"),
+              std::string::npos)
+        << u.history();
+}
+
 TEST(Unattended, ALockedFileFailsAndStopEndsTheRun) {
     Unattended u;
     HANDLE lock = CreateFileW((u.src + L"\\sub\\a.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
