@@ -100,10 +100,19 @@ unsigned long long files_in(const std::wstring& folder) {
 
 class Walk {
 public:
-    Walk(const core::JobCopy& copy, bool purge, bool fat_times)
-        : copy_(copy), left_out_(core::exclusions(copy.source, copy.except)), purge_(purge), fat_(fat_times) {}
+    Walk(const core::JobCopy& copy, bool purge, bool fat_times, HANDLE stop)
+        : copy_(copy),
+          left_out_(core::exclusions(copy.source, copy.except)),
+          purge_(purge),
+          fat_(fat_times),
+          stop_(stop) {}
 
     void folder(const std::wstring& inside, AsidePlan& plan) const {
+        // A large tree takes a while: STOP is heard at every folder.
+        if (plan.stopped || (stop_ && WaitForSingleObject(stop_, 0) == WAIT_OBJECT_0)) {
+            plan.stopped = true;
+            return;
+        }
         const std::wstring source = joined(copy_.source, inside), backup = joined(copy_.target, inside);
         auto from = list(source);
         if (!from) return;
@@ -191,13 +200,14 @@ private:
     const core::JobCopy& copy_;
     core::Exclusions left_out_;
     bool purge_, fat_;
+    HANDLE stop_;
 };
 
 }  // namespace
 
-AsidePlan plan_aside(const core::JobCopy& copy, bool purge, bool fat_times) {
+AsidePlan plan_aside(const core::JobCopy& copy, bool purge, bool fat_times, HANDLE stop) {
     AsidePlan plan;
-    Walk(copy, purge, fat_times).folder(L"", plan);
+    Walk(copy, purge, fat_times, stop).folder(L"", plan);
     return plan;
 }
 

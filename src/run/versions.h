@@ -27,14 +27,15 @@ struct AsidePlan {
     // files (total), those the backup holds alike (skipped), the extras; the folders
     // both hold (skipped, the top one too) and the extra folders.
     core::FileCounts file_counts, dir_counts;
+    bool stopped = false;  // the stop event was set: the walk ended early, the plan is partial
 };
 
 // Walks the job's source and backup (names exact; the source's links followed where the
 // backup holds their name, as robocopy follows them; the backup's never), leaving
 // out what the job's patterns leave out. A tree that cannot be listed adds nothing:
 // the copy cannot touch what it cannot see either. One walk serves the purge
-// question, the overwrite question and the moves.
-AsidePlan plan_aside(const core::JobCopy& copy, bool purge, bool fat_times);
+// question, the overwrite question and the moves. `stop`, when set, ends it early.
+AsidePlan plan_aside(const core::JobCopy& copy, bool purge, bool fat_times, HANDLE stop = nullptr);
 
 // The run's dated name, or the next second no destination holds yet: two runs in
 // one second would otherwise share a dated folder.

@@ -449,6 +449,25 @@ TEST(BackupRun, KeepsWhatItReplacesOrRemovesUnderLinksInTheSource) {
     EXPECT_EQ(test::read_bytes(L"E:\\BK\\SRCA\\o.lnk"), "outside, changed");
 }
 
+// STOP is heard inside one job's walk, not only between jobs: a large tree takes long.
+TEST(BackupRun, TheWalkBeforeTheCopyEndsWhenStopped) {
+    test::Sandbox box;
+    const std::wstring source = box.path(L"S"), backup = box.path(L"B\\S");
+    for (const wchar_t* f : {L"\\a\\x.txt", L"\\b\\y.txt"}) {
+        test::write_bytes((test::make_dirs((source + f).substr(0, (source + f).rfind(L'\\'))), source + f), "new");
+        test::write_bytes((test::make_dirs((backup + f).substr(0, (backup + f).rfind(L'\\'))), backup + f), "old");
+    }
+    const win::Handle stop(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(stop);
+    const core::JobCopy copy{source, backup, L"S"};
+    EXPECT_FALSE(run::plan_aside(copy, true, false, stop.get()).stopped);
+    EXPECT_EQ(run::plan_aside(copy, true, false, stop.get()).moves.size(), 2u);
+    SetEvent(stop.get());
+    const run::AsidePlan stopped = run::plan_aside(copy, true, false, stop.get());
+    EXPECT_TRUE(stopped.stopped);
+    EXPECT_TRUE(stopped.moves.empty());
+}
+
 // Without Keep, a copy that would replace most of a backup is asked about; No copies
 // only the new files and leaves the old copies as they are.
 TEST(BackupRun, AMassOverwriteWithoutKeepIsAskedAbout) {
