@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cwctype>
-#include <map>
 #include <mutex>
 #include <set>
 #include <system_error>
 #include <thread>
+#include <unordered_map>
 
 #include "core/batch_script.h"
 #include "core/patterns.h"
@@ -98,6 +98,9 @@ unsigned long long files_in(const std::wstring& folder) {
     return n;
 }
 
+// Names of one folder's listing, pointing into it.
+using Names = std::unordered_map<std::wstring_view, const Entry*>;
+
 class Walk {
 public:
     Walk(const core::JobCopy& copy, bool purge, bool fat_times, HANDLE stop)
@@ -117,27 +120,33 @@ public:
         auto from = list(source);
         if (!from) return;
         const auto to = list(backup).value_or(std::vector<Entry>{});
-        std::map<std::wstring, const Entry*> held;
+        Names held;
         for (const Entry& b : to) held.emplace(b.name, &b);
         followLinks(source, *from, to);
         // By exact name; another spelling pairs only where the backup lacks the exact one,
         // as the copier pairs them (the others are extras).
-        std::map<std::wstring, const Entry*> exact_names, upper_names;
+        Names exact_names;
+        std::vector<const Entry*> kept;
         ++plan.dir_counts.skipped;  // both hold it (the top one, as the summary counts it, in any case)
         for (const Entry& e : *from) {
             if (leftOut(e, source)) continue;
             exact_names.emplace(e.name, &e);
-            upper_names.emplace(upper(e.name), &e);
+            kept.push_back(&e);
             count(source, e, held, plan);
         }
+        std::unordered_map<std::wstring, const Entry*> upper_names;  // made at the first name not found exactly
         for (const Entry& b : to) {
             if (copier_leftover(b) || leftOut(b, backup) || leftOut(b, source)) continue;
             plan.held += b.held.kind == core::Held::Kind::File;
             const Entry* pair = nullptr;
             if (const auto s = exact_names.find(b.name); s != exact_names.end()) pair = s->second;
-            else if (const auto u = upper_names.find(upper(b.name));
-                     u != upper_names.end() && !held.contains(u->second->name))
-                pair = u->second;
+            else {
+                if (upper_names.empty())
+                    for (const Entry* e : kept) upper_names.emplace(upper(e->name), e);
+                if (const auto u = upper_names.find(upper(b.name));
+                    u != upper_names.end() && !held.contains(u->second->name))
+                    pair = u->second;
+            }
             decide(inside, pair, b, plan);
         }
     }
@@ -155,8 +164,7 @@ private:
     }
 
     // A source entry in the summary's counts and the bytes the copy will write.
-    void count(const std::wstring& source, const Entry& e, const std::map<std::wstring, const Entry*>& held,
-               AsidePlan& plan) const {
+    void count(const std::wstring& source, const Entry& e, const Names& held, AsidePlan& plan) const {
         const auto twin = held.find(e.name);
         const Entry* b = twin == held.end() ? nullptr : twin->second;
         if (e.held.kind == core::Held::Kind::Folder) {
@@ -172,14 +180,14 @@ private:
     }
 
     void decide(const std::wstring& inside, const Entry* source, const Entry& backup, AsidePlan& plan) const {
-        const std::wstring path = joined(inside, backup.name);
         switch (core::aside(source ? &source->held : nullptr, backup.held, purge_, fat_)) {
             case core::Aside::Leave:
                 return;
             case core::Aside::Walk:
-                folder(path, plan);
+                folder(joined(inside, backup.name), plan);
                 return;
             case core::Aside::Move:
+                const std::wstring path = joined(inside, backup.name);
                 plan.moves.push_back(path);
                 if (!source || source->held.kind != backup.held.kind) {
                     const bool folder = backup.attributes & FILE_ATTRIBUTE_DIRECTORY;
@@ -193,8 +201,8 @@ private:
         }
     }
     bool leftOut(const Entry& e, const std::wstring& folder) const {
-        const bool is_folder = e.held.kind != core::Held::Kind::File;
-        return core::excluded(is_folder ? left_out_.folders : left_out_.files, e.name, joined(folder, e.name));
+        const auto& patterns = e.held.kind != core::Held::Kind::File ? left_out_.folders : left_out_.files;
+        return !patterns.empty() && core::excluded(patterns, e.name, joined(folder, e.name));
     }
 
     const core::JobCopy& copy_;
