@@ -32,10 +32,16 @@ std::wstring FrmMain::warningText() const {
     return core::warning_line(app::read_history(), document.fileName(), scheduleKind(), win::local_now());
 }
 
-// The run's line in the history, as an unattended run writes it. The window has
-// told its own outcome: the start need not tell it again unless others came between.
+// The run on record: a complete run's date, and its line in the history as an
+// unattended run writes it. The window has told its own outcome: the start need not
+// tell it again unless others came between.
 win::Status FrmMain::recordRun(const run::Outcome& outcome) {
     core::Settings& s = app::state().settings;
+    if (outcome.kind == run::Outcome::Kind::Completed) {
+        const std::wstring date = win::short_date();
+        core::RecordBackupDate(s, run_job_file_, date);
+        lblBUDateDisplay.setText(L"Last Backup on " + date);
+    }
     const bool caught_up = core::newest_stamp(app::read_history()) <= s.ToldRuns;
     const app::HistoryLine line{win::local_stamp(), run_job_file_, run_message(outcome).title,
                                 app::outcome_detail(outcome, {}), outcome.kept_log};
@@ -66,8 +72,6 @@ void FrmMain::endRunForSession() {
     if (!run_.ended(kSessionWait)) return;  // its end, should it still come, writes the line
     const run::Outcome outcome = run_.finish();
     showRun(false);
-    if (outcome.kind == run::Outcome::Kind::Completed)
-        core::RecordBackupDate(app::state().settings, run_job_file_, win::short_date());
     recordRun(outcome);
 }
 

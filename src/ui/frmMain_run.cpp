@@ -68,14 +68,9 @@ void FrmMain::onRunMessage(UINT msg) {
 void FrmMain::runEnded(const run::Outcome& outcome) {
     showRun(false);
     const win::Status recorded = recordRun(outcome);
-    if (outcome.kind == run::Outcome::Kind::Completed) {
-        const std::wstring date = win::short_date();
-        core::RecordBackupDate(app::state().settings, run_job_file_, date);
-        lblBUDateDisplay.setText(L"Last Backup on " + date);
-        if (outcome.list_saved && recorded && checked(chkExit)) {
-            MenuFileExit_Click();
-            return;
-        }
+    if (outcome.kind == run::Outcome::Kind::Completed && outcome.list_saved && recorded && checked(chkExit)) {
+        MenuFileExit_Click();
+        return;
     }
     win::say(hwnd(), run_message(outcome));
     if (!recorded)
