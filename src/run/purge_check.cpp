@@ -21,8 +21,8 @@ std::optional<Outcome> BackupRun::planJobs(const std::vector<std::wstring>& file
     for (size_t i = 0; i < jobs_.size(); ++i) {
         hooks_.progress(core::RunProgress{},
                         L"Checking job " + std::to_wstring(i + 1) + L" of " + std::to_wstring(jobs_.size()));
-        plans_.push_back(plan_aside(*core::job_copy(jobs_[i]), options_.purge, core::keeps_fat_times(file_systems[i]),
-                                    hooks_.stop));
+        plans_.push_back(
+            plan_aside(*core::job_copy(jobs_[i]), options_.purge, core::keeps_fat_times(file_systems[i]), hooks_.stop));
         if (plans_.back().stopped)
             return notStarted(L"The backup was stopped while its jobs were being checked; nothing has been copied." +
                               core::kTwoCr + L"Please run the backups again.");

@@ -155,7 +155,8 @@ private:
     // Only links whose name the backup holds: what the copy writes there is judged
     // through them, and the walk goes no deeper than the backup's own folders.
     static void followLinks(const std::wstring& source, std::vector<Entry>& from, const std::vector<Entry>& to) {
-        if (std::none_of(from.begin(), from.end(), [](const Entry& e) { return e.held.kind == core::Held::Kind::Link; }))
+        if (std::none_of(from.begin(), from.end(),
+                         [](const Entry& e) { return e.held.kind == core::Held::Kind::Link; }))
             return;
         std::set<std::wstring> names;
         for (const Entry& b : to) names.insert(upper(b.name));

@@ -116,9 +116,10 @@ TEST(Unattended, AMassOverwriteWithoutKeepCopiesOnlyNewFiles) {
     for (int i = 0; i < 10; ++i) test::write_bytes(u.src + L"\\f" + std::to_wstring(i), "old");
     EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), 0u);
     std::string settings = u.settings();
-    const size_t at = settings.find("Options:Weekly.ojf=keep\r\n");
+    const std::string keep = "Options:Weekly.ojf=keep\r\n";
+    const size_t at = settings.find(keep);
     ASSERT_NE(at, std::string::npos) << settings;
-    test::write_bytes(u.box.data() + L"\\Ostrevin.cfg", settings.replace(at, 25, "Options:Weekly.ojf=\r\n"));
+    test::write_bytes(u.box.data() + L"\\Ostrevin.cfg", settings.replace(at, keep.size(), "Options:Weekly.ojf=\r\n"));
     for (int i = 0; i < 10; ++i) test::write_bytes(u.src + L"\\f" + std::to_wstring(i), "encrypted");
     test::write_bytes(u.src + L"\\new.txt", "new");
     EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), 0u);
@@ -228,7 +229,8 @@ TEST(Unattended, AFailedRunIsToldAtOnceAndAtTheNextStartAndShownUntilARunComplet
         h.openSelected();
     }};
     SendMessageW(u.main->hwnd(), WM_COMMAND, ui::ID_MENU_HISTORY, 0);
-    EXPECT_EQ(listed, (std::vector<std::wstring>{L"Weekly.ojf|BACKUP COMPLETE|0", L"Weekly.ojf|BACKUP FAILED|1", L"||4"}));
+    EXPECT_EQ(listed,
+              (std::vector<std::wstring>{L"Weekly.ojf|BACKUP COMPLETE|0", L"Weekly.ojf|BACKUP FAILED|1", L"||4"}));
     EXPECT_EQ(u.prompts.titles().back(), L"LOG NOT KEPT");
     EXPECT_TRUE(u.close());
     EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), 0u);
