@@ -122,9 +122,11 @@ std::wstring keep_log(const std::wstring& log, const Options& options) {
 
 Outcome BackupRun::run() {
     Outcome o = runJobs();
+    putBackUncopied();
+    const std::wstring kept = keptText();
     o.failed = failed_;
     o.kept_log = kept_log_;
-    o.kept = kept_;
+    o.kept = kept;
     if (o.kind == Outcome::Kind::Completed) pruneVersions();
     if (!kept_extras_.empty() && o.kind != Outcome::Kind::NotStarted)
         o.text += core::kTwoCr +
@@ -136,7 +138,7 @@ Outcome BackupRun::run() {
                   (only_new_.size() == 1 ? L"This job copied only new files, replacing none:"
                                          : L"These jobs copied only new files, replacing none:") +
                   rows(only_new_);
-    if (!kept_.empty()) o.text += core::kTwoCr + kept_;
+    if (!kept.empty()) o.text += core::kTwoCr + kept;
     return o;
 }
 
@@ -177,9 +179,9 @@ Outcome BackupRun::runJobs() {
     }
     LogWatch watch(files.log);
     const WaitEnd end = wait(*process, files, watch);
-    const bool left_running = end != WaitEnd::ScriptGone && !process->allEnded();
+    script_left_running_ = end != WaitEnd::ScriptGone && !process->allEnded();
     kept_log_ = keep_log(files.log, options_);
-    return outcome(end == WaitEnd::ScriptGone, left_running, files, watch);
+    return outcome(end == WaitEnd::ScriptGone, script_left_running_, files, watch);
 }
 
 // Everything that can refuse the run before anything is written: the paths the

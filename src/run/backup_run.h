@@ -80,6 +80,9 @@ private:
     // With Keep ticked: moves aside what each job's copy would replace or remove
     // (run/keep_aside.cpp); a job whose move fails is refused and copies nothing.
     void keepAside(const std::vector<std::wstring>& file_systems);
+    // After the script: what went aside but whose copy did not come goes back.
+    void putBackUncopied();
+    std::wstring keptText() const;
     // Without Keep: asks about each job that would replace most of its backup.
     std::optional<Outcome> checkOverwrites();
     // One job's question before anything is copied: Cancel refuses the run, No puts
@@ -100,8 +103,9 @@ private:
     std::wstring kept_log_;
     std::wstring dated_name_;            // the run's start, as its dated versions folder is named
     std::vector<std::wstring> refused_;  // by job: why its old copies could not go aside
-    std::wstring kept_;
-    std::vector<AsidePlan> plans_;  // by job: what its copy would replace or remove
+    std::vector<AsidePlan> plans_;       // by job: what its copy would replace or remove
+    std::vector<bool> moved_;            // by job: its old copies went aside (or began to)
+    bool script_left_running_ = false;
 };
 
 }  // namespace run

@@ -21,39 +21,63 @@ void BackupRun::keepAside(const std::vector<std::wstring>& file_systems) {
         to_copy[jobs_[i].destination] += plans_[i].to_copy;
     }
     for (const auto& [destination, bytes] : to_copy) make_room(destination, dated_name_, bytes);
-    std::map<std::wstring, unsigned long long> kept;  // files by dated folder, in the order of the jobs
-    std::vector<std::wstring> order;
+    moved_.assign(jobs_.size(), false);
     for (size_t i = 0; i < jobs_.size(); ++i) {
         if (plans_[i].moves.empty()) continue;
-        const std::wstring& destination = jobs_[i].destination;
-        if (auto failed = move_aside(*core::job_copy(jobs_[i]), plans_[i], destination, dated_name_)) {
+        moved_[i] = true;
+        if (auto failed = move_aside(*core::job_copy(jobs_[i]), plans_[i], jobs_[i].destination, dated_name_))
             refused_[i] = failed->text() + L". Nothing of this job was copied, so nothing was overwritten.";
-            continue;
-        }
-        const std::wstring folder = dated_folder(destination, dated_name_);
+    }
+}
+
+// After the script: an old copy whose new one did not come (a locked file, a stop, a
+// failure) goes back into the backup, where it was; a dated folder never holds the
+// only copy of a file the backup still stands for. A refused job gets back all it moved.
+void BackupRun::putBackUncopied() {
+    if (script_left_running_) return;  // its copier may still write there
+    for (size_t i = 0; i < moved_.size(); ++i) {
+        if (!moved_[i]) continue;
+        const bool refused = !refused_[i].empty();
+        const unsigned long long back =
+            put_back(*core::job_copy(jobs_[i]), refused ? plans_[i].moves : plans_[i].replacing, jobs_[i].destination,
+                     dated_name_);
+        plans_[i].files = refused ? 0 : plans_[i].files - std::min(back, plans_[i].files);
+    }
+}
+
+// "Kept N files that this run replaced or removed in <dated folder>.", one per dated folder.
+std::wstring BackupRun::keptText() const {
+    std::map<std::wstring, unsigned long long> kept;  // files by dated folder, in the order of the jobs
+    std::vector<std::wstring> order;
+    for (size_t i = 0; i < moved_.size(); ++i) {
+        if (!moved_[i] || plans_[i].files == 0) continue;
+        const std::wstring folder = dated_folder(jobs_[i].destination, dated_name_);
         if (!kept.contains(folder)) order.push_back(folder);
         kept[folder] += plans_[i].files;
     }
+    std::wstring text;
     for (const std::wstring& folder : order) {
         const unsigned long long n = kept[folder];
-        kept_ += (kept_.empty() ? L"" : L" ") + (L"Kept " + std::to_wstring(n)) + (n == 1 ? L" file" : L" files") +
-                 L" that this run replaced or removed in " + core::quoted(folder) + L".";
+        text += (text.empty() ? L"" : L" ") + (L"Kept " + std::to_wstring(n)) + (n == 1 ? L" file" : L" files") +
+                L" that this run replaced or removed in " + core::quoted(folder) + L".";
     }
+    return text;
 }
 
 std::optional<Outcome> BackupRun::checkOverwrites() {
     for (size_t i = 0; i < jobs_.size(); ++i) {
         const core::JobCopy c = *core::job_copy(jobs_[i]);
         const AsidePlan& plan = plans_[i];
-        if (!core::overwrite_needs_question(plan.replaced, plan.held)) continue;
-        if (auto refused = askAbout(
-                i, L"Files Would Be Replaced",
-                L"Job " + std::to_wstring(i + 1) + L" would replace " + std::to_wstring(plan.replaced) + L" of the " +
-                    std::to_wstring(plan.held) + L" files in " + core::quoted(c.target) + L" with the copies in " +
-                    core::quoted(c.source) + L", and \"Keep Replaced & Removed Files\" is not ticked." + core::kTwoCr +
-                    L"Do you want to replace them? No copies only new files for this job this "
-                    L"time; Cancel starts no backup.",
-                L"replaced", only_new_))
+        const unsigned long long replaced = plan.replacing.size();
+        if (!core::overwrite_needs_question(replaced, plan.held)) continue;
+        if (auto refused = askAbout(i, L"Files Would Be Replaced",
+                                    L"Job " + std::to_wstring(i + 1) + L" would replace " + std::to_wstring(replaced) +
+                                        L" of the " + std::to_wstring(plan.held) + L" files in " +
+                                        core::quoted(c.target) + L" with the copies in " + core::quoted(c.source) +
+                                        L", and \"Keep Replaced & Removed Files\" is not ticked." + core::kTwoCr +
+                                        L"Do you want to replace them? No copies only new files for this job this "
+                                        L"time; Cancel starts no backup.",
+                                    L"replaced", only_new_))
             return refused;
     }
     return std::nullopt;

@@ -194,8 +194,8 @@ private:
                     const bool folder = backup.attributes & FILE_ATTRIBUTE_DIRECTORY;
                     ++(folder ? plan.dir_counts.extras : plan.file_counts.extras);
                 }
-                plan.replaced +=
-                    source && source->held.kind == core::Held::Kind::File && backup.held.kind == core::Held::Kind::File;
+                if (source && source->held.kind == core::Held::Kind::File && backup.held.kind == core::Held::Kind::File)
+                    plan.replacing.push_back(path);
                 plan.files += backup.held.kind == core::Held::Kind::Folder ? files_in(joined(copy_.target, path))
                               : backup.held.kind == core::Held::Kind::File ? 1
                                                                            : 0;
@@ -236,9 +236,18 @@ std::wstring free_dated_name(const std::vector<std::wstring>& destinations, std:
     return name;
 }
 
+namespace {
+
+// "Ostrevin Versions\<dated>\<backup folder>\", below the destination.
+std::wstring kept_root(const core::JobCopy& copy, const std::wstring& dated_name) {
+    return joined(joined(joined(core::kVersionsFolder, dated_name), copy.target_name), L"");
+}
+
+}  // namespace
+
 std::optional<win::Failure> move_aside(const core::JobCopy& copy, const AsidePlan& plan,
                                        const std::wstring& destination, const std::wstring& dated_name) {
-    const std::wstring root = joined(joined(joined(core::kVersionsFolder, dated_name), copy.target_name), L"");
+    const std::wstring root = kept_root(copy, dated_name);
     // The folders on the way first, from the versions folder down, each asked for once;
     // those there already stay.
     std::set<std::wstring> made;
@@ -276,6 +285,28 @@ std::optional<win::Failure> move_aside(const core::JobCopy& copy, const AsidePla
     mover();
     for (auto& t : helpers) t.join();
     return failed;
+}
+
+unsigned long long put_back(const core::JobCopy& copy, const std::vector<std::wstring>& paths,
+                            const std::wstring& destination, const std::wstring& dated_name) {
+    const std::wstring root = joined(destination, kept_root(copy, dated_name));
+    unsigned long long n = 0;
+    std::set<std::wstring> emptied;
+    for (const std::wstring& path : paths) {
+        const std::wstring backup = exact(joined(copy.target, path));
+        if (GetFileAttributesW(backup.c_str()) != INVALID_FILE_ATTRIBUTES) continue;  // the copy brought it
+        if (!MoveFileExW(exact(root + path).c_str(), backup.c_str(), 0)) continue;
+        ++n;
+        for (size_t at = path.rfind(L'\\'); at != std::wstring::npos && at > 0; at = path.rfind(L'\\', at - 1))
+            emptied.insert(path.substr(0, at));
+    }
+    // Deepest first; a folder that still holds something stays.
+    for (auto it = emptied.rbegin(); it != emptied.rend(); ++it) RemoveDirectoryW(exact(root + *it).c_str());
+    if (n > 0) {
+        RemoveDirectoryW(exact(root.substr(0, root.size() - 1)).c_str());
+        RemoveDirectoryW(exact(dated_folder(destination, dated_name)).c_str());
+    }
+    return n;
 }
 
 namespace {

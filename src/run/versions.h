@@ -18,11 +18,11 @@ namespace run {
 
 // What one job's copy would replace or remove in its backup.
 struct AsidePlan {
-    std::vector<std::wstring> moves;  // paths inside the backup ("SUB\A.TXT"); a folder goes whole
-    unsigned long long files = 0;     // the files among them, those in moved folders too
-    std::uint64_t to_copy = 0;        // bytes the copy will write: new and changed files
-    unsigned long long replaced = 0;  // files the copy would overwrite
-    unsigned long long held = 0;      // files of the backup in the folders both trees hold
+    std::vector<std::wstring> moves;      // paths inside the backup ("SUB\A.TXT"); a folder goes whole
+    std::vector<std::wstring> replacing;  // those of them that are files the copy would overwrite
+    unsigned long long files = 0;         // the files among them, those in moved folders too
+    std::uint64_t to_copy = 0;            // bytes the copy will write: new and changed files
+    unsigned long long held = 0;          // files of the backup in the folders both trees hold
     // As a list-only robocopy run with /PURGE counts them in its summary: the source's
     // files (total), those the backup holds alike (skipped), the extras; the folders
     // both hold (skipped, the top one too) and the extra folders.
@@ -49,6 +49,12 @@ std::wstring dated_folder(const std::wstring& destination, const std::wstring& d
 // the first failure, naming the file, stops it.
 std::optional<win::Failure> move_aside(const core::JobCopy& copy, const AsidePlan& plan,
                                        const std::wstring& destination, const std::wstring& dated_name);
+
+// Renames back into the backup each of `paths` (as in AsidePlan::moves) that the backup
+// lacks and the run's dated folder holds, and removes the folders that leaves empty
+// there; how many went back. What a copy did not bring stays where it was.
+unsigned long long put_back(const core::JobCopy& copy, const std::vector<std::wstring>& paths,
+                            const std::wstring& destination, const std::wstring& dated_name);
 
 // Removing versions takes only the destination's dated folders named as this program
 // names them, never the run's own, and never goes through a link (it removes the link).

@@ -396,11 +396,13 @@ TEST(BackupRun, KeepsWhatItReplacesOrRemovesInADatedFolder) {
     a.runBackups();
     EXPECT_EQ(kept_in(a.told().text), L"");
     EXPECT_FALSE(test::exists(L"E:\\BK2\\Ostrevin Versions"));
-    // A run that fails half-way has kept the old copy of the file it could not copy; a
-    // job whose old copy cannot go aside (a file where the versions go) copies nothing.
+    // A run that fails half-way keeps the old copy of the file it could not copy where it
+    // was, in the backup, and the old copy of one it copied in its dated folder; a job
+    // whose old copy cannot go aside (a file where the versions go) copies nothing.
     a.check(a.main->chkKeep, true);
     test::write_bytes(L"E:\\BK2\\Ostrevin Versions", "in the way");
     test::write_bytes(a.srcB + L"\\c.txt", "gamma, not copied");
+    test::write_bytes(a.srcA + foreign, "newer");
     test::write_bytes(a.srcA + L"\\sub\\b.txt", "beta, locked");
     HANDLE lock = CreateFileW((a.srcA + L"\\sub\\b.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
@@ -410,7 +412,9 @@ TEST(BackupRun, KeepsWhatItReplacesOrRemovesInADatedFolder) {
     EXPECT_EQ(a.told().title, L"BACKUP FAILED");
     const std::wstring failed_run = kept_in(a.told().text);
     EXPECT_NE(failed_run, dated);  // a dated folder of its own, also within the same second
-    EXPECT_EQ(test::read_bytes(failed_run + L"\\SRCA\\sub\\b.txt"), "beta, changed");
+    EXPECT_EQ(test::read_bytes(failed_run + L"\\SRCA" + foreign), "new");
+    EXPECT_EQ(test::read_bytes(L"E:\\BK\\SRCA\\sub\\b.txt"), "beta, changed");
+    EXPECT_FALSE(test::exists(failed_run + L"\\SRCA\\sub"));
     EXPECT_NE(a.told().text.find(L"The folder \"E:\\BK2\\Ostrevin Versions\\"), std::wstring::npos) << a.told().text;
     EXPECT_EQ(test::read_bytes(L"E:\\BK2\\SRCB\\c.txt"), "gamma, changed");
 }
