@@ -104,7 +104,7 @@ private:
     std::wstring dated_name_;            // the run's start, as its dated versions folder is named
     std::vector<std::wstring> refused_;  // by job: why its old copies could not go aside
     std::vector<AsidePlan> plans_;       // by job: what its copy would replace or remove
-    std::vector<bool> moved_;            // by job: its old copies went aside (or began to)
+    bool moved_aside_ = false;           // Keep ticked: old copies went aside before the script
     bool script_left_running_ = false;
 };
 

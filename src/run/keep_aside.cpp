@@ -21,10 +21,9 @@ void BackupRun::keepAside(const std::vector<std::wstring>& file_systems) {
         to_copy[jobs_[i].destination] += plans_[i].to_copy;
     }
     for (const auto& [destination, bytes] : to_copy) make_room(destination, dated_name_, bytes);
-    moved_.assign(jobs_.size(), false);
+    moved_aside_ = true;
     for (size_t i = 0; i < jobs_.size(); ++i) {
         if (plans_[i].moves.empty()) continue;
-        moved_[i] = true;
         if (auto failed = move_aside(*core::job_copy(jobs_[i]), plans_[i], jobs_[i].destination, dated_name_))
             refused_[i] = failed->text() + L". Nothing of this job was copied, so nothing was overwritten.";
     }
@@ -34,9 +33,9 @@ void BackupRun::keepAside(const std::vector<std::wstring>& file_systems) {
 // failure) goes back into the backup, where it was; a dated folder never holds the
 // only copy of a file the backup still stands for. A refused job gets back all it moved.
 void BackupRun::putBackUncopied() {
-    if (script_left_running_) return;  // its copier may still write there
-    for (size_t i = 0; i < moved_.size(); ++i) {
-        if (!moved_[i]) continue;
+    if (!moved_aside_ || script_left_running_) return;  // a copier left running may still write there
+    for (size_t i = 0; i < jobs_.size(); ++i) {
+        if (plans_[i].moves.empty()) continue;
         const bool refused = !refused_[i].empty();
         const unsigned long long back =
             put_back(*core::job_copy(jobs_[i]), refused ? plans_[i].moves : plans_[i].replacing, jobs_[i].destination,
@@ -47,10 +46,11 @@ void BackupRun::putBackUncopied() {
 
 // "Kept N files that this run replaced or removed in <dated folder>.", one per dated folder.
 std::wstring BackupRun::keptText() const {
+    if (!moved_aside_) return {};
     std::map<std::wstring, unsigned long long> kept;  // files by dated folder, in the order of the jobs
     std::vector<std::wstring> order;
-    for (size_t i = 0; i < moved_.size(); ++i) {
-        if (!moved_[i] || plans_[i].files == 0) continue;
+    for (size_t i = 0; i < jobs_.size(); ++i) {
+        if (plans_[i].files == 0) continue;
         const std::wstring folder = dated_folder(jobs_[i].destination, dated_name_);
         if (!kept.contains(folder)) order.push_back(folder);
         kept[folder] += plans_[i].files;

@@ -20,7 +20,8 @@ namespace run {
 struct AsidePlan {
     std::vector<std::wstring> moves;      // paths inside the backup ("SUB\A.TXT"); a folder goes whole
     std::vector<std::wstring> replacing;  // those of them that are files the copy would overwrite
-    unsigned long long files = 0;         // the files among them, those in moved folders too
+    unsigned long long files = 0;         // the files among them, those in moved folders too (after
+                                          // the run: those still kept, none put back)
     std::uint64_t to_copy = 0;            // bytes the copy will write: new and changed files
     unsigned long long held = 0;          // files of the backup in the folders both trees hold
     // As a list-only robocopy run with /PURGE counts them in its summary: the source's
