@@ -38,6 +38,7 @@ if ! command -v rsync >/dev/null 2>&1; then
 fi
 [ -f "$build/wineprefix/system.reg" ] || "$repo/scripts/prefix.sh" "$build"
 export WINEPREFIX=$build/wineprefix WINEDEBUG=-all
+eval "$("$repo/scripts/wine-loader.sh")"
 
 work=$(mktemp -d /tmp/ostrevin-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT

@@ -19,6 +19,7 @@ cmake --build "$build" --target bench_run_backups Ostrevin >/dev/null
 scripts/prefix.sh "$build" no-wm
 command -v rsync >/dev/null || apt-get install -y rsync >/dev/null
 export WINEPREFIX=$build/wineprefix WINEDEBUG=-all
+eval "$(scripts/wine-loader.sh)"
 
 work=$(mktemp -d /tmp/ostrevin-run-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT

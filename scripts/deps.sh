@@ -12,8 +12,9 @@ have i686-w64-mingw32-g++-posix || need="$need g++-mingw-w64-i686-posix"
 have i686-w64-mingw32-windres || need="$need binutils-mingw-w64-i686"
 have wine || need="$need wine"
 have wine64 || [ -x /usr/lib/wine/wine64 ] || need="$need wine64"
-# The 32-bit loader, for the x86 build's tests and the installer (a 32-bit program).
-[ -x /usr/lib/wine/wine ] || need="$need wine32:i386"
+# The 32-bit loader, for the x86 build's tests and its setup program, only where
+# this machine can run 32-bit programs: elsewhere it would only stand in the way.
+if [ ! -e /usr/lib/wine/wine ] && "$(dirname "$0")/wine-loader.sh" --32bit; then need="$need wine32:i386"; fi
 # Marlett (caption buttons), Tahoma and the symbol fonts for the prefixes.
 [ -f /usr/share/wine/fonts/marlett.ttf ] || need="$need fonts-wine"
 have makensis || need="$need nsis"

@@ -1,6 +1,7 @@
 #!/bin/sh
-# Installs Ostrevin silently into a fresh Wine prefix of the build tree's kind
-# (64-bit Windows for build/win, 32-bit for build/win32), checks the files, the
+# Installs Ostrevin silently, with the setup program of the build tree's
+# architecture, into a fresh Wine prefix of the tree's kind (64-bit Windows for
+# build/win, 32-bit for build/win32), checks the setup's own architecture, the files, the
 # Add/Remove Programs entry and the Start menu shortcut, starts the program
 # through that shortcut and closes it, then uninstalls silently and checks that
 # the user's settings and job files stay.
@@ -12,12 +13,13 @@ setup=$(realpath "$2")
 [ -n "${DISPLAY:-}" ] || exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 
 export WINEPREFIX="$build/install_test/prefix" WINEDEBUG=-all
+eval "$("$(dirname "$0")/wine-loader.sh")"
 # No menu entries for the Linux desktop from this throwaway prefix.
 export WINEDLLOVERRIDES="winemenubuilder.exe=d"
-expected_machine=8664
+expected_machine="8664 020b"
 if grep -q '^CMAKE_TOOLCHAIN_FILE.*i686' "$build/CMakeCache.txt"; then
   export WINEARCH=win32
-  expected_machine=014c
+  expected_machine="014c 010b"
 fi
 rm -rf "$build/install_test"
 mkdir -p "$build/install_test"
@@ -35,12 +37,13 @@ check() {  # check DESCRIPTION COMMAND...
   shift
   if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
 }
-machine() {  # the PE header's machine field, in hex
+machine() {  # the PE header's machine field and its optional header's magic (PE32 or PE32+), in hex
   pe=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
-  od -An -tx2 -j$((pe + 4)) -N2 "$1" | tr -d ' '
+  echo "$(od -An -tx2 -j$((pe + 4)) -N2 "$1" | tr -d ' ') $(od -An -tx2 -j$((pe + 24)) -N2 "$1" | tr -d ' ')"
 }
 link_of() { wine "$build/install_probe.exe" link "$1" | tr -d "\r"; }
 
+check "the setup program is a program of this Windows ($expected_machine)" test "$(machine "$setup")" = "$expected_machine"
 wine "$setup" /S
 wineserver -w
 program="$home/AppData/Local/Programs/Ostrevin"

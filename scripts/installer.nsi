@@ -1,11 +1,24 @@
 ; Ostrevin's setup program, made by scripts/package.sh with makensis.
-; Defines: VERSION (x.y.z), EXE64, EXE32, ICON, OUTFILE.
+; Defines: VERSION (x.y.z), ARCH (x64 or x86), EXE (the program built for ARCH),
+; ICON, OUTFILE.
+;
+; One setup program per architecture, each a program of its own architecture:
+; the x64 one installs the 64-bit Ostrevin and runs on 64-bit Windows only; the
+; x86 one installs the 32-bit Ostrevin, for 32-bit Windows (it runs on both).
 ;
 ; Installed per user, without administrator rights: the program runs as the
 ; invoking user and keeps Ostrevin.cfg in its current folder, so the shortcut
 ; starts it in the user's own %APPDATA%\Ostrevin, which this installer makes
 ; for the one user who has the shortcut.
-Unicode true
+!if "${ARCH}" == "x64"
+  Target amd64-unicode
+  !define BITS "64-bit"
+!else if "${ARCH}" == "x86"
+  Target x86-unicode
+  !define BITS "32-bit"
+!else
+  !error "ARCH must be x64 or x86"
+!endif
 ManifestDPIAware true
 RequestExecutionLevel user
 SetCompressor /SOLID lzma
@@ -16,19 +29,17 @@ Name "Ostrevin ${VERSION}"
 OutFile "${OUTFILE}"
 InstallDir "$LOCALAPPDATA\Programs\Ostrevin"
 InstallDirRegKey HKCU "${UNINST_KEY}" "InstallLocation"
-BrandingText "Ostrevin ${VERSION}"
+BrandingText "Ostrevin ${VERSION} (${BITS})"
 
 VIProductVersion "${VERSION}.0"
 VIAddVersionKey "ProductName" "Ostrevin"
 VIAddVersionKey "CompanyName" "Ostrevin developers"
 VIAddVersionKey "LegalCopyright" "Copyright (C) 2026 Ostrevin developers"
-VIAddVersionKey "FileDescription" "Ostrevin setup"
+VIAddVersionKey "FileDescription" "Ostrevin setup (${BITS})"
 VIAddVersionKey "FileVersion" "${VERSION}.0"
 VIAddVersionKey "ProductVersion" "${VERSION}.0"
 
 !include "MUI2.nsh"
-!include "LogicLib.nsh"
-!include "x64.nsh"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -44,11 +55,7 @@ VIAddVersionKey "ProductVersion" "${VERSION}.0"
 
 Section "Ostrevin"
   SetOutPath "$INSTDIR"
-  ${If} ${RunningX64}
-    File "/oname=Ostrevin.exe" "${EXE64}"
-  ${Else}
-    File "/oname=Ostrevin.exe" "${EXE32}"
-  ${EndIf}
+  File "/oname=Ostrevin.exe" "${EXE}"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
   ; The shortcut's working folder (the current folder when the shortcut is created).

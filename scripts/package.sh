@@ -1,6 +1,7 @@
 #!/bin/sh
-# Builds Ostrevin for x86-64 and x86 and makes, under build/package/, the setup
-# program Ostrevin-<version>-setup.exe (NSIS) and the portable zip.
+# Builds Ostrevin for x86-64 and x86 and makes, under build/package/, one setup
+# program (NSIS) for each, Ostrevin-<version>-x64-setup.exe for 64-bit Windows
+# and Ostrevin-<version>-x86-setup.exe for 32-bit Windows, and the portable zip.
 set -e
 cd "$(dirname "$0")/.."
 scripts/build.sh win Ostrevin
@@ -11,9 +12,10 @@ out=$(pwd)/build/package
 rm -rf "$out"
 mkdir -p "$out"
 
-makensis -V2 -WX -DVERSION="$version" -DEXE64="$(pwd)/build/win/Ostrevin.exe" \
-  -DEXE32="$(pwd)/build/win32/Ostrevin.exe" -DICON="$(pwd)/src/res/ostrevin.ico" \
-  -DOUTFILE="$out/Ostrevin-$version-setup.exe" scripts/installer.nsi
+for arch in x64:win x86:win32; do
+  makensis -V2 -WX -DVERSION="$version" -DARCH="${arch%:*}" -DEXE="$(pwd)/build/${arch#*:}/Ostrevin.exe" \
+    -DICON="$(pwd)/src/res/ostrevin.ico" -DOUTFILE="$out/Ostrevin-$version-${arch%:*}-setup.exe" scripts/installer.nsi
+done
 
 # The portable zip: both programs and a short text, in CR LF for Notepad.
 top=Ostrevin-$version

@@ -6,6 +6,7 @@
 set -e
 build=$(cd "$1" && pwd)
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
+eval "$("$(dirname "$0")/wine-loader.sh")"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   # A 32-bit tree gets a 32-bit Windows, where its exes run as they would there.
   if grep -q '^CMAKE_TOOLCHAIN_FILE.*i686' "$build/CMakeCache.txt" 2>/dev/null; then export WINEARCH=win32; fi

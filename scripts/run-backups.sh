@@ -16,6 +16,7 @@ if [ ! -f "$top/build/win/Ostrevin.exe" ] || [ ! -f "$top/build/win/wineprefix/s
   exit 5
 fi
 export WINEPREFIX="$top/build/win/wineprefix" WINEDEBUG=-all
+eval "$("$top/scripts/wine-loader.sh")"
 mkdir -p "$top/build/win/run"
 cd "$top/build/win/run"
 status=0

@@ -9,4 +9,5 @@ if [ -z "$prefix" ]; then
   prefix="$dir/wineprefix"
 fi
 export WINEPREFIX="$prefix" WINEDEBUG=${WINEDEBUG:--all}
+eval "$("$(dirname "$0")/wine-loader.sh")"
 exec wine "$@"
