@@ -28,6 +28,8 @@ int exit_code(run::Outcome::Kind kind) {
             return EXIT_NOT_FINISHED;
         case Kind::NotConfirmed:
             return EXIT_NOT_CONFIRMED;
+        case Kind::Incomplete:
+            return EXIT_INCOMPLETE;
         case Kind::NoJobs:
         case Kind::NotStarted:
             break;

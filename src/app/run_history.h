@@ -18,7 +18,8 @@ enum RunExit : int {
     EXIT_NOT_FINISHED,
     EXIT_NOT_STARTED,
     EXIT_NOT_CONFIRMED,
-    EXIT_BAD_INPUT
+    EXIT_BAD_INPUT,
+    EXIT_INCOMPLETE
 };
 
 inline constexpr wchar_t kRunHistoryName[] = L"Ostrevin-runs.log";

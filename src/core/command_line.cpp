@@ -14,7 +14,7 @@ const wchar_t kUsage[] =
     L"  /?         shows this text.\r\n"
     L"\r\n"
     L"Exit codes of /run: 0 complete, 1 failed, 2 not finished or stopped, 3 not started,\r\n"
-    L"4 not confirmed, 5 bad command line or unreadable job file.\r\n";
+    L"4 not confirmed, 5 bad command line or unreadable job file, 6 not complete (only new files copied).\r\n";
 
 namespace {
 

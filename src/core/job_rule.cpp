@@ -82,6 +82,7 @@ struct Checked {
     std::optional<JobFault> fault;
     JobCopy copy;
     std::wstring source_key, target_key;
+    std::wstring versions_key;  // the destination's versions folder
 };
 
 Checked check(const JobFolders& job) {
@@ -111,6 +112,7 @@ Checked check(const JobFolders& job) {
     }
     c.copy.target = joined(*dst) + L'\\' + c.copy.target_name;
     c.target_key = dst->key + L'\\' + to_upper(as_read(c.copy.target_name));
+    c.versions_key = dst->key + L'\\' + to_upper(kVersionsFolder);
     return c;
 }
 
@@ -143,6 +145,8 @@ std::vector<JobConflict> job_conflicts(const std::vector<JobFolders>& jobs) {
             if (j == i || b.fault) continue;
             if (same_or_inside(b.source_key, a.target_key))
                 found.push_back({i + 1, j + 1, JobFault::TargetHoldsOtherSource});
+            if (same_or_inside(a.target_key, b.versions_key))
+                found.push_back({i + 1, j + 1, JobFault::TargetInVersions});
             if (j > i && (same_or_inside(a.target_key, b.target_key) || same_or_inside(b.target_key, a.target_key)))
                 found.push_back({i + 1, j + 1, JobFault::SharedTarget});
         }
@@ -179,6 +183,12 @@ std::wstring conflict_text(const JobConflict& c, const std::vector<JobFolders>& 
             return name(c.job, true) + L" would copy into " + target(c.job) +
                    L", the folder where Ostrevin keeps the files that runs replace or remove; please rename the "
                    L"source folder or choose another destination.";
+        case JobFault::TargetInVersions:
+            return name(c.job, true) + L" would copy into " + target(c.job) + L", inside " +
+                   quoted(check(job(c.other)).copy.target.substr(0, check(job(c.other)).copy.target.rfind(L'\\')) +
+                          L"\\" + kVersionsFolder) +
+                   L", where " + name(c.other, false) +
+                   L"'s runs keep old copies and remove them after a while; please choose another destination.";
         case JobFault::SharedTarget:
             if (check(job(c.job)).target_key == check(job(c.other)).target_key) {
                 if (this_job != c.job && this_job != c.other)

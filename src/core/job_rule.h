@@ -28,6 +28,7 @@ enum class JobFault {
     TargetHoldsOtherSource,  // the target is or holds the source of job `other`
     SharedTarget,            // the targets of `job` and `other` are one, or one holds the other
     VersionsName,            // the backup folder would be the destination's versions folder
+    TargetInVersions,        // the target lies in the versions folder of job `other`'s destination, which pruning empties
 };
 struct JobConflict {
     int job;    // 1-based

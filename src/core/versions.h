@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace core {
 
@@ -31,7 +32,7 @@ enum class Aside {
 };
 // The decision for the backup's entry of one name (`backup` present) before the
 // copy; `source` is null when the source lacks the name. A link of the backup is never
-// entered; one of the source comes as what it leads to, or as a link when it leads nowhere.
+// entered nor moved; one of the source comes as what it leads to, or as a link when it leads nowhere.
 Aside aside(const Held* source, const Held& backup, bool purge, bool fat_times);
 
 // "2026-12-07 21-00-05" from the clock's "2026-12-07 21:00:05".
@@ -42,12 +43,20 @@ std::optional<long long> dated_folder_time(std::wstring_view name);
 // The dated name one second later ("2026-12-31 23-59-59" -> "2027-01-01 00-00-00");
 // nothing for a name this program does not make.
 std::optional<std::wstring> dated_folder_after(std::wstring_view name);
-// A dated folder more than kKeepDays older than the run's own dated name.
-bool dated_folder_expired(std::wstring_view name, std::wstring_view run_name);
+// A dated folder more than kKeepDays older than the run's own dated name, and made
+// more than kKeepDays before `now` by its times in the file system (`made` and `now`
+// in FILETIME ticks): a clock set wrong for one run names its folders wrongly, and
+// a name alone would then have every real dated folder pruned, or its own.
+bool dated_folder_expired(std::wstring_view name, std::wstring_view run_name, std::uint64_t made, std::uint64_t now);
 // Without Keep: a copy that would replace more than half of the files a backup
 // holds (at least 10 held) is asked about first, as a purge taking most of it is.
 bool overwrite_needs_question(unsigned long long replaced, unsigned long long held);
-// Room for the copy: the free space covers what will be copied plus 5% of the drive.
-bool room_enough(std::uint64_t free, std::uint64_t to_copy, std::uint64_t drive_size);
+// How many of the dated folders (their sizes, oldest first) must go so that `need`
+// bytes fit in `free`: the fewest, oldest first; nothing when even all of them gone
+// would not make room, and then none should go.
+std::optional<std::size_t> folders_to_free(std::uint64_t free, std::uint64_t need,
+                                           const std::vector<std::uint64_t>& sizes);
+// "12 bytes", "3.4 KB", "120 MB", "1.5 GB": sizes as a message tells them.
+std::wstring size_text(std::uint64_t bytes);
 
 }  // namespace core

@@ -128,17 +128,19 @@ Outcome BackupRun::run() {
     o.kept_log = kept_log_;
     o.kept = kept;
     if (o.kind == Outcome::Kind::Completed) pruneVersions();
+    if (!only_new_.empty() && o.kind == Outcome::Kind::Completed) o = incomplete(o);
+    else if (!only_new_.empty() && o.kind != Outcome::Kind::NotStarted)
+        o.text += core::kTwoCr +
+                  (only_new_.size() == 1 ? L"This job copied only new files, replacing none:"
+                                         : L"These jobs copied only new files, replacing none:") +
+                  rows(only_new_);
     if (!kept_extras_.empty() && o.kind != Outcome::Kind::NotStarted)
         o.text += core::kTwoCr +
                   (kept_extras_.size() == 1 ? L"This job ran without removing anything from its backup:"
                                             : L"These jobs ran without removing anything from their backups:") +
                   rows(kept_extras_);
-    if (!only_new_.empty() && o.kind != Outcome::Kind::NotStarted)
-        o.text += core::kTwoCr +
-                  (only_new_.size() == 1 ? L"This job copied only new files, replacing none:"
-                                         : L"These jobs copied only new files, replacing none:") +
-                  rows(only_new_);
     if (!kept.empty()) o.text += core::kTwoCr + kept;
+    if (!not_put_back_.empty()) o.text += core::kTwoCr + not_put_back_;
     return o;
 }
 
@@ -177,6 +179,7 @@ Outcome BackupRun::runJobs() {
         DeleteFileW(files.script.c_str());
         return notCopied({L"backup script", L"", L"started", process.code()});
     }
+    script_started_ = true;
     LogWatch watch(files.log);
     const WaitEnd end = wait(*process, files, watch);
     script_left_running_ = end != WaitEnd::ScriptGone && !process->allEnded();
@@ -333,6 +336,31 @@ Outcome BackupRun::outcome(bool ended, bool left_running, const Files& f, LogWat
             break;
     }
     return completed();
+}
+
+// A run whose jobs copied only new files left the changed ones out: its backup is not
+// complete, and no date is recorded for it. It names the files left out.
+Outcome BackupRun::incomplete(const Outcome& done) const {
+    Outcome o = done;
+    o.kind = Outcome::Kind::Incomplete;
+    constexpr size_t kNamed = 5;
+    std::wstring names;
+    unsigned long long left_out = 0;
+    for (int n : only_new_) {
+        const AsidePlan& plan = plans_[static_cast<size_t>(n) - 1];
+        left_out += plan.replacing.size();
+        names += rows({n});
+        for (size_t i = 0; i < plan.replacing.size() && i < kNamed; ++i)
+            names += L"\r    " + core::job_copy(jobs_[static_cast<size_t>(n) - 1])->target + L"\\" + plan.replacing[i];
+        if (plan.replacing.size() > kNamed)
+            names += L"\r    ... and " + std::to_wstring(plan.replacing.size() - kNamed) + L" more";
+    }
+    o.text = L"The backup copied only new files for " + std::wstring(only_new_.size() == 1 ? L"this job" : L"these jobs") +
+             L", so " + std::to_wstring(left_out) + (left_out == 1 ? L" changed file was" : L" changed files were") +
+             L" not copied; the backup still holds the older copies:" + names + core::kTwoCr +
+             L"Please check those files, then run the backups again and answer Yes to replace them, or tick "
+             L"\"Keep Replaced & Removed Files\" so that the older copies are kept.";
+    return o;
 }
 
 // Every job proved done; the Program Files list goes beside the first backup.

@@ -34,7 +34,8 @@ struct Outcome {
         NotStarted,   // nothing copied; the text says why
         NotFinished,  // stopped, or jobs without their log's end line
         Failed,       // jobs whose copier reported failure
-        NotConfirmed  // what happened cannot be read
+        NotConfirmed,  // what happened cannot be read
+        Incomplete     // every job ran to its end, but some copied only new files, leaving changed ones out
     };
     Kind kind = Kind::NotStarted;
     bool list_saved = false;  // Completed: the Program Files list was written
@@ -70,10 +71,13 @@ private:
     WaitEnd wait(ScriptProcess& process, const Files& f, LogWatch& watch);
     Outcome outcome(bool ended, bool left_running, const Files& f, LogWatch& watch);
     Outcome completed() const;
+    Outcome incomplete(const Outcome& done) const;
     // A refusal for a step that failed: the failure, and that nothing has been copied.
     Outcome notCopied(const win::Failure& failure) const;
     // Walks each job's trees once (run/versions.h); an outcome when stopped meanwhile.
     std::optional<Outcome> planJobs(const std::vector<std::wstring>& file_systems);
+    // Refuses a job whose walk met a folder it could not list.
+    void refuseUnlisted(size_t job);
     // With Remove ticked: asks about each job whose purge would take most of its
     // backup (run/purge_check.cpp). An outcome when the run must not start.
     std::optional<Outcome> checkPurges();
@@ -106,6 +110,8 @@ private:
     std::vector<AsidePlan> plans_;       // by job: what its copy would replace or remove
     bool moved_aside_ = false;           // Keep ticked: old copies went aside before the script
     bool script_left_running_ = false;
+    bool script_started_ = false;
+    std::wstring not_put_back_;  // old copies left in a dated folder that the backup still stands for
 };
 
 }  // namespace run

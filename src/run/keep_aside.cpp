@@ -12,15 +12,26 @@
 namespace run {
 
 void BackupRun::keepAside(const std::vector<std::wstring>& file_systems) {
-    refused_.assign(jobs_.size(), L"");
     std::map<std::wstring, std::uint64_t> to_copy;  // by destination
     for (size_t i = 0; i < jobs_.size(); ++i) {
+        if (!refused_[i].empty()) continue;
         // A job answered No runs without its purge: what it would have removed stays put.
-        if (std::find(kept_extras_.begin(), kept_extras_.end(), static_cast<int>(i) + 1) != kept_extras_.end())
+        if (std::find(kept_extras_.begin(), kept_extras_.end(), static_cast<int>(i) + 1) != kept_extras_.end()) {
             plans_[i] = plan_aside(*core::job_copy(jobs_[i]), false, core::keeps_fat_times(file_systems[i]));
+            refuseUnlisted(i);
+        }
         to_copy[jobs_[i].destination] += plans_[i].to_copy;
     }
-    for (const auto& [destination, bytes] : to_copy) make_room(destination, dated_name_, bytes);
+    for (const auto& [destination, bytes] : to_copy) {
+        const auto no_room = make_room(destination, dated_name_, bytes);
+        if (!no_room) continue;
+        // A copy that cannot fit would fail half-way; the jobs that write there do not start.
+        for (size_t i = 0; i < jobs_.size(); ++i)
+            if (jobs_[i].destination == destination && refused_[i].empty() && plans_[i].to_copy > 0) {
+                refused_[i] = *no_room;
+                plans_[i] = AsidePlan{};
+            }
+    }
     moved_aside_ = true;
     for (size_t i = 0; i < jobs_.size(); ++i) {
         if (plans_[i].moves.empty()) continue;
@@ -31,16 +42,31 @@ void BackupRun::keepAside(const std::vector<std::wstring>& file_systems) {
 
 // After the script: an old copy whose new one did not come (a locked file, a stop, a
 // failure) goes back into the backup, where it was; a dated folder never holds the
-// only copy of a file the backup still stands for. A refused job gets back all it moved.
+// only copy of a file the backup still stands for. A refused job, or any job of a run
+// whose script never started, gets back all it moved: no copy replaced or purged any of it.
 void BackupRun::putBackUncopied() {
     if (!moved_aside_ || script_left_running_) return;  // a copier left running may still write there
     for (size_t i = 0; i < jobs_.size(); ++i) {
         if (plans_[i].moves.empty()) continue;
-        const bool refused = !refused_[i].empty();
-        const unsigned long long back =
-            put_back(*core::job_copy(jobs_[i]), refused ? plans_[i].moves : plans_[i].replacing, jobs_[i].destination,
-                     dated_name_);
-        plans_[i].files = refused ? 0 : plans_[i].files - std::min(back, plans_[i].files);
+        const bool refused = !refused_[i].empty() || !script_started_;
+        const core::JobCopy copy = *core::job_copy(jobs_[i]);
+        const PutBack done = put_back(copy, refused ? plans_[i].moves : plans_[i].replacing,
+                                      refused ? std::vector<core::FileTimes>{} : plans_[i].planned, plans_[i].fat,
+                                      jobs_[i].destination, dated_name_);
+        plans_[i].files = refused ? 0 : plans_[i].files - std::min(done.back, plans_[i].files);
+        if (done.stuck.empty()) continue;
+        // Said, so that nobody takes the backup for whole, and the copies are found before pruning.
+        constexpr size_t kNamed = 10;
+        not_put_back_ += (not_put_back_.empty() ? L"" : L"\r") + std::wstring(L"Job ") + std::to_wstring(i + 1) +
+                         L": " + std::to_wstring(done.stuck.size()) +
+                         (done.stuck.size() == 1 ? L" old copy" : L" old copies") +
+                         L" could not go back into the backup and " + (done.stuck.size() == 1 ? L"is" : L"are") +
+                         L" kept in " + core::quoted(dated_folder(jobs_[i].destination, dated_name_) + L"\\" +
+                                                     copy.target_name) +
+                         L":";
+        for (size_t n = 0; n < done.stuck.size() && n < kNamed; ++n) not_put_back_ += L"\r    " + done.stuck[n];
+        if (done.stuck.size() > kNamed)
+            not_put_back_ += L"\r    ... and " + std::to_wstring(done.stuck.size() - kNamed) + L" more";
     }
 }
 
@@ -66,6 +92,7 @@ std::wstring BackupRun::keptText() const {
 
 std::optional<Outcome> BackupRun::checkOverwrites() {
     for (size_t i = 0; i < jobs_.size(); ++i) {
+        if (!refused_[i].empty()) continue;
         const core::JobCopy c = *core::job_copy(jobs_[i]);
         const AsidePlan& plan = plans_[i];
         const unsigned long long replaced = plan.replacing.size();

@@ -18,6 +18,7 @@ std::wstring counted(unsigned long long n, const wchar_t* one, const wchar_t* ma
 
 std::optional<Outcome> BackupRun::planJobs(const std::vector<std::wstring>& file_systems) {
     plans_.clear();
+    refused_.assign(jobs_.size(), L"");
     for (size_t i = 0; i < jobs_.size(); ++i) {
         hooks_.progress(core::RunProgress{},
                         L"Checking job " + std::to_wstring(i + 1) + L" of " + std::to_wstring(jobs_.size()));
@@ -26,12 +27,23 @@ std::optional<Outcome> BackupRun::planJobs(const std::vector<std::wstring>& file
         if (plans_.back().stopped)
             return notStarted(L"The backup was stopped while its jobs were being checked; nothing has been copied." +
                               core::kTwoCr + L"Please run the backups again.");
+        refuseUnlisted(i);
     }
     return std::nullopt;
 }
 
+// A folder that cannot be listed would hide what the copy replaces or removes there.
+void BackupRun::refuseUnlisted(size_t job) {
+    const AsidePlan& plan = plans_[job];
+    if (plan.unlisted.empty()) return;
+    refused_[job] = win::Failure{L"folder", plan.unlisted, L"listed", plan.unlisted_error}.text() +
+                    L". Nothing of this job was copied, so nothing was overwritten or removed.";
+    plans_[job] = AsidePlan{};
+}
+
 std::optional<Outcome> BackupRun::checkPurges() {
     for (size_t i = 0; i < jobs_.size(); ++i) {
+        if (!refused_[i].empty()) continue;
         const std::wstring n = std::to_wstring(i + 1);
         const core::JobCopy c = *core::job_copy(jobs_[i]);
         const core::FileCounts &files = plans_[i].file_counts, &dirs = plans_[i].dir_counts;

@@ -14,6 +14,7 @@
 #include "core/text.h"
 #include "core/versions.h"
 #include "win/handles.h"
+#include "win/link_lead.h"
 
 namespace run {
 namespace {
@@ -37,13 +38,18 @@ struct Entry {
     std::wstring name;
     core::Held held;
     DWORD attributes = 0;
+    bool not_copied = false;  // a source link the copy passes over: the backup's entry is an extra
+    std::wstring final;       // a source folder link followed: where it leads
 };
 
-// A folder's entries, or nothing when it cannot be listed.
-std::optional<std::vector<Entry>> list(const std::wstring& folder) {
+// A folder's entries, or nothing when it cannot be listed (`error` then says why).
+std::optional<std::vector<Entry>> list(const std::wstring& folder, DWORD* error = nullptr) {
     WIN32_FIND_DATAW d;
     win::FindHandle find(FindFirstFileExW(exact(joined(folder, L"*")).c_str(), FindExInfoBasic, &d,
                                           FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (error) *error = find ? ERROR_SUCCESS : GetLastError();
+    // An empty drive root has not even a "." entry.
+    if (!find && GetLastError() == ERROR_FILE_NOT_FOUND) return std::vector<Entry>{};
     if (!find) return std::nullopt;
     std::vector<Entry> entries;
     do {
@@ -57,11 +63,19 @@ std::optional<std::vector<Entry>> list(const std::wstring& folder) {
                            {kind,
                             {wide(d.nFileSizeHigh, d.nFileSizeLow),
                              wide(d.ftLastWriteTime.dwHighDateTime, d.ftLastWriteTime.dwLowDateTime)}},
-                           d.dwFileAttributes});
+                           d.dwFileAttributes,
+                           false,
+                           {}});
     } while (FindNextFileW(find.get(), &d));
-    if (GetLastError() != ERROR_NO_MORE_FILES) return std::nullopt;
+    if (GetLastError() != ERROR_NO_MORE_FILES) {
+        if (error) *error = GetLastError();
+        return std::nullopt;
+    }
     return entries;
 }
+
+// Errors that say a backup folder is simply not there: it holds nothing yet.
+bool absent(DWORD error) { return error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND; }
 
 // A link in the source is copied through (robocopy follows links), so it is judged as
 // what it leads to; one that leads nowhere stays a link, which the copy cannot copy.
@@ -75,6 +89,12 @@ void follow(const std::wstring& folder, Entry& e) {
     e.held = {is_folder ? core::Held::Kind::Folder : core::Held::Kind::File,
               {is_folder ? 0 : wide(info.nFileSizeHigh, info.nFileSizeLow),
                wide(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime)}};
+    if (is_folder) e.final = win::final_path(h.get());
+}
+
+// A drive root is "F:\." as the script names it; listed, it is "F:\".
+std::wstring root_of(const std::wstring& folder) {
+    return folder.ends_with(L"\\.") ? folder.substr(0, folder.size() - 1) : folder;
 }
 
 std::wstring upper(std::wstring s) {
@@ -104,38 +124,50 @@ using Names = std::unordered_map<std::wstring_view, const Entry*>;
 class Walk {
 public:
     Walk(const core::JobCopy& copy, bool purge, bool fat_times, HANDLE stop)
-        : copy_(copy),
+        : source_(root_of(copy.source)),
+          target_(copy.target),
           left_out_(core::exclusions(copy.source, copy.except)),
           purge_(purge),
           fat_(fat_times),
-          stop_(stop) {}
+          stop_(stop),
+          source_id_(win::folder_id(exact(source_))),
+          finals_{win::resolved(exact(source_))} {}
 
-    void folder(const std::wstring& inside, AsidePlan& plan) const {
+    void folder(const std::wstring& inside, AsidePlan& plan) {
         // A large tree takes a while: STOP is heard at every folder.
-        if (plan.stopped || (stop_ && WaitForSingleObject(stop_, 0) == WAIT_OBJECT_0)) {
+        if (plan.stopped || !plan.unlisted.empty()) return;
+        if (stop_ && WaitForSingleObject(stop_, 0) == WAIT_OBJECT_0) {
             plan.stopped = true;
             return;
         }
-        const std::wstring source = joined(copy_.source, inside), backup = joined(copy_.target, inside);
-        auto from = list(source);
-        if (!from) return;
-        const auto to = list(backup).value_or(std::vector<Entry>{});
+        const std::wstring source = joined(source_, inside), backup = joined(target_, inside);
+        // A folder that cannot be listed is never taken as empty: all the copy would
+        // do there is unknown, so the job stops before it.
+        // A source folder that is not there at all the copy cannot list either: it fails
+        // there, and touches nothing of the backup's.
+        DWORD error = ERROR_SUCCESS;
+        auto from = list(source, &error);
+        if (!from && absent(error)) return;
+        if (!from) return unlisted(plan, source, error);
+        auto to = list(backup, &error);
+        if (!to && !absent(error)) return unlisted(plan, backup, error);
+        if (!to) to.emplace();
         Names held;
-        for (const Entry& b : to) held.emplace(b.name, &b);
-        followLinks(source, *from, to);
+        for (const Entry& b : *to) held.emplace(b.name, &b);
+        followLinks(source, *from, *to);
         // By exact name; another spelling pairs only where the backup lacks the exact one,
         // as the copier pairs them (the others are extras).
         Names exact_names;
         std::vector<const Entry*> kept;
         ++plan.dir_counts.skipped;  // both hold it (the top one, as the summary counts it, in any case)
         for (const Entry& e : *from) {
-            if (leftOut(e, source)) continue;
+            if (e.not_copied || leftOut(e, source)) continue;
             exact_names.emplace(e.name, &e);
             kept.push_back(&e);
             count(source, e, held, plan);
         }
         std::unordered_map<std::wstring, const Entry*> upper_names;  // made at the first name not found exactly
-        for (const Entry& b : to) {
+        for (const Entry& b : *to) {
             if (copier_leftover(b) || leftOut(b, backup) || leftOut(b, source)) continue;
             plan.held += b.held.kind == core::Held::Kind::File;
             const Entry* pair = nullptr;
@@ -152,16 +184,28 @@ public:
     }
 
 private:
+    static void unlisted(AsidePlan& plan, const std::wstring& folder, DWORD error) {
+        plan.unlisted = folder;
+        plan.unlisted_error = error;
+    }
+
     // Only links whose name the backup holds: what the copy writes there is judged
-    // through them, and the walk goes no deeper than the backup's own folders.
-    static void followLinks(const std::wstring& source, std::vector<Entry>& from, const std::vector<Entry>& to) {
+    // through them, and the walk goes no deeper than the backup's own folders. A
+    // folder link that leads out of the source, or back up the way, the copy passes
+    // over (win/link_lead.h): the backup's entry of that name is then an extra.
+    void followLinks(const std::wstring& source, std::vector<Entry>& from, const std::vector<Entry>& to) const {
         if (std::none_of(from.begin(), from.end(),
                          [](const Entry& e) { return e.held.kind == core::Held::Kind::Link; }))
             return;
         std::set<std::wstring> names;
         for (const Entry& b : to) names.insert(upper(b.name));
-        for (Entry& e : from)
-            if (e.held.kind == core::Held::Kind::Link && names.contains(upper(e.name))) follow(source, e);
+        for (Entry& e : from) {
+            if (e.held.kind != core::Held::Kind::Link || !names.contains(upper(e.name))) continue;
+            follow(source, e);
+            if (e.held.kind == core::Held::Kind::Folder &&
+                win::lead_of(e.final, finals_.front(), source_id_, finals_) != win::Lead::Inside)
+                e.not_copied = true;
+        }
     }
 
     // A source entry in the summary's counts and the bytes the copy will write.
@@ -180,13 +224,30 @@ private:
         else plan.to_copy += e.held.stamp.size;
     }
 
-    void decide(const std::wstring& inside, const Entry* source, const Entry& backup, AsidePlan& plan) const {
-        switch (core::aside(source ? &source->held : nullptr, backup.held, purge_, fat_)) {
+    // Under Wine a link to a file lists as a plain file, and a rename of it by name moves
+    // what it leads to: it is left to the copy, which removes it as a link or names it.
+    bool itself(const std::wstring& inside, const Entry& backup) const {
+        const std::wstring folder = exact(joined(target_, inside));
+        const win::Handle h(CreateFileW(joined(folder, backup.name).c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        return h && win::is_itself(h.get(), win::final_path(h.get()), folder, backup.name);
+    }
+
+    void decide(const std::wstring& inside, const Entry* source, const Entry& backup, AsidePlan& plan) {
+        core::Aside what = core::aside(source ? &source->held : nullptr, backup.held, purge_, fat_);
+        if (what == core::Aside::Move && backup.held.kind == core::Held::Kind::File && !itself(inside, backup))
+            what = core::Aside::Leave;
+        switch (what) {
             case core::Aside::Leave:
                 return;
-            case core::Aside::Walk:
+            case core::Aside::Walk: {
+                // The final paths of the folders on the way, as the copier keeps them for its loop check.
+                finals_.push_back(source->final.empty() ? joined(finals_.back(), source->name) : source->final);
                 folder(joined(inside, backup.name), plan);
+                finals_.pop_back();
                 return;
+            }
             case core::Aside::Move:
                 const std::wstring path = joined(inside, backup.name);
                 plan.moves.push_back(path);
@@ -194,11 +255,12 @@ private:
                     const bool folder = backup.attributes & FILE_ATTRIBUTE_DIRECTORY;
                     ++(folder ? plan.dir_counts.extras : plan.file_counts.extras);
                 }
-                if (source && source->held.kind == core::Held::Kind::File && backup.held.kind == core::Held::Kind::File)
+                if (source && source->held.kind == core::Held::Kind::File &&
+                    backup.held.kind == core::Held::Kind::File) {
                     plan.replacing.push_back(path);
-                plan.files += backup.held.kind == core::Held::Kind::Folder ? files_in(joined(copy_.target, path))
-                              : backup.held.kind == core::Held::Kind::File ? 1
-                                                                           : 0;
+                    plan.planned.push_back(source->held.stamp);
+                }
+                plan.files += backup.held.kind == core::Held::Kind::Folder ? files_in(joined(target_, path)) : 1;
         }
     }
     bool leftOut(const Entry& e, const std::wstring& folder) const {
@@ -206,17 +268,21 @@ private:
         return !patterns.empty() && core::excluded(patterns, e.name, joined(folder, e.name));
     }
 
-    const core::JobCopy& copy_;
+    const std::wstring source_, target_;
     core::Exclusions left_out_;
     bool purge_, fat_;
     HANDLE stop_;
+    win::FolderId source_id_;
+    std::vector<std::wstring> finals_;  // the source's own final path first
 };
 
 }  // namespace
 
 AsidePlan plan_aside(const core::JobCopy& copy, bool purge, bool fat_times, HANDLE stop) {
     AsidePlan plan;
-    Walk(copy, purge, fat_times, stop).folder(L"", plan);
+    plan.fat = fat_times;
+    Walk walk(copy, purge, fat_times, stop);
+    walk.folder(L"", plan);
     return plan;
 }
 
@@ -258,6 +324,16 @@ std::optional<win::Failure> move_aside(const core::JobCopy& copy, const AsidePla
             if (!made.insert(level).second) continue;
             if (!CreateDirectoryW(exact(level).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
                 return win::Failure{L"folder", level, L"created to keep the backup's old copies", GetLastError()};
+            // One that was there already may be a link: old copies moved through it would
+            // leave the drive's versions for wherever it leads, and be pruned there.
+            if (const DWORD a = GetFileAttributesW(exact(level).c_str());
+                a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT)) {
+                win::Failure link{L"folder", level,
+                                  L"used to keep the backup's old copies, because it is a link to another place",
+                                  ERROR_CANT_ACCESS_FILE};
+                link.lasting = true;
+                return link;
+            }
         }
     }
     // Then the renames, on a few threads: each waits mostly on the file system. A rename
@@ -287,26 +363,52 @@ std::optional<win::Failure> move_aside(const core::JobCopy& copy, const AsidePla
     return failed;
 }
 
-unsigned long long put_back(const core::JobCopy& copy, const std::vector<std::wstring>& paths,
-                            const std::wstring& destination, const std::wstring& dated_name) {
+namespace {
+
+// The entry of that exact name (a file system that ignores case finds any spelling),
+// or nothing.
+std::optional<core::FileTimes> exactly(const std::wstring& path) {
+    WIN32_FIND_DATAW d;
+    const win::FindHandle find(FindFirstFileExW(exact(path).c_str(), FindExInfoBasic, &d, FindExSearchNameMatch,
+                                                nullptr, 0));
+    if (!find || path.substr(path.rfind(L'\\') + 1) != d.cFileName) return std::nullopt;
+    return core::FileTimes{wide(d.nFileSizeHigh, d.nFileSizeLow),
+                           wide(d.ftLastWriteTime.dwHighDateTime, d.ftLastWriteTime.dwLowDateTime)};
+}
+
+}  // namespace
+
+PutBack put_back(const core::JobCopy& copy, const std::vector<std::wstring>& paths,
+                 const std::vector<core::FileTimes>& planned, bool fat_times, const std::wstring& destination,
+                 const std::wstring& dated_name) {
     const std::wstring root = joined(destination, kept_root(copy, dated_name));
-    unsigned long long n = 0;
+    PutBack done;
     std::set<std::wstring> emptied;
-    for (const std::wstring& path : paths) {
-        const std::wstring backup = exact(joined(copy.target, path));
-        if (GetFileAttributesW(backup.c_str()) != INVALID_FILE_ATTRIBUTES) continue;  // the copy brought it
-        if (!MoveFileExW(exact(root + path).c_str(), backup.c_str(), 0)) continue;
-        ++n;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const std::wstring& path = paths[i];
+        const std::wstring kept = exact(root + path), backup = exact(joined(copy.target, path));
+        if (GetFileAttributesW(kept.c_str()) == INVALID_FILE_ATTRIBUTES) continue;  // never moved, or gone back
+        DWORD how = 0;
+        if (const auto now = exactly(joined(copy.target, path))) {
+            // The new copy came whole: the old one stays kept.
+            if (i >= planned.size() || !core::file_differs(planned[i], *now, fat_times)) continue;
+            how = MOVEFILE_REPLACE_EXISTING;  // a copy cut off half-way holds nothing worth keeping
+        }
+        if (!MoveFileExW(kept.c_str(), backup.c_str(), how)) {
+            done.stuck.push_back(path);
+            continue;
+        }
+        ++done.back;
         for (size_t at = path.rfind(L'\\'); at != std::wstring::npos && at > 0; at = path.rfind(L'\\', at - 1))
             emptied.insert(path.substr(0, at));
     }
     // Deepest first; a folder that still holds something stays.
     for (auto it = emptied.rbegin(); it != emptied.rend(); ++it) RemoveDirectoryW(exact(root + *it).c_str());
-    if (n > 0) {
+    if (done.back > 0) {
         RemoveDirectoryW(exact(root.substr(0, root.size() - 1)).c_str());
         RemoveDirectoryW(exact(dated_folder(destination, dated_name)).c_str());
     }
-    return n;
+    return done;
 }
 
 namespace {
@@ -368,23 +470,64 @@ bool drive_space(const std::wstring& folder, std::uint64_t& free, std::uint64_t&
     return true;
 }
 
+// When a folder was made, by the newest of its times: moves into it only make it newer.
+std::uint64_t made_at(const std::wstring& folder) {
+    WIN32_FILE_ATTRIBUTE_DATA d;
+    if (!GetFileAttributesExW(exact(folder).c_str(), GetFileExInfoStandard, &d)) return UINT64_MAX;
+    return std::max(wide(d.ftCreationTime.dwHighDateTime, d.ftCreationTime.dwLowDateTime),
+                    wide(d.ftLastWriteTime.dwHighDateTime, d.ftLastWriteTime.dwLowDateTime));
+}
+
+// The bytes of the files a folder holds, links not entered.
+std::uint64_t bytes_in(const std::wstring& folder) {
+    std::uint64_t n = 0;
+    for (const Entry& e : list(folder).value_or(std::vector<Entry>{}))
+        n += e.held.kind == core::Held::Kind::Folder ? bytes_in(joined(folder, e.name))
+             : e.held.kind == core::Held::Kind::File ? e.held.stamp.size
+                                                     : 0;
+    return n;
+}
+
 }  // namespace
 
 FreeSpace free_space = drive_space;
 
 void prune_versions(const std::wstring& destination, const std::wstring& run_name) {
     const std::wstring versions = joined(destination, core::kVersionsFolder);
-    for (const std::wstring& name : dated_folders(destination, run_name))
-        if (core::dated_folder_expired(name, run_name)) remove_tree(joined(versions, name));
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    for (const std::wstring& name : dated_folders(destination, run_name)) {
+        const std::wstring folder = joined(versions, name);
+        if (core::dated_folder_expired(name, run_name, made_at(folder), wide(now.dwHighDateTime, now.dwLowDateTime)))
+            remove_tree(folder);
+    }
 }
 
-void make_room(const std::wstring& destination, const std::wstring& run_name, std::uint64_t to_copy) {
+std::optional<std::wstring> make_room(const std::wstring& destination, const std::wstring& run_name,
+                                      std::uint64_t to_copy) {
+    std::uint64_t free = 0, total = 0;
+    if (to_copy == 0 || !free_space(destination, free, total) || free >= to_copy) return std::nullopt;
     const std::wstring versions = joined(destination, core::kVersionsFolder);
-    for (const std::wstring& name : dated_folders(destination, run_name)) {
-        std::uint64_t free = 0, total = 0;
-        if (!free_space(destination, free, total) || core::room_enough(free, to_copy, total)) return;
-        remove_tree(joined(versions, name));
+    const std::vector<std::wstring> names = dated_folders(destination, run_name);
+    std::vector<std::uint64_t> sizes;
+    for (const std::wstring& name : names) sizes.push_back(bytes_in(joined(versions, name)));
+    const auto remove = core::folders_to_free(free, to_copy, sizes);
+    if (!remove) {
+        std::uint64_t kept = 0;
+        for (std::uint64_t s : sizes) kept += s;
+        return L"The drive of " + core::quoted(destination) + L" has " + core::size_text(free) +
+               L" free, and this run needs " + core::size_text(to_copy) + L" there" +
+               (names.empty() ? std::wstring(L".")
+                              : L"; the old copies in " + core::quoted(versions) + L" (" + core::size_text(kept) +
+                                    L") would not make room, so they were all left in place.") +
+               L" Nothing of this job was copied.";
     }
+    // Oldest first, each measured again: stop as soon as the copy fits.
+    for (std::size_t i = 0; i < *remove; ++i) {
+        remove_tree(joined(versions, names[i]));
+        if (free_space(destination, free, total) && free >= to_copy) break;
+    }
+    return std::nullopt;
 }
 
 }  // namespace run

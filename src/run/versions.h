@@ -12,6 +12,7 @@
 
 #include "core/job_rule.h"
 #include "core/run_log.h"
+#include "core/versions.h"
 #include "win/prompt.h"
 
 namespace run {
@@ -20,6 +21,7 @@ namespace run {
 struct AsidePlan {
     std::vector<std::wstring> moves;      // paths inside the backup ("SUB\A.TXT"); a folder goes whole
     std::vector<std::wstring> replacing;  // those of them that are files the copy would overwrite
+    std::vector<core::FileTimes> planned; // by `replacing`: the source's file the copy brings in its place
     unsigned long long files = 0;         // the files among them, those in moved folders too (after
                                           // the run: those still kept, none put back)
     std::uint64_t to_copy = 0;            // bytes the copy will write: new and changed files
@@ -28,13 +30,18 @@ struct AsidePlan {
     // files (total), those the backup holds alike (skipped), the extras; the folders
     // both hold (skipped, the top one too) and the extra folders.
     core::FileCounts file_counts, dir_counts;
+    bool fat = false;      // the destination keeps times to 2 seconds (/FFT)
     bool stopped = false;  // the stop event was set: the walk ended early, the plan is partial
+    // A folder of either tree that could not be listed, and why: the plan is partial,
+    // and the job must not copy, as nothing is known of what it would touch there.
+    std::wstring unlisted;
+    DWORD unlisted_error = ERROR_SUCCESS;
 };
 
 // Walks the job's source and backup (names exact; the source's links followed where the
-// backup holds their name, as robocopy follows them; the backup's never), leaving
-// out what the job's patterns leave out. A tree that cannot be listed adds nothing:
-// the copy cannot touch what it cannot see either. One walk serves the purge
+// backup holds their name and they stay inside the source, as the copier follows them;
+// the backup's never entered nor moved), leaving out what the job's patterns leave out.
+// A folder that cannot be listed ends it (AsidePlan::unlisted). One walk serves the purge
 // question, the overwrite question and the moves. `stop`, when set, ends it early.
 AsidePlan plan_aside(const core::JobCopy& copy, bool purge, bool fat_times, HANDLE stop = nullptr);
 
@@ -51,18 +58,27 @@ std::wstring dated_folder(const std::wstring& destination, const std::wstring& d
 std::optional<win::Failure> move_aside(const core::JobCopy& copy, const AsidePlan& plan,
                                        const std::wstring& destination, const std::wstring& dated_name);
 
-// Renames back into the backup each of `paths` (as in AsidePlan::moves) that the backup
-// lacks and the run's dated folder holds, and removes the folders that leaves empty
-// there; how many went back. What a copy did not bring stays where it was.
-unsigned long long put_back(const core::JobCopy& copy, const std::vector<std::wstring>& paths,
-                            const std::wstring& destination, const std::wstring& dated_name);
+// Renames back into the backup each of `paths` (as in AsidePlan::moves) that the run's
+// dated folder holds and whose new copy did not come: the backup lacks that exact name,
+// or, with `planned` (by path, the source's file the copy was to bring), holds a file
+// that is not that one (a copy cut off half-way). Removes the folders that leaves empty.
+struct PutBack {
+    unsigned long long back = 0;     // old copies put back
+    std::vector<std::wstring> stuck; // old copies that could not go back: in the dated folder still
+};
+PutBack put_back(const core::JobCopy& copy, const std::vector<std::wstring>& paths,
+                 const std::vector<core::FileTimes>& planned, bool fat_times, const std::wstring& destination,
+                 const std::wstring& dated_name);
 
 // Removing versions takes only the destination's dated folders named as this program
 // names them, never the run's own, and never goes through a link (it removes the link).
-// After a complete run: those older than the keeping time.
+// After a complete run: those older than the keeping time, by name and by their times.
 void prune_versions(const std::wstring& destination, const std::wstring& run_name);
-// Before the copy: the oldest first, until the drive has room for `to_copy` (core::room_enough).
-void make_room(const std::wstring& destination, const std::wstring& run_name, std::uint64_t to_copy);
+// Before the copy: when the drive lacks room for the `to_copy` bytes the run writes there,
+// the oldest dated folders go, only as many as make room (core::folders_to_free). When
+// even all of them would not, none goes, and the text says why the copy cannot start.
+std::optional<std::wstring> make_room(const std::wstring& destination, const std::wstring& run_name,
+                                      std::uint64_t to_copy);
 
 // The free space and size of the drive that holds a folder; the tests replace it.
 using FreeSpace = std::function<bool(const std::wstring& folder, std::uint64_t& free, std::uint64_t& total)>;

@@ -75,6 +75,8 @@ TEST(JobTarget, ListsWhereATargetMeetsASourceOrAnotherTarget) {
         {{{L"C:\\Data", L"C:\\Database"}, {L"C:\\Data\\Photos", L"C:\\Backup"}}, {}},
         {{{L"C:\\Old\\ostrevin versions", L"E:\\BK"}, {L"C:\\Ostrevin Versions 2", L"E:\\BK"}},
          {{1, 0, F::VersionsName}}},  // the backup would be where kept files go
+        {{{L"C:\\DATA", L"E:\\BK"}, {L"D:\\MAIL", L"e:\\bk\\ostrevin versions\\2026-12-07 10-00-00"}},
+         {{2, 1, F::TargetInVersions}}},  // pruning another job's kept copies would delete this backup
         {{{L"", L"E:\\BACKUP\\"}, {L"C:", L"E:\\BK"}, {L"C:\\X", L"BK"}, {L"D:\\X", L"E:\\BACKUP"}},
          {{1, 0, F::NoSource}, {2, 0, F::NoSource}, {3, 0, F::NoDestination}}},
     };

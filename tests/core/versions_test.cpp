@@ -27,7 +27,8 @@ TEST(Versions, MovesAsideWhatTheCopyWouldReplaceOrRemove) {
         {&folder, folder, false, Aside::Walk, Aside::Walk},    // both folders: look inside
         {&file, folder, false, Aside::Leave, Aside::Move},     // a folder where the source has a file
         {&folder, file, false, Aside::Leave, Aside::Move},     // and the other way round
-        {&folder, link, false, Aside::Leave, Aside::Move},     // a link in the backup is never entered
+        {&folder, link, false, Aside::Leave, Aside::Leave},    // a link in the backup is never entered nor moved
+        {nullptr, link, false, Aside::Leave, Aside::Leave},    // not even an extra one
         {&link, folder, false, Aside::Leave, Aside::Leave},    // a link in the source is not walked
     };
     for (const auto& c : cases) {
@@ -35,6 +36,9 @@ TEST(Versions, MovesAsideWhatTheCopyWouldReplaceOrRemove) {
         EXPECT_EQ(aside(c.source, c.backup, true, c.fat), c.with_remove) << "case " << &c - cases;
     }
 }
+
+constexpr std::uint64_t kDay = 864'000'000'000ull;  // FILETIME ticks
+constexpr std::uint64_t kMonthAndADay = 31 * kDay;
 
 TEST(Versions, DatedFoldersByNameAndAge) {
     const std::wstring run = dated_folder_name(L"2026-12-07 21:00:05");
@@ -55,10 +59,51 @@ TEST(Versions, DatedFoldersByNameAndAge) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(dated_folder_time(c.name).has_value(), c.ours) << "case " << &c - cases;
-        EXPECT_EQ(dated_folder_expired(c.name, run), c.expired) << "case " << &c - cases;
+        EXPECT_EQ(dated_folder_expired(c.name, run, 0, kMonthAndADay), c.expired) << "case " << &c - cases;
     }
     // Replacing most of a backup of 10 files or more is asked about.
     EXPECT_TRUE(overwrite_needs_question(6, 10) && !overwrite_needs_question(5, 10) && !overwrite_needs_question(9, 9));
-    // Free space must cover the copy plus 5% of the drive.
-    EXPECT_TRUE(room_enough(150, 100, 1000) && !room_enough(149, 100, 1000) && !room_enough(50, 100, 1000));
+}
+
+// A clock set wrong for a run: its name alone never has a dated folder pruned.
+TEST(Versions, ADatedFolderIsOldByItsNameAndByItsTimes) {
+    const std::uint64_t now = 1000 * kDay;
+    const struct {
+        const wchar_t *name, *run;
+        std::uint64_t made;
+        bool expired;
+    } cases[] = {
+        {L"2026-10-28 09-00-00", L"2026-12-07 21-00-05", now - 40 * kDay, true},   // old both ways
+        {L"2000-01-01 00-00-05", L"2026-12-07 21-00-05", now - 2 * kDay, false},  // filed while the clock was reset
+        {L"2026-11-27 09-00-00", L"2031-01-01 00-00-00", now - 10 * kDay, false},  // a run with the clock ahead
+        {L"2026-11-27 09-00-00", L"2026-12-07 21-00-05", now - 40 * kDay, false},  // times old, name recent
+        {L"2026-10-28 09-00-00", L"2026-12-07 21-00-05", now + kDay, false},       // made "later" than now
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(dated_folder_expired(c.name, c.run, c.made, now), c.expired) << "case " << &c - cases;
+}
+
+// Room is made for what the run needs only, oldest first; none goes when it cannot fit anyway.
+TEST(Versions, RoomIsMadeOnlyForWhatTheRunNeeds) {
+    const std::vector<std::uint64_t> sizes{30, 50, 100};  // oldest first
+    const struct {
+        std::uint64_t free, need;
+        std::optional<std::size_t> remove;
+    } cases[] = {
+        {100, 100, 0},              // fits: a drive 99% full loses nothing
+        {90, 100, 1},               // the oldest is enough
+        {30, 100, 2},               // two
+        {0, 180, 3},                // all
+        {0, 181, std::nullopt},     // cannot fit: none goes
+        {0, 0, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(folders_to_free(c.free, c.need, sizes), c.remove) << "case " << &c - cases;
+    EXPECT_EQ(folders_to_free(5, 6, {}), std::nullopt);
+    const struct {
+        std::uint64_t bytes;
+        const wchar_t* text;
+    } sizes_told[] = {{1, L"1 byte"}, {1023, L"1023 bytes"}, {1536, L"1.5 KB"}, {120ull << 20, L"120 MB"},
+                      {(3ull << 30) / 2, L"1.5 GB"}, {5ull << 40, L"5 TB"}};
+    for (const auto& s : sizes_told) EXPECT_EQ(size_text(s.bytes), s.text);
 }

@@ -65,45 +65,8 @@ bool Copier::targetLost() {
     return true;
 }
 
-Copier::FolderId Copier::folderId(const std::wstring& path, std::wstring* final_path) {
-    FolderId id;
-    const win::Handle h(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!h) return id;
-    id.opened = true;
-    BY_HANDLE_FILE_INFORMATION info;
-    if (GetFileInformationByHandle(h.get(), &info)) {
-        id.volume = info.dwVolumeSerialNumber;
-        id.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-        id.valid = true;
-    }
-    if (final_path != nullptr) *final_path = robocopy::final_path(h.get());
-    return id;
-}
-
-bool Copier::within(std::wstring at, const FolderId& id) {
-    // A final path has every link resolved, so its parents are the real ones.
-    for (;;) {
-        if (folderId(at) == id) return true;
-        const std::size_t cut = at.find_last_of(L'\\');
-        if (cut == std::wstring::npos || cut < 6) return false;
-        std::wstring parent = at.substr(0, cut);
-        if (parent.size() == 6 && parent[5] == L':') parent += L'\\';  // "\\?\C:" stands for "\\?\C:\"
-        if (parent == at) return false;
-        at = std::move(parent);
-    }
-}
-
-// The path with every link resolved or, when the system cannot name that, as given.
-std::wstring Copier::resolved(const std::wstring& path) {
-    std::wstring at;
-    folderId(path, &at);
-    return at.empty() ? path : at;
-}
-
 bool Copier::checkIdentity(int& code) {
-    source_id_ = folderId(source_root_);
+    source_id_ = win::folder_id(source_root_);
     // The target or, when it is still to be made, its nearest existing parent.
     std::wstring existing = target_root_;
     while (GetFileAttributesW(existing.c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -112,20 +75,20 @@ bool Copier::checkIdentity(int& code) {
         existing.resize(cut);
     }
     const bool target_exists = GetFileAttributesW(target_root_.c_str()) != INVALID_FILE_ATTRIBUTES;
-    if (target_exists) target_id_ = folderId(target_root_);
+    if (target_exists) target_id_ = win::folder_id(target_root_);
     if (target_exists && source_id_ == target_id_) {
         const Hold hold(console_lock_);
         console_.write(L"\r\nSource and destination are the same folder; there is nothing to copy.\r\n");
         code = 0;
         return false;
     }
-    if (within(resolved(existing), source_id_)) {
+    if (win::within(win::resolved(existing), source_id_)) {
         report(ERROR_INVALID_PARAMETER, L"Accessing Destination Directory", target_root_,
                L"The destination lies inside the source; a tree cannot be copied into itself.");
         code = kExitFatal;
         return false;
     }
-    if (target_exists && within(resolved(source_root_), target_id_)) {
+    if (target_exists && win::within(win::resolved(source_root_), target_id_)) {
         report(ERROR_INVALID_PARAMETER, L"Accessing Source Directory", source_root_,
                L"The source lies inside the destination, where the copy could overwrite or delete it.");
         code = kExitFatal;
@@ -186,7 +149,7 @@ bool Copier::walkRoot() {
         report(error, L"Scanning Source Directory", source_root_);
         return false;
     }
-    source_final_ = resolved(source_root_);
+    source_final_ = win::resolved(source_root_);
     walk_finals_.assign(1, source_final_);
     walk(source_root_, 0, std::move(from));
     return true;
@@ -236,7 +199,7 @@ int Copier::run() {
         }
         levels_[0].exists = levels_[0].made = true;
         ++counts_.dirs.copied;
-        target_id_ = folderId(target_root_);
+        target_id_ = win::folder_id(target_root_);
     }
     const bool listed = walkRoot();
     stopThreads();

@@ -16,6 +16,7 @@
 
 #include "console.h"
 #include "options.h"
+#include "win/link_lead.h"
 
 namespace robocopy {
 
@@ -47,14 +48,7 @@ private:
         // A junction or symbolic link (under Wine: a Unix link to a folder).
         bool isLink() const { return (attrs & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
     };
-    // Which folder a path is, whatever its spelling.
-    struct FolderId {
-        DWORD volume = 0;
-        std::uint64_t index = 0;
-        bool valid = false;
-        bool opened = false;  // the open worked, whatever the questions after it gave
-        bool operator==(const FolderId& o) const { return valid && o.valid && volume == o.volume && index == o.index; }
-    };
+    using FolderId = win::FolderId;
     // A target folder on the current path; with /S it is made only when a
     // file must go into it.
     struct Level {
@@ -70,7 +64,7 @@ private:
         const Entry* to;
     };
     // Where a source sub-folder's handle leads, when it is not the folder its parent listed.
-    enum class Lead { Listed, Inside, Out, Back };
+    using Lead = win::Lead;
 
     // One file to copy; made by the walk, done by a worker.
     struct Job {
@@ -95,11 +89,6 @@ private:
         bool ready = false;
     };
 
-    // Opens the folder, links followed; final_path, when given, is left empty if the system cannot name it.
-    static FolderId folderId(const std::wstring& path, std::wstring* final_path = nullptr);
-    // True when a folder with this identity is the one at this final path or one of its parents.
-    static bool within(std::wstring final_path, const FolderId& id);
-    static std::wstring resolved(const std::wstring& path);
     // Refuses a source and target that lie inside each other; false after reporting.
     bool checkIdentity(int& code);
     // Opens the folder once and lists it through that handle. With `listed` (the
@@ -162,7 +151,6 @@ private:
     // Deletes a file of the folder, never what a link in its place points to.
     bool removeFile(const std::wstring& folder, const std::wstring& name, DWORD attrs);
     // True when the handle opened the file of that name itself, not what a link of that name points to.
-    static bool isItself(HANDLE h, const std::wstring& here, const std::wstring& folder, const std::wstring& name);
     // Removes a link itself where the system allows it, else reports it; with
     // only_ask, changes nothing and tells whether it could.
     bool removeLink(const std::wstring& path, bool only_ask = false);

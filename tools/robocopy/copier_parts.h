@@ -8,6 +8,8 @@
 #include <cwctype>
 #include <string>
 
+#include "win/link_lead.h"
+
 namespace robocopy {
 
 // Small enough to stay in the CPU cache between the read and the write; under
@@ -89,19 +91,7 @@ inline std::wstring shown(const std::wstring& path) {
     return path;
 }
 
-// The path of what the handle opened, every link resolved; empty when the system
-// cannot name it (no drive letter), so that callers never take a guess for it.
-inline std::wstring final_path(HANDLE h) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetFinalPathNameByHandleW(h, path.data(), static_cast<DWORD>(path.size()),
-                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (n == 0) return {};
-        const bool fits = n < path.size();
-        path.resize(n);
-        if (fits) return path;
-    }
-}
+using win::final_path;
 
 // Errors that say the folder or its drive is not there at all.
 inline bool is_gone(DWORD error) {

@@ -6,26 +6,6 @@
 
 namespace robocopy {
 
-// True when the handle opened the file of that name itself, not what a link of that name points to.
-bool Copier::isItself(HANDLE h, const std::wstring& here, const std::wstring& folder, const std::wstring& name) {
-    const std::wstring parent = resolved(folder);
-    if (compare_names(here, join_path(parent, name)) == 0) return true;
-    // The system names "old." and "sp " without their trailing dots and blanks. Such a
-    // path is the file itself unless it is another name for the file opened (a link).
-    std::wstring bare = name;
-    while (!bare.empty() && (bare.back() == L'.' || bare.back() == L' ')) bare.pop_back();
-    if (bare.empty() || bare.size() == name.size() || compare_names(here, join_path(parent, bare)) != 0) return false;
-    BY_HANDLE_FILE_INFORMATION mine, other;
-    if (!GetFileInformationByHandle(h, &mine)) return false;
-    const win::Handle o(CreateFileW(join_path(folder, bare).c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!o) return GetLastError() == ERROR_FILE_NOT_FOUND;
-    if (!GetFileInformationByHandle(o.get(), &other)) return false;
-    return mine.nFileIndexLow != other.nFileIndexLow || mine.nFileIndexHigh != other.nFileIndexHigh ||
-           mine.dwVolumeSerialNumber != other.dwVolumeSerialNumber;
-}
-
 bool Copier::removeFile(const std::wstring& folder, const std::wstring& name, DWORD attrs) {
     const std::wstring path = join_path(folder, name);
     // Under Wine a Unix link to a file looks like a plain file, and deleting it
@@ -46,7 +26,7 @@ bool Copier::removeFile(const std::wstring& folder, const std::wstring& name, DW
                    L"The system cannot tell where it is, so it could be a link; it is left as it is.");
             return false;
         }
-        if (!isItself(h.get(), here, folder, name)) {
+        if (!win::is_itself(h.get(), here, folder, name)) {
             report(ERROR_CANT_ACCESS_FILE, L"Deleting Extra File", path, kLinkNote);
             return false;
         }

@@ -67,18 +67,7 @@ DWORD Copier::list(const std::wstring& folder, std::vector<Entry>& entries, cons
 }
 
 Copier::Lead Copier::leadOf(const std::wstring& final) const {
-    // One whose end the system cannot name is not known to stay inside.
-    if (final.empty()) return Lead::Out;
-    const auto below = [](const std::wstring& path, const std::wstring& folder) {
-        if (path.size() < folder.size() || compare_names(path.substr(0, folder.size()), folder) != 0) return false;
-        return path.size() == folder.size() || folder.back() == L'\\' || path[folder.size()] == L'\\';
-    };
-    if (source_final_.empty() || !below(final, source_final_))
-        if (!within(final, source_id_)) return Lead::Out;
-    // A folder this copy is already in, reached again: a loop.
-    for (const std::wstring& on_path : walk_finals_)
-        if (below(on_path, final)) return Lead::Back;
-    return Lead::Inside;
+    return win::lead_of(final, source_final_, source_id_, walk_finals_);
 }
 
 void Copier::dropTwins(const std::wstring& folder, std::vector<Entry>& from, std::vector<std::wstring>& keys) {

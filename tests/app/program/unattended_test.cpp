@@ -110,7 +110,7 @@ TEST(Unattended, CopiesRecordsTheDateAndWritesOneHistoryLine) {
 }
 
 // With Keep unticked, a copy that would replace most of the backup is answered No:
-// only new files are copied, the old copies stay, and the history says so.
+// only new files are copied, the old copies stay, and the run is not complete.
 TEST(Unattended, AMassOverwriteWithoutKeepCopiesOnlyNewFiles) {
     Unattended u;
     for (int i = 0; i < 10; ++i) test::write_bytes(u.src + L"\\f" + std::to_wstring(i), "old");
@@ -122,11 +122,14 @@ TEST(Unattended, AMassOverwriteWithoutKeepCopiesOnlyNewFiles) {
     test::write_bytes(u.box.data() + L"\\Ostrevin.cfg", settings.replace(at, keep.size(), "Options:Weekly.ojf=\r\n"));
     for (int i = 0; i < 10; ++i) test::write_bytes(u.src + L"\\f" + std::to_wstring(i), "encrypted");
     test::write_bytes(u.src + L"\\new.txt", "new");
-    EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), 0u);
+    EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), 6u);
     EXPECT_EQ(test::read_bytes(L"E:\\BK\\SRC\\f9"), "old");
     EXPECT_EQ(test::read_bytes(L"E:\\BK\\SRC\\new.txt"), "new");
     EXPECT_FALSE(test::exists(L"E:\\BK\\Ostrevin Versions"));
-    EXPECT_NE(u.history().find("\tBACKUP COMPLETE\tAnswered No: Job 1 would replace 10 of the 11 files in"),
+    EXPECT_NE(u.history().find("\tBACKUP INCOMPLETE\tThe backup copied only new files for this job, so 10 changed"),
+              std::string::npos)
+        << u.history();
+    EXPECT_NE(u.history().find("Answered No: Job 1 would replace 10 of the 11 files in"),
               std::string::npos)
         << u.history();
 }
