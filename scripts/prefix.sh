@@ -15,6 +15,14 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   # Let the first start settle; a server kept alive by someone else must not block us.
   timeout 120 wineserver -w || true
 fi
+# A 64-bit prefix made while only the 64-bit loader could run has no 32-bit half, which
+# the 32-bit loader needs to start anything: where it runs now, complete the prefix.
+wow="$WINEPREFIX/drive_c/windows/syswow64"
+if [ -d "$wow" ] && [ ! -f "$wow/kernel32.dll" ] && "$(dirname "$0")/wine-loader.sh" --32bit; then
+  echo "Adding the 32-bit half to Wine prefix $WINEPREFIX"
+  wineboot -u >/dev/null 2>&1 || true
+  timeout 120 wineserver -w || true
+fi
 # A new prefix has no TrueType fonts: caption buttons (Marlett) and Tahoma would
 # fall back to bitmap fonts and letters.
 fonts="$WINEPREFIX/drive_c/windows/Fonts"

@@ -136,8 +136,8 @@ std::vector<JobConflict> job_conflicts(const std::vector<JobFolders>& jobs) {
             found.push_back({i + 1, 0, *a.fault});
             continue;
         }
-        if (to_upper(as_read(a.copy.target_name)) == to_upper(kVersionsFolder))
-            found.push_back({i + 1, 0, JobFault::VersionsName});
+        const bool versions_name = to_upper(as_read(a.copy.target_name)) == to_upper(kVersionsFolder);
+        if (versions_name) found.push_back({i + 1, 0, JobFault::VersionsName});
         if (same_or_inside(a.target_key, a.source_key)) found.push_back({i + 1, 0, JobFault::TargetInSource});
         else if (same_or_inside(a.source_key, a.target_key)) found.push_back({i + 1, 0, JobFault::TargetHoldsSource});
         for (int j = 0; j < n; ++j) {
@@ -145,7 +145,7 @@ std::vector<JobConflict> job_conflicts(const std::vector<JobFolders>& jobs) {
             if (j == i || b.fault) continue;
             if (same_or_inside(b.source_key, a.target_key))
                 found.push_back({i + 1, j + 1, JobFault::TargetHoldsOtherSource});
-            if (same_or_inside(a.target_key, b.versions_key))
+            if (!versions_name && same_or_inside(a.target_key, b.versions_key))
                 found.push_back({i + 1, j + 1, JobFault::TargetInVersions});
             if (j > i && (same_or_inside(a.target_key, b.target_key) || same_or_inside(b.target_key, a.target_key)))
                 found.push_back({i + 1, j + 1, JobFault::SharedTarget});

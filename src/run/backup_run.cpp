@@ -259,6 +259,13 @@ std::optional<Outcome> BackupRun::writeScript(const Files& f) {
         DeleteFileW(f.script.c_str());
         return notCopied({L"results file", f.results, L"created", made.code()});
     }
+    // And the log: a run whose every job was refused before its copy writes nothing to
+    // it, and its verdict must still read it (an empty log: no job ran to its end).
+    if (const win::Status made = win::write_text_file(f.log, L"", CP_OEMCP); !made) {
+        DeleteFileW(f.script.c_str());
+        DeleteFileW(f.results.c_str());
+        return notCopied({L"backup log", f.log, L"created", made.code()});
+    }
     return std::nullopt;
 }
 

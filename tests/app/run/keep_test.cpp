@@ -279,6 +279,24 @@ TEST(BackupRun, KeepsWhatThePurgeTakesFromTheBackupOfADriveRoot) {
     EXPECT_TRUE(test::tree(L"E:\\CARD\\F").empty());
 }
 
+// A job whose old copy is held open cannot go aside: it fails naming the file, also as
+// the only job of its list (whose log then holds no job at all).
+TEST(BackupRun, AHeldBackupFileFailsItsJobNamingIt) {
+    RunApp a;
+    a.main->cmdDeleteJob_Click(2);
+    a.runBackups();
+    test::write_bytes(a.srcA + L"\\a.txt", "alpha, changed");
+    HANDLE held = CreateFileW(a.e(L"BK\\SRCA\\a.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    a.prompts.asked.clear();
+    a.runBackups();
+    CloseHandle(held);
+    EXPECT_EQ(a.told().title, L"BACKUP FAILED") << test::narrow(a.told().text);
+    EXPECT_NE(a.told().text.find(L"The file \"E:\\BK\\SRCA\\a.txt\" could not be moved"), std::wstring::npos)
+        << test::narrow(a.told().text);
+    EXPECT_EQ(test::read_bytes(a.e(L"BK\\SRCA\\a.txt")), "alpha");
+}
+
 // After the script, an old copy whose new one did not come whole goes back: a copy cut
 // off half-way is not the file the walk planned, and a new copy that came stays.
 TEST(BackupRun, AnOldCopyGoesBackWhereItsNewCopyIsCutOff) {
