@@ -7,20 +7,21 @@ set -e
 build=$(cd "$1" && pwd)
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
 eval "$("$(dirname "$0")/wine-loader.sh")"
+# A 64-bit prefix made while only the 64-bit loader could run has no 32-bit half, which
+# the 32-bit loader needs to start anything, itself included: where it runs now, the
+# prefix is made anew (it holds nothing of the tests', which make their own folders).
+wow="$WINEPREFIX/drive_c/windows/syswow64"
+if [ -d "$wow" ] && [ ! -f "$wow/kernel32.dll" ] && "$(dirname "$0")/wine-loader.sh" --32bit; then
+  echo "Wine prefix $WINEPREFIX lacks its 32-bit half: making it anew"
+  wineserver -k 2>/dev/null || true
+  rm -rf "$WINEPREFIX"
+fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   # A 32-bit tree gets a 32-bit Windows, where its exes run as they would there.
   if grep -q '^CMAKE_TOOLCHAIN_FILE.*i686' "$build/CMakeCache.txt" 2>/dev/null; then export WINEARCH=win32; fi
   echo "Creating ${WINEARCH:-win64} Wine prefix $WINEPREFIX"
   wineboot -i >/dev/null 2>&1 || true
   # Let the first start settle; a server kept alive by someone else must not block us.
-  timeout 120 wineserver -w || true
-fi
-# A 64-bit prefix made while only the 64-bit loader could run has no 32-bit half, which
-# the 32-bit loader needs to start anything: where it runs now, complete the prefix.
-wow="$WINEPREFIX/drive_c/windows/syswow64"
-if [ -d "$wow" ] && [ ! -f "$wow/kernel32.dll" ] && "$(dirname "$0")/wine-loader.sh" --32bit; then
-  echo "Adding the 32-bit half to Wine prefix $WINEPREFIX"
-  wineboot -u >/dev/null 2>&1 || true
   timeout 120 wineserver -w || true
 fi
 # A new prefix has no TrueType fonts: caption buttons (Marlett) and Tahoma would
