@@ -199,8 +199,9 @@ SettingsChanges settings_changes(const Settings& at_start, const Settings& now) 
 
 void apply_changes(Settings& file, const SettingsChanges& changes) {
     if (changes.DefaultJob) file.DefaultJob = *changes.DefaultJob;
-    // Two windows each told what they saw: the later mark covers both.
-    if (changes.ToldRuns) file.ToldRuns = std::max(file.ToldRuns, *changes.ToldRuns);
+    // The note names a run by its place, which no time orders: of two windows that each
+    // told, the last to close wins, which may tell a run twice but never hides one.
+    if (changes.ToldRuns) file.ToldRuns = *changes.ToldRuns;
     for (const auto& row : changes.dates) RecordBackupDate(file, row.name, row.date);
     for (const auto& [name, options] : changes.options) file.JobOptions[name] = options;
     for (const auto& row : changes.schedules) set_schedule(file, row.job, row.text);

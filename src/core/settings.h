@@ -43,7 +43,7 @@ struct Settings {
     // (the words of the boxes ticked, then "keep" or "nokeep"), which older versions pass over.
     std::map<std::wstring, RunOptions> JobOptions;
     std::vector<ScheduleRow> Schedules;  // in file order, one row per job file
-    // The newest run of the history the window has told about ("2026-12-07 21:00:05").
+    // The last run of the history the window has told about (core/history.h).
     std::wstring ToldRuns;
 };
 
@@ -79,7 +79,7 @@ struct SettingsChanges {
     std::vector<BackupDateRow> dates;
     std::map<std::wstring, RunOptions> options;
     std::vector<ScheduleRow> schedules;    // an empty text removes one
-    std::optional<std::wstring> ToldRuns;  // the later of the file's and this one is kept
+    std::optional<std::wstring> ToldRuns;  // replaces the file's
     bool empty() const { return !DefaultJob && dates.empty() && options.empty() && schedules.empty() && !ToldRuns; }
 };
 SettingsChanges settings_changes(const Settings& at_start, const Settings& now);
