@@ -1,7 +1,5 @@
 #include "core/history.h"
 
-#include <algorithm>
-
 #include "core/text.h"
 
 namespace core {
@@ -9,6 +7,7 @@ namespace {
 
 constexpr std::size_t kToldAtMost = 10;
 constexpr std::size_t kReasonChars = 200;
+constexpr std::wstring_view kNumberSign = L" #";  // between the note's time and its run's number
 
 std::vector<std::wstring_view> split_tabs(std::wstring_view line) {
     std::vector<std::wstring_view> parts;
@@ -45,6 +44,17 @@ long long days_from_civil(long long y, long long m, long long d) {
     return era * 146097 + doe - 719468;
 }
 
+// A run's number in the note: digits only, else 0 (none).
+std::size_t number(std::wstring_view digits) {
+    if (digits.empty() || digits.size() > 9) return 0;
+    std::size_t n = 0;
+    for (wchar_t c : digits) {
+        if (c < L'0' || c > L'9') return 0;
+        n = n * 10 + static_cast<std::size_t>(c - L'0');
+    }
+    return n;
+}
+
 bool same_file(std::wstring_view a, std::wstring_view b) { return a.size() == b.size() && to_lower(a) == to_lower(b); }
 
 // "BACKUP FAILED" -> "FAILED": what the warning line says after "Last run".
@@ -79,16 +89,43 @@ std::vector<HistoryEntry> parse_history(std::wstring_view text) {
     return entries;
 }
 
+std::vector<HistoryEntry> untold_runs(const std::vector<HistoryEntry>& history, std::wstring_view mark) {
+    std::vector<HistoryEntry> runs;
+    for (const auto& e : history)
+        if (e.readable) runs.push_back(e);
+    const std::size_t hash = mark.find(kNumberSign);
+    const std::wstring_view when = mark.substr(0, hash);
+    std::size_t told = hash == std::wstring_view::npos ? 0 : number(mark.substr(hash + kNumberSign.size()));
+    // The run the note names by its number, else the last run of its time.
+    if (told == 0 || told > runs.size() || runs[told - 1].when != when) {
+        told = 0;
+        for (std::size_t i = 0; i < runs.size(); ++i)
+            if (runs[i].when == when) told = i + 1;
+    }
+    if (told > 0) return {runs.begin() + static_cast<std::ptrdiff_t>(told), runs.end()};
+    std::erase_if(runs, [&](const HistoryEntry& e) { return e.when <= when; });  // a history started over
+    return runs;
+}
+
+std::wstring told_mark(const std::vector<HistoryEntry>& history) {
+    std::size_t count = 0;
+    const HistoryEntry* last = nullptr;
+    for (const auto& e : history)
+        if (e.readable) {
+            ++count;
+            last = &e;
+        }
+    return last ? last->when + std::wstring(kNumberSign) + std::to_wstring(count) : std::wstring();
+}
+
 ToTell runs_to_tell(const std::vector<HistoryEntry>& history, std::wstring_view mark) {
     ToTell tell;
-    tell.mark = std::max(std::wstring(mark), newest_stamp(history));
-    std::vector<const HistoryEntry*> failed;
-    for (const auto& e : history)
-        if (e.readable && e.when > mark && e.outcome != kBackupComplete) failed.push_back(&e);
-    // The file is in the order the runs ended; a hand edit or a changed clock may not be.
-    std::stable_sort(failed.begin(), failed.end(), [](auto* a, auto* b) { return a->when > b->when; });
-    for (const HistoryEntry* e : failed) {
-        if (tell.runs.size() < kToldAtMost) tell.runs.push_back(*e);
+    tell.mark = told_mark(history);
+    if (tell.mark.empty()) tell.mark = mark;  // no history yet, or none that can be read
+    const auto untold = untold_runs(history, mark);
+    for (auto run = untold.rbegin(); run != untold.rend(); ++run) {
+        if (run->outcome == kBackupComplete) continue;
+        if (tell.runs.size() < kToldAtMost) tell.runs.push_back(*run);
         else ++tell.more;
     }
     return tell;
@@ -103,13 +140,6 @@ std::wstring told_text(const ToTell& tell) {
     }
     if (tell.more) text += L"\r\rAnd " + std::to_wstring(tell.more) + L" more before them.";
     return text + L"\r\rFile > Run History... lists every run.";
-}
-
-std::wstring newest_stamp(const std::vector<HistoryEntry>& history) {
-    std::wstring newest;
-    for (const auto& e : history)
-        if (e.readable) newest = std::max(newest, e.when);
-    return newest;
 }
 
 std::wstring first_reason(std::wstring_view detail) {
@@ -141,10 +171,10 @@ long long minutes_between(const DateTime& from, const DateTime& to) {
 std::wstring warning_line(const std::vector<HistoryEntry>& history, std::wstring_view job_file, ScheduleKind kind,
                           const DateTime& now) {
     const HistoryEntry *latest = nullptr, *complete = nullptr;
-    for (const auto& e : history) {
+    for (const auto& e : history) {  // the last written, whatever time a clock set wrong gave them
         if (!e.readable || !same_file(e.job_file, job_file)) continue;
-        if (!latest || e.when >= latest->when) latest = &e;
-        if (e.outcome == kBackupComplete && (!complete || e.when >= complete->when)) complete = &e;
+        latest = &e;
+        if (e.outcome == kBackupComplete) complete = &e;
     }
     if (!latest) return {};
     if (latest->outcome != kBackupComplete)

@@ -25,8 +25,20 @@ std::vector<HistoryEntry> parse_history(std::wstring_view text);
 // "2026-12-06 07:00:05" read to the minute; nothing for anything else.
 std::optional<DateTime> parse_stamp(std::wstring_view text);
 
-// The runs the next start tells: those newer than `mark` that did not complete,
-// newest first, at most 10; `more` counts the rest, `mark` becomes the newest stamp.
+// The note of what the start has told ("ToldRuns=" in the settings) names the last
+// run told by its time and its number among the readable runs: "2026-12-07 21:00:05 #57".
+// The history is in the order the runs ended; the time a line bears may not be.
+
+// The readable runs after those the note covers, in file order. A note of an older
+// version (a time alone) or whose number finds another run covers up to the last run
+// of its time; one whose time no run bears, the runs up to its time.
+std::vector<HistoryEntry> untold_runs(const std::vector<HistoryEntry>& history, std::wstring_view mark);
+// The note that covers every readable run; empty when there is none.
+std::wstring told_mark(const std::vector<HistoryEntry>& history);
+
+// The runs the next start tells: those after the note that did not complete, last
+// written first, at most 10; `more` counts the rest, `mark` covers the whole history
+// (a history without readable runs leaves it as it was).
 struct ToTell {
     std::vector<HistoryEntry> runs;
     std::size_t more = 0;
@@ -35,9 +47,6 @@ struct ToTell {
 ToTell runs_to_tell(const std::vector<HistoryEntry>& history, std::wstring_view mark);
 // The message that tells them.
 std::wstring told_text(const ToTell& tell);
-
-// The newest stamp in the history; empty when none.
-std::wstring newest_stamp(const std::vector<HistoryEntry>& history);
 
 // The first reason of a run's detail, short enough for a message line.
 std::wstring first_reason(std::wstring_view detail);
@@ -48,7 +57,7 @@ int overdue_days(ScheduleKind kind);
 // Whole minutes from `from` to `to` (negative when `to` is earlier).
 long long minutes_between(const DateTime& from, const DateTime& to);
 
-// The main window's warning for a job file: its latest run did not complete
+// The main window's warning for a job file: its last run written did not complete
 // ("Last run FAILED on 2026-12-06 07:00"), or its last complete backup is overdue
 // ("Last complete backup 9 days ago"); empty when all is well or it never ran.
 std::wstring warning_line(const std::vector<HistoryEntry>& history, std::wstring_view job_file, ScheduleKind kind,

@@ -1,7 +1,5 @@
 #include "core/patterns.h"
 
-#include <cwctype>
-
 #include "core/text.h"
 
 namespace core {
@@ -84,8 +82,11 @@ std::wstring except_text(const std::vector<std::wstring>& patterns) {
 std::optional<std::vector<std::wstring>> parse_except(std::wstring_view tail) {
     std::vector<std::wstring> patterns;
     tail = trimmed(tail);
+    // The word EXCEPT ends at a blank or a quote; any other text here is what old readers ignore.
     if (tail.size() < kExcept.size() || to_upper(tail.substr(0, kExcept.size())) != kExcept) return patterns;
     tail.remove_prefix(kExcept.size());
+    if (tail.empty()) return std::nullopt;  // EXCEPT and no pattern
+    if (tail.front() != kQuote && kBlanks.find(tail.front()) == std::wstring_view::npos) return patterns;
     for (;;) {
         const auto open = tail.find_first_not_of(kBlanks);
         if (open == std::wstring_view::npos) return patterns;
@@ -93,7 +94,8 @@ std::optional<std::vector<std::wstring>> parse_except(std::wstring_view tail) {
         const auto close = tail.find(kQuote, open + 1);
         if (close == std::wstring_view::npos) return std::nullopt;
         const std::wstring_view p = tail.substr(open + 1, close - open - 1);
-        if (pattern_fault(p)) return std::nullopt;
+        // The row is written without blanks around a pattern; the box drops them.
+        if (pattern_fault(p) || trimmed(p) != p) return std::nullopt;
         patterns.emplace_back(p);
         tail.remove_prefix(close + 1);
         if (!tail.empty() && kBlanks.find(tail.front()) == std::wstring_view::npos) return std::nullopt;
@@ -120,14 +122,13 @@ std::wstring exclude_arguments(std::wstring_view source, const std::vector<std::
     return (files.empty() ? L"" : L" /XF" + files) + (folders.empty() ? L"" : L" /XD" + folders);
 }
 
-bool wildcard_match(std::wstring_view pattern, std::wstring_view text) {
-    const auto same = [](wchar_t a, wchar_t b) {
-        return a == b || std::towupper(static_cast<std::wint_t>(a)) == std::towupper(static_cast<std::wint_t>(b));
-    };
+bool wildcard_match(std::wstring_view pattern_text, std::wstring_view name) {
+    // The case rules that upper-cased the job's row: the C library's know no letter beyond ASCII.
+    const std::wstring pattern = to_upper(pattern_text), text = to_upper(name);
     // Greedy with one step back to the last star: linear for the patterns people write.
     std::size_t p = 0, t = 0, star = std::wstring_view::npos, resume = 0;
     while (t < text.size()) {
-        if (p < pattern.size() && (pattern[p] == L'?' || (pattern[p] != L'*' && same(pattern[p], text[t])))) {
+        if (p < pattern.size() && (pattern[p] == L'?' || (pattern[p] != L'*' && pattern[p] == text[t]))) {
             ++p;
             ++t;
         } else if (p < pattern.size() && pattern[p] == L'*') {
@@ -143,7 +144,7 @@ bool wildcard_match(std::wstring_view pattern, std::wstring_view text) {
     while (p < pattern.size() && pattern[p] == L'*') ++p;
     if (p == pattern.size()) return true;
     // "*.*" and "name.*" take a name that has no dot at all.
-    return pattern.substr(p) == L".*" && text.find(L'.') == std::wstring_view::npos;
+    return std::wstring_view(pattern).substr(p) == L".*" && text.find(L'.') == std::wstring::npos;
 }
 
 bool excluded(const std::vector<std::wstring>& patterns, std::wstring_view name, std::wstring_view path) {

@@ -28,8 +28,8 @@ std::wstring join_patterns(const std::vector<std::wstring>& patterns);
 std::wstring except_text(const std::vector<std::wstring>& patterns);
 
 // The patterns of a row's text after its fourth double quote. Text that does not
-// begin with EXCEPT holds none (readers of old ignore what follows the fourth quote);
-// text that does must hold only quoted, valid patterns, else nothing.
+// begin with the word EXCEPT holds none (readers of old ignore what follows the fourth
+// quote); text that does must hold one or more quoted, valid patterns, else nothing.
 std::optional<std::vector<std::wstring>> parse_except(std::wstring_view tail);
 
 // robocopy's " /XF "name"... /XD "name"..." for a job copying `source` (as the
@@ -43,8 +43,8 @@ struct Exclusions {
 };
 Exclusions exclusions(std::wstring_view source, const std::vector<std::wstring>& patterns);
 
-// "*" any run of characters, "?" any one, letter case ignored; "*.*" matches a
-// name without a dot too, as in the system's own patterns.
+// "*" any run of characters, "?" any one, letter case ignored as to_upper (core/text.h)
+// ignores it; "*.*" matches a name without a dot too, as in the system's own patterns.
 bool wildcard_match(std::wstring_view pattern, std::wstring_view text);
 
 // A pattern with a backslash is a full path and is matched against `path`; any

@@ -20,26 +20,32 @@ struct OptionWord {
     bool RunOptions::*box;
 };
 constexpr OptionWord kOptionWords[] = {
-    {L"empty", &RunOptions::include_empty}, {L"remove", &RunOptions::purge}, {L"exit", &RunOptions::exit_when_done},
-    {L"keep", &RunOptions::keep_versions}};
+    {L"empty", &RunOptions::include_empty}, {L"remove", &RunOptions::purge}, {L"exit", &RunOptions::exit_when_done}};
+// Keep, ticked by default, is written either way. A line of a version before Keep
+// names neither word and keeps it ticked; older versions read "nokeep" as no "keep".
+constexpr std::wstring_view kKeep = L"keep";
+constexpr std::wstring_view kNoKeep = L"nokeep";
 
-// A line names every box ticked: one without "keep" has Keep unticked.
+bool has_word(std::wstring_view text, std::wstring_view word) {
+    for (std::size_t from = 0; from <= text.size();) {
+        const std::size_t end = std::min(text.find(L',', from), text.size());
+        if (text.substr(from, end - from) == word) return true;
+        from = end + 1;
+    }
+    return false;
+}
+
 RunOptions parse_options(std::wstring_view text) {
-    RunOptions o{false, false, false, false};
-    for (const auto& [word, box] : kOptionWords)
-        for (std::size_t from = 0; from <= text.size();) {
-            const std::size_t end = std::min(text.find(L',', from), text.size());
-            if (text.substr(from, end - from) == word) o.*box = true;
-            from = end + 1;
-        }
+    RunOptions o{false, false, false, !has_word(text, kNoKeep)};
+    for (const auto& [word, box] : kOptionWords) o.*box = has_word(text, word);
     return o;
 }
 
 std::wstring format_options(const RunOptions& o) {
     std::wstring text;
     for (const auto& [word, box] : kOptionWords)
-        if (o.*box) text += (text.empty() ? L"" : L",") + std::wstring(word);
-    return text;
+        if (o.*box) text += std::wstring(word) + L",";
+    return text + std::wstring(o.keep_versions ? kKeep : kNoKeep);
 }
 // "<prefix><job file>=<value>" split in two: a job file's name may hold "=", the
 // values these keys take never do. Nothing for another key or a nameless one.
@@ -193,8 +199,9 @@ SettingsChanges settings_changes(const Settings& at_start, const Settings& now) 
 
 void apply_changes(Settings& file, const SettingsChanges& changes) {
     if (changes.DefaultJob) file.DefaultJob = *changes.DefaultJob;
-    // Two windows each told what they saw: the later mark covers both.
-    if (changes.ToldRuns) file.ToldRuns = std::max(file.ToldRuns, *changes.ToldRuns);
+    // The note names a run by its place, which no time orders: of two windows that each
+    // told, the last to close wins, which may tell a run twice but never hides one.
+    if (changes.ToldRuns) file.ToldRuns = *changes.ToldRuns;
     for (const auto& row : changes.dates) RecordBackupDate(file, row.name, row.date);
     for (const auto& [name, options] : changes.options) file.JobOptions[name] = options;
     for (const auto& row : changes.schedules) set_schedule(file, row.job, row.text);

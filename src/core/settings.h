@@ -40,10 +40,10 @@ struct Settings {
     std::wstring UpdateServer;  // host[:port] the version file is fetched from
     std::wstring UpdateHost;    // the name shown to the user
     // By job file name, in the general section as "Options:<name>=empty,remove,exit,keep"
-    // (the words of the boxes ticked), which older versions pass over.
+    // (the words of the boxes ticked, then "keep" or "nokeep"), which older versions pass over.
     std::map<std::wstring, RunOptions> JobOptions;
     std::vector<ScheduleRow> Schedules;  // in file order, one row per job file
-    // The newest run of the history the window has told about ("2026-12-07 21:00:05").
+    // The last run of the history the window has told about (core/history.h).
     std::wstring ToldRuns;
 };
 
@@ -78,8 +78,8 @@ struct SettingsChanges {
     std::optional<std::wstring> DefaultJob;
     std::vector<BackupDateRow> dates;
     std::map<std::wstring, RunOptions> options;
-    std::vector<ScheduleRow> schedules;  // an empty text removes one
-    std::optional<std::wstring> ToldRuns;  // the later of the file's and this one is kept
+    std::vector<ScheduleRow> schedules;    // an empty text removes one
+    std::optional<std::wstring> ToldRuns;  // replaces the file's
     bool empty() const { return !DefaultJob && dates.empty() && options.empty() && schedules.empty() && !ToldRuns; }
 };
 SettingsChanges settings_changes(const Settings& at_start, const Settings& now);

@@ -42,11 +42,14 @@ win::Status FrmMain::recordRun(const run::Outcome& outcome) {
         core::RecordBackupDate(s, run_job_file_, date);
         lblBUDateDisplay.setText(L"Last Backup on " + date);
     }
-    const bool caught_up = core::newest_stamp(app::read_history()) <= s.ToldRuns;
     const app::HistoryLine line{win::local_stamp(), run_job_file_, run_message(outcome).title,
                                 app::outcome_detail(outcome, {}), outcome.kept_log};
     const win::Status added = app::add_history(line);
-    if (added && caught_up) s.ToldRuns = std::max(s.ToldRuns, line.when);
+    // The note passes this run only when it is the one run not told yet.
+    const auto history = app::read_history();
+    const auto untold = core::untold_runs(history, s.ToldRuns);
+    if (added && untold.size() == 1 && untold[0].when == line.when && untold[0].job_file == line.job_file)
+        s.ToldRuns = core::told_mark(history);
     app::prune_run_logs(app::state().DataFolder);
     showNextRun();
     return added;

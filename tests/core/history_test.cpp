@@ -12,6 +12,15 @@ std::wstring line(const std::wstring& when, const wchar_t* outcome, const wchar_
     return when + L"\t" + job + L"\t" + outcome + L"\tjobs 1: locked\tC:\\D\\Ostrevin-run-1.log\r\n";
 }
 
+using Days = std::vector<std::wstring>;
+
+// The days of the runs the start tells, in the order told.
+Days told_days(const std::vector<HistoryEntry>& history, std::wstring_view mark) {
+    Days days;
+    for (const auto& run : runs_to_tell(history, mark).runs) days.push_back(run.when.substr(0, 10));
+    return days;
+}
+
 }  // namespace
 
 TEST(History, TheStartTellsRunsAfterTheMarkNewestFirstAndSkipsCutAndJunkLines) {
@@ -25,22 +34,9 @@ TEST(History, TheStartTellsRunsAfterTheMarkNewestFirstAndSkipsCutAndJunkLines) {
     ASSERT_EQ(history.size(), 7u);
     for (std::size_t junk : {1, 2, 3, 6}) EXPECT_FALSE(history[junk].readable) << junk;
     EXPECT_EQ(history[4].log, L"C:\\D\\Ostrevin-run-1.log");
-    const struct {
-        const wchar_t* mark;
-        std::vector<std::wstring> told;
-    } cases[] = {
-        {L"", {L"2026-12-03 07:00:00", L"2026-12-01 07:00:00"}},
-        {L"2026-12-01 07:00:00", {L"2026-12-03 07:00:00"}},
-        {L"2026-12-03 07:00:00", {}},
-        {L"2027-01-01 00:00:00", {}},
-    };
-    for (const auto& c : cases) {
-        const ToTell tell = runs_to_tell(history, c.mark);
-        std::vector<std::wstring> told;
-        for (const auto& run : tell.runs) told.push_back(run.when);
-        EXPECT_EQ(told, c.told) << c.mark;
-        EXPECT_EQ(tell.mark, std::max<std::wstring>(c.mark, L"2026-12-03 07:00:00"));
-    }
+    EXPECT_EQ(told_days(history, L""), (Days{L"2026-12-03", L"2026-12-01"}));
+    EXPECT_EQ(runs_to_tell(history, L"").mark, L"2026-12-03 07:00:00 #3");  // the third readable line
+    EXPECT_EQ(told_days(history, L"2026-12-03 07:00:00 #3"), Days{});
     EXPECT_TRUE(runs_to_tell(parse_history(L""), L"").runs.empty());  // no history yet
     std::wstring many;
     for (int day = 10; day < 23; ++day) many += line(L"2026-11-" + std::to_wstring(day) + L" 07:00:00", L"NOT RUN");
@@ -67,6 +63,10 @@ TEST(History, TheWarningLineTellsALastRunThatFailedOrABackupOverdueAtTheEdges) {
          L"Last run FAILED on 2026-12-09 21:00"},
         {line(L"2026-12-09 07:00:00", L"BACKUP NOT STARTED") + complete(L"2026-12-09 21:00:00"), K::Daily, L""},
         {complete(L"2026-12-09 07:00:00") + line(L"2026-12-09 21:00:00", L"BACKUP FAILED", L"B.ojf"), K::Daily, L""},
+        {line(L"2031-01-01 07:00:00", L"BACKUP FAILED") + complete(L"2026-12-09 21:00:00"), K::Daily,
+         L""},  // as written
+        {complete(L"2031-01-01 07:00:00") + line(L"2026-12-09 21:00:00", L"BACKUP FAILED"), K::Daily,
+         L"Last run FAILED on 2026-12-09 21:00"},
         {complete(L"2026-12-08 07:00:00"), K::Daily, L""},
         {complete(L"2026-12-08 06:59:59"), K::Daily, L"Last complete backup 2 days ago"},
         {complete(L"2026-11-26 07:00:00"), K::Weekly, L""},
@@ -81,14 +81,37 @@ TEST(History, TheWarningLineTellsALastRunThatFailedOrABackupOverdueAtTheEdges) {
     for (const auto& c : cases) EXPECT_EQ(warning_line(parse_history(c.history), L"A.ojf", c.kind, now), c.warning);
 }
 
-TEST(History, TheToldMarkMergesAsTheLaterOfTheFilesAndTheSessions) {
-    const std::wstring head = L"[GENERAL SETTINGS]\r\nDefaultJob=None\r\n";
-    const Settings start = parse_settings(head + L"ToldRuns=2026-12-01 07:00:00\r\n");
-    Settings now = start;
-    now.ToldRuns = L"2026-12-03 07:00:00";
-    for (const wchar_t* disk_mark : {L"2026-12-02 07:00:00", L"2026-12-05 07:00:00"}) {
-        Settings disk = parse_settings(head + L"ToldRuns=" + disk_mark + L"\r\n");
-        apply_changes(disk, settings_changes(start, now));
-        EXPECT_EQ(format_settings(disk), head + L"ToldRuns=" + std::max<std::wstring>(disk_mark, now.ToldRuns) + L"\r\n");
-    }
+// A clock set ahead, then put right: the runs written after the line it stamped are
+// still told, once, in the order written. An older version's note is a time alone, and
+// one whose number finds another run (a history edited) is read by its time: it told up
+// to the last run of that time; one whose time no run bears (a history started over),
+// the runs up to that time.
+TEST(History, RunsAreToldInTheOrderWrittenWhateverTheTimeTheyBear) {
+    std::wstring text = line(L"2026-12-01 07:00:00", L"BACKUP FAILED") +
+                        line(L"2031-01-01 07:00:00", L"BACKUP FAILED") +
+                        line(L"2026-12-02 07:00:00", L"BACKUP NOT FINISHED");
+    EXPECT_EQ(told_days(parse_history(text), L""), (Days{L"2026-12-02", L"2031-01-01", L"2026-12-01"}));
+    const std::wstring first = runs_to_tell(parse_history(text), L"").mark;
+    text += line(L"2026-12-03 07:00:00", L"BACKUP COMPLETE") + line(L"2026-12-04 07:00:00", L"BACKUP FAILED");
+    const auto history = parse_history(text);
+    EXPECT_EQ(told_days(history, first), Days{L"2026-12-04"});
+    const std::pair<std::wstring, Days> cases[] = {
+        {runs_to_tell(history, first).mark, {}},
+        {L"2026-12-01 07:00:00", {L"2026-12-04", L"2026-12-02", L"2031-01-01"}},
+        {L"2031-01-01 07:00:00", {L"2026-12-04", L"2026-12-02"}},
+        {L"2026-12-02 07:00:00 #9", {L"2026-12-04"}},
+        {L"2026-12-01 12:00:00 #1", {L"2026-12-04", L"2026-12-02", L"2031-01-01"}},
+    };
+    for (const auto& [mark, told] : cases) EXPECT_EQ(told_days(history, mark), told) << mark;
+    EXPECT_EQ(runs_to_tell(parse_history(L"junk\r\n"), first).mark, first);  // nothing readable: kept
+}
+
+// The note names a run by its place, so a later time is no later note: at exit the
+// session's replaces the file's.
+TEST(History, TheToldNoteOfTheSessionReplacesTheFilesAtExit) {
+    const Settings start = parse_settings(L"[GENERAL SETTINGS]\r\nToldRuns=2031-01-01 07:00:00 #2\r\n");
+    Settings now = start, disk = start;
+    now.ToldRuns = L"2026-12-03 07:00:00 #4";
+    apply_changes(disk, settings_changes(start, now));
+    EXPECT_EQ(disk.ToldRuns, now.ToldRuns);
 }

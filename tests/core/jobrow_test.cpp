@@ -27,7 +27,7 @@ TEST(JobRow, ReadByItsQuotesThenItsPatterns) {
         Patterns except = {};
     } cases[] = {
         {L"COPY FOLDER  \"C:\\DATA\"  INTO  \"E:\\BACKUP\\DATA\"", L"C:\\DATA", L"E:\\BACKUP\\DATA"},
-        {L"x \"a b\" y \"c\"", L"a b", L"c"},                            // no keywords needed
+        {L"x \"a b\" y \"c\"", L"a b", L"c"},                             // no keywords needed
         {L"\"c:\\data \"\"e:\\\"\"extra\" tail", L"c:\\data ", L"e:\\"},  // what an old reader ignores stays ignored
         {L"\"\"\"\"", L"", L""},
         {L"", nullptr, nullptr},
@@ -38,14 +38,18 @@ TEST(JobRow, ReadByItsQuotesThenItsPatterns) {
         {job + L"  EXCEPT  *.TMP", nullptr, nullptr},
         {job + L"  EXCEPT  \"A|B\"", nullptr, nullptr},
         {job + L"  EXCEPT  \"\"", nullptr, nullptr},
-        {job + L"  EXCEPTED  \"X\"", nullptr, nullptr},
+        {job + L"  EXCEPT", nullptr, nullptr},               // EXCEPT with nothing after it
+        {job + L"  EXCEPT  \" *.TMP \"", nullptr, nullptr},  // blanks around a pattern
+        {job + L"  EXCEPT\"*.TMP\"", L"c:\\d", L"e:\\b", {L"*.TMP"}},
+        {job + L"  EXCEPTIONS", L"c:\\d", L"e:\\b"},  // another word: ignored, as all text there once was
+        {job + L"  EXCEPTED  \"X\"", L"c:\\d", L"e:\\b"},
     };
     for (const auto& c : cases) {
         const auto got = ParseJobRow(c.row);
-        ASSERT_EQ(got.has_value(), c.source != nullptr) << c.row.size();
-        if (!got) continue;
+        EXPECT_EQ(got.has_value(), c.source != nullptr) << c.row;
+        if (!got || !c.source) continue;
         EXPECT_EQ(got->source + L"|" + got->destination, std::wstring(c.source) + L"|" + c.destination);
-        EXPECT_EQ(got->except, c.except) << c.row.size();
+        EXPECT_EQ(got->except, c.except) << c.row;
     }
 }
 

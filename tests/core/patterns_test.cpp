@@ -47,3 +47,22 @@ TEST(Patterns, EachJobsLineLeavesOutFilesAndFoldersByNameOrFullPath) {
                                    L" /S /R:3 /W:3 /NP" + c.line + L" /LOG+:\"L\"");
     }
 }
+
+// The row holds a pattern upper-cased by the installed case rules (here Latin-1's, as
+// the system's: ß has no capital); a name matches it by the same rules.
+TEST(Patterns, NamesMatchTheRowsPatternsByTheCaseRulesThatWroteTheRow) {
+    set_case_rules(
+        [](std::wstring_view text) {
+            std::wstring up(text);
+            for (auto& c : up)
+                if ((c >= L'a' && c <= L'z') || (c >= L'à' && c <= L'þ' && c != L'÷')) c -= 0x20;
+            return up;
+        },
+        nullptr);
+    const std::tuple<const wchar_t*, const wchar_t*, bool> cases[] = {
+        {L"*.ñ", L"a.ñ", true},       {L"*.ñ", L"A.Ñ", true},  {L"café*", L"Café.txt", true}, {L"été?", L"Été1", true},
+        {L"straße", L"STRAßE", true}, {L"*.ñ", L"a.n", false}, {L"straße", L"strasse", false}};
+    for (const auto& [typed, name, out] : cases)
+        EXPECT_EQ(excluded({to_upper(typed)}, name, L"C:\\S"), out) << typed << name;
+    set_case_rules(nullptr, nullptr);
+}

@@ -15,7 +15,7 @@ TEST(SettingsFile, WritesTheExactLinesInOrderAndReadsThemBack) {
     s.JobOptions[L"A.ojf"] = {};  // never run: Keep is ticked
     const std::wstring text =
         L"[GENERAL SETTINGS]\r\nDefaultJob=a=b.ojf\r\nUpdateHost=test\r\nOptions:A.ojf=keep\r\n"
-        L"Options:Weekly.ojf=empty,exit\r\n[BACKUP DATES]\r\n"
+        L"Options:Weekly.ojf=empty,exit,nokeep\r\n[BACKUP DATES]\r\n"
         L"Weekly.ojf=3/12/2014\r\nPhotos.ojf=2/28/2014\r\n";
     EXPECT_EQ(format_settings(s), text);
     EXPECT_EQ(format_settings(parse_settings(text)), text);
@@ -39,12 +39,23 @@ TEST(SettingsFile, ReaderSkipsWhatItCannotUseAndNeverCrashes) {
     EXPECT_EQ(s.BackupDates[0].date, L"ly.ojf=2/2/2020");
     EXPECT_EQ(s.BackupDates[1].name, L"Last.ojf");
     EXPECT_EQ(s.JobOptions.size(), 2u);
-    EXPECT_EQ(s.JobOptions[L"W.ojf"], (RunOptions{false, true, true, false}));
+    EXPECT_EQ(s.JobOptions[L"W.ojf"], (RunOptions{false, true, true, true}));
     EXPECT_EQ(s.JobOptions[L"a=b.ojf"], (RunOptions{true, false, false, true}));
     std::wstring junk;
     for (int i = 0; i < 200000; ++i) junk += static_cast<wchar_t>((i * 7919) % 0xD7FF + 1);
     s = parse_settings(junk);
     EXPECT_TRUE(s.DefaultJob.empty() && s.BackupDates[0].name.empty());  // no header in the junk
+}
+
+// Keep is ticked unless the line says "nokeep": a line written before Keep existed names
+// neither word, and every line written now names one.
+TEST(SettingsFile, KeepStaysTickedUnlessTheLineSaysNokeep) {
+    const std::wstring head = L"[GENERAL SETTINGS]\r\nDefaultJob=None\r\nOptions:W.ojf=";
+    const std::pair<const wchar_t*, const wchar_t*> read_and_written[] = {
+        {L"remove,exit", L"remove,exit,keep"}, {L"", L"keep"},         {L"empty,keep", L"empty,keep"},
+        {L"exit,nokeep", L"exit,nokeep"},      {L"nokeep", L"nokeep"}, {L"nokeep2,Nokeep", L"keep"}};  // words exact
+    for (const auto& [value, written] : read_and_written)
+        EXPECT_EQ(format_settings(parse_settings(head + value + L"\r\n")), head + written + L"\r\n") << value;
 }
 
 // At exit the file is read again and only what this session changed is applied to it.
@@ -73,7 +84,7 @@ TEST(SettingsFile, MergedAtExitNeverReplaced) {
          head + L"None\r\nOptions:P.ojf=empty\r\nOptions:W.ojf=\r\n",
          nullptr,
          {},
-         head + L"None\r\nOptions:P.ojf=empty\r\nOptions:W.ojf=remove\r\n",
+         head + L"None\r\nOptions:P.ojf=empty,keep\r\nOptions:W.ojf=remove,nokeep\r\n",
          true},
     };
     for (const auto& c : cases) {

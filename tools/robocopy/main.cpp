@@ -8,6 +8,7 @@
 #include "console.h"
 #include "copier.h"
 #include "options.h"
+#include "win/case_rules.h"
 
 namespace {
 
@@ -136,8 +137,8 @@ void write_header(Console& console, const Options& options) {
                   L"\r\n     Dest : " + folder_text(options.target) + L"\r\n\r\n  Options : " + option_text(options) +
                   L"\r\n");
     // As the real tool shows them, one line each.
-    for (const auto& [label, patterns] : {std::pair{L" Exc Files : ", &options.exclude_files},
-                                          std::pair{L"  Exc Dirs : ", &options.exclude_dirs}})
+    for (const auto& [label, patterns] :
+         {std::pair{L" Exc Files : ", &options.exclude_files}, std::pair{L"  Exc Dirs : ", &options.exclude_dirs}})
         for (std::size_t i = 0; i < patterns->size(); ++i)
             console.write((i == 0 ? std::wstring(label) : std::wstring(12, L' ')) + (*patterns)[i] + L"\r\n");
     console.write(L"\r\n");
@@ -164,6 +165,7 @@ void write_summary(Console& console, const Counts& c, int code, bool stopped) {
 }  // namespace
 
 int wmain(int, wchar_t**) {
+    win::install_case_rules();  // "*.Ñ" leaves out "a.ñ", as the program's own walk does
     Console console;
     console.writeAscii(kRule);
     console.writeAscii(kBanner);

@@ -119,7 +119,8 @@ TEST(Unattended, AMassOverwriteWithoutKeepCopiesOnlyNewFiles) {
     const std::string keep = "Options:Weekly.ojf=keep\r\n";
     const size_t at = settings.find(keep);
     ASSERT_NE(at, std::string::npos) << settings;
-    test::write_bytes(u.box.data() + L"\\Ostrevin.cfg", settings.replace(at, keep.size(), "Options:Weekly.ojf=\r\n"));
+    test::write_bytes(u.box.data() + L"\\Ostrevin.cfg",
+                      settings.replace(at, keep.size(), "Options:Weekly.ojf=nokeep\r\n"));
     for (int i = 0; i < 10; ++i) test::write_bytes(u.src + L"\\f" + std::to_wstring(i), "encrypted");
     test::write_bytes(u.src + L"\\new.txt", "new");
     EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), 6u);
