@@ -44,7 +44,7 @@ win::Status FrmMain::recordRun(const run::Outcome& outcome) {
     }
     const bool caught_up = core::newest_stamp(app::read_history()) <= s.ToldRuns;
     const app::HistoryLine line{win::local_stamp(), run_job_file_, run_message(outcome).title,
-                                app::outcome_detail(outcome, {}), outcome.kept_log};
+                                app::outcome_detail(outcome, {}), outcome.log_copy};
     const win::Status added = app::add_history(line);
     if (added && caught_up) s.ToldRuns = std::max(s.ToldRuns, line.when);
     app::prune_run_logs(app::state().DataFolder);
