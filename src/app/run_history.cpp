@@ -78,8 +78,8 @@ std::wstring outcome_detail(const run::Outcome& outcome, const std::vector<std::
     // A complete run that could not write its Program Files list says so too.
     if (outcome.kind != run::Outcome::Kind::Completed || !outcome.list_saved)
         add_part(detail, L": ", one_line(outcome.text));  // which ends with what was kept
-    else if (!outcome.kept.empty())
-        add_part(detail, L" ", outcome.kept);
+    else if (!outcome.set_aside.empty())
+        add_part(detail, L" ", outcome.set_aside);
     for (const auto& question : declined_purges) add_part(detail, L" ", L"Answered No: " + one_line(question));
     return detail;
 }

@@ -125,8 +125,8 @@ Outcome BackupRun::run() {
     putBackUncopied();
     const std::wstring kept = keptText();
     o.failed = failed_;
-    o.kept_log = kept_log_;
-    o.kept = kept;
+    o.log_copy = kept_log_;
+    o.set_aside = kept;
     if (o.kind == Outcome::Kind::Completed) pruneVersions();
     if (!only_new_.empty() && o.kind == Outcome::Kind::Completed) o = incomplete(o);
     else if (!only_new_.empty() && o.kind != Outcome::Kind::NotStarted)
@@ -134,11 +134,11 @@ Outcome BackupRun::run() {
                   (only_new_.size() == 1 ? L"This job copied only new files, replacing none:"
                                          : L"These jobs copied only new files, replacing none:") +
                   rows(only_new_);
-    if (!kept_extras_.empty() && o.kind != Outcome::Kind::NotStarted)
+    if (!purge_declined_.empty() && o.kind != Outcome::Kind::NotStarted)
         o.text += core::kTwoCr +
-                  (kept_extras_.size() == 1 ? L"This job ran without removing anything from its backup:"
+                  (purge_declined_.size() == 1 ? L"This job ran without removing anything from its backup:"
                                             : L"These jobs ran without removing anything from their backups:") +
-                  rows(kept_extras_);
+                  rows(purge_declined_);
     if (!kept.empty()) o.text += core::kTwoCr + kept;
     if (!not_put_back_.empty()) o.text += core::kTwoCr + not_put_back_;
     return o;
@@ -235,15 +235,18 @@ std::optional<Outcome> BackupRun::prepare(Files& f) {
         if (!ensureFolder(job.destination, refused)) return refused;
         if (!ensureFolder(core::job_copy(job)->target, refused)) return refused;
     }
-    if (options_.keep_versions) keepAside(f.file_systems);
-    else if (auto cancelled = checkOverwrites()) return cancelled;
+    if (options_.keep_versions) {
+        if (auto stopped = keepAside(f.file_systems)) return stopped;
+    } else if (auto cancelled = checkOverwrites()) {
+        return cancelled;
+    }
     return std::nullopt;
 }
 
 // Writes the script, and an empty results file beside it.
 std::optional<Outcome> BackupRun::writeScript(const Files& f) {
     std::vector<bool> keep_extras(jobs_.size());
-    for (int n : kept_extras_) keep_extras[static_cast<size_t>(n) - 1] = true;
+    for (int n : purge_declined_) keep_extras[static_cast<size_t>(n) - 1] = true;
     std::vector<bool> refused, only_new(jobs_.size());
     for (const auto& why : refused_) refused.push_back(!why.empty());
     for (int n : only_new_) only_new[static_cast<size_t>(n) - 1] = true;

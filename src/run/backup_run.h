@@ -41,8 +41,8 @@ struct Outcome {
     bool list_saved = false;  // Completed: the Program Files list was written
     std::wstring text;
     std::vector<int> failed;  // the jobs named as failed or not run to their end
-    std::wstring kept_log;    // where the run's log was kept; empty when it never started
-    std::wstring kept;        // how many files were kept aside and where, as the message ends; empty for none
+    std::wstring log_copy;    // where the run's log was copied to stay; empty when it never started
+    std::wstring set_aside;   // how many old copies went aside and where, as the message ends; empty for none
 };
 
 // How the run reaches whoever started it; called on the run's thread.
@@ -83,7 +83,8 @@ private:
     std::optional<Outcome> checkPurges();
     // With Keep ticked: moves aside what each job's copy would replace or remove
     // (run/keep_aside.cpp); a job whose move fails is refused and copies nothing.
-    void keepAside(const std::vector<std::wstring>& file_systems);
+    // STOP meanwhile ends the run before its script: an outcome then.
+    std::optional<Outcome> keepAside(const std::vector<std::wstring>& file_systems);
     // After the script: what went aside but whose copy did not come goes back.
     void putBackUncopied();
     std::wstring keptText() const;
@@ -101,7 +102,7 @@ private:
     std::vector<core::JobFolders> jobs_;
     Options options_;
     Hooks hooks_;
-    std::vector<int> kept_extras_;  // jobs answered No: they run without /PURGE
+    std::vector<int> purge_declined_;  // jobs whose purge was answered No: they run without /PURGE
     std::vector<int> only_new_;     // jobs answered No to replacing most files: /XC /XN /XO
     std::vector<int> failed_;
     std::wstring kept_log_;

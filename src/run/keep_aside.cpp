@@ -11,12 +11,12 @@
 
 namespace run {
 
-void BackupRun::keepAside(const std::vector<std::wstring>& file_systems) {
+std::optional<Outcome> BackupRun::keepAside(const std::vector<std::wstring>& file_systems) {
     std::map<std::wstring, std::uint64_t> to_copy;  // by destination
     for (size_t i = 0; i < jobs_.size(); ++i) {
         if (!refused_[i].empty()) continue;
         // A job answered No runs without its purge: what it would have removed stays put.
-        if (std::find(kept_extras_.begin(), kept_extras_.end(), static_cast<int>(i) + 1) != kept_extras_.end()) {
+        if (std::find(purge_declined_.begin(), purge_declined_.end(), static_cast<int>(i) + 1) != purge_declined_.end()) {
             plans_[i] = plan_aside(*core::job_copy(jobs_[i]), false, core::keeps_fat_times(file_systems[i]));
             refuseUnlisted(i);
         }
@@ -35,9 +35,17 @@ void BackupRun::keepAside(const std::vector<std::wstring>& file_systems) {
     moved_aside_ = true;
     for (size_t i = 0; i < jobs_.size(); ++i) {
         if (plans_[i].moves.empty()) continue;
-        if (auto failed = move_aside(*core::job_copy(jobs_[i]), plans_[i], jobs_[i].destination, dated_name_))
+        bool stopped = false;
+        if (auto failed = move_aside(*core::job_copy(jobs_[i]), plans_[i], jobs_[i].destination, dated_name_,
+                                     hooks_.stop, &stopped))
             refused_[i] = failed->text() + L". Nothing of this job was copied, so nothing was overwritten.";
+        // Stopped: the script never starts, so everything moved goes back (putBackUncopied).
+        if (stopped)
+            return notStarted(L"The backup was stopped while old copies were being set aside; they are back in "
+                              L"the backups, and nothing has been copied." +
+                              core::kTwoCr + L"Please run the backups again.");
     }
+    return std::nullopt;
 }
 
 // After the script: an old copy whose new one did not come (a locked file, a stop, a

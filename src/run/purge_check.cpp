@@ -64,7 +64,7 @@ std::optional<Outcome> BackupRun::checkPurges() {
                          : L"") +
                     L"Do you want to remove them? No backs this job up without removing anything this time; "
                     L"Cancel starts no backup.",
-                L"removed", kept_extras_))
+                L"removed", purge_declined_))
             return refused;
     }
     return std::nullopt;

@@ -312,7 +312,8 @@ std::wstring kept_root(const core::JobCopy& copy, const std::wstring& dated_name
 }  // namespace
 
 std::optional<win::Failure> move_aside(const core::JobCopy& copy, const AsidePlan& plan,
-                                       const std::wstring& destination, const std::wstring& dated_name) {
+                                       const std::wstring& destination, const std::wstring& dated_name, HANDLE stop,
+                                       bool* stopped) {
     const std::wstring root = kept_root(copy, dated_name);
     // The folders on the way first, from the versions folder down, each asked for once;
     // those there already stay.
@@ -341,8 +342,15 @@ std::optional<win::Failure> move_aside(const core::JobCopy& copy, const AsidePla
     std::atomic<size_t> next{0};
     std::optional<win::Failure> failed;
     std::mutex failing;
+    std::atomic<bool> stop_heard{false};
     const auto mover = [&] {
         for (size_t i; (i = next++) < plan.moves.size();) {
+            // A large change takes a while: STOP is heard between the moves.
+            if (stop && i % 16 == 0 && WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) {
+                stop_heard = true;
+                next = plan.moves.size();
+                break;
+            }
             const std::wstring from = joined(copy.target, plan.moves[i]),
                                to = joined(destination, root + plan.moves[i]);
             if (MoveFileExW(exact(from).c_str(), exact(to).c_str(), 0)) continue;
@@ -360,6 +368,7 @@ std::optional<win::Failure> move_aside(const core::JobCopy& copy, const AsidePla
     }
     mover();
     for (auto& t : helpers) t.join();
+    if (stopped) *stopped = stop_heard;
     return failed;
 }
 

@@ -54,9 +54,11 @@ std::wstring dated_folder(const std::wstring& destination, const std::wstring& d
 
 // Renames each planned entry from the backup to the dated folder of `destination`,
 // under the backup folder's name and its path there, making the folders on the way;
-// the first failure, naming the file, stops it.
+// the first failure, naming the file, stops it. So does `stop` when set (an event),
+// and then `stopped` says so.
 std::optional<win::Failure> move_aside(const core::JobCopy& copy, const AsidePlan& plan,
-                                       const std::wstring& destination, const std::wstring& dated_name);
+                                       const std::wstring& destination, const std::wstring& dated_name,
+                                       HANDLE stop = nullptr, bool* stopped = nullptr);
 
 // Renames back into the backup each of `paths` (as in AsidePlan::moves) that the run's
 // dated folder holds and whose new copy did not come: the backup lacks that exact name,

@@ -43,7 +43,7 @@ win::Status FrmMain::recordRun(const run::Outcome& outcome) {
         lblBUDateDisplay.setText(L"Last Backup on " + date);
     }
     const app::HistoryLine line{win::local_stamp(), run_job_file_, run_message(outcome).title,
-                                app::outcome_detail(outcome, {}), outcome.kept_log};
+                                app::outcome_detail(outcome, {}), outcome.log_copy};
     const win::Status added = app::add_history(line);
     // The note passes this run only when it is the one run not told yet.
     const auto history = app::read_history();

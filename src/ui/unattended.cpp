@@ -82,7 +82,7 @@ void run_jobs(const std::wstring& name, std::vector<core::JobFolders> jobs, cons
         return finish({app::EXIT_NOT_STARTED, L"BACKUP NOT STARTED",
                        win::Failure{L"run's window", L"", L"created", GetLastError()}.text() + L".", L""});
     window.on_end = [&](const run::Outcome& o) {
-        finish({app::exit_code(o.kind), run_message(o).title, app::outcome_detail(o, window.answered_no), o.kept_log});
+        finish({app::exit_code(o.kind), run_message(o).title, app::outcome_detail(o, window.answered_no), o.log_copy});
     };
     run::Options run_options{options.include_empty, options.purge, m.DataFolder, app::run_log_name(m.DataFolder),
                              true};

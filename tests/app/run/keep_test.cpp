@@ -91,18 +91,24 @@ TEST(BackupRun, KeepsWhatItReplacesOrRemovesUnderLinksInTheSource) {
     EXPECT_EQ(test::read_bytes(L"E:\\BK\\SRCA\\o.lnk"), "outside, changed");
 }
 
-// STOP is heard inside one job's walk, not only between jobs: a large tree takes long.
-TEST(BackupRun, TheWalkBeforeTheCopyEndsWhenStopped) {
+// STOP is heard inside one job's walk and between its moves aside, not only between
+// jobs: a large tree takes long.
+TEST(BackupRun, TheWalkAndTheMovesBeforeTheCopyEndWhenStopped) {
     RunApp a;
     a.runBackups();
     test::write_bytes(a.srcA + L"\\sub\\b.txt", "beta, changed");
     const win::Handle stop(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     const core::JobCopy copy{a.srcA, L"E:\\BK\\SRCA", L"SRCA"};
-    EXPECT_EQ(run::plan_aside(copy, true, false, stop.get()).moves, std::vector<std::wstring>{L"sub\\b.txt"});
+    const run::AsidePlan plan = run::plan_aside(copy, true, false, stop.get());
+    EXPECT_EQ(plan.moves, std::vector<std::wstring>{L"sub\\b.txt"});
     SetEvent(stop.get());
     const run::AsidePlan stopped = run::plan_aside(copy, true, false, stop.get());
     EXPECT_TRUE(stopped.stopped);
     EXPECT_TRUE(stopped.moves.empty());
+    bool heard = false;
+    EXPECT_FALSE(run::move_aside(copy, plan, L"E:\\BK", L"2026-12-07 10-00-00", stop.get(), &heard));
+    EXPECT_TRUE(heard);
+    EXPECT_EQ(test::read_bytes(L"E:\\BK\\SRCA\\sub\\b.txt"), "beta");
 }
 
 // Without Keep, a copy that would replace most of a backup is asked about; No copies
