@@ -18,15 +18,18 @@ TEST_F(CopyTest, LinksInTheTargetAreNeverFollowed) {
     make_dirs(outside + L"\\empty");
     put(L"sub\\a.txt", "a");
     put(L"f.txt", "new content");
+    put(L"nowhere\\n.txt", "n");
     make_dirs(dst);
     // An extra folder link (full and empty), an extra file link, a folder link
-    // where the source has a folder, and a file link where it has a file.
+    // where the source has a folder, a file link where it has a file, and a link
+    // that leads nowhere where it has a folder (Wine lists it not at all).
     std::string script = "true";
     for (const auto& [to, name] : {std::pair{outside, "extra_link"},
                                    {outside + L"\\empty", "empty_link"},
                                    {outside + L"\\keep.txt", "extra_file"},
                                    {outside, "sub"},
-                                   {outside + L"\\deep\\keep2.txt", "f.txt"}})
+                                   {outside + L"\\deep\\keep2.txt", "f.txt"},
+                                   {outside + L"\\gone", "nowhere"}})
         script += " && ln -s " + sh_quote(to) + " " + sh_quote(dst) + "/" + name;
     ASSERT_TRUE(unix_shell(script));
     const Tree before = tree(outside);
@@ -36,6 +39,9 @@ TEST_F(CopyTest, LinksInTheTargetAreNeverFollowed) {
     EXPECT_EQ(read_bytes(outside + L"\\deep\\keep2.txt"), "outside too");
     EXPECT_EQ(r.code & (kMismatch | kFailed), (kMismatch | kFailed)) << r.output;
     EXPECT_EQ(r.output.find("18446744"), std::string::npos) << r.output;
+    for (const std::string& part : {"Creating Destination Directory " + narrow(dst) + "\\nowhere",
+                                   std::string("Something the system does not list holds this name")})
+        EXPECT_NE(r.output.find(part), std::string::npos) << r.output;
 }
 
 // A folder link inside the source is copied once; one that leads out of it (a Wine

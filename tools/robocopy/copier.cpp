@@ -109,7 +109,13 @@ DWORD Copier::createFolderWithRetries(const std::wstring& path) {
         }
         if (error == ERROR_SUCCESS) return error;
         if (targetLost()) return error;
-        report(error, L"Creating Destination Directory", path);
+        // Taken by a name the system does not list: under Wine, a Unix link that leads
+        // nowhere, which no Windows program can open or remove.
+        const bool unseen = error == ERROR_ALREADY_EXISTS && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+        report(error, L"Creating Destination Directory", path,
+               unseen ? L"Something the system does not list holds this name (under Wine, a link that leads nowhere); "
+                        L"it cannot be removed from here, so please remove it where it was made."
+                      : nullptr);
         if (attempt >= options_.retries || is_permanent(error)) return error;
         waitBeforeRetry();
     }
