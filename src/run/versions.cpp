@@ -13,6 +13,7 @@
 #include "core/patterns.h"
 #include "core/text.h"
 #include "core/versions.h"
+#include "win/copy_names.h"
 #include "win/handles.h"
 #include "win/link_lead.h"
 
@@ -155,30 +156,33 @@ public:
         Names held;
         for (const Entry& b : *to) held.emplace(b.name, &b);
         followLinks(source, *from, *to);
-        // By exact name; another spelling pairs only where the backup lacks the exact one,
-        // as the copier pairs them (the others are extras).
-        Names exact_names;
-        std::vector<const Entry*> kept;
         ++plan.dir_counts.skipped;  // both hold it (the top one, as the summary counts it, in any case)
-        for (const Entry& e : *from) {
-            if (e.not_copied || leftOut(e, source)) continue;
-            exact_names.emplace(e.name, &e);
-            kept.push_back(&e);
-            count(source, e, held, plan);
-        }
-        std::unordered_map<std::wstring, const Entry*> upper_names;  // made at the first name not found exactly
-        for (const Entry& b : *to) {
-            if (copier_leftover(b) || leftOut(b, backup) || leftOut(b, source)) continue;
-            plan.held += b.held.kind == core::Held::Kind::File;
-            const Entry* pair = nullptr;
-            if (const auto s = exact_names.find(b.name); s != exact_names.end()) pair = s->second;
-            else {
-                if (upper_names.empty())
-                    for (const Entry* e : kept) upper_names.emplace(upper(e->name), e);
-                if (const auto u = upper_names.find(upper(b.name));
-                    u != upper_names.end() && !held.contains(u->second->name))
-                    pair = u->second;
+        // Both listings as the copier takes them (win/copy_names.h): what the patterns leave
+        // out goes from both; the source's twins are not copied, nor the backup's names of
+        // their keys purged; a name no copy can bear is not copied, so the backup's is an extra.
+        std::vector<const Entry*> taken, kept, backups;
+        std::vector<std::wstring> names, twin_keys;
+        for (const Entry& e : *from)
+            if (!leftOut(e, source)) {
+                taken.push_back(&e);
+                names.push_back(e.name);
             }
+        const std::vector<bool> twin = win::find_twins(names, twin_keys);
+        for (std::size_t i = 0; i < taken.size(); ++i)
+            if (!twin[i] && !win::unnamable(taken[i]->name)) kept.push_back(taken[i]);
+        for (const Entry& b : *to)
+            if (!copier_leftover(b) && !leftOut(b, backup) && !leftOut(b, source)) backups.push_back(&b);
+        const auto by_name = [](const Entry* a, const Entry* b) { return win::name_less(a->name, b->name); };
+        std::sort(kept.begin(), kept.end(), by_name);
+        std::sort(backups.begin(), backups.end(), by_name);
+        for (const auto& [i, j] :
+             win::pair_up(kept, backups, [](const Entry* e) -> const std::wstring& { return e->name; })) {
+            const Entry* pair = i == win::kNone || kept[i]->not_copied ? nullptr : kept[i];
+            if (pair) count(source, *pair, held, plan);
+            if (j == win::kNone) continue;
+            const Entry& b = *backups[j];
+            plan.held += b.held.kind == core::Held::Kind::File;
+            if (i == win::kNone && win::has_twin_key(twin_keys, b.name)) continue;
             decide(inside, pair, b, plan);
         }
     }
@@ -369,8 +373,8 @@ namespace {
 // or nothing.
 std::optional<core::FileTimes> exactly(const std::wstring& path) {
     WIN32_FIND_DATAW d;
-    const win::FindHandle find(FindFirstFileExW(exact(path).c_str(), FindExInfoBasic, &d, FindExSearchNameMatch,
-                                                nullptr, 0));
+    const win::FindHandle find(
+        FindFirstFileExW(exact(path).c_str(), FindExInfoBasic, &d, FindExSearchNameMatch, nullptr, 0));
     if (!find || path.substr(path.rfind(L'\\') + 1) != d.cFileName) return std::nullopt;
     return core::FileTimes{wide(d.nFileSizeHigh, d.nFileSizeLow),
                            wide(d.ftLastWriteTime.dwHighDateTime, d.ftLastWriteTime.dwLowDateTime)};
