@@ -134,14 +134,16 @@ public:
           source_id_(win::folder_id(exact(source_))),
           finals_{win::resolved(exact(source_))} {}
 
-    void folder(const std::wstring& inside, AsidePlan& plan) {
+    // `in_source` and `inside`: the folder's path in the source and in the backup, which may
+    // spell it otherwise where the file system tells case apart (Wine).
+    void folder(const std::wstring& in_source, const std::wstring& inside, AsidePlan& plan) {
         // A large tree takes a while: STOP is heard at every folder.
         if (plan.stopped || !plan.unlisted.empty()) return;
         if (stop_ && WaitForSingleObject(stop_, 0) == WAIT_OBJECT_0) {
             plan.stopped = true;
             return;
         }
-        const std::wstring source = joined(source_, inside), backup = joined(target_, inside);
+        const std::wstring source = joined(source_, in_source), backup = joined(target_, inside);
         // A folder that cannot be listed is never taken as empty: all the copy would
         // do there is unknown, so the job stops before it.
         // A source folder that is not there at all the copy cannot list either: it fails
@@ -183,7 +185,7 @@ public:
             const Entry& b = *backups[j];
             plan.held += b.held.kind == core::Held::Kind::File;
             if (i == win::kNone && win::has_twin_key(twin_keys, b.name)) continue;
-            decide(inside, pair, b, plan);
+            decide(in_source, inside, pair, b, plan);
         }
     }
 
@@ -238,7 +240,8 @@ private:
         return h && win::is_itself(h.get(), win::final_path(h.get()), folder, backup.name);
     }
 
-    void decide(const std::wstring& inside, const Entry* source, const Entry& backup, AsidePlan& plan) {
+    void decide(const std::wstring& in_source, const std::wstring& inside, const Entry* source, const Entry& backup,
+                AsidePlan& plan) {
         core::Aside what = core::aside(source ? &source->held : nullptr, backup.held, purge_, fat_);
         if (what == core::Aside::Move && backup.held.kind == core::Held::Kind::File && !itself(inside, backup))
             what = core::Aside::Leave;
@@ -248,7 +251,7 @@ private:
             case core::Aside::Walk: {
                 // The final paths of the folders on the way, as the copier keeps them for its loop check.
                 finals_.push_back(source->final.empty() ? joined(finals_.back(), source->name) : source->final);
-                folder(joined(inside, backup.name), plan);
+                folder(joined(in_source, source->name), joined(inside, backup.name), plan);
                 finals_.pop_back();
                 return;
             }
@@ -286,7 +289,7 @@ AsidePlan plan_aside(const core::JobCopy& copy, bool purge, bool fat_times, HAND
     AsidePlan plan;
     plan.fat = fat_times;
     Walk walk(copy, purge, fat_times, stop);
-    walk.folder(L"", plan);
+    walk.folder(L"", L"", plan);
     return plan;
 }
 
