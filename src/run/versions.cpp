@@ -13,6 +13,7 @@
 #include "core/patterns.h"
 #include "core/text.h"
 #include "core/versions.h"
+#include "win/copy_names.h"
 #include "win/handles.h"
 #include "win/link_lead.h"
 
@@ -133,14 +134,16 @@ public:
           source_id_(win::folder_id(exact(source_))),
           finals_{win::resolved(exact(source_))} {}
 
-    void folder(const std::wstring& inside, AsidePlan& plan) {
+    // `in_source` and `inside`: the folder's path in the source and in the backup, which may
+    // spell it otherwise where the file system tells case apart (Wine).
+    void folder(const std::wstring& in_source, const std::wstring& inside, AsidePlan& plan) {
         // A large tree takes a while: STOP is heard at every folder.
         if (plan.stopped || !plan.unlisted.empty()) return;
         if (stop_ && WaitForSingleObject(stop_, 0) == WAIT_OBJECT_0) {
             plan.stopped = true;
             return;
         }
-        const std::wstring source = joined(source_, inside), backup = joined(target_, inside);
+        const std::wstring source = joined(source_, in_source), backup = joined(target_, inside);
         // A folder that cannot be listed is never taken as empty: all the copy would
         // do there is unknown, so the job stops before it.
         // A source folder that is not there at all the copy cannot list either: it fails
@@ -155,31 +158,34 @@ public:
         Names held;
         for (const Entry& b : *to) held.emplace(b.name, &b);
         followLinks(source, *from, *to);
-        // By exact name; another spelling pairs only where the backup lacks the exact one,
-        // as the copier pairs them (the others are extras).
-        Names exact_names;
-        std::vector<const Entry*> kept;
         ++plan.dir_counts.skipped;  // both hold it (the top one, as the summary counts it, in any case)
-        for (const Entry& e : *from) {
-            if (e.not_copied || leftOut(e, source)) continue;
-            exact_names.emplace(e.name, &e);
-            kept.push_back(&e);
-            count(source, e, held, plan);
-        }
-        std::unordered_map<std::wstring, const Entry*> upper_names;  // made at the first name not found exactly
-        for (const Entry& b : *to) {
-            if (copier_leftover(b) || leftOut(b, backup) || leftOut(b, source)) continue;
-            plan.held += b.held.kind == core::Held::Kind::File;
-            const Entry* pair = nullptr;
-            if (const auto s = exact_names.find(b.name); s != exact_names.end()) pair = s->second;
-            else {
-                if (upper_names.empty())
-                    for (const Entry* e : kept) upper_names.emplace(upper(e->name), e);
-                if (const auto u = upper_names.find(upper(b.name));
-                    u != upper_names.end() && !held.contains(u->second->name))
-                    pair = u->second;
+        // Both listings as the copier takes them (win/copy_names.h): what the patterns leave
+        // out goes from both; the source's twins are not copied, nor the backup's names of
+        // their keys purged; a name no copy can bear is not copied, so the backup's is an extra.
+        std::vector<const Entry*> taken, kept, backups;
+        std::vector<std::wstring> names, twin_keys;
+        for (const Entry& e : *from)
+            if (!leftOut(e, source)) {
+                taken.push_back(&e);
+                names.push_back(e.name);
             }
-            decide(inside, pair, b, plan);
+        const std::vector<bool> twin = win::find_twins(names, twin_keys);
+        for (std::size_t i = 0; i < taken.size(); ++i)
+            if (!twin[i] && !win::unnamable(taken[i]->name)) kept.push_back(taken[i]);
+        for (const Entry& b : *to)
+            if (!copier_leftover(b) && !leftOut(b, backup) && !leftOut(b, source)) backups.push_back(&b);
+        const auto by_name = [](const Entry* a, const Entry* b) { return win::name_less(a->name, b->name); };
+        std::sort(kept.begin(), kept.end(), by_name);
+        std::sort(backups.begin(), backups.end(), by_name);
+        for (const auto& [i, j] :
+             win::pair_up(kept, backups, [](const Entry* e) -> const std::wstring& { return e->name; })) {
+            const Entry* pair = i == win::kNone || kept[i]->not_copied ? nullptr : kept[i];
+            if (pair) count(source, *pair, held, plan);
+            if (j == win::kNone) continue;
+            const Entry& b = *backups[j];
+            plan.held += b.held.kind == core::Held::Kind::File;
+            if (i == win::kNone && win::has_twin_key(twin_keys, b.name)) continue;
+            decide(in_source, inside, pair, b, plan);
         }
     }
 
@@ -234,7 +240,8 @@ private:
         return h && win::is_itself(h.get(), win::final_path(h.get()), folder, backup.name);
     }
 
-    void decide(const std::wstring& inside, const Entry* source, const Entry& backup, AsidePlan& plan) {
+    void decide(const std::wstring& in_source, const std::wstring& inside, const Entry* source, const Entry& backup,
+                AsidePlan& plan) {
         core::Aside what = core::aside(source ? &source->held : nullptr, backup.held, purge_, fat_);
         if (what == core::Aside::Move && backup.held.kind == core::Held::Kind::File && !itself(inside, backup))
             what = core::Aside::Leave;
@@ -244,7 +251,7 @@ private:
             case core::Aside::Walk: {
                 // The final paths of the folders on the way, as the copier keeps them for its loop check.
                 finals_.push_back(source->final.empty() ? joined(finals_.back(), source->name) : source->final);
-                folder(joined(inside, backup.name), plan);
+                folder(joined(in_source, source->name), joined(inside, backup.name), plan);
                 finals_.pop_back();
                 return;
             }
@@ -282,7 +289,7 @@ AsidePlan plan_aside(const core::JobCopy& copy, bool purge, bool fat_times, HAND
     AsidePlan plan;
     plan.fat = fat_times;
     Walk walk(copy, purge, fat_times, stop);
-    walk.folder(L"", plan);
+    walk.folder(L"", L"", plan);
     return plan;
 }
 
@@ -378,8 +385,8 @@ namespace {
 // or nothing.
 std::optional<core::FileTimes> exactly(const std::wstring& path) {
     WIN32_FIND_DATAW d;
-    const win::FindHandle find(FindFirstFileExW(exact(path).c_str(), FindExInfoBasic, &d, FindExSearchNameMatch,
-                                                nullptr, 0));
+    const win::FindHandle find(
+        FindFirstFileExW(exact(path).c_str(), FindExInfoBasic, &d, FindExSearchNameMatch, nullptr, 0));
     if (!find || path.substr(path.rfind(L'\\') + 1) != d.cFileName) return std::nullopt;
     return core::FileTimes{wide(d.nFileSizeHigh, d.nFileSizeLow),
                            wide(d.ftLastWriteTime.dwHighDateTime, d.ftLastWriteTime.dwLowDateTime)};

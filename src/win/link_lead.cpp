@@ -18,8 +18,9 @@ std::wstring final_path(HANDLE h) {
 
 FolderId folder_id(const std::wstring& path, std::wstring* final) {
     FolderId id;
-    const Handle h(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const Handle h(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!h) return id;
     id.opened = true;
     BY_HANDLE_FILE_INFORMATION info;
@@ -62,17 +63,41 @@ std::wstring child(const std::wstring& folder, const std::wstring& name) {
     return folder.ends_with(L'\\') ? folder + name : folder + L"\\" + name;
 }
 
+// Wine's final paths drop trailing dots from every folder on the way ("old.\d" is
+// "old\d") and trailing blanks from the last name: compared without them.
+std::wstring without_trails(const std::wstring& path) {
+    std::wstring out;
+    for (std::size_t at = 0; at <= path.size();) {
+        std::size_t end = path.find(L'\\', at);
+        if (end == std::wstring::npos) end = path.size();
+        std::size_t keep = end;
+        while (keep > at && (path[keep - 1] == L'.' || path[keep - 1] == L' ')) --keep;
+        out.append(path, at, keep - at);
+        if (end < path.size()) out += L'\\';
+        at = end + 1;
+    }
+    return out;
+}
+
 }  // namespace
 
 bool is_itself(HANDLE h, const std::wstring& here, const std::wstring& folder, const std::wstring& name) {
-    if (here.empty()) return false;
-    const std::wstring parent = resolved(folder);
-    if (same_name(here, child(parent, name))) return true;
+    // What the handle opened lies in that folder: the same one or, where the final path
+    // names it without its trailing dots (which opens another or none), one of that path.
+    const std::size_t cut = here.find_last_of(L'\\');
+    if (here.empty() || cut == std::wstring::npos) return false;
+    std::wstring parent = here.substr(0, cut);
+    if (parent.size() == 6 && parent[5] == L':') parent += L'\\';  // "\\?\C:" stands for "\\?\C:\"
+    if (!(folder_id(parent) == folder_id(folder)) &&
+        !same_name(without_trails(parent), without_trails(resolved(folder))))
+        return false;
+    const std::wstring last = here.substr(cut + 1);
+    if (same_name(last, name)) return true;
     // The system names "old." and "sp " without their trailing dots and blanks. Such a
     // path is the file itself unless it is another name for the file opened (a link).
     std::wstring bare = name;
     while (!bare.empty() && (bare.back() == L'.' || bare.back() == L' ')) bare.pop_back();
-    if (bare.empty() || bare.size() == name.size() || !same_name(here, child(parent, bare))) return false;
+    if (bare.empty() || bare.size() == name.size() || !same_name(last, bare)) return false;
     BY_HANDLE_FILE_INFORMATION mine, other;
     if (!GetFileInformationByHandle(h, &mine)) return false;
     const Handle o(CreateFileW(child(folder, bare).c_str(), FILE_READ_ATTRIBUTES,

@@ -8,6 +8,7 @@
 #include <cwctype>
 #include <string>
 
+#include "win/copy_names.h"
 #include "win/link_lead.h"
 
 namespace robocopy {
@@ -50,30 +51,10 @@ inline LARGE_INTEGER large(const FILETIME& t) {
     return v;
 }
 
-// File names compare as the file system does: ordinal, ignoring case.
-inline int compare_names(const std::wstring& a, const std::wstring& b) {
-    const int r =
-        CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE);
-    return r - CSTR_EQUAL;
-}
-
-// Sorted as the file system compares, exact spelling breaking ties.
-inline bool name_less(const std::wstring& a, const std::wstring& b) {
-    const int c = compare_names(a, b);
-    return c != 0 ? c < 0 : a < b;
-}
-
-// The name a file system that ignores case and trailing dots and blanks
-// would store: two source names with one key would land on one target file.
-inline std::wstring twin_key(const std::wstring& name) {
-    std::wstring key = name;
-    while (!key.empty() && (key.back() == L'.' || key.back() == L' ')) key.pop_back();
-    if (key.empty()) return key;
-    std::wstring upper(key.size(), L'\0');
-    const int n = LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, key.data(), static_cast<int>(key.size()),
-                                upper.data(), static_cast<int>(upper.size()), nullptr, nullptr, 0);
-    return n == static_cast<int>(key.size()) ? upper : key;
-}
+// The name rules are the main program's too (src/win/copy_names.cpp).
+using win::compare_names;
+using win::name_less;
+using win::twin_key;
 
 // "C:\X" -> "\\?\C:\X", "\\SRV\SHARE" -> "\\?\UNC\SRV\SHARE": reserved names
 // (nul, aux, com1), trailing dots and blanks and long paths are then literal.
@@ -142,7 +123,8 @@ inline constexpr wchar_t kTempFormat[] = L"~oc%08lX.%lX";
 inline constexpr DWORD kTempAttrs = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_TEMPORARY;
 inline bool is_own_temp(const std::wstring& name, DWORD attrs) {
     constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    if ((attrs & kept) != kept || (attrs & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) return false;
+    if ((attrs & kept) != kept || (attrs & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+        return false;
     if (name.size() < 13 || name.size() > 20 || name.compare(0, 3, L"~oc") != 0 || name[11] != L'.') return false;
     for (std::size_t i = 3; i < name.size(); ++i)
         if (i != 11 && !iswxdigit(name[i])) return false;

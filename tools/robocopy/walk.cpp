@@ -71,18 +71,10 @@ Copier::Lead Copier::leadOf(const std::wstring& final) const {
 }
 
 void Copier::dropTwins(const std::wstring& folder, std::vector<Entry>& from, std::vector<std::wstring>& keys) {
-    keys.clear();
-    if (from.size() < 2) return;
-    std::vector<std::pair<std::wstring, std::size_t>> by_key;
-    by_key.reserve(from.size());
-    for (std::size_t i = 0; i < from.size(); ++i) by_key.emplace_back(twin_key(from[i].name), i);
-    std::sort(by_key.begin(), by_key.end());
-    std::vector<bool> twin(from.size(), false);
-    for (std::size_t i = 1; i < by_key.size(); ++i) {
-        if (by_key[i].first != by_key[i - 1].first) continue;
-        twin[by_key[i].second] = twin[by_key[i - 1].second] = true;
-        if (keys.empty() || keys.back() != by_key[i].first) keys.push_back(by_key[i].first);
-    }
+    std::vector<std::wstring> names;
+    names.reserve(from.size());
+    for (const Entry& e : from) names.push_back(e.name);
+    const std::vector<bool> twin = win::find_twins(names, keys);
     if (keys.empty()) return;
     std::vector<Entry> kept;
     for (std::size_t i = 0; i < from.size(); ++i) {
@@ -109,12 +101,9 @@ void Copier::countIn(const Entry& e, std::uint64_t Tally::*column) {
 
 void Copier::dropUnnamable(const std::wstring& folder, std::vector<Entry>& from) {
     std::erase_if(from, [&](const Entry& e) {
-        const bool garbled = e.name.find(L'\uFFFD') != std::wstring::npos;
         // A Linux name may hold what Windows forbids in a name; no retry can open it.
-        const bool forbidden = std::any_of(e.name.begin(), e.name.end(), [](wchar_t c) {
-            return c < 32 || std::wstring_view(L"<>:\"/\\|?*").find(c) != std::wstring_view::npos;
-        });
-        if (!garbled && !forbidden) return false;
+        if (!win::unnamable(e.name)) return false;
+        const bool garbled = e.name.find(L'\uFFFD') != std::wstring::npos;
         countIn(e, &Tally::failed);
         report(garbled ? ERROR_NO_UNICODE_TRANSLATION : ERROR_INVALID_NAME,
                e.isDir() ? L"Copying Directory" : L"Copying File", join_path(folder, e.name),
@@ -149,30 +138,9 @@ void Copier::dropExcluded(const std::wstring& source, const std::wstring& target
 }
 
 std::vector<Copier::Pair> Copier::pairUp(const std::vector<Entry>& from, const std::vector<Entry>& to) {
-    // Both listings are sorted. A target that tells case apart (Wine) may hold several
-    // spellings of one name: the exact one pairs, the others are extra.
     std::vector<Pair> pairs;
-    pairs.reserve(from.size() + to.size());
-    for (std::size_t i = 0, j = 0; i < from.size() || j < to.size();) {
-        int c = 0;
-        if (i >= from.size()) c = 1;
-        else if (j >= to.size()) c = -1;
-        else c = compare_names(from[i].name, to[j].name);
-        if (c < 0) {
-            pairs.push_back({&from[i++], nullptr});
-        } else if (c > 0) {
-            pairs.push_back({nullptr, &to[j++]});
-        } else {
-            std::size_t end = j + 1;
-            while (end < to.size() && compare_names(to[end].name, from[i].name) == 0) ++end;
-            std::size_t match = j;
-            for (std::size_t k = j; k < end; ++k)
-                if (to[k].name == from[i].name) match = k;
-            for (std::size_t k = j; k < end; ++k) pairs.push_back({k == match ? &from[i] : nullptr, &to[k]});
-            ++i;
-            j = end;
-        }
-    }
+    for (const auto& [i, j] : win::pair_up(from, to, [](const Entry& e) -> const std::wstring& { return e.name; }))
+        pairs.push_back({i == win::kNone ? nullptr : &from[i], j == win::kNone ? nullptr : &to[j]});
     return pairs;
 }
 
@@ -181,8 +149,7 @@ void Copier::walk(const std::wstring& source, std::size_t level, std::vector<Ent
     const std::wstring target = levels_[level].path;
     std::vector<Entry> to;
     // The target was listed on the lister thread while the walk listed the source.
-    const DWORD target_error =
-        levels_[level].exists && !levels_[level].made ? endTargetListing(to) : ERROR_SUCCESS;
+    const DWORD target_error = levels_[level].exists && !levels_[level].made ? endTargetListing(to) : ERROR_SUCCESS;
     if (target_error != ERROR_SUCCESS) {
         if (!targetLost()) report(target_error, L"Scanning Destination Directory", target);
         ++counts_.dirs.failed;
@@ -209,8 +176,7 @@ void Copier::handleExtras(const std::wstring& target, const std::vector<Pair>& p
                           const std::vector<std::wstring>& twin_keys) {
     for (const Pair& p : pairs) {
         if (p.from != nullptr || p.to == nullptr) continue;
-        if (!twin_keys.empty() && std::binary_search(twin_keys.begin(), twin_keys.end(), twin_key(p.to->name)))
-            continue;
+        if (win::has_twin_key(twin_keys, p.to->name)) continue;
         if (p.to->isDir() && options_.subdirs == SubDirs::None) continue;
         // A killed run's temporary file is this copier's own, not the user's: it goes, purge or not.
         if (is_own_temp(p.to->name, p.to->attrs)) {
@@ -245,8 +211,9 @@ void Copier::removeExtra(const std::wstring& target, const Entry& extra) {
 bool Copier::clearWay(const std::wstring& folder, const Entry& in_way, Tally& own) {
     if (!options_.purge) {
         ++own.mismatch;
-        noteMismatch(join_path(folder, in_way.name),
-                     in_way.isLink() ? L"a link" : in_way.isDir() ? L"a folder" : L"a file");
+        noteMismatch(join_path(folder, in_way.name), in_way.isLink()  ? L"a link"
+                                                     : in_way.isDir() ? L"a folder"
+                                                                      : L"a file");
         return false;
     }
     // A mirror converges: what is in the way is an extra, removed by the purge's own
