@@ -257,52 +257,17 @@ private:
             }
             case core::Aside::Move:
                 const std::wstring path = joined(inside, backup.name);
+                plan.moves.push_back(path);
                 if (!source || source->held.kind != backup.held.kind) {
                     const bool folder = backup.attributes & FILE_ATTRIBUTE_DIRECTORY;
                     ++(folder ? plan.dir_counts.extras : plan.file_counts.extras);
                 }
-                // A folder that holds what the job leaves out goes in parts: those names stay.
-                if (backup.held.kind == core::Held::Kind::Folder &&
-                    holdsLeftOut(joined(target_, path), joined(source_, joined(in_source, backup.name)))) {
-                    moveAround(joined(in_source, backup.name), path, plan);
-                    return;
-                }
-                plan.moves.push_back(path);
                 if (source && source->held.kind == core::Held::Kind::File &&
                     backup.held.kind == core::Held::Kind::File) {
                     plan.replacing.push_back(path);
                     plan.planned.push_back(source->held.stamp);
                 }
                 plan.files += backup.held.kind == core::Held::Kind::Folder ? files_in(joined(target_, path)) : 1;
-        }
-    }
-    // Whether a folder of the backup holds, at any depth, a name the job leaves out; `as_source`
-    // is the path it has in the source, which full-path patterns name.
-    bool holdsLeftOut(const std::wstring& folder, const std::wstring& as_source) const {
-        if (left_out_.files.empty() && left_out_.folders.empty()) return false;
-        for (const Entry& e : list(folder).value_or(std::vector<Entry>{})) {
-            if (leftOut(e, folder) || leftOut(e, as_source)) return true;
-            if (e.held.kind == core::Held::Kind::Folder &&
-                holdsLeftOut(joined(folder, e.name), joined(as_source, e.name)))
-                return true;
-        }
-        return false;
-    }
-    // Everything under an extra folder but the names left out goes aside, as the purge
-    // removes everything under it but those.
-    void moveAround(const std::wstring& in_source, const std::wstring& inside, AsidePlan& plan) const {
-        const std::wstring folder = joined(target_, inside), as_source = joined(source_, in_source);
-        for (const Entry& e : list(folder).value_or(std::vector<Entry>{})) {
-            if (e.held.kind == core::Held::Kind::Link || leftOut(e, folder) || leftOut(e, as_source)) continue;
-            const std::wstring path = joined(inside, e.name);
-            if (e.held.kind == core::Held::Kind::File && !itself(inside, e)) continue;
-            if (e.held.kind == core::Held::Kind::Folder &&
-                holdsLeftOut(joined(folder, e.name), joined(as_source, e.name))) {
-                moveAround(joined(in_source, e.name), path, plan);
-                continue;
-            }
-            plan.moves.push_back(path);
-            plan.files += e.held.kind == core::Held::Kind::Folder ? files_in(joined(target_, path)) : 1;
         }
     }
     bool leftOut(const Entry& e, const std::wstring& folder) const {

@@ -83,21 +83,13 @@ bool Copier::removeTree(const std::wstring& path) {
         report(error, L"Scanning Extra Directory", path);
         return false;
     }
-    // What the job leaves out is never purged, also under a folder the source dropped:
-    // it stays, and so does the folder that holds it. A full-path pattern names the
-    // source's path, which this folder had there.
-    const std::wstring in_source = path.compare(0, target_root_.size(), target_root_) == 0
-                                       ? source_root_ + path.substr(target_root_.size())
-                                       : path;
-    bool ok = true, left_out = false;
+    bool ok = true;
     for (const Entry& e : entries) {
-        if (isExcluded(e, path) || isExcluded(e, in_source)) left_out = true;
-        else if (e.isLink()) ok = removeLink(join_path(path, e.name)) && ok;
+        if (e.isLink()) ok = removeLink(join_path(path, e.name)) && ok;
         else if (!e.isDir()) ok = removeFile(path, e.name, e.attrs) && ok;
         else ok = removeTree(join_path(path, e.name)) && ok;
     }
     if (!ok) return false;
-    if (left_out) return true;
     if (!RemoveDirectoryW(path.c_str())) {
         if (GetLastError() == ERROR_ACCESS_DENIED) SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_DIRECTORY);
         if (!RemoveDirectoryW(path.c_str())) {

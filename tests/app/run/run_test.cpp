@@ -85,23 +85,6 @@ TEST(BackupRun, WhatAJobLeavesOutIsNeitherCopiedNorRemoved) {
         EXPECT_TRUE(test::exists(backup + L"\\" + f)) << test::narrow(f);
     for (const wchar_t* f : {L"x.tmp", L"sub\\y.TMP", L"~$Report.docx", L"node_modules\\m", L"sub\\node_modules"})
         EXPECT_FALSE(test::exists(backup + L"\\" + f)) << test::narrow(f);
-    // Nor purged with a folder the source drops: they stay, the rest goes (aside with Keep).
-    for (bool keep : {true, false}) {
-        const std::wstring dropped = a.srcA + (keep ? L"\\gone1" : L"\\gone0");
-        for (const wchar_t* f : {L"\\a.tmp", L"\\in\\b.tmp", L"\\in\\c.txt", L"\\d.txt"}) put(dropped + f);
-        a.check(a.main->chkKeep, keep);
-        a.runBackups();
-        test::remove_tree(dropped);
-        a.prompts.asked.clear();
-        a.runBackups();
-        const std::wstring there = backup + dropped.substr(dropped.rfind(L'\\'));
-        EXPECT_EQ(test::tree(there), (std::vector<std::wstring>{L"a.tmp", L"in\\", L"in\\b.tmp"})) << keep;
-        const std::wstring kept = kept_in(a.told().text);
-        EXPECT_EQ(kept.empty(), !keep) << test::narrow(a.told().text);
-        if (keep)
-            EXPECT_EQ(test::tree(kept + L"\\SRCA\\gone1"),
-                      (std::vector<std::wstring>{L"d.txt", L"in\\", L"in\\c.txt"}));
-    }
 }
 
 TEST(BackupRun, FailedJobsAreNamedAndNoDateRecorded) {
