@@ -61,6 +61,17 @@ HWND run_window(DWORD pid) {
     return nullptr;
 }
 
+// Waits until the run window's progress line names a job: its script is copying.
+bool copying(HWND w) {
+    wchar_t text[300] = L"";
+    for (int waited = 0; waited < 20000; waited += 20, Sleep(20))
+        for (HWND c = FindWindowExW(w, nullptr, L"Static", nullptr); c; c = FindWindowExW(w, c, L"Static", nullptr))
+            if (SendMessageW(c, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text)) &&
+                std::wstring_view(text).starts_with(L"Job "))
+                return true;
+    return false;
+}
+
 }  // namespace
 
 TEST(Unattended, CopiesRecordsTheDateAndWritesItsStartAndEndInTheHistory) {
@@ -150,11 +161,11 @@ TEST(Unattended, ALockedFileFailsAndStopEndsTheRun) {
                     }),
               2u);
     EXPECT_EQ(second, 3u);
-    // The session ends: the run stops, and its line is written before the window answers.
+    // The session ends while it copies: the run stops, and its line is written before the window answers.
     EXPECT_EQ(u.run(L"/run Weekly.ojf", nullptr,
                     [&](DWORD pid) {
                         HWND w = run_window(pid);
-                        ASSERT_TRUE(w);
+                        ASSERT_TRUE(w && copying(w));
                         EXPECT_TRUE(SendMessageW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
                         EXPECT_EQ(lines(u.history()), 6u);
                     }),
