@@ -1,6 +1,7 @@
 // Ostrevin.exe /run: the backups of a job file with no one at the screen.
 #include <windows.h>
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -70,6 +71,18 @@ bool copying(HWND w) {
                 std::wstring_view(text).starts_with(L"Job "))
                 return true;
     return false;
+}
+
+// Ends the script and copiers that a run left, as the computer going off would.
+void end_script() {
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W pe{};
+    pe.dwSize = sizeof pe;
+    for (BOOL ok = Process32FirstW(snap, &pe); ok; ok = Process32NextW(snap, &pe)) {
+        if (lstrcmpiW(pe.szExeFile, L"robocopy.exe") && lstrcmpiW(pe.szExeFile, L"cmd.exe")) continue;
+        if (HANDLE p = OpenProcess(PROCESS_TERMINATE, FALSE, pe.th32ProcessID)) TerminateProcess(p, 1), CloseHandle(p);
+    }
+    CloseHandle(snap);
 }
 
 }  // namespace
@@ -267,7 +280,10 @@ TEST(Unattended, ARunKilledMidwayIsToldAtTheNextStartButNotWhileItGoes) {
         u.start();
         const std::wstring warning = u.main->lblWarning.text();
         EXPECT_TRUE(u.close());
-        if (start == 0) run.kill();  // after a start, which told nothing of the run going
+        if (start == 0) {  // after a start, which told nothing of the run going
+            run.kill();
+            end_script();
+        }
         EXPECT_EQ(warning.rfind(L"Last run NEVER ENDED on 20", 0) == 0, start > 0) << start << warning;
         if (start != 1) {
             EXPECT_TRUE(u.prompts.asked.empty()) << start;  // told once
