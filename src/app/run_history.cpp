@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/module1.h"
+#include "core/history.h"
 #include "jobs/job_file.h"
 #include "win/handles.h"
 #include "win/local_time.h"
@@ -47,6 +48,28 @@ std::wstring history_path() { return state().DataFolder + L"\\" + kRunHistoryNam
 
 win::Status add_history(const HistoryLine& line) {
     return win::append_text_file(history_path(), history_text(line) + L"\r\n", CP_UTF8);
+}
+
+win::Status add_run_start(const std::wstring& job_file, const std::wstring& run) {
+    return win::append_text_file(history_path(), core::start_line(win::local_stamp(), job_file, run) + L"\r\n",
+                                 CP_UTF8);
+}
+
+std::wstring history_log(const std::wstring& log_copy, const std::wstring& run) {
+    // A log left in the temp folder (its copy failed) is named by the run's log name instead.
+    return run.empty() || log_copy.ends_with(L"\\" + run) ? log_copy : run;
+}
+
+namespace {
+std::wstring going_name(std::wstring_view run) { return L"Local\\Ostrevin.Run." + std::wstring(run); }
+}  // namespace
+
+win::Handle mark_going(const std::wstring& run) {
+    return win::Handle(CreateEventW(nullptr, TRUE, FALSE, going_name(run).c_str()));
+}
+
+bool run_going(std::wstring_view run) {
+    return static_cast<bool>(win::Handle(OpenEventW(SYNCHRONIZE, FALSE, going_name(run).c_str())));
 }
 
 std::wstring run_log_name(const std::wstring& folder) {

@@ -7,6 +7,7 @@
 
 #include "core/jobrow.h"
 #include "run/backup_run.h"
+#include "win/handles.h"
 #include "win/result.h"
 
 namespace app {
@@ -34,6 +35,15 @@ std::wstring history_text(const HistoryLine& line);
 // The history beside the settings, and appending one line to it.
 std::wstring history_path();
 win::Status add_history(const HistoryLine& line);
+// The line a run writes as it starts, before it changes anything; `run` is its log name.
+win::Status add_run_start(const std::wstring& job_file, const std::wstring& run);
+// The log its end line names: the kept log, or the log name alone when the run kept
+// none there, which still pairs the end line with its start.
+std::wstring history_log(const std::wstring& log_copy, const std::wstring& run);
+// Held while the run of that log name goes (the system drops it with the process), so
+// that no start tells it as never ended meanwhile.
+win::Handle mark_going(const std::wstring& run);
+bool run_going(std::wstring_view run);
 
 // A name of its own for each unattended run's log; the oldest go once there are
 // more than 30, so a nightly schedule does not fill the folder.

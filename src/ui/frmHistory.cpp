@@ -17,12 +17,13 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
 enum RunIcon { kComplete, kFailed, kNotFinished, kNotStarted, kUnreadable };
 
-// The icon of an outcome: complete, failed, not finished (or not confirmed), not started.
+// The icon of an outcome: complete, failed, not finished (or not confirmed, or never ended), not started.
 int icon_of(const core::HistoryEntry& e) {
     if (!e.readable) return kUnreadable;
     if (e.outcome == core::kBackupComplete) return kComplete;
     if (e.outcome == L"BACKUP FAILED") return kFailed;
-    if (e.outcome == L"BACKUP NOT FINISHED" || e.outcome == L"BACKUP NOT CONFIRMED") return kNotFinished;
+    if (e.outcome == L"BACKUP NOT FINISHED" || e.outcome == L"BACKUP NOT CONFIRMED" || e.outcome == core::kNeverEnded)
+        return kNotFinished;
     return kNotStarted;
 }
 

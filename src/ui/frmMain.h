@@ -191,6 +191,9 @@ private:
     bool close_after_run_ = false;
     run::RunThread run_;
     std::wstring run_job_file_;  // the job file whose date a completed run records
+    std::wstring run_name_;      // the run's log name, which pairs its history lines
+    win::Handle run_going_;      // held from its start line to its end line
+    win::Status run_started_;    // its start line written
 };
 
 }  // namespace ui

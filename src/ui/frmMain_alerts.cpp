@@ -21,7 +21,7 @@ constexpr DWORD kSessionWait = 15000;
 
 void FrmMain::tellMissedRuns() {
     core::Settings& s = app::state().settings;
-    const core::ToTell tell = core::runs_to_tell(app::read_history(), s.ToldRuns);
+    const core::ToTell tell = core::runs_to_tell(app::read_history(), s.ToldRuns, app::run_going);
     s.ToldRuns = tell.mark;  // kept through the exit merge: told once
     if (tell.runs.empty()) return;
     win::say(hwnd(), {win::Severity::Error, L"BACKUPS NOT COMPLETE", core::told_text(tell)});
@@ -29,7 +29,8 @@ void FrmMain::tellMissedRuns() {
 
 std::wstring FrmMain::warningText() const {
     if (document.untitled()) return {};
-    return core::warning_line(app::read_history(), document.fileName(), scheduleKind(), win::local_now());
+    return core::warning_line(app::read_history(), document.fileName(), scheduleKind(), win::local_now(),
+                              app::run_going);
 }
 
 // The run on record: a complete run's date, and its line in the history as an
@@ -43,8 +44,9 @@ win::Status FrmMain::recordRun(const run::Outcome& outcome) {
         lblBUDateDisplay.setText(L"Last Backup on " + date);
     }
     const app::HistoryLine line{win::local_stamp(), run_job_file_, run_message(outcome).title,
-                                app::outcome_detail(outcome, {}), outcome.log_copy};
+                                app::outcome_detail(outcome, {}), app::history_log(outcome.log_copy, run_name_)};
     const win::Status added = app::add_history(line);
+    run_going_ = {};
     // The note passes this run only when it is the one run not told yet.
     const auto history = app::read_history();
     const auto untold = core::untold_runs(history, s.ToldRuns);
@@ -58,7 +60,7 @@ win::Status FrmMain::recordRun(const run::Outcome& outcome) {
 // The history as it is now; the window reads it only, so a run may go on meanwhile.
 void FrmMain::MenuFileHistory_Click() {
     FrmHistory window;
-    if (!window.create(hwnd(), app::read_history())) {
+    if (!window.create(hwnd(), core::history_runs(app::read_history(), app::run_going))) {
         win::tell_failure(hwnd(), L"RUN HISTORY", {L"run history window", L"", L"opened", GetLastError()},
                           L"Please close some windows and try again.");
         return;

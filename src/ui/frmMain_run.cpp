@@ -43,11 +43,18 @@ void FrmMain::cmdRun_Click() {
         m.settings.JobOptions[document.fileName()] = {checked(chkEmpty), checked(chkRemove), checked(chkExit),
                                                       checked(chkKeep)};
     showRun(true);
-    run::Options options{checked(chkEmpty), checked(chkRemove), m.DataFolder, app::run_log_name(m.DataFolder)};
+    // On record before it changes anything: a run the program does not outlive is told.
+    run_name_ = app::run_log_name(m.DataFolder);
+    run_going_ = app::mark_going(run_name_);
+    run_started_ = app::add_run_start(run_job_file_, run_name_);
+    run::Options options{checked(chkEmpty), checked(chkRemove), m.DataFolder, run_name_};
     options.keep_versions = checked(chkKeep);
     const win::Status started = run_.start(hwnd(), document.jobs(), options);
     if (started) return;
     showRun(false);
+    run::Outcome none;  // its end line, for its start line
+    none.text = win::Failure{L"backup run", L"", L"started", started.code()}.text() + L".";
+    recordRun(none);
     win::tell_failure(hwnd(), L"BACKUP NOT STARTED", {L"backup run", L"", L"started", started.code()},
                       L"Nothing has been copied.", win::Severity::Error);
 }
@@ -67,16 +74,19 @@ void FrmMain::onRunMessage(UINT msg) {
 
 void FrmMain::runEnded(const run::Outcome& outcome) {
     showRun(false);
-    const win::Status recorded = recordRun(outcome);
-    if (outcome.kind == run::Outcome::Kind::Completed && outcome.list_saved && recorded && checked(chkExit)) {
+    const win::Status recorded = recordRun(outcome), started = run_started_;
+    if (outcome.kind == run::Outcome::Kind::Completed && outcome.list_saved && recorded && started &&
+        checked(chkExit)) {
         MenuFileExit_Click();
         return;
     }
     win::say(hwnd(), run_message(outcome));
-    if (!recorded)
+    if (!recorded || !started)
         win::tell_failure(hwnd(), L"HISTORY NOT WRITTEN",
-                          {L"run history", app::history_path(), L"written", recorded.code()},
-                          L"The next start cannot tell about this run; please check that folder.");
+                          {L"run history", app::history_path(), L"written", (recorded ? started : recorded).code()},
+                          recorded ? L"Had this run not ended, the next start could not have told about it; please "
+                                     L"check that folder."
+                                   : L"The next start cannot tell about this run; please check that folder.");
     if (close_after_run_) requestClose();
 }
 

@@ -67,8 +67,8 @@ struct Ended {
 
 // Runs the jobs; `finish` hears how it ended, once, before the window goes (the end
 // of the session may come first, and then nothing after it is sure to run).
-void run_jobs(const std::wstring& name, std::vector<core::JobFolders> jobs, const core::RunOptions& options,
-              bool quiet, const std::function<void(Ended)>& finish) {
+void run_jobs(const std::wstring& name, const std::wstring& run, std::vector<core::JobFolders> jobs,
+              const core::RunOptions& options, bool quiet, const std::function<void(Ended)>& finish) {
     const app::Module1& m = app::state();
     for (const auto& job : jobs)
         if (!folders::PathExists(job.destination, core::kMaskSystem))
@@ -84,8 +84,7 @@ void run_jobs(const std::wstring& name, std::vector<core::JobFolders> jobs, cons
     window.on_end = [&](const run::Outcome& o) {
         finish({app::exit_code(o.kind), run_message(o).title, app::outcome_detail(o, window.answered_no), o.log_copy});
     };
-    run::Options run_options{options.include_empty, options.purge, m.DataFolder, app::run_log_name(m.DataFolder),
-                             true};
+    run::Options run_options{options.include_empty, options.purge, m.DataFolder, run, true};
     run_options.keep_versions = options.keep_versions;
     const win::Status started = window.start(std::move(jobs), run_options);
     if (!started) {
@@ -128,6 +127,7 @@ int run_unattended(const core::CommandLine& command) {
     if (name.empty()) ended.detail = L"No job file is named and no default job is set.";
     else jobs = app::read_jobs(name, ended.detail);
     app::HistoryLine line;
+    std::wstring run;  // the run's log name, once it has one
     bool kept = false;
     const auto finish = [&](Ended e) {
         if (!line.when.empty()) return;  // told already, when the session ended
@@ -135,7 +135,7 @@ int run_unattended(const core::CommandLine& command) {
         if (jobs) app::WriteSettings(nullptr);  // merged with the file as it is now
         for (const auto& said : no_one.told) app::add_part(e.detail, L" ", said);
         ended = e;
-        line = {win::local_stamp(), name, jobs ? e.outcome : L"NOT RUN", e.detail, e.log};
+        line = {win::local_stamp(), name, jobs ? e.outcome : L"NOT RUN", e.detail, app::history_log(e.log, run)};
         kept = (jobs || command.quiet) && app::add_history(line).ok();
         if (e.code != app::EXIT_COMPLETE) ask_notice({line.outcome, name, core::first_reason(e.detail), e.log});
     };
@@ -148,7 +148,13 @@ int run_unattended(const core::CommandLine& command) {
     }
     // The options last used with this job file; the defaults, kept from now on, otherwise.
     const core::RunOptions options = m.settings.JobOptions.try_emplace(name).first->second;
-    run_jobs(name, std::move(*jobs), options, command.quiet, finish);
+    // On record before anything is checked or changed: a run the program does not outlive is told.
+    run = app::run_log_name(m.DataFolder);
+    const win::Handle going = app::mark_going(run);
+    if (const win::Status started = app::add_run_start(name, run); !started)
+        print(L"Ostrevin: " + win::Failure{L"run history", app::history_path(), L"written", started.code()}.text() +
+              L"; should this run not end, the next start cannot tell about it.\r\n");
+    run_jobs(name, run, std::move(*jobs), options, command.quiet, finish);
     app::prune_run_logs(m.DataFolder);
     if (!command.quiet || !kept) print(L"Ostrevin: " + app::history_text(line) + L"\r\n");
     return ended.code;

@@ -1,6 +1,8 @@
 // The history of runs: what the next start tells, the warning line and the overdue rule.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/history.h"
 #include "core/settings.h"
 
@@ -36,7 +38,6 @@ TEST(History, TheStartTellsRunsAfterTheMarkNewestFirstAndSkipsCutAndJunkLines) {
     EXPECT_EQ(history[4].log, L"C:\\D\\Ostrevin-run-1.log");
     EXPECT_EQ(told_days(history, L""), (Days{L"2026-12-03", L"2026-12-01"}));
     EXPECT_EQ(runs_to_tell(history, L"").mark, L"2026-12-03 07:00:00 #3");  // the third readable line
-    EXPECT_EQ(told_days(history, L"2026-12-03 07:00:00 #3"), Days{});
     EXPECT_TRUE(runs_to_tell(parse_history(L""), L"").runs.empty());  // no history yet
     std::wstring many;
     for (int day = 10; day < 23; ++day) many += line(L"2026-11-" + std::to_wstring(day) + L" 07:00:00", L"NOT RUN");
@@ -47,6 +48,72 @@ TEST(History, TheStartTellsRunsAfterTheMarkNewestFirstAndSkipsCutAndJunkLines) {
     EXPECT_NE(told.find(L"\r\r2026-11-22 07:00:00  A.ojf: NOT RUN\rjobs 1: locked\rLog: C:\\D\\"), std::wstring::npos);
     EXPECT_NE(told.find(L"And 3 more"), std::wstring::npos);
     EXPECT_EQ(first_reason(std::wstring(300, L'x')).size(), 203u);
+}
+
+namespace {
+
+// A history from letters, a line a minute from 07:00: s a start of run 1 (A.ojf), c f n
+// its end complete, failed or not started (its log name alone: no log kept); S C F N
+// run 2's (B.ojf); anything else junk.
+std::wstring letters_history(std::wstring_view letters) {
+    std::wstring text;
+    for (std::size_t i = 0; i < letters.size(); ++i) {
+        const bool two = letters[i] < L'a';
+        const std::wstring when = L"2026-12-01 07:0" + std::to_wstring(i) + L":00\t" + (two ? L"B" : L"A") + L".ojf\t";
+        const std::wstring run = two ? L"Ostrevin-run-2.log" : L"Ostrevin-run-1.log";
+        const wchar_t l = two ? static_cast<wchar_t>(letters[i] + L'a' - L'A') : letters[i];
+        text += l == L's'   ? when + L"\t-\t" + run
+                : l == L'c' ? when + L"BACKUP COMPLETE\t-\tC:\\D\\" + run
+                : l == L'f' ? when + L"BACKUP FAILED\t-\tC:\\D\\" + run
+                : l == L'n' ? when + L"BACKUP NOT STARTED\t-\t" + run
+                            : L"junk";
+        text += L"\r\n";
+    }
+    return text;
+}
+
+// The runs' minutes and outcomes, joined.
+std::wstring said(const std::vector<HistoryEntry>& runs) {
+    std::wstring text;
+    for (const auto& run : runs) text += (run.readable ? run.when.substr(14, 2) + L" " : L"") + run.outcome + L"; ";
+    return text;
+}
+
+}  // namespace
+
+// A run writes a line as it starts and one as it ends: one run either way. A start
+// without an end is told at its place, unless it is still going: then it and the runs
+// after it wait for a start when it is not.
+TEST(History, AStartLineAndItsEndAreOneRunAndAStartWithoutAnEndIsToldUnlessItIsGoing) {
+    const struct {
+        const wchar_t* letters;
+        bool going;  // run 1
+        std::wstring told, later, listed, warning;
+    } cases[] = {
+        {L"sc", false, L"", L"", L"01 BACKUP COMPLETE; ", L""},
+        {L"sf", false, L"01 BACKUP FAILED; ", L"", L"01 BACKUP FAILED; ", L"FAILED on 2026-12-01 07:01"},
+        {L"cs", false, L"01 BACKUP NEVER ENDED; ", L"", L"00 BACKUP COMPLETE; 01 BACKUP NEVER ENDED; ",
+         L"NEVER ENDED on 2026-12-01 07:01"},
+        {L"sSNf", false, L"03 BACKUP FAILED; 02 BACKUP NOT STARTED; ", L"",
+         L"02 BACKUP NOT STARTED; 03 BACKUP FAILED; ", L"FAILED on 2026-12-01 07:03"},
+        {L"sSN", false, L"02 BACKUP NOT STARTED; 00 BACKUP NEVER ENDED; ", L"",
+         L"00 BACKUP NEVER ENDED; 02 BACKUP NOT STARTED; ", L"NEVER ENDED on 2026-12-01 07:00"},
+        {L"fsN", true, L"00 BACKUP FAILED; ", L"02 BACKUP NOT STARTED; 01 BACKUP NEVER ENDED; ",
+         L"00 BACKUP FAILED; 01 BACKUP RUNNING; 02 BACKUP NOT STARTED; ", L"FAILED on 2026-12-01 07:00"},
+        {L"sj", false, L"00 BACKUP NEVER ENDED; ", L"", L"00 BACKUP NEVER ENDED; ; ",
+         L"NEVER ENDED on 2026-12-01 07:00"},
+    };
+    for (const auto& c : cases) {
+        const auto history = parse_history(letters_history(c.letters));
+        const Running going = [&](std::wstring_view run) { return c.going && run == L"Ostrevin-run-1.log"; };
+        const ToTell now = runs_to_tell(history, L"", going), later = runs_to_tell(history, now.mark);
+        EXPECT_EQ(said(now.runs), c.told) << c.letters;
+        EXPECT_EQ(said(later.runs), c.later) << c.letters;  // once nothing goes
+        EXPECT_TRUE(runs_to_tell(history, later.mark).runs.empty()) << c.letters;
+        EXPECT_EQ(said(history_runs(history, going)), c.listed) << c.letters;
+        const std::wstring warning = warning_line(history, L"A.ojf", ScheduleKind::Off, {2026, 12, 2, 7, 0}, going);
+        EXPECT_EQ(warning, c.warning.empty() ? L"" : L"Last run " + c.warning) << c.letters;
+    }
 }
 
 TEST(History, TheWarningLineTellsALastRunThatFailedOrABackupOverdueAtTheEdges) {

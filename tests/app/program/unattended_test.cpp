@@ -1,6 +1,7 @@
 // Ostrevin.exe /run: the backups of a job file with no one at the screen.
 #include <windows.h>
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -61,9 +62,32 @@ HWND run_window(DWORD pid) {
     return nullptr;
 }
 
+// Waits until the run window's progress line names a job: its script is copying.
+bool copying(HWND w) {
+    wchar_t text[300] = L"";
+    for (int waited = 0; waited < 20000; waited += 20, Sleep(20))
+        for (HWND c = FindWindowExW(w, nullptr, L"Static", nullptr); c; c = FindWindowExW(w, c, L"Static", nullptr))
+            if (SendMessageW(c, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text)) &&
+                std::wstring_view(text).starts_with(L"Job "))
+                return true;
+    return false;
+}
+
+// Ends the script and copiers that a run left, as the computer going off would.
+void end_script() {
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W pe{};
+    pe.dwSize = sizeof pe;
+    for (BOOL ok = Process32FirstW(snap, &pe); ok; ok = Process32NextW(snap, &pe)) {
+        if (lstrcmpiW(pe.szExeFile, L"robocopy.exe") && lstrcmpiW(pe.szExeFile, L"cmd.exe")) continue;
+        if (HANDLE p = OpenProcess(PROCESS_TERMINATE, FALSE, pe.th32ProcessID)) TerminateProcess(p, 1), CloseHandle(p);
+    }
+    CloseHandle(snap);
+}
+
 }  // namespace
 
-TEST(Unattended, CopiesRecordsTheDateAndWritesOneHistoryLine) {
+TEST(Unattended, CopiesRecordsTheDateAndWritesItsStartAndEndInTheHistory) {
     Unattended u;
     for (int i = 10; i < 40; ++i)
         test::write_bytes(u.box.data() + L"\\Ostrevin-run-20" + std::to_wstring(i) + L".log", "");
@@ -77,7 +101,8 @@ TEST(Unattended, CopiesRecordsTheDateAndWritesOneHistoryLine) {
     EXPECT_EQ(test::read_bytes(L"E:\\BK\\SRC\\sub\\a.txt"), "alpha");
     EXPECT_NE(u.settings().find("Weekly.ojf="), std::string::npos);
     EXPECT_NE(u.settings().find("Options:Weekly.ojf=keep\r\n"), std::string::npos);  // the defaults, kept
-    EXPECT_EQ(lines(u.history()), 1u);
+    EXPECT_EQ(lines(u.history()), 2u);
+    EXPECT_NE(u.history().find("\tWeekly.ojf\t\t-\tOstrevin-run-"), std::string::npos) << u.history();
     EXPECT_NE(u.history().find("\tWeekly.ojf\tBACKUP COMPLETE\t-\t"), std::string::npos) << u.history();
     // Keep is ticked by default: a changed file's old copy goes aside, and the history says where.
     test::write_bytes(u.src + L"\\sub\\a.txt", "alpha, changed");
@@ -105,7 +130,7 @@ TEST(Unattended, CopiesRecordsTheDateAndWritesOneHistoryLine) {
     test::remove_tree(L"E:\\BK\\SRC");
     u.box.unmapDrive(L'E');
     EXPECT_EQ(u.run(L"/run Weekly.ojf"), 3u);
-    EXPECT_EQ(lines(u.history()), 5u);
+    EXPECT_EQ(lines(u.history()), 10u);
     EXPECT_NE(u.history().find("The backup folder \"E:\\BK\" is not available"), std::string::npos);
 }
 
@@ -149,13 +174,13 @@ TEST(Unattended, ALockedFileFailsAndStopEndsTheRun) {
                     }),
               2u);
     EXPECT_EQ(second, 3u);
-    // The session ends: the run stops, and its line is written before the window answers.
+    // The session ends while it copies: the run stops, and its line is written before the window answers.
     EXPECT_EQ(u.run(L"/run Weekly.ojf", nullptr,
                     [&](DWORD pid) {
                         HWND w = run_window(pid);
-                        ASSERT_TRUE(w);
+                        ASSERT_TRUE(w && copying(w));
                         EXPECT_TRUE(SendMessageW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
-                        EXPECT_EQ(lines(u.history()), 3u);
+                        EXPECT_EQ(lines(u.history()), 6u);
                     }),
               2u);
     EXPECT_EQ(u.run(L"/run Weekly.ojf"), 1u);
@@ -216,7 +241,7 @@ TEST(Unattended, AFailedRunIsToldAtOnceAndAtTheNextStartAndShownUntilARunComplet
     EXPECT_TRUE(u.prompts.asked.empty());
     u.runBackups();  // a run from the window: one more line, and the warning goes
     EXPECT_EQ(u.prompts.titles(), std::vector<std::wstring>{L"BACKUP COMPLETE"});
-    EXPECT_EQ(lines(u.history()), 2u);
+    EXPECT_EQ(lines(u.history()), 4u);
     EXPECT_NE(u.history().find("\tWeekly.ojf\tBACKUP COMPLETE\t-\t"), std::string::npos) << u.history();
     EXPECT_EQ(u.main->lblWarning.text(), L"");
     EXPECT_FALSE(GetWindowLongPtrW(u.main->lblWarning.hwnd(), GWL_STYLE) & WS_VISIBLE);
@@ -239,4 +264,34 @@ TEST(Unattended, AFailedRunIsToldAtOnceAndAtTheNextStartAndShownUntilARunComplet
     EXPECT_TRUE(u.close());
     EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), 0u);
     EXPECT_EQ(test::read_bytes(u.notices), notified);  // a complete run asks for none
+}
+
+// A run killed midway (the computer switched off) writes no end: the next start tells
+// it, once, but a start while it still goes does not.
+TEST(Unattended, ARunKilledMidwayIsToldAtTheNextStartButNotWhileItGoes) {
+    Unattended u;
+    test::write_bytes(u.settingsPath(), "[GENERAL SETTINGS]\r\nDefaultJob=Weekly.ojf\r\n");
+    HANDLE lock = CreateFileW((u.src + L"\\sub\\a.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    test::Process run(u.exe() + L"/run Weekly.ojf", u.box.data());
+    ASSERT_TRUE(run_window(run.id()));
+    for (int start = 0; start < 3; ++start) {
+        app::reset_state();
+        u.prompts.asked.clear();
+        u.start();
+        const std::wstring warning = u.main->lblWarning.text();
+        EXPECT_TRUE(u.close());
+        if (start == 0) {  // after a start, which told nothing of the run going
+            run.kill();
+            end_script();
+        }
+        EXPECT_EQ(warning.rfind(L"Last run NEVER ENDED on 20", 0) == 0, start > 0) << start << warning;
+        if (start != 1) {
+            EXPECT_TRUE(u.prompts.asked.empty()) << start;  // told once
+            continue;
+        }
+        ASSERT_EQ(u.prompts.titles(), std::vector<std::wstring>{L"BACKUPS NOT COMPLETE"});
+        EXPECT_NE(u.prompts.asked[0].text.find(L"  Weekly.ojf: BACKUP NEVER ENDED\r"), std::wstring::npos)
+            << u.prompts.asked[0].text;
+    }
+    CloseHandle(lock);
 }
