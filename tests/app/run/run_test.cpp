@@ -98,9 +98,10 @@ TEST(BackupRun, WhatAJobLeavesOutIsNeitherCopiedNorRemoved) {
         EXPECT_EQ(test::tree(there), (std::vector<std::wstring>{L"a.tmp", L"in\\", L"in\\b.tmp"})) << keep;
         const std::wstring kept = kept_in(a.told().text);
         EXPECT_EQ(kept.empty(), !keep) << test::narrow(a.told().text);
-        if (keep)
+        if (keep) {  // braced: gtest's macro holds an if-else of its own
             EXPECT_EQ(test::tree(kept + L"\\SRCA\\gone1"),
                       (std::vector<std::wstring>{L"d.txt", L"in\\", L"in\\c.txt"}));
+        }
     }
 }
 
