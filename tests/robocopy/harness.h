@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
+#include <utility>
 
 #include "options.h"
 #include "support/sandbox.h"
@@ -45,6 +46,8 @@ struct RunResult {
         for (auto& v : values) numbers >> v;
         return numbers ? values : Row{};
     }
+    // The Dirs and Files rows, to compare runs as a whole.
+    std::pair<Row, Row> rows() const { return {row("Dirs"), row("Files")}; }
 };
 
 // A copier left running, for tests that pull the drive or kill it halfway.

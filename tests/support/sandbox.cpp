@@ -11,11 +11,12 @@
 
 namespace test {
 
-namespace {
 std::wstring temp_folder() {
     wchar_t tmp[MAX_PATH];
     return std::wstring(tmp, GetTempPathW(MAX_PATH, tmp));
 }
+
+namespace {
 // Drive C: is itself a link in the prefix's dosdevices folder; its neighbours are the other drives.
 std::string dosdevice(wchar_t letter) {
     const std::string c = sh_quote(L"C:\\");

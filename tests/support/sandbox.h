@@ -76,5 +76,6 @@ void pump(DWORD ms = 0);
 
 std::string narrow(const std::wstring& w);
 std::wstring cwd();
+std::wstring temp_folder();  // ends in "\"
 
 }  // namespace test

@@ -25,12 +25,6 @@ std::string version_page(const std::string& title) {
            body;
 }
 
-bool wait_until(const std::function<bool()>& done, DWORD ms) {
-    for (DWORD start = GetTickCount(); !done(); test::pump(10))
-        if (GetTickCount() - start > ms) return false;
-    return true;
-}
-
 // Chooses About from the menu; `act` gets the window while it is shown, then it is closed.
 void open_about(App& a, std::function<void(ui::FrmAbout&)> act) {
     a.prompts.modal_scripts.push_back([act](win::ModalWindow& w) {
@@ -70,7 +64,7 @@ TEST(UpdateCheck, EndsInTheStatusOfWhatTheServerSaid) {
     for (const auto& c : cases) {
         server.serve(c.reply);
         open_about(a, [&](ui::FrmAbout& f) {
-            EXPECT_TRUE(wait_until([&] { return !f.timerRunning(); }, 9000)) << "the check never stopped";
+            EXPECT_TRUE(test::pump_until([&] { return !f.timerRunning(); }, 9000)) << "the check never stopped";
             EXPECT_EQ(f.CheckVersion.text(), c.status) << c.title;
             if (c.reply) {
                 EXPECT_EQ(test::narrow(f.AvailableVersion()), c.title);
@@ -78,7 +72,7 @@ TEST(UpdateCheck, EndsInTheStatusOfWhatTheServerSaid) {
             EXPECT_EQ(f.TimerCounter.text(), c.counter);
             test::pump(1200);  // no tick is left to change it
             EXPECT_EQ(f.CheckVersion.text(), c.status);
-            EXPECT_TRUE(wait_until([&] { return server.still_open == 0; }, 3000)) << server.still_open;
+            EXPECT_TRUE(test::pump_until([&] { return server.still_open == 0; }, 3000)) << server.still_open;
         });
         EXPECT_EQ(server.accepted - before, c.loads);
         before = server.accepted;
@@ -93,9 +87,9 @@ TEST(UpdateCheck, ClosingMidCheckLeavesNoConnectionOrLoadBehind) {
     a.start();
     app::state().settings.UpdateServer = server.address();
     open_about(a, [&](ui::FrmAbout&) {
-        ASSERT_TRUE(wait_until([&] { return server.accepted >= 2 && server.still_open == 1; }, 5000));
+        ASSERT_TRUE(test::pump_until([&] { return server.accepted >= 2 && server.still_open == 1; }, 5000));
     });
-    EXPECT_TRUE(wait_until([&] { return server.still_open == 0; }, 3000));
+    EXPECT_TRUE(test::pump_until([&] { return server.still_open == 0; }, 3000));
     const int loads = server.accepted;
     test::pump(1500);  // no timer of the closed window goes on loading
     EXPECT_EQ(server.accepted, loads);

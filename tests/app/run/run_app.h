@@ -18,7 +18,6 @@
 
 namespace run_test {
 
-
 const std::wstring kPF = L"C:\\Program Files";
 
 struct RunApp : test::App {
@@ -57,11 +56,7 @@ struct RunApp : test::App {
     }
 };
 
-inline std::wstring temp_file(const wchar_t* name) {
-    wchar_t buf[MAX_PATH];
-    GetTempPathW(MAX_PATH, buf);
-    return std::wstring(buf) + name;
-}
+inline std::wstring temp_file(const wchar_t* name) { return test::temp_folder() + name; }
 
 inline std::wstring system_file(const wchar_t* name) {
     wchar_t buf[MAX_PATH];

@@ -32,7 +32,6 @@ const std::vector<std::wstring> kPatterns[] = {
     {}, {}, {L"*.tmp"}, {L"cache\\"}, {L"*.TMP", L"\\d\\"}, {L"A.TXT", L"cache\\"}};
 constexpr std::uint64_t kSecond = 10'000'000, kBase = 132'223'104'000'000'000;  // 2020-01-01
 
-std::string utf8(const std::wstring& w) { return test::narrow(w); }
 std::wstring wide(const std::string& s, UINT code_page = CP_UTF8) {
     std::wstring w(
         static_cast<size_t>(MultiByteToWideChar(code_page, 0, s.data(), static_cast<int>(s.size()), nullptr, 0)),
@@ -57,7 +56,7 @@ bool odd(const std::wstring& name) { return name.find_first_of(L"\uFFFD:") != st
 // A path as a shell word: the name Windows shows with U+FFFD has the byte 0xFF there.
 std::string word(const std::wstring& path) {
     std::string s = "'";
-    for (wchar_t c : path) s += c == L'\uFFFD' ? "'$(printf '\\377')'" : utf8(std::wstring(1, c));
+    for (wchar_t c : path) s += c == L'\uFFFD' ? "'$(printf '\\377')'" : test::narrow(std::wstring(1, c));
     return s + "'";
 }
 bool ascii(const std::wstring& s) {
@@ -134,7 +133,7 @@ private:
             in.push_back(at->name);
         }
         std::string down = "source";
-        for (size_t i = 1; i < in.size(); ++i) down += "/" + utf8(in[i]);
+        for (size_t i = 1; i < in.size(); ++i) down += "/" + test::narrow(in[i]);
         const struct {
             const wchar_t* name;
             std::string target;
@@ -234,6 +233,7 @@ private:
 struct Seen {
     char kind = '?';
     std::string id, stamp, content;
+    bool operator==(const Seen&) const = default;
 };
 using Snapshot = std::map<std::wstring, Seen>;
 Snapshot snapshot(const std::wstring& trees) {
@@ -253,13 +253,9 @@ Snapshot snapshot(const std::wstring& trees) {
     return shot;
 }
 
-bool same(const Seen& a, const Seen& b) {
-    return a.kind == b.kind && a.id == b.id && a.stamp == b.stamp && a.content == b.content;
-}
-
 std::string listed(const std::set<std::wstring>& paths) {
     std::string s;
-    for (const auto& p : paths) s += "  " + utf8(p) + "\n";
+    for (const auto& p : paths) s += "  " + test::narrow(p) + "\n";
     return s;
 }
 
@@ -327,14 +323,14 @@ TEST(BackupRun, TheWalkAndTheCopierAgreeOnWhatTheCopyReplacesOrRemoves) {
                 const auto now = after.find(path);
                 const bool gone = now == after.end() || now->second.kind != seen.kind || now->second.id != seen.id;
                 if (!path.starts_with(top + L"backup\\")) {
-                    if (gone || !same(seen, now->second)) touched.insert(path);
+                    if (gone || seen != now->second) touched.insert(path);
                     continue;
                 }
                 const std::wstring inside = path.substr(top.size() + 7);
                 for (const std::wstring& m : plan.moves)
                     if (inside == m && seen.kind == 'l') touched.insert(L"a link planned to move: " + path);
                 if (seen.kind == 'l') continue;  // the copy may remove a link as a link: not data
-                if (gone || (seen.kind == 'f' && !same(seen, now->second)) || extra(path)) changed.insert(inside);
+                if (gone || (seen.kind == 'f' && seen != now->second) || extra(path)) changed.insert(inside);
                 for (const std::wstring& m : plan.moves)
                     if (inside == m || inside.starts_with(m + L"\\")) moved.insert(inside);
             }
@@ -347,8 +343,8 @@ TEST(BackupRun, TheWalkAndTheCopierAgreeOnWhatTheCopyReplacesOrRemoves) {
             EXPECT_TRUE(only_moved.empty() && only_changed.empty() && touched.empty() && plan.unlisted.empty())
                 << "OSTREVIN_DIFFERENTIAL_SEED=" << seed + n + static_cast<unsigned>(first)
                 << " OSTREVIN_DIFFERENTIAL_TREES=1 (tree " << first + static_cast<int>(n) << ")\npurge " << t.purge
-                << ", patterns " << utf8(core::join_patterns(t.patterns)) << ", unlisted " << utf8(plan.unlisted)
-                << "\nmoved aside, not changed by the copy:\n"
+                << ", patterns " << test::narrow(core::join_patterns(t.patterns)) << ", unlisted "
+                << test::narrow(plan.unlisted) << "\nmoved aside, not changed by the copy:\n"
                 << listed(only_moved) << "changed by the copy, not moved aside:\n"
                 << listed(only_changed) << "touched outside the backup:\n"
                 << listed(touched) << "the trees:\n"
