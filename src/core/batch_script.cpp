@@ -40,16 +40,16 @@ bool keeps_fat_times(std::wstring_view file_system) {
     return fs == L"FAT" || fs == L"FAT12" || fs == L"FAT16" || fs == L"FAT32" || fs == L"EXFAT";
 }
 
-std::wstring copy_arguments(const JobCopy& copy, std::wstring_view suffix, std::wstring_view file_system) {
+std::wstring copy_arguments(const JobCopy& copy, std::wstring_view suffix, std::wstring_view file_system,
+                            const std::vector<std::wstring>& standing) {
     return quoted(copy.source) + L" " + quoted(copy.target) + std::wstring(suffix) +
-           (keeps_fat_times(file_system) ? L" /FFT" : L"") + L" /NP" + exclude_arguments(copy.source, copy.except);
+           (keeps_fat_times(file_system) ? L" /FFT" : L"") + L" /NP" +
+           exclude_arguments(copy.source, copy.except, standing);
 }
 
 std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std::wstring_view robocopy,
                                        std::wstring_view suffix, std::wstring_view results_path,
-                                       std::wstring_view log_path, const std::vector<std::wstring>& file_systems,
-                                       const std::vector<bool>& keep_extras, const std::vector<bool>& refused,
-                                       const std::vector<bool>& only_new) {
+                                       std::wstring_view log_path, const std::vector<JobLine>& job_lines) {
     std::vector<std::wstring> lines;
     lines.push_back(L"Title \"Ostrevin");
     const std::wstring log = quoted(escape_percent(log_path));
@@ -59,17 +59,18 @@ std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std:
         const std::wstring record = L"echo " + std::to_wstring(n) + L" >>" + quoted(escape_percent(results_path));
         auto c = job_copy(job);
         const size_t i = static_cast<size_t>(n) - 1;
-        if (!c || (i < refused.size() && refused[i])) {
+        const JobLine this_run = i < job_lines.size() ? job_lines[i] : JobLine{};
+        if (!c || this_run.refused) {
             // The run refuses such a list; should one get here, the job fails and copies nothing.
             lines.push_back(record);
             continue;
         }
         lines.push_back(L"echo " + job_marker(n) + L" >>" + log);
-        const bool keep = i < keep_extras.size() && keep_extras[i];
         lines.push_back(quoted(escape_percent(robocopy)) + L" " +
-                        escape_percent(copy_arguments(*c, keep ? without_purge(suffix) : std::wstring(suffix),
-                                                      i < file_systems.size() ? file_systems[i] : L"")) +
-                        (i < only_new.size() && only_new[i] ? L" /XC /XN /XO" : L"") + L" /LOG+:" + log);
+                        escape_percent(copy_arguments(*c,
+                                                      this_run.keep_extras ? without_purge(suffix) : std::wstring(suffix),
+                                                      this_run.file_system, this_run.standing)) +
+                        (this_run.only_new ? L" /XC /XN /XO" : L"") + L" /LOG+:" + log);
         lines.push_back(L"if errorlevel 8 " + record);
     }
     lines.push_back(std::wstring(L"del ") + kScriptRunName);

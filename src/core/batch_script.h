@@ -33,20 +33,24 @@ std::wstring escape_percent(std::wstring_view text);
 // file_systems names each job's destination file system ("NTFS", "FAT32"; empty
 // when unknown): a FAT-family one gets /FFT, since it keeps times in 2-second
 // steps and every file would otherwise look changed on every run.
-// keep_extras names the jobs (by index) that run without /PURGE this time; refused
-// those that copy nothing and fail (their old copies could not be kept); only_new
-// those that copy only files the backup lacks (/XC /XN /XO) this time.
+// Each job's line, by index, as this run has it (none given: as the job stands).
+struct JobLine {
+    std::wstring file_system;
+    bool keep_extras = false;  // no /PURGE this time: the user declined it
+    bool refused = false;      // copies nothing and fails: its old copies could not be kept
+    bool only_new = false;     // copies only files the backup lacks (/XC /XN /XO)
+    std::vector<std::wstring> standing;  // full paths of backup folders no purge may take (/XD)
+};
 std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std::wstring_view robocopy,
                                        std::wstring_view suffix, std::wstring_view results_path,
-                                       std::wstring_view log_path, const std::vector<std::wstring>& file_systems = {},
-                                       const std::vector<bool>& keep_extras = {},
-                                       const std::vector<bool>& refused = {}, const std::vector<bool>& only_new = {});
+                                       std::wstring_view log_path, const std::vector<JobLine>& lines = {});
 bool keeps_fat_times(std::wstring_view file_system);
 
 // A job's robocopy arguments after the program: "source" "target", the suffix,
-// /FFT for a FAT-family destination, /NP, and /XF /XD with what the job leaves out. The script escapes them for the
-// command interpreter and adds its log; a list-only check adds its own.
-std::wstring copy_arguments(const JobCopy& copy, std::wstring_view suffix, std::wstring_view file_system);
+// /FFT for a FAT-family destination, /NP, and /XF /XD with what the job leaves out and
+// the `standing` folders. The script escapes them for the command interpreter and adds its log.
+std::wstring copy_arguments(const JobCopy& copy, std::wstring_view suffix, std::wstring_view file_system,
+                            const std::vector<std::wstring>& standing = {});
 
 // The job numbers a results file names, in order, without repeats: one number from
 // 1 to job_count per line, blanks around it and empty lines allowed. Anything else

@@ -114,8 +114,10 @@ Exclusions exclusions(std::wstring_view source, const std::vector<std::wstring>&
     return e;
 }
 
-std::wstring exclude_arguments(std::wstring_view source, const std::vector<std::wstring>& patterns) {
-    const Exclusions e = exclusions(source, patterns);
+std::wstring exclude_arguments(std::wstring_view source, const std::vector<std::wstring>& patterns,
+                               const std::vector<std::wstring>& standing) {
+    Exclusions e = exclusions(source, patterns);
+    e.folders.insert(e.folders.end(), standing.begin(), standing.end());
     std::wstring files, folders;
     for (const auto& name : e.files) files += L" " + quoted(name);
     for (const auto& name : e.folders) folders += L" " + quoted(name);

@@ -34,8 +34,10 @@ std::optional<std::vector<std::wstring>> parse_except(std::wstring_view tail);
 
 // robocopy's " /XF "name"... /XD "name"..." for a job copying `source` (as the
 // script names it: "C:\." for a drive root); empty without patterns. A path pattern
-// becomes a full path under the source, and no quoted text ends in "\".
-std::wstring exclude_arguments(std::wstring_view source, const std::vector<std::wstring>& patterns);
+// becomes a full path under the source, and no quoted text ends in "\". `folders`,
+// full paths, join the /XD list as they are.
+std::wstring exclude_arguments(std::wstring_view source, const std::vector<std::wstring>& patterns,
+                               const std::vector<std::wstring>& folders = {});
 
 // What /XF and /XD get from a job's patterns, as separate lists of names and full paths.
 struct Exclusions {

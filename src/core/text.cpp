@@ -49,6 +49,11 @@ std::wstring join_lines(const std::vector<std::wstring>& lines) {
     return out;
 }
 
+std::wstring join_path(const std::wstring& folder, const std::wstring& name) {
+    if (folder.empty()) return name;
+    return folder.back() == L'\\' ? folder + name : folder + L'\\' + name;
+}
+
 std::wstring quoted(std::wstring_view text) {
     std::wstring out;
     out.reserve(text.size() + 2);

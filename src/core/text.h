@@ -27,5 +27,7 @@ std::vector<std::wstring> split_lines(std::wstring_view text);
 std::wstring join_lines(const std::vector<std::wstring>& lines);
 
 std::wstring quoted(std::wstring_view text);  // "text"
+// A folder and a name with one backslash between them; an empty folder gives the name.
+std::wstring join_path(const std::wstring& folder, const std::wstring& name);
 
 }  // namespace core

@@ -245,16 +245,20 @@ std::optional<Outcome> BackupRun::prepare(Files& f) {
 
 // Writes the script, and an empty results file beside it.
 std::optional<Outcome> BackupRun::writeScript(const Files& f) {
-    std::vector<bool> keep_extras(jobs_.size());
-    for (int n : purge_declined_) keep_extras[static_cast<size_t>(n) - 1] = true;
-    std::vector<bool> refused, only_new(jobs_.size());
-    for (const auto& why : refused_) refused.push_back(!why.empty());
-    for (int n : only_new_) only_new[static_cast<size_t>(n) - 1] = true;
-    const win::Status written =
-        win::write_text_file(f.script,
-                             core::join_lines(core::script_lines(jobs_, f.robocopy, f.suffix, f.results, f.log,
-                                                                 f.file_systems, keep_extras, refused, only_new)),
-                             CP_OEMCP);
+    std::vector<core::JobLine> lines(jobs_.size());
+    for (size_t i = 0; i < jobs_.size(); ++i) {
+        lines[i].file_system = f.file_systems[i];
+        lines[i].refused = !refused_[i].empty();
+        // What a folder the source dropped holds of the left-out stays: the rest of it went aside.
+        if (options_.keep_versions)
+            for (const std::wstring& path : plans_[i].standing)
+                lines[i].standing.push_back(core::join_path(core::job_copy(jobs_[i])->target, path));
+    }
+    for (int n : purge_declined_) lines[static_cast<size_t>(n) - 1].keep_extras = true;
+    for (int n : only_new_) lines[static_cast<size_t>(n) - 1].only_new = true;
+    const win::Status written = win::write_text_file(
+        f.script, core::join_lines(core::script_lines(jobs_, f.robocopy, f.suffix, f.results, f.log, lines)),
+        CP_OEMCP);
     if (!written) return notCopied({L"backup script", f.script, L"written", written.code()});
     // Made empty now, so that at the end a missing file means something went wrong,
     // never "no job failed".

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cwctype>
 #include <mutex>
 #include <set>
 #include <system_error>
@@ -29,10 +28,6 @@ std::wstring exact(const std::wstring& path) {
     return L"\\\\?\\" + p;
 }
 
-std::wstring joined(const std::wstring& folder, const std::wstring& name) {
-    return folder.empty() ? name : folder.ends_with(L'\\') ? folder + name : folder + L"\\" + name;
-}
-
 std::uint64_t wide(DWORD high, DWORD low) { return (std::uint64_t{high} << 32) | low; }
 
 struct Entry {
@@ -46,7 +41,7 @@ struct Entry {
 // A folder's entries, or nothing when it cannot be listed (`error` then says why).
 std::optional<std::vector<Entry>> list(const std::wstring& folder, DWORD* error = nullptr) {
     WIN32_FIND_DATAW d;
-    win::FindHandle find(FindFirstFileExW(exact(joined(folder, L"*")).c_str(), FindExInfoBasic, &d,
+    win::FindHandle find(FindFirstFileExW(exact(core::join_path(folder, L"*")).c_str(), FindExInfoBasic, &d,
                                           FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
     if (error) *error = find ? ERROR_SUCCESS : GetLastError();
     // An empty drive root has not even a "." entry.
@@ -81,7 +76,7 @@ bool absent(DWORD error) { return error == ERROR_PATH_NOT_FOUND || error == ERRO
 // A link in the source is copied through (robocopy follows links), so it is judged as
 // what it leads to; one that leads nowhere stays a link, which the copy cannot copy.
 void follow(const std::wstring& folder, Entry& e) {
-    const win::Handle h(CreateFileW(exact(joined(folder, e.name)).c_str(), FILE_READ_ATTRIBUTES,
+    const win::Handle h(CreateFileW(exact(core::join_path(folder, e.name)).c_str(), FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info;
@@ -98,11 +93,6 @@ std::wstring root_of(const std::wstring& folder) {
     return folder.ends_with(L"\\.") ? folder.substr(0, folder.size() - 1) : folder;
 }
 
-std::wstring upper(std::wstring s) {
-    for (wchar_t& c : s) c = static_cast<wchar_t>(std::towupper(static_cast<std::wint_t>(c)));
-    return s;
-}
-
 // The copier's own temporary file, left by a killed run: never the user's.
 bool copier_leftover(const Entry& e) {
     constexpr DWORD kMarks = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
@@ -113,7 +103,7 @@ bool copier_leftover(const Entry& e) {
 unsigned long long files_in(const std::wstring& folder) {
     unsigned long long n = 0;
     for (const Entry& e : list(folder).value_or(std::vector<Entry>{}))
-        n += e.held.kind == core::Held::Kind::Folder ? files_in(joined(folder, e.name))
+        n += e.held.kind == core::Held::Kind::Folder ? files_in(core::join_path(folder, e.name))
              : e.held.kind == core::Held::Kind::File ? 1
                                                      : 0;
     return n;
@@ -143,7 +133,7 @@ public:
             plan.stopped = true;
             return;
         }
-        const std::wstring source = joined(source_, in_source), backup = joined(target_, inside);
+        const std::wstring source = core::join_path(source_, in_source), backup = core::join_path(target_, inside);
         // A folder that cannot be listed is never taken as empty: all the copy would
         // do there is unknown, so the job stops before it.
         // A source folder that is not there at all the copy cannot list either: it fails
@@ -204,9 +194,9 @@ private:
                          [](const Entry& e) { return e.held.kind == core::Held::Kind::Link; }))
             return;
         std::set<std::wstring> names;
-        for (const Entry& b : to) names.insert(upper(b.name));
+        for (const Entry& b : to) names.insert(core::to_upper(b.name));
         for (Entry& e : from) {
-            if (e.held.kind != core::Held::Kind::Link || !names.contains(upper(e.name))) continue;
+            if (e.held.kind != core::Held::Kind::Link || !names.contains(core::to_upper(e.name))) continue;
             follow(source, e);
             if (e.held.kind == core::Held::Kind::Folder &&
                 win::lead_of(e.final, finals_.front(), source_id_, finals_) != win::Lead::Inside)
@@ -220,7 +210,7 @@ private:
         const Entry* b = twin == held.end() ? nullptr : twin->second;
         if (e.held.kind == core::Held::Kind::Folder) {
             // Only "the source holds no file" needs the files of folders the backup lacks.
-            if (!b && plan.file_counts.total == 0) plan.file_counts.total += files_in(joined(source, e.name));
+            if (!b && plan.file_counts.total == 0) plan.file_counts.total += files_in(core::join_path(source, e.name));
             return;
         }
         if (e.held.kind != core::Held::Kind::File) return;
@@ -233,8 +223,8 @@ private:
     // Under Wine a link to a file lists as a plain file, and a rename of it by name moves
     // what it leads to: it is left to the copy, which removes it as a link or names it.
     bool itself(const std::wstring& inside, const Entry& backup) const {
-        const std::wstring folder = exact(joined(target_, inside));
-        const win::Handle h(CreateFileW(joined(folder, backup.name).c_str(), FILE_READ_ATTRIBUTES,
+        const std::wstring folder = exact(core::join_path(target_, inside));
+        const win::Handle h(CreateFileW(core::join_path(folder, backup.name).c_str(), FILE_READ_ATTRIBUTES,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         return h && win::is_itself(h.get(), win::final_path(h.get()), folder, backup.name);
@@ -250,29 +240,65 @@ private:
                 return;
             case core::Aside::Walk: {
                 // The final paths of the folders on the way, as the copier keeps them for its loop check.
-                finals_.push_back(source->final.empty() ? joined(finals_.back(), source->name) : source->final);
-                folder(joined(in_source, source->name), joined(inside, backup.name), plan);
+                finals_.push_back(source->final.empty() ? core::join_path(finals_.back(), source->name) : source->final);
+                folder(core::join_path(in_source, source->name), core::join_path(inside, backup.name), plan);
                 finals_.pop_back();
                 return;
             }
             case core::Aside::Move:
-                const std::wstring path = joined(inside, backup.name);
-                plan.moves.push_back(path);
+                const std::wstring path = core::join_path(inside, backup.name);
                 if (!source || source->held.kind != backup.held.kind) {
                     const bool folder = backup.attributes & FILE_ATTRIBUTE_DIRECTORY;
                     ++(folder ? plan.dir_counts.extras : plan.file_counts.extras);
                 }
+                // A folder that holds what the job leaves out goes in parts: those names stay.
+                if (backup.held.kind == core::Held::Kind::Folder &&
+                    holdsLeftOut(core::join_path(target_, path), core::join_path(source_, core::join_path(in_source, backup.name)))) {
+                    moveAround(core::join_path(in_source, backup.name), path, plan);
+                    plan.standing.push_back(path);
+                    return;
+                }
+                plan.moves.push_back(path);
                 if (source && source->held.kind == core::Held::Kind::File &&
                     backup.held.kind == core::Held::Kind::File) {
                     plan.replacing.push_back(path);
                     plan.planned.push_back(source->held.stamp);
                 }
-                plan.files += backup.held.kind == core::Held::Kind::Folder ? files_in(joined(target_, path)) : 1;
+                plan.files += backup.held.kind == core::Held::Kind::Folder ? files_in(core::join_path(target_, path)) : 1;
+        }
+    }
+    // Whether a folder of the backup holds, at any depth, a name the job leaves out; `as_source`
+    // is the path it has in the source, which full-path patterns name.
+    bool holdsLeftOut(const std::wstring& folder, const std::wstring& as_source) const {
+        if (left_out_.files.empty() && left_out_.folders.empty()) return false;
+        for (const Entry& e : list(folder).value_or(std::vector<Entry>{})) {
+            if (leftOut(e, folder) || leftOut(e, as_source)) return true;
+            if (e.held.kind == core::Held::Kind::Folder &&
+                holdsLeftOut(core::join_path(folder, e.name), core::join_path(as_source, e.name)))
+                return true;
+        }
+        return false;
+    }
+    // Everything under an extra folder but the names left out goes aside, as the purge
+    // removes everything under it but those.
+    void moveAround(const std::wstring& in_source, const std::wstring& inside, AsidePlan& plan) const {
+        const std::wstring folder = core::join_path(target_, inside), as_source = core::join_path(source_, in_source);
+        for (const Entry& e : list(folder).value_or(std::vector<Entry>{})) {
+            if (e.held.kind == core::Held::Kind::Link || leftOut(e, folder) || leftOut(e, as_source)) continue;
+            const std::wstring path = core::join_path(inside, e.name);
+            if (e.held.kind == core::Held::Kind::File && !itself(inside, e)) continue;
+            if (e.held.kind == core::Held::Kind::Folder &&
+                holdsLeftOut(core::join_path(folder, e.name), core::join_path(as_source, e.name))) {
+                moveAround(core::join_path(in_source, e.name), path, plan);
+                continue;
+            }
+            plan.moves.push_back(path);
+            plan.files += e.held.kind == core::Held::Kind::Folder ? files_in(core::join_path(target_, path)) : 1;
         }
     }
     bool leftOut(const Entry& e, const std::wstring& folder) const {
         const auto& patterns = e.held.kind != core::Held::Kind::File ? left_out_.folders : left_out_.files;
-        return !patterns.empty() && core::excluded(patterns, e.name, joined(folder, e.name));
+        return !patterns.empty() && core::excluded(patterns, e.name, core::join_path(folder, e.name));
     }
 
     const std::wstring source_, target_;
@@ -294,7 +320,7 @@ AsidePlan plan_aside(const core::JobCopy& copy, bool purge, bool fat_times, HAND
 }
 
 std::wstring dated_folder(const std::wstring& destination, const std::wstring& dated_name) {
-    return joined(joined(destination, core::kVersionsFolder), dated_name);
+    return core::join_path(core::join_path(destination, core::kVersionsFolder), dated_name);
 }
 
 std::wstring free_dated_name(const std::vector<std::wstring>& destinations, std::wstring name) {
@@ -313,7 +339,7 @@ namespace {
 
 // "Ostrevin Versions\<dated>\<backup folder>\", below the destination.
 std::wstring kept_root(const core::JobCopy& copy, const std::wstring& dated_name) {
-    return joined(joined(joined(core::kVersionsFolder, dated_name), copy.target_name), L"");
+    return core::join_path(core::join_path(core::join_path(core::kVersionsFolder, dated_name), copy.target_name), L"");
 }
 
 }  // namespace
@@ -328,7 +354,7 @@ std::optional<win::Failure> move_aside(const core::JobCopy& copy, const AsidePla
     for (const std::wstring& path : plan.moves) {
         const std::wstring inside = root + path;  // below the destination
         for (size_t at = inside.find(L'\\'); at != std::wstring::npos; at = inside.find(L'\\', at + 1)) {
-            const std::wstring level = joined(destination, inside.substr(0, at));
+            const std::wstring level = core::join_path(destination, inside.substr(0, at));
             if (!made.insert(level).second) continue;
             if (!CreateDirectoryW(exact(level).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
                 return win::Failure{L"folder", level, L"created to keep the backup's old copies", GetLastError()};
@@ -358,8 +384,8 @@ std::optional<win::Failure> move_aside(const core::JobCopy& copy, const AsidePla
                 next = plan.moves.size();
                 break;
             }
-            const std::wstring from = joined(copy.target, plan.moves[i]),
-                               to = joined(destination, root + plan.moves[i]);
+            const std::wstring from = core::join_path(copy.target, plan.moves[i]),
+                               to = core::join_path(destination, root + plan.moves[i]);
             if (MoveFileExW(exact(from).c_str(), exact(to).c_str(), 0)) continue;
             const DWORD error = GetLastError();
             const std::lock_guard<std::mutex> hold(failing);
@@ -397,15 +423,15 @@ std::optional<core::FileTimes> exactly(const std::wstring& path) {
 PutBack put_back(const core::JobCopy& copy, const std::vector<std::wstring>& paths,
                  const std::vector<core::FileTimes>& planned, bool fat_times, const std::wstring& destination,
                  const std::wstring& dated_name) {
-    const std::wstring root = joined(destination, kept_root(copy, dated_name));
+    const std::wstring root = core::join_path(destination, kept_root(copy, dated_name));
     PutBack done;
     std::set<std::wstring> emptied;
     for (size_t i = 0; i < paths.size(); ++i) {
         const std::wstring& path = paths[i];
-        const std::wstring kept = exact(root + path), backup = exact(joined(copy.target, path));
+        const std::wstring kept = exact(root + path), backup = exact(core::join_path(copy.target, path));
         if (GetFileAttributesW(kept.c_str()) == INVALID_FILE_ATTRIBUTES) continue;  // never moved, or gone back
         DWORD how = 0;
-        if (const auto now = exactly(joined(copy.target, path))) {
+        if (const auto now = exactly(core::join_path(copy.target, path))) {
             // The new copy came whole: the old one stays kept.
             if (i >= planned.size() || !core::file_differs(planned[i], *now, fat_times)) continue;
             how = MOVEFILE_REPLACE_EXISTING;  // a copy cut off half-way holds nothing worth keeping
@@ -450,7 +476,7 @@ bool remove_tree(const std::wstring& folder) {
     if (!entries) return false;
     bool ok = true;
     for (const Entry& e : *entries) {
-        const std::wstring path = joined(folder, e.name);
+        const std::wstring path = core::join_path(folder, e.name);
         if (e.held.kind == core::Held::Kind::Link)
             ok = remove_link(path, e.attributes & FILE_ATTRIBUTE_DIRECTORY) && ok;
         else if (e.held.kind == core::Held::Kind::Folder) ok = remove_tree(path) && ok;
@@ -466,7 +492,7 @@ bool remove_tree(const std::wstring& folder) {
 std::vector<std::wstring> dated_folders(const std::wstring& destination, const std::wstring& run_name) {
     std::vector<std::wstring> names;
     // A versions folder that is a link leads somewhere else: nothing there is ours to remove.
-    const std::wstring versions = joined(destination, core::kVersionsFolder);
+    const std::wstring versions = core::join_path(destination, core::kVersionsFolder);
     const DWORD attributes = GetFileAttributesW(exact(versions).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return names;
     for (const Entry& e : list(versions).value_or(std::vector<Entry>{}))
@@ -498,7 +524,7 @@ std::uint64_t made_at(const std::wstring& folder) {
 std::uint64_t bytes_in(const std::wstring& folder) {
     std::uint64_t n = 0;
     for (const Entry& e : list(folder).value_or(std::vector<Entry>{}))
-        n += e.held.kind == core::Held::Kind::Folder ? bytes_in(joined(folder, e.name))
+        n += e.held.kind == core::Held::Kind::Folder ? bytes_in(core::join_path(folder, e.name))
              : e.held.kind == core::Held::Kind::File ? e.held.stamp.size
                                                      : 0;
     return n;
@@ -509,11 +535,11 @@ std::uint64_t bytes_in(const std::wstring& folder) {
 FreeSpace free_space = drive_space;
 
 void prune_versions(const std::wstring& destination, const std::wstring& run_name) {
-    const std::wstring versions = joined(destination, core::kVersionsFolder);
+    const std::wstring versions = core::join_path(destination, core::kVersionsFolder);
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     for (const std::wstring& name : dated_folders(destination, run_name)) {
-        const std::wstring folder = joined(versions, name);
+        const std::wstring folder = core::join_path(versions, name);
         if (core::dated_folder_expired(name, run_name, made_at(folder), wide(now.dwHighDateTime, now.dwLowDateTime)))
             remove_tree(folder);
     }
@@ -523,10 +549,10 @@ std::optional<std::wstring> make_room(const std::wstring& destination, const std
                                       std::uint64_t to_copy) {
     std::uint64_t free = 0, total = 0;
     if (to_copy == 0 || !free_space(destination, free, total) || free >= to_copy) return std::nullopt;
-    const std::wstring versions = joined(destination, core::kVersionsFolder);
+    const std::wstring versions = core::join_path(destination, core::kVersionsFolder);
     const std::vector<std::wstring> names = dated_folders(destination, run_name);
     std::vector<std::uint64_t> sizes;
-    for (const std::wstring& name : names) sizes.push_back(bytes_in(joined(versions, name)));
+    for (const std::wstring& name : names) sizes.push_back(bytes_in(core::join_path(versions, name)));
     const auto remove = core::folders_to_free(free, to_copy, sizes);
     if (!remove) {
         std::uint64_t kept = 0;
@@ -540,7 +566,7 @@ std::optional<std::wstring> make_room(const std::wstring& destination, const std
     }
     // Oldest first, each measured again: stop as soon as the copy fits.
     for (std::size_t i = 0; i < *remove; ++i) {
-        remove_tree(joined(versions, names[i]));
+        remove_tree(core::join_path(versions, names[i]));
         if (free_space(destination, free, total) && free >= to_copy) break;
     }
     return std::nullopt;

@@ -22,6 +22,9 @@ struct AsidePlan {
     std::vector<std::wstring> moves;      // paths inside the backup ("SUB\A.TXT"); a folder goes whole
     std::vector<std::wstring> replacing;  // those of them that are files the copy would overwrite
     std::vector<core::FileTimes> planned; // by `replacing`: the source's file the copy brings in its place
+    // Extra folders (as `moves`) that hold what the job leaves out: only the rest of them
+    // moves, and the copy must leave them (a copier may purge such a folder whole).
+    std::vector<std::wstring> standing;
     unsigned long long files = 0;         // the files among them, those in moved folders too (after
                                           // the run: those still kept, none put back)
     std::uint64_t to_copy = 0;            // bytes the copy will write: new and changed files

@@ -33,29 +33,27 @@ TEST(BatchScript, ExactLinesWithEveryPercentDoubled) {
 TEST(BatchScript, EachJobsLineTakesItsDrivesTimesAndItsAnswer) {
     const struct {
         const wchar_t* file_system;
-        bool keep_extras;
+        bool keep_extras, only_new;
+        std::vector<std::wstring> standing;
         const wchar_t* options;
-        bool only_new = false;
-    } cases[] = {{L"FAT32", false, L"/E /PURGE /R:3 /W:3 /FFT"},
-                 {L"NTFS", false, L"/E /PURGE /R:3 /W:3"},
-                 {L"exFAT", true, L"/E /R:3 /W:3 /FFT"},
-                 {L"", true, L"/E /R:3 /W:3"},
-                 {L"fat", false, L"/E /PURGE /R:3 /W:3 /FFT", true}};
+    } cases[] = {{L"FAT32", false, false, {}, L"/E /PURGE /R:3 /W:3 /FFT /NP"},
+                 {L"NTFS", false, false, {}, L"/E /PURGE /R:3 /W:3 /NP"},
+                 {L"exFAT", true, false, {}, L"/E /R:3 /W:3 /FFT /NP"},
+                 {L"", true, false, {}, L"/E /R:3 /W:3 /NP"},
+                 {L"fat", false, true, {}, L"/E /PURGE /R:3 /W:3 /FFT /NP /XC /XN /XO"},
+                 {L"", false, false, {L"E:\\BK\\J5\\100%", L"E:\\BK\\J5\\b "},
+                  L"/E /PURGE /R:3 /W:3 /NP /XD \"E:\\BK\\J5\\100%%\" \"E:\\BK\\J5\\b \""}};
     std::vector<JobFolders> jobs;
-    std::vector<std::wstring> file_systems;
-    std::vector<bool> keep, only_new;
+    std::vector<JobLine> job_lines;
     for (const auto& c : cases) {
-        only_new.push_back(c.only_new);
         jobs.push_back({L"C:\\J" + std::to_wstring(jobs.size()), L"E:\\BK"});
-        file_systems.push_back(c.file_system);
-        keep.push_back(c.keep_extras);
+        job_lines.push_back({c.file_system, c.keep_extras, false, c.only_new, c.standing});
     }
-    const auto lines = script_lines(jobs, L"rc", L" /E /PURGE /R:3 /W:3", L"R", L"L", file_systems, keep, {}, only_new);
+    const auto lines = script_lines(jobs, L"rc", L" /E /PURGE /R:3 /W:3", L"R", L"L", job_lines);
     ASSERT_EQ(lines.size(), 2 + 3 * jobs.size());
     for (size_t i = 0; i < jobs.size(); ++i)
         EXPECT_EQ(lines[2 + 3 * i], L"\"rc\" \"C:\\J" + std::to_wstring(i) + L"\" \"E:\\BK\\J" + std::to_wstring(i) +
-                                        L"\" " + cases[i].options + L" /NP" +
-                                        (cases[i].only_new ? L" /XC /XN /XO" : L"") + L" /LOG+:\"L\"");
+                                        L"\" " + cases[i].options + L" /LOG+:\"L\"");
 }
 
 // A quoted path must never end in "\" (it would escape the quote), and each job

@@ -145,9 +145,11 @@ private:
     static DWORD copyData(HANDLE in, HANDLE out, std::uint64_t expected, std::uint64_t limit, void* buffer,
                           std::uint64_t& done);
     DWORD createFolderWithRetries(const std::wstring& path);
-    void purgeFile(const std::wstring& folder, const Entry& entry);
-    void removeExtra(const std::wstring& target, const Entry& extra);
-    bool removeTree(const std::wstring& path);
+    // An extra folder goes, but for what the job leaves out: that stays, and so do the
+    // folders holding it. /L counts an extra as gone unless a link of it could not go.
+    enum class Removal { Gone, HoldsLeftOut, Failed };
+    Removal removeExtra(const std::wstring& target, const Entry& extra);
+    Removal removeTree(const std::wstring& path);
     // Deletes a file of the folder, never what a link in its place points to.
     bool removeFile(const std::wstring& folder, const std::wstring& name, DWORD attrs);
     // True when the handle opened the file of that name itself, not what a link of that name points to.

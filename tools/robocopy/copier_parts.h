@@ -133,6 +133,9 @@ inline bool is_own_temp(const std::wstring& name, DWORD attrs) {
 
 inline constexpr wchar_t kLinkNote[] =
     L"It is a link (junction or symbolic link); it is left as it is, and what it points to is not touched.";
+// A folder of the target the source replaced by a file, holding what the job leaves out.
+inline constexpr wchar_t kLeftOutNote[] =
+    L"It holds what the job leaves out, which a copy neither copies nor removes; the file cannot take its place.";
 // A name the platform could not read as text (a Linux name that is not UTF-8) is
 // listed with U+FFFD for what it could not read, and a copy would bear that name.
 inline constexpr wchar_t kGarbledNote[] =

@@ -180,17 +180,6 @@ std::wstring normalize_folder(const std::wstring& path) {
     return out;
 }
 
-std::wstring join_path(const std::wstring& folder, const std::wstring& name) {
-    if (folder.empty()) return name;
-    if (folder.back() == L'\\') return folder + name;
-    std::wstring out;
-    out.reserve(folder.size() + 1 + name.size());
-    out += folder;
-    out += L'\\';
-    out += name;
-    return out;
-}
-
 bool needs_copy(const FileStamp& source, const FileStamp* target, bool fat_times) {
     return target == nullptr ||
            core::file_differs({source.size, source.last_write}, {target->size, target->last_write}, fat_times);

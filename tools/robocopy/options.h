@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text.h"
+
 namespace robocopy {
 
 // Exit code bits, as the real tool reports them; they OR together.
@@ -71,8 +73,7 @@ ParseResult parse_arguments(const std::vector<std::wstring>& args);
 // "C:\." -> "C:\", "E:\BACKUP\\PHOTOS\" -> "E:\BACKUP\PHOTOS".
 std::wstring normalize_folder(const std::wstring& path);
 
-// Joins a folder and a name with exactly one backslash between them.
-std::wstring join_path(const std::wstring& folder, const std::wstring& name);
+using core::join_path;
 
 // What the listing tells about one file; times are FILETIME ticks.
 struct FileStamp {

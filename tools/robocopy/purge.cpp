@@ -69,39 +69,41 @@ bool Copier::removeLink(const std::wstring& path, bool only_ask) {
     return false;
 }
 
-void Copier::purgeFile(const std::wstring& folder, const Entry& entry) {
-    if (!removeFile(folder, entry.name, entry.attrs)) {
-        ++counts_.files.failed;
-        counts_.bytes.failed += entry.stamp.size;
-    }
-}
-
-bool Copier::removeTree(const std::wstring& path) {
+Copier::Removal Copier::removeTree(const std::wstring& path) {
     std::vector<Entry> entries;
     const DWORD error = list(path, entries);
     if (error != ERROR_SUCCESS) {
         report(error, L"Scanning Extra Directory", path);
-        return false;
+        return Removal::Failed;
     }
-    bool ok = true;
+    // A full-path pattern names the source's path, which this folder had there.
+    const std::wstring in_source = path.compare(0, target_root_.size(), target_root_) == 0
+                                       ? source_root_ + path.substr(target_root_.size())
+                                       : path;
+    bool ok = true, holds = false;
     for (const Entry& e : entries) {
-        if (e.isLink()) ok = removeLink(join_path(path, e.name)) && ok;
+        if (isExcluded(e, path) || isExcluded(e, in_source)) holds = true;
+        else if (e.isLink()) ok = removeLink(join_path(path, e.name)) && ok;
         else if (!e.isDir()) ok = removeFile(path, e.name, e.attrs) && ok;
-        else ok = removeTree(join_path(path, e.name)) && ok;
+        else if (const Removal r = removeTree(join_path(path, e.name)); r != Removal::Gone) {
+            ok = ok && r != Removal::Failed;
+            holds = true;
+        }
     }
-    if (!ok) return false;
+    if (!ok) return Removal::Failed;
+    if (holds) return Removal::HoldsLeftOut;
     if (!RemoveDirectoryW(path.c_str())) {
         if (GetLastError() == ERROR_ACCESS_DENIED) SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_DIRECTORY);
         if (!RemoveDirectoryW(path.c_str())) {
             report(GetLastError(), L"Deleting Extra Directory", path);
-            return false;
+            return Removal::Failed;
         }
     }
     if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
         report(ERROR_ACCESS_DENIED, L"Deleting Extra Directory", path);
-        return false;
+        return Removal::Failed;
     }
-    return true;
+    return Removal::Gone;
 }
 
 }  // namespace robocopy

@@ -187,25 +187,26 @@ void Copier::handleExtras(const std::wstring& target, const std::vector<Pair>& p
     }
 }
 
-void Copier::removeExtra(const std::wstring& target, const Entry& extra) {
+Copier::Removal Copier::removeExtra(const std::wstring& target, const Entry& extra) {
     const bool dir = extra.isDir();
     const std::wstring path = join_path(target, extra.name);
     noteExtra(extra, path);
     ++(dir ? counts_.dirs.extra : counts_.files.extra);
     if (!dir && !extra.isLink()) counts_.bytes.extra += extra.stamp.size;
+    Removal removal = Removal::Gone;
     if (!removing()) {
         // /L asks whether a link could go, as the run will try.
-        if (options_.purge && extra.isLink() && !removeLink(path, true))
-            ++(dir ? counts_.dirs.failed : counts_.files.failed);
-        return;
-    }
-    if (extra.isLink()) {
-        if (!removeLink(path)) ++(dir ? counts_.dirs.failed : counts_.files.failed);
+        if (options_.purge && extra.isLink() && !removeLink(path, true)) removal = Removal::Failed;
+    } else if (extra.isLink()) {
+        if (!removeLink(path)) removal = Removal::Failed;
     } else if (dir) {
-        if (!removeTree(path)) ++counts_.dirs.failed;
-    } else {
-        purgeFile(target, extra);
+        removal = removeTree(path);
+    } else if (!removeFile(target, extra.name, extra.attrs)) {
+        removal = Removal::Failed;
+        counts_.bytes.failed += extra.stamp.size;
     }
+    if (removal == Removal::Failed) ++(dir ? counts_.dirs.failed : counts_.files.failed);
+    return removal;
 }
 
 bool Copier::clearWay(const std::wstring& folder, const Entry& in_way, Tally& own) {
@@ -218,10 +219,10 @@ bool Copier::clearWay(const std::wstring& folder, const Entry& in_way, Tally& ow
     }
     // A mirror converges: what is in the way is an extra, removed by the purge's own
     // path (a link as a link, never what it points to); /L counts what the run would.
-    const Tally& kind = in_way.isDir() ? counts_.dirs : counts_.files;
-    const std::uint64_t failed = kind.failed;
-    removeExtra(folder, in_way);
-    if (kind.failed == failed) return true;
+    const Removal removal = removeExtra(folder, in_way);
+    if (removal == Removal::Gone) return true;
+    if (removal == Removal::HoldsLeftOut)
+        report(ERROR_DIR_NOT_EMPTY, L"Deleting Extra Directory", join_path(folder, in_way.name), kLeftOutNote);
     ++own.mismatch;
     ++own.failed;
     return false;

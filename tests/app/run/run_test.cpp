@@ -82,6 +82,25 @@ TEST(BackupRun, WhatAJobLeavesOutIsNeitherCopiedNorRemoved) {
         EXPECT_TRUE(test::exists(backup + L"\\" + f)) << test::narrow(f);
     for (const wchar_t* f : {L"x.tmp", L"sub\\y.TMP", L"~$Report.docx", L"node_modules\\m", L"sub\\node_modules"})
         EXPECT_FALSE(test::exists(backup + L"\\" + f)) << test::narrow(f);
+    // Nor purged with a folder the source drops: they stay, the rest goes (aside with Keep).
+    for (bool keep : {true, false}) {
+        const std::wstring name = keep ? L"\\gone1" : L"\\gone0", there = backup + name;
+        for (const wchar_t* f : {L"\\in\\c.txt", L"\\d.txt"}) put(a.srcA + name + f);
+        a.check(a.main->chkKeep, keep);
+        a.runBackups();
+        for (const wchar_t* f : {L"\\a.tmp", L"\\in\\b.tmp"}) put(there + f);
+        test::remove_tree(a.srcA + name);
+        a.prompts.asked.clear();
+        if (!keep) a.prompts.answers = {IDYES};  // without Keep, a purge is asked about
+        a.runBackups();
+        EXPECT_EQ(test::tree(there), (std::vector<std::wstring>{L"a.tmp", L"in\\", L"in\\b.tmp"})) << keep;
+        const std::wstring told = a.prompts.asked.back().text, kept = kept_in(told);
+        EXPECT_EQ(kept.empty(), !keep) << test::narrow(told);
+        if (!kept.empty()) {
+            EXPECT_EQ(test::tree(kept + L"\\SRCA\\gone1"),
+                      (std::vector<std::wstring>{L"d.txt", L"in\\", L"in\\c.txt"}));
+        }
+    }
 }
 
 TEST(BackupRun, FailedJobsAreNamedAndNoDateRecorded) {

@@ -50,6 +50,10 @@ std::wstring logged(const std::wstring& path) {
         w[i] = static_cast<wchar_t>(towupper(w[i]));
     return w;
 }
+std::wstring upper(std::wstring s) {
+    for (wchar_t& c : s) c = static_cast<wchar_t>(towupper(c));
+    return s;
+}
 // A name no copy can bear: not valid UTF-8 on the Unix side (listed with U+FFFD), or with a
 // character Windows forbids. Only the shell makes them.
 bool odd(const std::wstring& name) { return name.find_first_of(L"\uFFFD:") != std::wstring::npos; }
@@ -303,16 +307,37 @@ TEST(BackupRun, TheWalkAndTheCopierAgreeOnWhatTheCopyReplacesOrRemoves) {
             const std::wstring top = L"t" + std::to_wstring(first + static_cast<int>(n)) + L"\\";
             const run::AsidePlan& plan = plans[n];
             std::set<std::wstring> moved, changed, touched, tree;
-            // What the copier set out to remove counts as removed, also where Wine refused it: its
-            // log's extra lines (in the console's code page).
-            std::set<std::wstring> extras;
+            // What the copier set out to remove and Wine refused counts as removed: its log's
+            // extra lines and error lines (in the console's code page). What it left for the
+            // patterns, it names in neither.
+            std::set<std::wstring> extras, refused;
             std::istringstream log(logs[n]);
-            for (std::string line; std::getline(log, line);)
+            const auto path_in = [](const std::string& line, size_t at) {
+                return logged(wide(line.substr(at, line.find_last_not_of("\\\r") + 1 - at), CP_OEMCP));
+            };
+            for (std::string line; std::getline(log, line);) {
                 if (batch[n]->purge && line.find("*EXTRA ") != std::string::npos)
-                    extras.insert(
-                        logged(wide(line.substr(line.rfind('\t') + 1, line.find_last_not_of("\\\r") - line.rfind('\t')),
-                                    CP_OEMCP)));
+                    extras.insert(path_in(line, line.rfind('\t') + 1));
+                if (const size_t at = line.find(" Deleting Extra "); at != line.npos && line.find("ERROR ") < at)
+                    refused.insert(upper(path_in(line, line.find(' ', at + 16) + 1)));
+            }
+            // The backup's folders that still hold what the patterns leave out, which no purge takes.
+            std::set<std::wstring> holds;
+            const core::Exclusions left_out = core::exclusions(batch[n]->root() + L"\\source", batch[n]->patterns);
+            for (const auto& [path, seen] : after) {
+                if (!path.starts_with(top + L"backup\\")) continue;
+                const std::wstring name = path.substr(path.rfind(L'\\') + 1);
+                const std::wstring in_source = all + L"\\" + top + L"source" + path.substr(top.size() + 6);
+                const auto& patterns = seen.kind == 'f' ? left_out.files : left_out.folders;
+                if (core::excluded(patterns, name, all + L"\\" + path) || core::excluded(patterns, name, in_source))
+                    for (std::wstring up = path; up.size() > top.size() + 6; up.resize(up.rfind(L'\\'))) holds.insert(up);
+            }
             const auto extra = [&](std::wstring path) {
+                if (holds.contains(path)) return false;
+                const std::wstring full = upper(logged(all + L"\\" + path));
+                if (std::none_of(refused.begin(), refused.end(),
+                                 [&](const std::wstring& r) { return r == full || r.starts_with(full + L"\\"); }))
+                    return false;
                 for (; path.size() > top.size() + 6; path.resize(path.rfind(L'\\')))
                     if (extras.contains(logged(all + L"\\" + path))) return true;
                 return false;
