@@ -4,7 +4,6 @@
 
 using namespace core;
 
-
 TEST(CommandLine, Restore) {
     using M = CommandLine::Mode;
     const struct {
