@@ -163,8 +163,9 @@ Restored restore(const RestoreRequest& request) {
                       L". Nothing was restored.");
 
     // A file goes to its own place, or under the folder named after it in /to.
+    const std::wstring leaf = path.substr(path.rfind(L'\\') + 1);  // none for a drive root
     const std::wstring base =
-        request.to.empty() ? path : joined(full_path(request.to), model.substr(model.rfind(L'\\') + 1));
+        request.to.empty() ? path : joined(full_path(request.to), leaf.empty() ? job->target_name : leaf);
     for (const auto& j : request.jobs)
         if (const auto c = core::job_copy(j))
             for (const std::wstring& kept : {c->target, joined(j.destination, core::kVersionsFolder)})
