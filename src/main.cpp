@@ -29,6 +29,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (!args.empty() && args[0] == ui::kNotifySwitch) return ui::show_notice({args.begin() + 1, args.end()});
     const core::CommandLine command = core::parse_command_line(args);
     if (command.mode == core::CommandLine::Mode::Run) return ui::run_unattended(command);
+    if (command.mode == core::CommandLine::Mode::Restore) return ui::restore_unattended(command);
     if (command.mode != core::CommandLine::Mode::Window) return ui::answer_command_line(command);
     // The folders and the settings, before any window: a problem is told on its own.
     app::startup_load(nullptr);

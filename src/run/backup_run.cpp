@@ -141,6 +141,7 @@ Outcome BackupRun::run() {
                   rows(purge_declined_);
     if (!kept.empty()) o.text += core::kTwoCr + kept;
     if (!not_put_back_.empty()) o.text += core::kTwoCr + not_put_back_;
+    if (!unrecorded_.empty()) o.text += core::kTwoCr + unrecorded_;
     return o;
 }
 

@@ -85,6 +85,8 @@ private:
     // (run/keep_aside.cpp); a job whose move fails is refused and copies nothing.
     // STOP meanwhile ends the run before its script: an outcome then.
     std::optional<Outcome> keepAside(const std::vector<std::wstring>& file_systems);
+    // In each dated folder: the files the run's copies will add there.
+    void recordAdded();
     // After the script: what went aside but whose copy did not come goes back.
     void putBackUncopied();
     std::wstring keptText() const;
@@ -112,6 +114,7 @@ private:
     bool moved_aside_ = false;           // Keep ticked: old copies went aside before the script
     bool script_left_running_ = false;
     bool script_started_ = false;
+    std::wstring unrecorded_;    // the record of what the run added could not be written, and why
     std::wstring not_put_back_;  // old copies left in a dated folder that the backup still stands for
 };
 

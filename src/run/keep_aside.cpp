@@ -4,10 +4,12 @@
 #include <map>
 
 #include "core/batch_script.h"
+#include "core/restore.h"
 #include "core/text.h"
 #include "core/versions.h"
 #include "run/backup_run.h"
 #include "run/versions.h"
+#include "win/textfile.h"
 
 namespace run {
 
@@ -45,7 +47,30 @@ std::optional<Outcome> BackupRun::keepAside(const std::vector<std::wstring>& fil
                               L"the backups, and nothing has been copied." +
                               core::kTwoCr + L"Please run the backups again.");
     }
+    recordAdded();
     return std::nullopt;
+}
+
+// What each destination's jobs will add, in the run's dated folder there: a later restore
+// knows from it that those files were not in the backup before this run.
+void BackupRun::recordAdded() {
+    std::map<std::wstring, std::vector<std::wstring>> added;  // by destination
+    for (size_t i = 0; i < jobs_.size(); ++i) {
+        if (!refused_[i].empty()) continue;
+        const std::wstring name = core::job_copy(jobs_[i])->target_name;
+        for (const std::wstring& path : plans_[i].added) added[jobs_[i].destination].push_back(name + L"\\" + path);
+    }
+    for (const auto& [destination, lines] : added) {
+        if (lines.empty()) continue;
+        const std::wstring record = dated_folder(destination, dated_name_) + L"\\" + core::kAddedRecord;
+        std::wstring why;
+        if (const auto failed = make_dated_folder(destination, dated_name_)) why = failed->text();
+        else if (const win::Status w = win::write_text_file(record, core::join_lines(lines), CP_UTF8); !w)
+            why = win::Failure{L"record of the files this run added", record, L"written", w.code()}.text();
+        if (!why.empty())
+            unrecorded_ += (unrecorded_.empty() ? L"" : L" ") + why +
+                           L"; restoring as of an earlier run may bring those files back.";
+    }
 }
 
 // After the script: an old copy whose new one did not come (a locked file, a stop, a

@@ -171,7 +171,10 @@ public:
              win::pair_up(kept, backups, [](const Entry* e) -> const std::wstring& { return e->name; })) {
             const Entry* pair = i == win::kNone || kept[i]->not_copied ? nullptr : kept[i];
             if (pair) count(source, *pair, held, plan);
-            if (j == win::kNone) continue;
+            if (j == win::kNone) {
+                if (pair) added(core::join_path(in_source, pair->name), core::join_path(inside, pair->name), pair->held.kind, plan);
+                continue;
+            }
             const Entry& b = *backups[j];
             plan.held += b.held.kind == core::Held::Kind::File;
             if (i == win::kNone && win::has_twin_key(twin_keys, b.name)) continue;
@@ -180,6 +183,16 @@ public:
     }
 
 private:
+    // A file the backup lacks, or each file of a folder it lacks: the copy adds them.
+    void added(const std::wstring& in_source, const std::wstring& inside, core::Held::Kind kind,
+               AsidePlan& plan) const {
+        if (kind == core::Held::Kind::File) return plan.added.push_back(inside);
+        if (kind != core::Held::Kind::Folder) return;
+        const std::wstring source = core::join_path(source_, in_source);
+        for (const Entry& e : list(source).value_or(std::vector<Entry>{}))
+            if (!leftOut(e, source)) added(core::join_path(in_source, e.name), core::join_path(inside, e.name), e.held.kind, plan);
+    }
+
     static void unlisted(AsidePlan& plan, const std::wstring& folder, DWORD error) {
         plan.unlisted = folder;
         plan.unlisted_error = error;
@@ -251,6 +264,8 @@ private:
                     const bool folder = backup.attributes & FILE_ATTRIBUTE_DIRECTORY;
                     ++(folder ? plan.dir_counts.extras : plan.file_counts.extras);
                 }
+                if (source && source->held.kind != backup.held.kind)
+                    added(core::join_path(in_source, source->name), path, source->held.kind, plan);
                 // A folder that holds what the job leaves out goes in parts: those names stay.
                 if (backup.held.kind == core::Held::Kind::Folder &&
                     holdsLeftOut(core::join_path(target_, path), core::join_path(source_, core::join_path(in_source, backup.name)))) {
@@ -311,6 +326,8 @@ private:
 
 }  // namespace
 
+std::wstring exact_path(const std::wstring& path) { return exact(path); }
+
 AsidePlan plan_aside(const core::JobCopy& copy, bool purge, bool fat_times, HANDLE stop) {
     AsidePlan plan;
     plan.fat = fat_times;
@@ -342,34 +359,45 @@ std::wstring kept_root(const core::JobCopy& copy, const std::wstring& dated_name
     return core::join_path(core::join_path(core::join_path(core::kVersionsFolder, dated_name), copy.target_name), L"");
 }
 
+// Makes the folders of `inside` (a path below the destination) up to its last backslash; those
+// there already stay, and `made` keeps each from being asked for twice.
+std::optional<win::Failure> folders_on_the_way(const std::wstring& destination, const std::wstring& inside,
+                                               std::set<std::wstring>& made) {
+    for (size_t at = inside.find(L'\\'); at != std::wstring::npos; at = inside.find(L'\\', at + 1)) {
+        const std::wstring level = core::join_path(destination, inside.substr(0, at));
+        if (!made.insert(level).second) continue;
+        if (!CreateDirectoryW(exact(level).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+            return win::Failure{L"folder", level, L"created to keep the backup's old copies", GetLastError()};
+        // One that was there already may be a link: old copies moved through it would
+        // leave the drive's versions for wherever it leads, and be pruned there.
+        if (const DWORD a = GetFileAttributesW(exact(level).c_str());
+            a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            win::Failure link{L"folder", level,
+                              L"used to keep the backup's old copies, because it is a link to another place",
+                              ERROR_CANT_ACCESS_FILE};
+            link.lasting = true;
+            return link;
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
+
+std::optional<win::Failure> make_dated_folder(const std::wstring& destination, const std::wstring& dated_name) {
+    std::set<std::wstring> made;
+    return folders_on_the_way(destination, core::join_path(core::join_path(core::kVersionsFolder, dated_name), L""), made);
+}
 
 std::optional<win::Failure> move_aside(const core::JobCopy& copy, const AsidePlan& plan,
                                        const std::wstring& destination, const std::wstring& dated_name, HANDLE stop,
-                                       bool* stopped) {
+                                       bool* stopped, bool across_drives) {
     const std::wstring root = kept_root(copy, dated_name);
     // The folders on the way first, from the versions folder down, each asked for once;
     // those there already stay.
     std::set<std::wstring> made;
-    for (const std::wstring& path : plan.moves) {
-        const std::wstring inside = root + path;  // below the destination
-        for (size_t at = inside.find(L'\\'); at != std::wstring::npos; at = inside.find(L'\\', at + 1)) {
-            const std::wstring level = core::join_path(destination, inside.substr(0, at));
-            if (!made.insert(level).second) continue;
-            if (!CreateDirectoryW(exact(level).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-                return win::Failure{L"folder", level, L"created to keep the backup's old copies", GetLastError()};
-            // One that was there already may be a link: old copies moved through it would
-            // leave the drive's versions for wherever it leads, and be pruned there.
-            if (const DWORD a = GetFileAttributesW(exact(level).c_str());
-                a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT)) {
-                win::Failure link{L"folder", level,
-                                  L"used to keep the backup's old copies, because it is a link to another place",
-                                  ERROR_CANT_ACCESS_FILE};
-                link.lasting = true;
-                return link;
-            }
-        }
-    }
+    for (const std::wstring& path : plan.moves)
+        if (auto failed = folders_on_the_way(destination, root + path, made)) return failed;
     // Then the renames, on a few threads: each waits mostly on the file system. A rename
     // within the drive, never a copy: an old copy is never half anywhere.
     std::atomic<size_t> next{0};
@@ -386,7 +414,8 @@ std::optional<win::Failure> move_aside(const core::JobCopy& copy, const AsidePla
             }
             const std::wstring from = core::join_path(copy.target, plan.moves[i]),
                                to = core::join_path(destination, root + plan.moves[i]);
-            if (MoveFileExW(exact(from).c_str(), exact(to).c_str(), 0)) continue;
+            if (MoveFileExW(exact(from).c_str(), exact(to).c_str(), across_drives ? MOVEFILE_COPY_ALLOWED : 0))
+                continue;
             const DWORD error = GetLastError();
             const std::lock_guard<std::mutex> hold(failing);
             if (!failed) failed = win::Failure{L"file", from, L"moved to " + core::quoted(to), error};

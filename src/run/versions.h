@@ -25,6 +25,7 @@ struct AsidePlan {
     // Extra folders (as `moves`) that hold what the job leaves out: only the rest of them
     // moves, and the copy must leave them (a copier may purge such a folder whole).
     std::vector<std::wstring> standing;
+    std::vector<std::wstring> added;      // files the copy brings where the backup lacks them, or held a folder
     unsigned long long files = 0;         // the files among them, those in moved folders too (after
                                           // the run: those still kept, none put back)
     std::uint64_t to_copy = 0;            // bytes the copy will write: new and changed files
@@ -48,6 +49,9 @@ struct AsidePlan {
 // question, the overwrite question and the moves. `stop`, when set, ends it early.
 AsidePlan plan_aside(const core::JobCopy& copy, bool purge, bool fat_times, HANDLE stop = nullptr);
 
+// The exact name in the `\\?\` form: no device names, trailing dots or blanks kept.
+std::wstring exact_path(const std::wstring& path);
+
 // The run's dated name, or the next second no destination holds yet: two runs in
 // one second would otherwise share a dated folder.
 std::wstring free_dated_name(const std::vector<std::wstring>& destinations, std::wstring name);
@@ -55,13 +59,18 @@ std::wstring free_dated_name(const std::vector<std::wstring>& destinations, std:
 // "<destination>\Ostrevin Versions\<dated>".
 std::wstring dated_folder(const std::wstring& destination, const std::wstring& dated_name);
 
+// Makes "<destination>\Ostrevin Versions\<dated>" where it is not there, and refuses
+// one of them that is a link, as move_aside does.
+std::optional<win::Failure> make_dated_folder(const std::wstring& destination, const std::wstring& dated_name);
+
 // Renames each planned entry from the backup to the dated folder of `destination`,
 // under the backup folder's name and its path there, making the folders on the way;
 // the first failure, naming the file, stops it. So does `stop` when set (an event),
-// and then `stopped` says so.
+// and then `stopped` says so. A restore keeps what it replaces in a source, which may be
+// on another drive (`across_drives`): such a file is copied there, then removed.
 std::optional<win::Failure> move_aside(const core::JobCopy& copy, const AsidePlan& plan,
                                        const std::wstring& destination, const std::wstring& dated_name,
-                                       HANDLE stop = nullptr, bool* stopped = nullptr);
+                                       HANDLE stop = nullptr, bool* stopped = nullptr, bool across_drives = false);
 
 // Renames back into the backup each of `paths` (as in AsidePlan::moves) that the run's
 // dated folder holds and whose new copy did not come: the backup lacks that exact name,

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 
 #include "app/module1.h"
 #include "app/run_history.h"
@@ -11,6 +12,7 @@
 #include "core/jobrow.h"
 #include "core/path_match.h"
 #include "folders/path_exists.h"
+#include "run/restore.h"
 #include "core/history.h"
 #include "ui/frmRunAlone.h"
 #include "ui/notify.h"
@@ -100,7 +102,47 @@ void run_jobs(const std::wstring& name, const std::wstring& run, std::vector<cor
     }
 }
 
+// Start-up writes a fresh settings file where there is none; a command refused, or one
+// that keeps nothing there, leaves none.
+class QuietStart {
+public:
+    QuietStart() {
+        wchar_t folder[MAX_PATH];
+        const DWORD n = GetCurrentDirectoryW(MAX_PATH, folder);
+        settings_ = std::wstring(folder, n < MAX_PATH ? n : 0) + L"\\" + app::kSettingsFileName;
+        had_ = GetFileAttributesW(settings_.c_str()) != INVALID_FILE_ATTRIBUTES;
+        app::startup_load(nullptr);
+    }
+    void leaveNone() const {
+        if (!had_) DeleteFileW(settings_.c_str());
+    }
+
+private:
+    std::wstring settings_;
+    bool had_ = false;
+};
+
 }  // namespace
+
+int restore_unattended(const core::CommandLine& command) {
+    std::optional<NoOneThere> no_one;
+    if (command.quiet) no_one.emplace();
+    const QuietStart start;
+    std::wstring why;
+    auto jobs = app::read_jobs(command.job_file, why);
+    start.leaveNone();
+    if (!jobs) {
+        print(L"Ostrevin: " + why + L" Nothing was restored.\r\n");
+        return app::EXIT_BAD_INPUT;
+    }
+    const run::Restored r = run::restore({std::move(*jobs), command.path, command.as_of, command.to});
+    using K = run::Restored::Kind;
+    print(L"Ostrevin: " + r.text + L"\r\n");
+    if (!command.quiet)
+        win::say(nullptr, {r.kind == K::Done ? win::Severity::Information : win::Severity::Error,
+                           r.kind == K::Done ? L"Ostrevin: RESTORED" : L"Ostrevin: NOT RESTORED", r.text});
+    return r.kind == K::Done ? app::EXIT_COMPLETE : r.kind == K::Failed ? app::EXIT_FAILED : app::EXIT_BAD_INPUT;
+}
 
 int answer_command_line(const core::CommandLine& command) {
     if (command.mode == core::CommandLine::Mode::Usage) {
@@ -114,12 +156,7 @@ int answer_command_line(const core::CommandLine& command) {
 int run_unattended(const core::CommandLine& command) {
     NoOneThere no_one;
     app::Module1& m = app::state();
-    // Start-up writes a fresh settings file where there is none; a refused run leaves none.
-    wchar_t folder[MAX_PATH];
-    const DWORD n = GetCurrentDirectoryW(MAX_PATH, folder);
-    const std::wstring settings = std::wstring(folder, n < MAX_PATH ? n : 0) + L"\\" + app::kSettingsFileName;
-    const bool had_settings = GetFileAttributesW(settings.c_str()) != INVALID_FILE_ATTRIBUTES;
-    app::startup_load(nullptr);
+    const QuietStart start;
     std::wstring name = command.job_file;
     if (name.empty() && m.DefaultJob() != core::kNoDefaultJob) name = m.DefaultJob();
     Ended ended{app::EXIT_BAD_INPUT, L"", L"", L""};
@@ -142,7 +179,7 @@ int run_unattended(const core::CommandLine& command) {
     if (!jobs) {
         finish(ended);
         // Nothing was run: the console hears why, and only a quiet run's history keeps it.
-        if (!had_settings) DeleteFileW(settings.c_str());
+        start.leaveNone();
         if (!kept) print(L"Ostrevin: " + ended.detail + L" Nothing was run.\r\n");
         return app::EXIT_BAD_INPUT;
     }

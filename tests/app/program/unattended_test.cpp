@@ -151,7 +151,7 @@ TEST(Unattended, AMassOverwriteWithoutKeepCopiesOnlyNewFiles) {
     EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), 6u);
     EXPECT_EQ(test::read_bytes(L"E:\\BK\\SRC\\f9"), "old");
     EXPECT_EQ(test::read_bytes(L"E:\\BK\\SRC\\new.txt"), "new");
-    EXPECT_FALSE(test::exists(L"E:\\BK\\Ostrevin Versions"));
+    EXPECT_EQ(test::tree(L"E:\\BK\\Ostrevin Versions").size(), 2u);  // the first run's record alone
     EXPECT_NE(u.history().find("\tBACKUP INCOMPLETE\tThe backup copied only new files for this job, so 10 changed"),
               std::string::npos)
         << u.history();
@@ -294,4 +294,63 @@ TEST(Unattended, ARunKilledMidwayIsToldAtTheNextStartButNotWhileItGoes) {
             << u.prompts.asked[0].text;
     }
     CloseHandle(lock);
+}
+
+// Three runs make three states; /restore brings back a file or folder as each held it.
+TEST(Unattended, RestoresAsOfEachRun) {
+    Unattended u;
+    const auto files = [](const std::wstring& folder) {  // "name=content;..." of the files below
+        std::string all;
+        for (const auto& f : test::tree(folder))
+            if (!f.ends_with(L'\\')) all += test::narrow(f) + "=" + test::read_bytes(folder + L"\\" + f) + ";";
+        return all;
+    };
+    test::write_bytes(u.src + L"\\x.txt", "x1");
+    test::write_bytes(u.src + L"\\gone.txt", "g1");
+    EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), 0u);
+    test::write_bytes(u.box.data() + L"\\Ostrevin.cfg", "[GENERAL SETTINGS]\r\nOptions:Weekly.ojf=remove,keep\r\n");
+    test::write_bytes(u.src + L"\\x.txt", "x2");
+    test::write_bytes(u.src + L"\\sub\\new.txt", "n2");
+    ASSERT_TRUE(DeleteFileW((u.src + L"\\gone.txt").c_str()));
+    EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), 0u);
+    test::write_bytes(u.src + L"\\sub\\a.txt", "alpha3");
+    test::write_bytes(u.src + L"\\x.txt", "x3");
+    EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), 0u);
+    std::vector<std::wstring> d;  // the runs' dated names, oldest first
+    for (const auto& f : test::tree(L"E:\\BK\\Ostrevin Versions"))
+        if (f.find(L'\\') == f.size() - 1) d.push_back(f.substr(0, f.size() - 1));
+    ASSERT_EQ(d.size(), 3u);
+    const std::string before = files(L"E:\\");
+    const std::string s1 = "gone.txt=g1;sub\\a.txt=alpha;x.txt=x1;", s3 = "sub\\a.txt=alpha3;sub\\new.txt=n2;x.txt=x3;";
+    const struct {
+        std::wstring path, as_of;
+        std::string files;
+    } cases[] = {
+        {L"", d[0], s1},
+        {L"", d[1], "sub\\a.txt=alpha;sub\\new.txt=n2;x.txt=x2;"},
+        {L"", d[2], s3},
+        {L"", L"", s3},
+        {L"\\sub", d[0], "sub\\a.txt=alpha;"},
+        {L"\\x.txt", d[1], "x.txt=x2;"},
+        {L"\\gone.txt", L"", "gone.txt=g1;"},
+    };
+    for (const auto& c : cases) {
+        const std::wstring to = u.box.path(L"R" + std::to_wstring(&c - cases));
+        const std::wstring asof = c.as_of.empty() ? L"" : L" /asof \"" + c.as_of + L"\"";
+        std::string out;
+        EXPECT_EQ(
+            u.run(L"/restore Weekly.ojf \"" + u.src + c.path + L"\"" + asof + L" /to \"" + to + L"\" /quiet", &out), 0u)
+            << out;
+        EXPECT_EQ(files(to + (c.path.empty() ? L"\\Src" : L"")), c.files) << "case " << &c - cases << " " << out;
+    }
+    EXPECT_EQ(u.run(L"/restore Weekly.ojf \"" + u.src + L"\" /asof \"2000-01-01 00-00-00\" /to R /quiet"), 1u);
+    EXPECT_EQ(u.run(L"/restore Weekly.ojf \"" + u.box.path(L"elsewhere") + L"\" /quiet"), 5u);
+    EXPECT_EQ(files(L"E:\\"), before);  // the backup and its kept copies only read
+    // In place: what it replaces is kept in a new dated folder; a newer file no backup holds is not replaced.
+    EXPECT_EQ(u.run(L"/restore Weekly.ojf \"" + u.src + L"\\sub\" /asof \"" + d[0] + L"\" /quiet"), 0u);
+    EXPECT_EQ(files(u.src + L"\\sub"), "a.txt=alpha;new.txt=n2;");
+    EXPECT_NE(files(L"E:\\BK\\Ostrevin Versions").find("\\SRC\\sub\\a.txt=alpha3;"), std::string::npos);
+    test::write_bytes(u.src + L"\\x.txt", "x4");
+    EXPECT_EQ(u.run(L"/restore Weekly.ojf \"" + u.src + L"\\x.txt\" /asof \"" + d[0] + L"\" /quiet"), 1u);
+    EXPECT_EQ(test::read_bytes(u.src + L"\\x.txt"), "x4");
 }

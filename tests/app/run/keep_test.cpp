@@ -8,8 +8,12 @@ TEST(BackupRun, KeepsWhatItReplacesOrRemovesInADatedFolder) {
     const std::wstring foreign = L"\\\u0416\u4e2d.txt";  // a name the console code page cannot hold
     test::write_bytes(a.srcA + foreign, "old");
     a.runBackups();
-    a.runBackups();  // nothing changed: nothing kept
-    EXPECT_FALSE(test::exists(L"E:\\BK\\Ostrevin Versions"));
+    a.runBackups();  // nothing changed: nothing kept, nothing added
+    // The first run's dated folder holds only its record of the files it added.
+    const std::vector<std::wstring> first = test::tree(L"E:\\BK\\Ostrevin Versions");
+    ASSERT_EQ(first.size(), 2u);
+    EXPECT_EQ(test::read_bytes(L"E:\\BK\\Ostrevin Versions\\" + first[1]),
+              "SRCA\\a.txt\r\nSRCA\\sub\\b.txt\r\nSRCA\\" + test::narrow(foreign.substr(1)) + "\r\n");
     EXPECT_EQ(kept_in(a.prompts.asked[1].text), L"");
     // A changed file, a file the source dropped and a folder only the backup holds.
     test::write_bytes(a.srcA + L"\\sub\\b.txt", "beta, changed");
@@ -35,11 +39,12 @@ TEST(BackupRun, KeepsWhatItReplacesOrRemovesInADatedFolder) {
     a.prompts.asked.clear();
     a.runBackups();
     EXPECT_EQ(kept_in(a.told().text), L"");
-    EXPECT_FALSE(test::exists(L"E:\\BK2\\Ostrevin Versions"));
+    EXPECT_EQ(test::tree(L"E:\\BK2\\Ostrevin Versions").size(), 2u);  // the first run's record alone
     // A run that fails half-way keeps the old copy of the file it could not copy where it
     // was, in the backup, and the old copy of one it copied in its dated folder; a job
     // whose old copy cannot go aside (a file where the versions go) copies nothing.
     a.check(a.main->chkKeep, true);
+    test::remove_tree(L"E:\\BK2\\Ostrevin Versions");
     test::write_bytes(L"E:\\BK2\\Ostrevin Versions", "in the way");
     test::write_bytes(a.srcB + L"\\c.txt", "gamma, not copied");
     test::write_bytes(a.srcA + foreign, "newer");

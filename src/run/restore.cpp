@@ -1,0 +1,248 @@
+#include "run/restore.h"
+
+#include <windows.h>
+
+#include "core/job_rule.h"
+#include "core/restore.h"
+#include "core/text.h"
+#include "core/versions.h"
+#include "run/versions.h"
+#include "win/handles.h"
+#include "win/local_time.h"
+#include "win/prompt.h"
+#include "win/textfile.h"
+
+namespace run {
+namespace {
+
+constexpr size_t kNamed = 10;  // failures named in the outcome
+
+std::wstring joined(const std::wstring& folder, const std::wstring& rest) {
+    return rest.empty() ? folder : folder + L"\\" + rest;
+}
+
+std::uint64_t wide(DWORD high, DWORD low) { return (std::uint64_t{high} << 32) | low; }
+
+struct Found {
+    bool folder = false, link = false;
+    core::FileTimes stamp;
+};
+std::optional<Found> found(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA d;
+    if (!GetFileAttributesExW(exact_path(path).c_str(), GetFileExInfoStandard, &d)) return std::nullopt;
+    return Found{(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                 (d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0,
+                 {wide(d.nFileSizeHigh, d.nFileSizeLow),
+                  wide(d.ftLastWriteTime.dwHighDateTime, d.ftLastWriteTime.dwLowDateTime)}};
+}
+
+// The files of a folder, each as `as\...`; links neither taken nor entered.
+std::optional<win::Failure> list_files(const std::wstring& folder, const std::wstring& as,
+                                       std::vector<std::wstring>& out) {
+    WIN32_FIND_DATAW d;
+    const win::FindHandle find(FindFirstFileExW(exact_path(folder + L"\\*").c_str(), FindExInfoBasic, &d,
+                                                FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) return win::Failure{L"folder", folder, L"listed", GetLastError()};
+    do {
+        const std::wstring name = d.cFileName;
+        if (name == L"." || name == L".." || (d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+        if (!(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) out.push_back(joined(as, name));
+        else if (auto failed = list_files(joined(folder, name), joined(as, name), out)) return failed;
+    } while (FindNextFileW(find.get(), &d));
+    if (GetLastError() != ERROR_NO_MORE_FILES) return win::Failure{L"folder", folder, L"listed", GetLastError()};
+    return std::nullopt;
+}
+
+// The files at or below `path` in `root`, as `path\...`; nothing through a link.
+std::optional<win::Failure> files_below(const std::wstring& root, const std::wstring& path,
+                                        std::vector<std::wstring>& out) {
+    std::wstring at = root;
+    std::optional<Found> f;
+    for (size_t from = 0; from <= path.size();) {
+        const size_t end = std::min(path.find(L'\\', from), path.size());
+        at = joined(at, path.substr(from, end - from));
+        if (!(f = found(at)) || f->link) return std::nullopt;
+        from = end + 1;
+    }
+    if (!f->folder) {
+        out.push_back(path);
+        return std::nullopt;
+    }
+    return list_files(at, path, out);
+}
+
+// The destination's runs as their dated folders tell them, for the files at or below `path`.
+std::optional<win::Failure> runs_of(const std::wstring& destination, const std::wstring& path,
+                                    std::vector<core::RunRecord>& runs) {
+    const std::wstring versions = joined(destination, core::kVersionsFolder);
+    if (const auto f = found(versions); !f || !f->folder || f->link) return std::nullopt;
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW d;
+    const win::FindHandle find(FindFirstFileExW(exact_path(versions + L"\\*").c_str(), FindExInfoBasic, &d,
+                                                FindExSearchNameMatch, nullptr, 0));
+    if (!find) return win::Failure{L"folder", versions, L"listed", GetLastError()};
+    do
+        if ((d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+            core::dated_folder_time(d.cFileName))
+            names.emplace_back(d.cFileName);
+    while (FindNextFileW(find.get(), &d));
+    if (GetLastError() != ERROR_NO_MORE_FILES) return win::Failure{L"folder", versions, L"listed", GetLastError()};
+    for (const std::wstring& name : names) {
+        const std::wstring dated = joined(versions, name);
+        if (found(joined(dated, core::kRestoreRecord))) continue;
+        core::RunRecord run{name, {}, {}};
+        if (auto failed = files_below(dated, path, run.kept)) return failed;
+        const std::wstring record = joined(dated, core::kAddedRecord);
+        if (found(record)) {
+            const auto text = win::read_text_file(record, CP_UTF8);
+            if (!text) return win::Failure{L"record of added files", record, L"read", text.code()};
+            for (std::wstring& line : core::split_lines(*text))
+                if (core::path_below(line, path)) run.added.push_back(std::move(line));
+        }
+        runs.push_back(std::move(run));
+    }
+    return std::nullopt;
+}
+
+std::wstring full_path(const std::wstring& path) {
+    std::wstring full(MAX_PATH, L'\0');
+    for (DWORD n; (n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));) {
+        if (n < full.size()) {
+            full.resize(n);
+            while (full.size() > 3 && full.back() == L'\\') full.pop_back();
+            return full;
+        }
+        full.resize(n);
+    }
+    return path;
+}
+
+Restored failed(std::wstring text) { return {Restored::Kind::Failed, std::move(text)}; }
+
+std::wstring named(const std::vector<std::wstring>& lines) {
+    std::wstring text;
+    for (size_t i = 0; i < lines.size() && i < kNamed; ++i) text += L"\r\n    " + lines[i];
+    if (lines.size() > kNamed) text += L"\r\n    ... and " + std::to_wstring(lines.size() - kNamed) + L" more";
+    return text;
+}
+
+struct Step {
+    std::wstring from, to;
+    bool replaces = false;
+};
+
+}  // namespace
+
+Restored restore(const RestoreRequest& request) {
+    const std::wstring path = full_path(request.path);
+    std::optional<core::JobCopy> job;
+    std::wstring source, rel;
+    for (const auto& j : request.jobs) {
+        job = core::job_copy(j);
+        source = job ? job->source : L"";
+        if (source.ends_with(L"\\.")) source.resize(source.size() - 2);  // a drive root as the script names it
+        if (auto below = job ? core::path_below(path, source) : std::nullopt) {
+            rel = *below;
+            break;
+        }
+        job.reset();
+    }
+    if (!job) return {Restored::Kind::BadPath, core::quoted(path) + L" is in none of the job file's sources."};
+    const std::wstring destination = job->target.substr(0, job->target.size() - job->target_name.size() - 1);
+    const std::wstring model = joined(job->target_name, rel);
+
+    std::vector<std::wstring> backup;
+    std::vector<core::RunRecord> runs;
+    if (auto f = files_below(destination, model, backup)) return failed(f->text() + L". Nothing was restored.");
+    if (auto f = runs_of(destination, model, runs)) return failed(f->text() + L". Nothing was restored.");
+    const auto files =
+        request.as_of ? core::files_as_of(runs, backup, model, request.as_of) : core::newest_files(runs, backup, model);
+    const std::wstring when = request.as_of ? L" as of " + *request.as_of : L"";
+    if (files.empty())
+        return failed(L"Neither the backup nor its kept copies held " + core::quoted(path) + when +
+                      L". Nothing was restored.");
+
+    // A file goes to its own place, or under the folder named after it in /to.
+    const std::wstring leaf = path.substr(path.rfind(L'\\') + 1);  // none for a drive root
+    const std::wstring base =
+        request.to.empty() ? path : joined(full_path(request.to), leaf.empty() ? job->target_name : leaf);
+    for (const auto& j : request.jobs)
+        if (const auto c = core::job_copy(j))
+            for (const std::wstring& kept : {c->target, joined(j.destination, core::kVersionsFolder)})
+                if (core::path_below(base, kept) || core::path_below(kept, base))
+                    return {Restored::Kind::BadPath, core::quoted(base) +
+                                                         L" is in a backup or its kept copies, or "
+                                                         L"holds them; a restore only reads them."};
+
+    std::vector<Step> steps;
+    std::vector<std::wstring> refused;
+    size_t same = 0;
+    for (const core::RestoreFile& f : files) {
+        const std::wstring rest = *core::path_below(f.path, model);
+        Step step{joined(f.run.empty() ? destination : dated_folder(destination, f.run), f.path), joined(base, rest)};
+        const auto copy = found(step.from);
+        const auto there = found(step.to);
+        if (!copy) return failed(win::Failure{L"file", step.from, L"read", GetLastError()}.text() + L".");
+        if (!there) {
+            steps.push_back(step);
+            continue;
+        }
+        if (there->folder || there->link) {
+            refused.push_back(step.to + L" (a folder or link stands there)");
+        } else if (!core::file_differs(copy->stamp, there->stamp, false)) {
+            ++same;
+        } else if (!request.to.empty()) {
+            refused.push_back(step.to + L" (there already, and other)");
+        } else {
+            // Newer work that no backup holds would be only in a dated folder, which pruning takes.
+            const auto in_backup = found(joined(destination, joined(model, rest)));
+            if (there->stamp.last_write > copy->stamp.last_write &&
+                (!in_backup || core::file_differs(there->stamp, in_backup->stamp, false)))
+                refused.push_back(step.to + L" (newer than the copy restored, and not in the backup)");
+            else {
+                step.replaces = true;
+                steps.push_back(step);
+            }
+        }
+    }
+    if (!refused.empty())
+        return failed(L"Nothing was restored, because these files would be replaced:" + named(refused) +
+                      L"\r\nRestore into another folder with /to, or run the backups first.");
+
+    std::wstring kept;
+    std::vector<std::wstring> failures;
+    core::JobCopy in_source{source, source, job->target_name, {}};
+    AsidePlan plan;
+    for (const Step& s : steps)
+        if (s.replaces) plan.moves.push_back(*core::path_below(s.to, source));
+    if (!plan.moves.empty()) {
+        const std::wstring dated = free_dated_name({destination}, core::dated_folder_name(win::local_stamp()));
+        const std::wstring folder = dated_folder(destination, dated);
+        const std::wstring note = L"Ostrevin restored " + path + when + L" on " + win::local_stamp() +
+                                  L".\r\nThis folder keeps the files that restore replaced.\r\n";
+        if (auto f = make_dated_folder(destination, dated)) return failed(f->text() + L". Nothing was restored.");
+        if (const win::Status w = win::write_text_file(joined(folder, core::kRestoreRecord), note, CP_UTF8); !w)
+            return failed(win::Failure{L"file", joined(folder, core::kRestoreRecord), L"written", w.code()}.text() +
+                          L". Nothing was restored.");
+        // Those moved get their restored copy below; one that could not be moved stays, and is named.
+        if (auto f = move_aside(in_source, plan, destination, dated, nullptr, nullptr, true))
+            failures.push_back(f->text());
+        kept = L" The files it replaced are kept in " + core::quoted(folder) + L".";
+    }
+    size_t restored = 0;
+    for (const Step& s : steps) {
+        for (size_t at = s.to.find(L'\\', 3); at != std::wstring::npos; at = s.to.find(L'\\', at + 1))
+            CreateDirectoryW(exact_path(s.to.substr(0, at)).c_str(), nullptr);  // a failure shows in the copy
+        if (CopyFileW(exact_path(s.from).c_str(), exact_path(s.to).c_str(), TRUE)) ++restored;
+        else
+            failures.push_back(
+                win::Failure{L"file", s.to, L"written from " + core::quoted(s.from), GetLastError()}.text());
+    }
+    std::wstring text = L"Restored " + std::to_wstring(restored) + (restored == 1 ? L" file of " : L" files of ") +
+                        core::quoted(path) + when + L" to " + core::quoted(base) + L"." + kept;
+    if (same > 0) text += L" " + std::to_wstring(same) + (same == 1 ? L" file was" : L" files were") + L" so already.";
+    if (!failures.empty()) return failed(text + L"\r\nThese could not be restored:" + named(failures));
+    return {Restored::Kind::Done, text};
+}
+
+}  // namespace run
