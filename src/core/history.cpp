@@ -43,16 +43,6 @@ HistoryEntry read_line(std::wstring_view line) {
     return e;
 }
 
-// Days since 1970-01-01 of a date of the proleptic Gregorian calendar.
-long long days_from_civil(long long y, long long m, long long d) {
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const long long yoe = y - era * 400;
-    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
 // A run's number in the note: digits only, else 0 (none).
 std::size_t number(std::wstring_view digits) {
     if (digits.empty() || digits.size() > 9) return 0;
@@ -108,20 +98,9 @@ std::wstring start_line(std::wstring_view when, std::wstring_view job_file, std:
 }
 
 std::optional<DateTime> parse_stamp(std::wstring_view t) {
-    if (t.size() != 19) return std::nullopt;
-    for (std::size_t i = 0; i < t.size(); ++i) {
-        const wchar_t want = i == 4 || i == 7 ? L'-' : i == 10 ? L' ' : i == 13 || i == 16 ? L':' : L'0';
-        if (want == L'0' ? t[i] < L'0' || t[i] > L'9' : t[i] != want) return std::nullopt;
-    }
-    const auto n = [&](std::size_t at, std::size_t digits) {
-        int v = 0;
-        for (std::size_t i = at; i < at + digits; ++i) v = v * 10 + (t[i] - L'0');
-        return v;
-    };
-    const DateTime d{n(0, 4), n(5, 2), n(8, 2), n(11, 2), n(14, 2)};
-    if (d.month < 1 || d.month > 12 || d.day < 1 || d.day > 31 || d.hour > 23 || d.minute > 59 || n(17, 2) > 59)
-        return std::nullopt;
-    return d;
+    const auto seconds = stamp_seconds(t, L':');
+    if (!seconds) return std::nullopt;
+    return date_time_of(*seconds);
 }
 
 std::vector<HistoryEntry> parse_history(std::wstring_view text) {

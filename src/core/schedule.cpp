@@ -37,25 +37,6 @@ std::wstring xml_escaped(std::wstring_view text) {
     return out;
 }
 
-bool leap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int days_in_month(int year, int month) {
-    constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && leap(year) ? 29 : kDays[month - 1];
-}
-
-DateTime add_days(DateTime d, int days) {
-    for (; days > 0; --days) {
-        if (++d.day <= days_in_month(d.year, d.month)) continue;
-        d.day = 1;
-        if (++d.month > 12) {
-            d.month = 1;
-            ++d.year;
-        }
-    }
-    return d;
-}
-
 std::wstring trigger_xml(const Schedule& s, const TaskTarget& target, const DateTime& now) {
     if (s.kind == ScheduleKind::AtLogon)
         return L"    <LogonTrigger>\r\n      <UserId>" + xml_escaped(target.user) +
@@ -76,13 +57,6 @@ std::wstring trigger_xml(const Schedule& s, const TaskTarget& target, const Date
 }
 
 }  // namespace
-
-int weekday_of(int year, int month, int day) {
-    // Sakamoto's method.
-    constexpr int kOffset[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
-    if (month < 3) --year;
-    return (year + year / 4 - year / 100 + year / 400 + kOffset[month - 1] + day) % 7;
-}
 
 std::wstring_view weekday_name(int weekday) { return kWeekdays[static_cast<std::size_t>((weekday % 7 + 7) % 7)]; }
 std::wstring_view day_name(int weekday) { return kDayNames[static_cast<std::size_t>((weekday % 7 + 7) % 7)]; }

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/calendar.h"
+
 namespace core {
 
 enum class ScheduleKind { Off, Daily, Weekly, AtLogon };
@@ -16,14 +18,6 @@ struct Schedule {
     bool operator==(const Schedule&) const = default;
 };
 
-// A local date and time to the minute.
-struct DateTime {
-    int year = 2000, month = 1, day = 1;  // month and day from 1
-    int hour = 0, minute = 0;
-    bool operator==(const DateTime&) const = default;
-};
-
-int weekday_of(int year, int month, int day);  // 0 = Sunday
 std::wstring_view weekday_name(int weekday);   // "Sun" .. "Sat"
 std::wstring_view day_name(int weekday);       // "Sunday" .. "Saturday"
 

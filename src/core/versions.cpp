@@ -1,6 +1,9 @@
 #include "core/versions.h"
 
+#include <cwchar>
 #include <iterator>
+
+#include "core/calendar.h"
 
 namespace core {
 
@@ -33,69 +36,17 @@ std::wstring dated_folder_name(std::wstring_view stamp) {
     return name;
 }
 
-namespace {
-
-// Days from 1970-01-01 of a date in the proleptic Gregorian calendar.
-long long days_from_civil(long long y, long long m, long long d) {
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const long long yoe = y - era * 400;
-    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    return era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
-}
-
-// The date of a day counted from 1970-01-01.
-void civil_from_days(long long z, long long& y, long long& m, long long& d) {
-    z += 719468;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const long long doe = z - era * 146097;
-    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const long long mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp < 10 ? mp + 3 : mp - 9;
-    y = yoe + era * 400 + (m <= 2);
-}
-
-}  // namespace
-
 std::optional<std::wstring> dated_folder_after(std::wstring_view name) {
     const auto t = dated_folder_time(name);
     if (!t) return std::nullopt;
-    const long long next = *t + 1, seconds = next % 86400;
-    long long y = 0, m = 0, d = 0;
-    civil_from_days(next / 86400, y, m, d);
-    std::wstring text;
-    const auto put = [&](long long n, int digits, const wchar_t* after) {
-        std::wstring part = std::to_wstring(n);
-        text += std::wstring(part.size() < static_cast<size_t>(digits) ? digits - part.size() : 0, L'0') + part + after;
-    };
-    put(y, 4, L"-");
-    put(m, 2, L"-");
-    put(d, 2, L" ");
-    put(seconds / 3600, 2, L"-");
-    put(seconds / 60 % 60, 2, L"-");
-    put(seconds % 60, 2, L"");
+    const DateTime d = date_time_of(*t + 1);
+    wchar_t text[32];
+    std::swprintf(text, std::size(text), L"%04d-%02d-%02d %02d-%02d-%02lld", d.year, d.month, d.day, d.hour, d.minute,
+                  (*t + 1) % 60);
     return text;
 }
 
-std::optional<long long> dated_folder_time(std::wstring_view name) {
-    constexpr std::wstring_view kShape = L"0000-00-00 00-00-00";
-    if (name.size() != kShape.size()) return std::nullopt;
-    long long part[6] = {}, *at = part;
-    for (size_t i = 0; i < name.size(); ++i) {
-        if (kShape[i] != L'0') {
-            if (name[i] != kShape[i]) return std::nullopt;
-            ++at;
-            continue;
-        }
-        if (name[i] < L'0' || name[i] > L'9') return std::nullopt;
-        *at = *at * 10 + (name[i] - L'0');
-    }
-    const auto [y, mo, d, h, mi, s] = part;
-    if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59) return std::nullopt;
-    return ((days_from_civil(y, mo, d) * 24 + h) * 60 + mi) * 60 + s;
-}
+std::optional<long long> dated_folder_time(std::wstring_view name) { return stamp_seconds(name, L'-'); }
 
 bool dated_folder_expired(std::wstring_view name, std::wstring_view run_name, std::uint64_t made, std::uint64_t now) {
     const auto then = dated_folder_time(name), run = dated_folder_time(run_name);
