@@ -79,7 +79,7 @@ private:
     // Refuses a job whose walk met a folder it could not list.
     void refuseUnlisted(size_t job);
     // With Remove ticked: asks about each job whose purge would take most of its
-    // backup (run/purge_check.cpp). An outcome when the run must not start.
+    // backup (run/plan_jobs.cpp). An outcome when the run must not start.
     std::optional<Outcome> checkPurges();
     // With Keep ticked: moves aside what each job's copy would replace or remove
     // (run/keep_aside.cpp); a job whose move fails is refused and copies nothing.

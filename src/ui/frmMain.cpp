@@ -125,7 +125,8 @@ void FrmMain::createControls() {
         win::Window(addControl(L"BUTTON", L"RUN BACKUPS", button | WS_DISABLED, ID_CMD_RUN, 7920, y + 1020, 1815, 495));
     Label2 = win::Window(addControl(L"STATIC", L"Job List", label, ID_LABEL2, 120, y + 1800, 4755, 285));
     lblBUDateDisplay =
-        win::Window(addControl(L"STATIC", L"", WS_VISIBLE | SS_RIGHT, ID_LBL_BUDATE, 4980, y + 1800, 4755, 285));
+        win::Window(addControl(L"STATIC", L"", WS_VISIBLE | SS_RIGHT, ID_LBL_BUDATE, kDateSpot.left,
+                                                   kDateSpot.top, kDateSpot.width, kDateSpot.height));
     prgRun = win::Window(addControl(PROGRESS_CLASSW, L"", PBS_SMOOTH, ID_PRG_RUN, 120, y + 1020, 7680, 240));
     lblProgress = win::Window(
         addControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, ID_LBL_PROGRESS, 120, y + 1290, 7680, 255));

@@ -66,6 +66,12 @@ inline constexpr int kClientHeight = 2175 + kExceptBand;
 inline constexpr int kRowLeft = 120, kRowTop = 1680 + kExceptBand, kRowWidth = 9135, kRowHeight = 390;
 inline constexpr int kDeleteLeft = 9360, kDeleteSize = 375;
 inline constexpr int kRowPitch = 480;
+// The date label above the rows, and where it goes when the next run or a warning
+// takes its line: up and to the right, shorter.
+struct Spot {
+    int left, top, width, height;
+};
+inline constexpr Spot kDateSpot{4980, kExceptBand + 1800, 4755, 285}, kDateSpotRaised{6120, kExceptBand + 1530, 3615, 270};
 
 class FrmMain : public win::Form {
 public:
@@ -172,6 +178,7 @@ private:
     void onRunMessage(UINT msg);
     void runEnded(const run::Outcome& outcome);
     win::Status recordRun(const run::Outcome& outcome);
+    win::Status addRunLine(const run::Outcome& outcome);
     void endRunForSession();
     jobs::RowControls makeRow(int n);
     void fitRows(int count);

@@ -33,27 +33,33 @@ std::wstring FrmMain::warningText() const {
                               app::run_going);
 }
 
-// The run on record: a complete run's date, and its line in the history as an
-// unattended run writes it. The window has told its own outcome: the start need not
-// tell it again unless others came between.
+// The run on record: a complete run's date, and its line in the history.
 win::Status FrmMain::recordRun(const run::Outcome& outcome) {
-    core::Settings& s = app::state().settings;
     if (outcome.kind == run::Outcome::Kind::Completed) {
         const std::wstring date = win::short_date();
-        core::RecordBackupDate(s, run_job_file_, date);
+        core::RecordBackupDate(app::state().settings, run_job_file_, date);
         lblBUDateDisplay.setText(L"Last Backup on " + date);
     }
+    const win::Status added = addRunLine(outcome);
+    run_going_ = {};
+    app::prune_run_logs(app::state().DataFolder);
+    showNextRun();
+    return added;
+}
+
+// The line as an unattended run writes it. The window has told its own outcome: the
+// start need not tell it again unless others came between.
+win::Status FrmMain::addRunLine(const run::Outcome& outcome) {
     const app::HistoryLine line{win::local_stamp(), run_job_file_, run_message(outcome).title,
                                 app::outcome_detail(outcome, {}), app::history_log(outcome.log_copy, run_name_)};
     const win::Status added = app::add_history(line);
-    run_going_ = {};
+    if (!added) return added;
     // The note passes this run only when it is the one run not told yet.
+    core::Settings& s = app::state().settings;
     const auto history = app::read_history();
     const auto untold = core::untold_runs(history, s.ToldRuns);
-    if (added && untold.size() == 1 && untold[0].when == line.when && untold[0].job_file == line.job_file)
+    if (untold.size() == 1 && untold[0].when == line.when && untold[0].job_file == line.job_file)
         s.ToldRuns = core::told_mark(history);
-    app::prune_run_logs(app::state().DataFolder);
-    showNextRun();
     return added;
 }
 

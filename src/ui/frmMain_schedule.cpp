@@ -30,8 +30,8 @@ std::wstring next_run_text(const core::Schedule& s) {
     return L"Next run: " + std::wstring(core::weekday_name(weekday)) + L" " + date + L" " + time;
 }
 
-void place(win::Window w, int left, int top, int width, int height) {
-    SetWindowPos(w.hwnd(), nullptr, win::px(left), win::px(top), win::px(width), win::px(height),
+void place(win::Window w, const Spot& at) {
+    SetWindowPos(w.hwnd(), nullptr, win::px(at.left), win::px(at.top), win::px(at.width), win::px(at.height),
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -43,8 +43,7 @@ void FrmMain::showNextRun() {
     // A warning matters more than the next run, and takes its line.
     const std::wstring warning = warningText();
     // The job rows start right below the date label: it moves up a line to make room.
-    if (text.empty() && warning.empty()) place(lblBUDateDisplay, 4980, kExceptBand + 1800, 4755, 285);
-    else place(lblBUDateDisplay, 6120, kExceptBand + 1530, 3615, 270);
+    place(lblBUDateDisplay, text.empty() && warning.empty() ? kDateSpot : kDateSpotRaised);
     lblNextRun.setText(text);
     lblNextRun.show(!text.empty() && warning.empty());
     lblWarning.setText(warning);

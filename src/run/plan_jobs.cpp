@@ -1,5 +1,6 @@
-// Before a mirror run: the walk of each job (run/versions.h) counts what its purge
-// would remove, so that the run can ask before a backup is emptied.
+// Before the copy: the one walk of each job (run/versions.h), which plans the moves
+// aside and counts what its purge would remove, so that the run can ask before a
+// backup is emptied.
 #include "core/batch_script.h"
 #include "core/purge_check.h"
 #include "core/text.h"
