@@ -48,8 +48,9 @@ TEST(Patterns, EachJobsLineLeavesOutFilesAndFoldersByNameOrFullPath) {
     }
 }
 
-// The row holds a pattern upper-cased by the installed case rules (here Latin-1's, as
-// the system's: ß has no capital); a name matches it by the same rules.
+// Names match at any depth, with wildcards, by the case rules that wrote the row (here
+// Latin-1's, as the system's: ß has no capital); a pattern with a backslash matches the
+// full path. The row holds its patterns upper-cased by those rules.
 TEST(Patterns, NamesMatchTheRowsPatternsByTheCaseRulesThatWroteTheRow) {
     set_case_rules(
         [](std::wstring_view text) {
@@ -59,10 +60,25 @@ TEST(Patterns, NamesMatchTheRowsPatternsByTheCaseRulesThatWroteTheRow) {
             return up;
         },
         nullptr);
-    const std::tuple<const wchar_t*, const wchar_t*, bool> cases[] = {
-        {L"*.ñ", L"a.ñ", true},       {L"*.ñ", L"A.Ñ", true},  {L"café*", L"Café.txt", true}, {L"été?", L"Été1", true},
-        {L"straße", L"STRAßE", true}, {L"*.ñ", L"a.n", false}, {L"straße", L"strasse", false}};
-    for (const auto& [typed, name, out] : cases)
-        EXPECT_EQ(excluded({to_upper(typed)}, name, L"C:\\S"), out) << typed << name;
+    Patterns row;
+    for (const wchar_t* typed : {L"*.tmp", L"~$*", L"Thumbs.db", L"C:\\s\\only\\*.txt", L"C:\\s\\one", L"*.ñ",
+                                 L"café*", L"été?", L"straße"})
+        row.push_back(to_upper(typed));
+    const std::pair<const wchar_t*, bool> cases[] = {
+        {L"C:\\s\\d\\e\\a.TMP", true}, {L"C:\\s\\a.tmpx", false},        {L"C:\\s\\~$doc.docx", true},
+        {L"C:\\s\\x\\thumbs.db", true}, {L"C:\\s\\only\\b.txt", true},    {L"C:\\s\\other\\b.txt", false},
+        {L"C:\\s\\one", true},          {L"C:\\s\\x\\one", false},          {L"C:\\s\\C", false},
+        {L"C:\\s\\a.ñ", true},          {L"C:\\s\\A.Ñ", true},               {L"C:\\s\\Café.txt", true},
+        {L"C:\\s\\Été1", true},         {L"C:\\s\\STRAßE", true},            {L"C:\\s\\a.n", false},
+        {L"C:\\s\\strasse", false}};
+    for (const auto& [path, out] : cases) {
+        const std::wstring_view name = std::wstring_view(path).substr(std::wstring_view(path).rfind(L'\\') + 1);
+        EXPECT_EQ(excluded(row, name, path), out) << path;
+    }
     set_case_rules(nullptr, nullptr);
+    const std::pair<const wchar_t*, const wchar_t*> matches[] = {
+        {L"*.*", L"noext"}, {L"a?c", L"abc"}, {L"*b*b", L"abxbb"}, {L"a.*", L"a"}, {L"*", L""}};
+    for (const auto& [pattern, text] : matches) EXPECT_TRUE(wildcard_match(pattern, text)) << pattern;
+    for (const auto& [pattern, text] : {std::pair{L"a?c", L"ac"}, {L"a.*", L"ab"}, {L"*b", L"ba"}})
+        EXPECT_FALSE(wildcard_match(pattern, text)) << pattern;
 }

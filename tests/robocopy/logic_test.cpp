@@ -1,4 +1,5 @@
 // The copier's rules that need no file system: its command line, path text, copy decision and exit code.
+// Its patterns are the program's own (core/patterns_test.cpp).
 #include <gtest/gtest.h>
 
 #include "options.h"
@@ -62,26 +63,6 @@ TEST(CopierLogic, FolderPathsAreTidied) {
     // clang-format on
     for (const auto& [given, tidied] : cases)
         EXPECT_EQ(normalize_folder(given), tidied) << testing::PrintToString(given);
-}
-
-// Names match at any depth, with wildcards and ignoring case; a pattern with a backslash matches the full path.
-TEST(CopierLogic, ExclusionPatterns) {
-    const std::vector<std::wstring> patterns = {L"*.tmp", L"~$*", L"Thumbs.db", L"C:\\s\\only\\*.txt",
-                                                L"C:\\s\\one"};
-    const struct {
-        const wchar_t *name, *path;
-        bool out;
-    } cases[] = {{L"a.TMP", L"C:\\s\\d\\e\\a.TMP", true},   {L"a.tmpx", L"C:\\s\\a.tmpx", false},
-                 {L"~$doc.docx", L"C:\\s\\~$doc.docx", true}, {L"thumbs.db", L"C:\\s\\x\\thumbs.db", true},
-                 {L"b.txt", L"C:\\s\\only\\b.txt", true},   {L"b.txt", L"C:\\s\\other\\b.txt", false},
-                 {L"one", L"C:\\s\\one", true},               {L"one", L"C:\\s\\x\\one", false},
-                 {L"C", L"C:\\s\\C", false}};
-    for (const auto& c : cases) EXPECT_EQ(excluded(patterns, c.name, c.path), c.out) << testing::PrintToString(c.path);
-    const std::pair<const wchar_t*, const wchar_t*> matches[] = {
-        {L"*.*", L"noext"}, {L"a?c", L"abc"}, {L"*b*b", L"abxbb"}, {L"a.*", L"a"}, {L"*", L""}};
-    for (const auto& [pattern, text] : matches) EXPECT_TRUE(wildcard_match(pattern, text)) << pattern;
-    for (const auto& [pattern, text] : {std::pair{L"a?c", L"ac"}, {L"a.*", L"ab"}, {L"*b", L"ba"}})
-        EXPECT_FALSE(wildcard_match(pattern, text)) << pattern;
 }
 
 // Times are FILETIME ticks; FAT stores times in 2-second steps.

@@ -103,37 +103,34 @@ TEST(BackupRun, WhatAJobLeavesOutIsNeitherCopiedNorRemoved) {
     }
 }
 
+// A missing source makes robocopy fail, also with a TEMP folder the console cannot name
+// (every other run here has a plain one).
 TEST(BackupRun, FailedJobsAreNamedAndNoDateRecorded) {
-    // A missing source makes robocopy fail, also with a TEMP folder the console cannot name.
-    for (bool foreign_temp : {false, true}) {
-        RunApp a;
-        const std::wstring temp = a.box.path(L"t\u0416mp");
-        test::make_dirs(temp);
-        wchar_t old_tmp[MAX_PATH] = L"", old_temp[MAX_PATH] = L"";
-        GetEnvironmentVariableW(L"TMP", old_tmp, MAX_PATH);
-        GetEnvironmentVariableW(L"TEMP", old_temp, MAX_PATH);
-        if (foreign_temp) {
-            SetEnvironmentVariableW(L"TMP", temp.c_str());
-            SetEnvironmentVariableW(L"TEMP", temp.c_str());
-        }
-        test::remove_tree(a.srcB);
-        a.runBackups();
-        SetEnvironmentVariableW(L"TMP", *old_tmp ? old_tmp : nullptr);
-        SetEnvironmentVariableW(L"TEMP", *old_temp ? old_temp : nullptr);
-        EXPECT_EQ(a.told().title, L"BACKUP FAILED") << foreign_temp;
-        EXPECT_EQ(a.told().text.find(L"SRCA"), std::wstring::npos);
-        // The job, the copier's reason under it, and where the whole log is kept.
-        const std::wstring kept = a.keptLog();
-        EXPECT_NE(a.told().text.find(L"INTO  \"E:\\BK2\"\r    ERROR 2 (0x00000002) Accessing Source Directory "),
-                  std::wstring::npos)
-            << a.told().text;
-        EXPECT_NE(a.told().text.find(L"The log of this run is in \"" + kept + L"\"."), std::wstring::npos);
-        EXPECT_NE(test::read_bytes(kept).find("Ostrevin job 2"), std::string::npos);
-        EXPECT_FALSE(a.dated());
-        EXPECT_EQ(a.main->lblBUDateDisplay.text(), L"");
-        EXPECT_TRUE(test::exists(a.e(L"BK\\SRCA\\a.txt")));  // the other job still ran
-        EXPECT_FALSE(test::exists(a.e(L"BK\\ProgramFilesList.txt")));
-    }
+    RunApp a;
+    const std::wstring temp = a.box.path(L"t\u0416mp");
+    test::make_dirs(temp);
+    wchar_t old_tmp[MAX_PATH] = L"", old_temp[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"TMP", old_tmp, MAX_PATH);
+    GetEnvironmentVariableW(L"TEMP", old_temp, MAX_PATH);
+    SetEnvironmentVariableW(L"TMP", temp.c_str());
+    SetEnvironmentVariableW(L"TEMP", temp.c_str());
+    test::remove_tree(a.srcB);
+    a.runBackups();
+    SetEnvironmentVariableW(L"TMP", *old_tmp ? old_tmp : nullptr);
+    SetEnvironmentVariableW(L"TEMP", *old_temp ? old_temp : nullptr);
+    EXPECT_EQ(a.told().title, L"BACKUP FAILED");
+    EXPECT_EQ(a.told().text.find(L"SRCA"), std::wstring::npos);
+    // The job, the copier's reason under it, and where the whole log is kept.
+    const std::wstring kept = a.keptLog();
+    EXPECT_NE(a.told().text.find(L"INTO  \"E:\\BK2\"\r    ERROR 2 (0x00000002) Accessing Source Directory "),
+              std::wstring::npos)
+        << a.told().text;
+    EXPECT_NE(a.told().text.find(L"The log of this run is in \"" + kept + L"\"."), std::wstring::npos);
+    EXPECT_NE(test::read_bytes(kept).find("Ostrevin job 2"), std::string::npos);
+    EXPECT_FALSE(a.dated());
+    EXPECT_EQ(a.main->lblBUDateDisplay.text(), L"");
+    EXPECT_TRUE(test::exists(a.e(L"BK\\SRCA\\a.txt")));  // the other job still ran
+    EXPECT_FALSE(test::exists(a.e(L"BK\\ProgramFilesList.txt")));
 }
 
 TEST(BackupRun, AMissingOrUnwritableResultsFileIsNotReportedAsSuccess) {
@@ -348,17 +345,6 @@ TEST(BackupRun, AStoppedOrKilledRunIsNotFinishedAndLeavesNoCopier) {
             EXPECT_EQ(a.main->Label2.text(), L"Job List");
         }
     }
-}
-
-TEST(BackupRun, ExitWhenCompleteClosesThroughTheNormalExit) {
-    RunApp a;
-    a.check(a.main->chkExit, true);
-    a.prompts.answers = {IDNO};  // "File Not Saved": leave without saving
-    a.runBackups();
-    EXPECT_EQ(a.prompts.titles(), std::vector<std::wstring>{L"File Not Saved"});
-    EXPECT_FALSE(IsWindow(a.main->hwnd()));
-    EXPECT_NE(test::read_bytes(a.settingsPath()).find("UNTITLED=" + test::narrow(win::short_date())),
-              std::string::npos);
 }
 
 // The run's end reaches the window inside whatever modal loop is open; the window
