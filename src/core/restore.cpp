@@ -29,11 +29,12 @@ std::vector<RestoreFile> before(const std::vector<const RunRecord*>& runs, const
     std::map<std::wstring, RestoreFile> found;  // by upper-cased path
     std::set<std::wstring> decided;
     for (size_t i = first; i < runs.size(); ++i) {
-        for (const std::wstring& p : runs[i]->added)
-            if (below(p, path)) decided.insert(to_upper(p));
+        // What a run kept was there before it, whatever it added under another spelling.
         for (const std::wstring& p : runs[i]->kept)
             if (below(p, path) && decided.insert(to_upper(p)).second)
                 found.emplace(to_upper(p), RestoreFile{p, runs[i]->name});
+        for (const std::wstring& p : runs[i]->added)
+            if (below(p, path)) decided.insert(to_upper(p));
     }
     for (const std::wstring& p : backup)
         if (below(p, path) && !decided.contains(to_upper(p))) found.emplace(to_upper(p), RestoreFile{p, L""});

@@ -39,4 +39,7 @@ TEST(Restore, AFileOrFolderAsOfEachMoment) {
     EXPECT_EQ(newest_files(runs, backup, L"BK\\d\\x.txt"), (std::vector<F>{{L"BK\\d\\x.txt", r2}}));
     EXPECT_EQ(newest_files(runs, {}, L"BK\\a.txt"), (std::vector<F>{{L"BK\\a.txt", r3}}));
     EXPECT_EQ(copies_of(runs, backup, L"BK\\A.txt"), (std::vector<std::wstring>{L"", r3, r2}));
+    // A run that kept a file and added it under another spelling: the kept copy was there before it.
+    EXPECT_EQ(files_as_of({{r1, {L"BK\\e.txt"}, {L"BK\\E.TXT"}}}, {L"BK\\E.TXT"}, L"BK\\e.txt", L"2025-12-31 23-59-59"),
+              (std::vector<F>{{L"BK\\e.txt", r1}}));
 }
