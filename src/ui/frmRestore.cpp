@@ -12,6 +12,7 @@
 #include "core/versions.h"
 #include "run/versions.h"
 #include "win/dpi.h"
+#include "win/list_view.h"
 #include "win/local_time.h"
 #include "win/prompt.h"
 
@@ -425,15 +426,7 @@ std::vector<std::wstring> FrmRestore::shown() {
 
 std::wstring FrmRestore::copy(int row) const {
     std::wstring text;
-    for (int column = 0; column < 3; ++column) {
-        wchar_t cell[512];
-        LVITEMW item{};
-        item.iSubItem = column;
-        item.pszText = cell;
-        item.cchTextMax = static_cast<int>(std::size(cell));
-        const auto n = lvwCopies.send(LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-        text += (column ? L"\t" : L"") + std::wstring(cell, static_cast<size_t>(n));
-    }
+    for (int column = 0; column < 3; ++column) text += (column ? L"\t" : L"") + win::list_cell(lvwCopies, row, column);
     return text;
 }
 
