@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <map>
+
 #include "core/job_rule.h"
 #include "core/restore.h"
 #include "core/text.h"
@@ -199,16 +201,19 @@ Restored restore(const RestoreRequest& request) {
     std::vector<Step> steps;
     std::vector<std::wstring> refused, newer;
     size_t same = 0;
+    std::map<std::wstring, bool> folders;  // whether each target folder is there: a missing one holds nothing
     for (const core::RestoreFile& f : files) {
         const std::wstring rest = *core::path_below(f.path, model);
         Step step{joined(f.run.empty() ? destination : dated_folder(destination, f.run), f.path), joined(base, rest)};
-        const auto copy = found(step.from);
-        const auto there = found(step.to);
-        if (!copy) return failed(win::Failure{L"file", step.from, L"read", GetLastError()}.text() + L".");
+        const auto [folder, first] = folders.try_emplace(step.to.substr(0, step.to.rfind(L'\\')), false);
+        if (first) folder->second = found(folder->first).has_value();
+        const auto there = folder->second ? found(step.to) : std::nullopt;
         if (!there) {
-            steps.push_back(step);
+            steps.push_back(step);  // a copy gone meanwhile fails its copy, named
             continue;
         }
+        const auto copy = found(step.from);
+        if (!copy) return failed(win::Failure{L"file", step.from, L"read", GetLastError()}.text() + L".");
         if (there->folder || there->link) {
             refused.push_back(step.to + L" (a folder or link stands there)");
         } else if (!core::file_differs(copy->stamp, there->stamp, false)) {
