@@ -15,12 +15,14 @@
 
 #include <cstdio>
 
+#include "timing.h"
 #include "core/jobrow.h"
 #include "support/app_fixture.h"
 
 namespace {
 
-double seconds_since(ULONGLONG start) { return static_cast<double>(GetTickCount64() - start) / 1000.0; }
+using bench::copier;
+using bench::seconds_since;
 
 double run_backups(test::App& a) {
     a.prompts.asked.clear();
@@ -30,29 +32,6 @@ double run_backups(test::App& a) {
     if (a.prompts.asked.empty() || a.prompts.asked.back().title != L"BACKUP COMPLETE") {
         std::fprintf(stderr, "the run did not complete: %ls\n",
                      a.prompts.asked.empty() ? L"no outcome" : a.prompts.asked.back().text.c_str());
-        std::exit(1);
-    }
-    return s;
-}
-
-double copier(const std::wstring& source, const std::wstring& target, const std::wstring& log) {
-    std::wstring cl = L"robocopy.exe \"" + source + L"\" \"" + target + L"\" /S /R:3 /W:3 /NP /LOG+:\"" + log + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    const ULONGLONG start = GetTickCount64();
-    if (!CreateProcessW(nullptr, cl.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, nullptr, &si, &pi)) {
-        std::fprintf(stderr, "robocopy.exe could not be started: %lu\n", GetLastError());
-        std::exit(1);
-    }
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    const double s = seconds_since(start);
-    DWORD code = 16;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    if (code >= 8) {
-        std::fprintf(stderr, "robocopy.exe failed: exit code %lu\n", code);
         std::exit(1);
     }
     return s;

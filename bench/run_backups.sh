@@ -11,15 +11,8 @@
 # interleaved rounds; medians and spread.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=$(cd "${1:-build/win}" && pwd)
-FILES=${FILES:-20000}
-DIRS=${DIRS:-200}
-REPEAT=${REPEAT:-5}
-cmake --build "$build" --target bench_run_backups Ostrevin >/dev/null
-scripts/prefix.sh "$build" no-wm
+. bench/wine_env.sh "${1:-build/win}" bench_run_backups Ostrevin
 command -v rsync >/dev/null || apt-get install -y rsync >/dev/null
-export WINEPREFIX=$build/wineprefix WINEDEBUG=-all
-eval "$(scripts/wine-loader.sh)"
 
 work=$(mktemp -d /tmp/ostrevin-run-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -40,15 +33,12 @@ for round in $(seq 1 "$REPEAT"); do
     "$rrerun_ $rkrerun $kchanged $pchanged" | tee -a "$work/times"
 done
 python3 - "$work/times" <<'PY'
-import statistics, sys
-rows = [list(map(float, l.split())) for l in open(sys.argv[1]) if l.strip()]
-names = ["RUN BACKUPS first", "RUN BACKUPS rerun", "rerun, Remove ticked", "copier alone first", "copier alone rerun",
+import sys
+sys.path.insert(0, "bench")
+from medians import table
+med = table(sys.argv[1], ["RUN BACKUPS first", "RUN BACKUPS rerun", "rerun, Remove ticked", "copier alone first", "copier alone rerun",
          "rsync -a first", "rsync -a rerun", "/run rerun, to exit", "rerun just before", "leaving out, first",
-         "leaving out, rerun", "Remove rerun", "Remove+Keep rerun", "1/20 changed, Keep", "1/20 changed, no Keep"]
-med = [statistics.median(c) for c in zip(*rows)]
-for i, n in enumerate(names):
-    col = [r[i] for r in rows]
-    print(f"{n:20} median {med[i]:7.3f} s  (spread {min(col):.3f}..{max(col):.3f})")
+         "leaving out, rerun", "Remove rerun", "Remove+Keep rerun", "1/20 changed, Keep", "1/20 changed, no Keep"])
 print(f"no-change rerun / rsync -a rerun: {med[1] / med[6]:.2f}  (aim <= 2.0)")
 print(f"first run / copier alone first:  {med[0] / med[3]:.2f}  (aim <= 1.2)")
 print(f"purge check (Remove rerun - rerun) / copier alone rerun: {(med[2] - med[1]) / med[4]:.2f}  (aim <= 1.0)")

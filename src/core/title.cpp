@@ -21,7 +21,8 @@ CommandStates command_states(const DocumentState& d) {
             .print = true,
             .set_default = !d.untitled,
             .schedule = !d.untitled,
-            .history = true};
+            .history = true,
+            .restore = d.jobs > 0};
 }
 
 }  // namespace core

@@ -20,6 +20,7 @@ struct CommandStates {
     bool file_new = false, open = false, save = false, save_as = false, print = false, set_default = false,
          schedule = false;
     bool history = false;  // Run History only reads: open during a run too
+    bool restore = false;  // reads the backups a run would be changing, so not during one
     bool operator==(const CommandStates&) const = default;
 };
 

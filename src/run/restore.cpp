@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <map>
+
 #include "core/job_rule.h"
 #include "core/restore.h"
 #include "core/text.h"
@@ -131,33 +133,55 @@ struct Step {
     bool replaces = false;
 };
 
+// A job's source, destination and backup folder's name; nothing read yet.
+std::optional<Holdings> place_of(const core::JobFolders& j) {
+    const auto job = core::job_copy(j);
+    if (!job) return std::nullopt;
+    Holdings h{
+        job->source, job->target.substr(0, job->target.size() - job->target_name.size() - 1), job->target_name, {}, {}};
+    if (h.source.ends_with(L"\\.")) h.source.resize(h.source.size() - 2);  // a drive root as the script names it
+    return h;
+}
+
+bool stopped(HANDLE stop) { return stop && WaitForSingleObject(stop, 0) == WAIT_OBJECT_0; }
+
 }  // namespace
+
+std::optional<Holdings> read_holdings(const core::JobFolders& job, std::optional<win::Failure>& failed) {
+    auto h = place_of(job);
+    if (h && !(failed = files_below(h->destination, h->backup, h->files)))
+        failed = runs_of(h->destination, h->backup, h->runs);
+    return h;
+}
+
+std::wstring copy_path(const Holdings& h, const core::RestoreFile& copy) {
+    return joined(copy.run.empty() ? h.destination : dated_folder(h.destination, copy.run), copy.path);
+}
 
 Restored restore(const RestoreRequest& request) {
     const std::wstring path = full_path(request.path);
-    std::optional<core::JobCopy> job;
-    std::wstring source, rel;
+    std::optional<Holdings> job;
+    std::wstring rel;
     for (const auto& j : request.jobs) {
-        job = core::job_copy(j);
-        source = job ? job->source : L"";
-        if (source.ends_with(L"\\.")) source.resize(source.size() - 2);  // a drive root as the script names it
-        if (auto below = job ? core::path_below(path, source) : std::nullopt) {
+        job = place_of(j);
+        if (auto below = job ? core::path_below(path, job->source) : std::nullopt) {
             rel = *below;
             break;
         }
         job.reset();
     }
     if (!job) return {Restored::Kind::BadPath, core::quoted(path) + L" is in none of the job file's sources."};
-    const std::wstring destination = job->target.substr(0, job->target.size() - job->target_name.size() - 1);
-    const std::wstring model = joined(job->target_name, rel);
+    const std::wstring &destination = job->destination, &source = job->source;
+    const std::wstring model = joined(job->backup, rel);
 
-    std::vector<std::wstring> backup;
-    std::vector<core::RunRecord> runs;
+    std::vector<std::wstring>& backup = job->files;
+    std::vector<core::RunRecord>& runs = job->runs;
     if (auto f = files_below(destination, model, backup)) return failed(f->text() + L". Nothing was restored.");
     if (auto f = runs_of(destination, model, runs)) return failed(f->text() + L". Nothing was restored.");
+    const auto moment = request.as_of && !request.as_of->empty() ? request.as_of : std::nullopt;
     const auto files =
-        request.as_of ? core::files_as_of(runs, backup, model, request.as_of) : core::newest_files(runs, backup, model);
-    const std::wstring when = request.as_of ? L" as of " + *request.as_of : L"";
+        request.as_of ? core::files_as_of(runs, backup, model, moment) : core::newest_files(runs, backup, model);
+    const std::wstring when = !request.as_of ? L"" : moment ? L" as of " + *moment : L" as the backup holds it now";
     if (files.empty())
         return failed(L"Neither the backup nor its kept copies held " + core::quoted(path) + when +
                       L". Nothing was restored.");
@@ -165,7 +189,7 @@ Restored restore(const RestoreRequest& request) {
     // A file goes to its own place, or under the folder named after it in /to.
     const std::wstring leaf = path.substr(path.rfind(L'\\') + 1);  // none for a drive root
     const std::wstring base =
-        request.to.empty() ? path : joined(full_path(request.to), leaf.empty() ? job->target_name : leaf);
+        request.to.empty() ? path : joined(full_path(request.to), leaf.empty() ? job->backup : leaf);
     for (const auto& j : request.jobs)
         if (const auto c = core::job_copy(j))
             for (const std::wstring& kept : {c->target, joined(j.destination, core::kVersionsFolder)})
@@ -175,18 +199,21 @@ Restored restore(const RestoreRequest& request) {
                                                          L"holds them; a restore only reads them."};
 
     std::vector<Step> steps;
-    std::vector<std::wstring> refused;
+    std::vector<std::wstring> refused, newer;
     size_t same = 0;
+    std::map<std::wstring, bool> folders;  // whether each target folder is there: a missing one holds nothing
     for (const core::RestoreFile& f : files) {
         const std::wstring rest = *core::path_below(f.path, model);
         Step step{joined(f.run.empty() ? destination : dated_folder(destination, f.run), f.path), joined(base, rest)};
-        const auto copy = found(step.from);
-        const auto there = found(step.to);
-        if (!copy) return failed(win::Failure{L"file", step.from, L"read", GetLastError()}.text() + L".");
+        const auto [folder, first] = folders.try_emplace(step.to.substr(0, step.to.rfind(L'\\')), false);
+        if (first) folder->second = found(folder->first).has_value();
+        const auto there = folder->second ? found(step.to) : std::nullopt;
         if (!there) {
-            steps.push_back(step);
+            steps.push_back(step);  // a copy gone meanwhile fails its copy, named
             continue;
         }
+        const auto copy = found(step.from);
+        if (!copy) return failed(win::Failure{L"file", step.from, L"read", GetLastError()}.text() + L".");
         if (there->folder || there->link) {
             refused.push_back(step.to + L" (a folder or link stands there)");
         } else if (!core::file_differs(copy->stamp, there->stamp, false)) {
@@ -196,22 +223,28 @@ Restored restore(const RestoreRequest& request) {
         } else {
             // Newer work that no backup holds would be only in a dated folder, which pruning takes.
             const auto in_backup = found(joined(destination, joined(model, rest)));
-            if (there->stamp.last_write > copy->stamp.last_write &&
-                (!in_backup || core::file_differs(there->stamp, in_backup->stamp, false)))
-                refused.push_back(step.to + L" (newer than the copy restored, and not in the backup)");
-            else {
+            const bool is_newer = there->stamp.last_write > copy->stamp.last_write &&
+                                  (!in_backup || core::file_differs(there->stamp, in_backup->stamp, false));
+            if (is_newer) newer.push_back(step.to);
+            if (!is_newer || request.replace_newer) {
                 step.replaces = true;
                 steps.push_back(step);
             }
         }
     }
-    if (!refused.empty())
-        return failed(L"Nothing was restored, because these files would be replaced:" + named(refused) +
-                      L"\r\nRestore into another folder with /to, or run the backups first.");
+    if (request.replace_newer) newer.clear();
+    for (const std::wstring& n : newer)
+        refused.push_back(n + L" (newer than the copy restored, and not in the backup)");
+    if (!refused.empty()) {
+        Restored r = failed(L"Nothing was restored, because these files would be replaced:" + named(refused) +
+                            L"\r\nRestore into another folder, or run the backups first.");
+        if (refused.size() == newer.size()) r.newer = std::move(newer);  // asking may let it go on
+        return r;
+    }
 
     std::wstring kept;
     std::vector<std::wstring> failures;
-    core::JobCopy in_source{source, source, job->target_name, {}};
+    core::JobCopy in_source{source, source, job->backup, {}};
     AsidePlan plan;
     for (const Step& s : steps)
         if (s.replaces) plan.moves.push_back(*core::path_below(s.to, source));
@@ -230,9 +263,19 @@ Restored restore(const RestoreRequest& request) {
         kept = L" The files it replaced are kept in " + core::quoted(folder) + L".";
     }
     size_t restored = 0;
-    for (const Step& s : steps) {
-        for (size_t at = s.to.find(L'\\', 3); at != std::wstring::npos; at = s.to.find(L'\\', at + 1))
+    size_t left = 0;    // by STOP
+    std::wstring made;  // the folder the last file went into: the files come folder by folder
+    for (size_t i = 0; i < steps.size(); ++i) {
+        const Step& s = steps[i];
+        if (stopped(request.stop)) {
+            left = steps.size() - i;
+            break;
+        }
+        if (request.progress) request.progress(i, steps.size(), s.to);
+        const std::wstring folder = s.to.substr(0, s.to.rfind(L'\\'));
+        for (size_t at = s.to.find(L'\\', 3); folder != made && at != std::wstring::npos; at = s.to.find(L'\\', at + 1))
             CreateDirectoryW(exact_path(s.to.substr(0, at)).c_str(), nullptr);  // a failure shows in the copy
+        made = folder;
         if (CopyFileW(exact_path(s.from).c_str(), exact_path(s.to).c_str(), TRUE)) ++restored;
         else
             failures.push_back(
@@ -241,7 +284,9 @@ Restored restore(const RestoreRequest& request) {
     std::wstring text = L"Restored " + std::to_wstring(restored) + (restored == 1 ? L" file of " : L" files of ") +
                         core::quoted(path) + when + L" to " + core::quoted(base) + L"." + kept;
     if (same > 0) text += L" " + std::to_wstring(same) + (same == 1 ? L" file was" : L" files were") + L" so already.";
+    if (left > 0) text += L" STOP ended it before the other " + std::to_wstring(left) + L".";
     if (!failures.empty()) return failed(text + L"\r\nThese could not be restored:" + named(failures));
+    if (left > 0) return failed(text);
     return {Restored::Kind::Done, text};
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "ui/notify.h"
+#include "win/list_view.h"
 #include "win/prompt.h"
 
 namespace ui {
@@ -95,15 +96,7 @@ void FrmHistory::show(HWND owner) { win::show_modal(*this, owner); }
 
 int FrmHistory::rows() const { return static_cast<int>(lvwRuns.send(LVM_GETITEMCOUNT)); }
 
-std::wstring FrmHistory::cell(int row, int column) const {
-    wchar_t text[1024];
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = static_cast<int>(std::size(text));
-    const auto n = lvwRuns.send(LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return std::wstring(text, static_cast<size_t>(n));
-}
+std::wstring FrmHistory::cell(int row, int column) const { return win::list_cell(lvwRuns, row, column); }
 
 int FrmHistory::icon(int row) const {
     LVITEMW item{};

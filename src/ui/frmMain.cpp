@@ -77,15 +77,17 @@ void FrmMain::createMenu() {
     AppendMenuW(menuFile, MF_STRING, ID_MENU_SETDEFAULT, L"Set &Default Job\tCtrl+D");
     AppendMenuW(menuFile, MF_STRING, ID_MENU_SCHEDULE, L"Sc&hedule...");
     AppendMenuW(menuFile, MF_STRING, ID_MENU_HISTORY, L"&Run History...");
+    AppendMenuW(menuFile, MF_STRING, ID_MENU_RESTORE, L"R&estore...\tCtrl+R");
     AppendMenuW(menuFile, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menuFile, MF_STRING, ID_MENU_EXIT, L"E&xit");
     AppendMenuW(menuBar, MF_POPUP, reinterpret_cast<UINT_PTR>(menuFile), L"&File");
     AppendMenuW(menuBar, MF_STRING, ID_MENU_ABOUT, L"&About");
 
     ACCEL keys[] = {
-        {FVIRTKEY | FCONTROL, 'N', ID_MENU_NEW},   {FVIRTKEY | FCONTROL, 'O', ID_MENU_OPEN},
-        {FVIRTKEY | FCONTROL, 'S', ID_MENU_SAVE},  {FVIRTKEY | FCONTROL, 'A', ID_MENU_SAVEAS},
-        {FVIRTKEY | FCONTROL, 'P', ID_MENU_PRINT}, {FVIRTKEY | FCONTROL, 'D', ID_MENU_SETDEFAULT},
+        {FVIRTKEY | FCONTROL, 'N', ID_MENU_NEW},     {FVIRTKEY | FCONTROL, 'O', ID_MENU_OPEN},
+        {FVIRTKEY | FCONTROL, 'S', ID_MENU_SAVE},    {FVIRTKEY | FCONTROL, 'A', ID_MENU_SAVEAS},
+        {FVIRTKEY | FCONTROL, 'P', ID_MENU_PRINT},   {FVIRTKEY | FCONTROL, 'D', ID_MENU_SETDEFAULT},
+        {FVIRTKEY | FCONTROL, 'R', ID_MENU_RESTORE},
     };
     accelerators_.reset(CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys))));
 }
@@ -253,9 +255,9 @@ void FrmMain::UpdateTitle() {
     const core::CommandStates c =
         core::command_states({document.untitled(), document.changed(), document.count(), run_in_progress});
     const std::pair<int, bool> states[] = {
-        {ID_MENU_NEW, c.file_new},     {ID_MENU_OPEN, c.open},   {ID_MENU_SAVE, c.save},
-        {ID_MENU_SAVEAS, c.save_as},   {ID_MENU_PRINT, c.print}, {ID_MENU_SETDEFAULT, c.set_default},
-        {ID_MENU_SCHEDULE, c.schedule}, {ID_MENU_HISTORY, c.history}};
+        {ID_MENU_NEW, c.file_new},      {ID_MENU_OPEN, c.open},       {ID_MENU_SAVE, c.save},
+        {ID_MENU_SAVEAS, c.save_as},    {ID_MENU_PRINT, c.print},     {ID_MENU_SETDEFAULT, c.set_default},
+        {ID_MENU_SCHEDULE, c.schedule}, {ID_MENU_HISTORY, c.history}, {ID_MENU_RESTORE, c.restore}};
     for (const auto& [id, on] : states)
         EnableMenuItem(menuFile, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
     CheckMenuItem(menuFile, ID_MENU_SETDEFAULT, MF_BYCOMMAND | (document.isDefault() ? MF_CHECKED : MF_UNCHECKED));
@@ -323,6 +325,7 @@ void FrmMain::onCommand(int id, int code) {
         {ID_MENU_SETDEFAULT, From::FileMenu, &FrmMain::MenuFileSetDefault_Click},
         {ID_MENU_SCHEDULE, From::FileMenu, &FrmMain::MenuFileSchedule_Click},
         {ID_MENU_HISTORY, From::FileMenu, &FrmMain::MenuFileHistory_Click},
+        {ID_MENU_RESTORE, From::FileMenu, &FrmMain::MenuFileRestore_Click},
         {ID_MENU_EXIT, From::FileMenu, &FrmMain::MenuFileExit_Click},
         {ID_MENU_ABOUT, From::Anywhere, &FrmMain::MenuAbout_Click},
         {ID_CMD_ADDJOB, From::Button, &FrmMain::cmdAddJob_Click},

@@ -55,6 +55,7 @@ enum MainId : int {
     ID_MENU_ABOUT,
     ID_MENU_SCHEDULE,
     ID_MENU_HISTORY,
+    ID_MENU_RESTORE,
     ID_TIMER1 = 1,
 };
 
@@ -135,6 +136,8 @@ public:
     void tellMissedRuns();
     std::wstring warningText() const;
     void MenuFileHistory_Click();
+    // File > Restore: the jobs' backups and kept copies, and getting files back from them.
+    void MenuFileRestore_Click();
     core::ScheduleKind scheduleKind() const;
 
     // Folder entry

@@ -7,6 +7,17 @@
 namespace win {
 namespace {
 
+std::wstring stamp_text(const SYSTEMTIME& t, bool for_file_name) {
+    wchar_t buf[32];
+    if (for_file_name)
+        std::swprintf(buf, std::size(buf), L"%04u%02u%02u-%02u%02u%02u.%03u", t.wYear, t.wMonth, t.wDay, t.wHour,
+                      t.wMinute, t.wSecond, t.wMilliseconds);
+    else
+        std::swprintf(buf, std::size(buf), L"%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour,
+                      t.wMinute, t.wSecond);
+    return buf;
+}
+
 SYSTEMTIME system_time(const core::DateTime& t) {
     SYSTEMTIME s{};
     s.wYear = static_cast<WORD>(t.year);
@@ -28,14 +39,14 @@ core::DateTime local_now() {
 std::wstring local_stamp(bool for_file_name) {
     SYSTEMTIME t{};
     GetLocalTime(&t);
-    wchar_t buf[32];
-    if (for_file_name)
-        std::swprintf(buf, std::size(buf), L"%04u%02u%02u-%02u%02u%02u.%03u", t.wYear, t.wMonth, t.wDay, t.wHour,
-                      t.wMinute, t.wSecond, t.wMilliseconds);
-    else
-        std::swprintf(buf, std::size(buf), L"%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour,
-                      t.wMinute, t.wSecond);
-    return buf;
+    return stamp_text(t, for_file_name);
+}
+
+std::wstring local_stamp_of(std::uint64_t file_time) {
+    const FILETIME ft{static_cast<DWORD>(file_time), static_cast<DWORD>(file_time >> 32)};
+    SYSTEMTIME utc{}, t{};
+    if (!FileTimeToSystemTime(&ft, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &t)) return L"";
+    return stamp_text(t, false);
 }
 
 std::wstring short_date(const core::DateTime* at) {

@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -25,6 +26,7 @@ public:
         filter.push_back(L'\0');
         filter.push_back(L'\0');
         std::vector<wchar_t> file(32768, L'\0');
+        std::copy_n(r.initial_name.begin(), std::min(r.initial_name.size(), file.size() - 1), file.begin());
         OPENFILENAMEW ofn{};
         ofn.lStructSize = sizeof ofn;
         ofn.hwndOwner = r.owner;

@@ -25,6 +25,7 @@ struct FileDialogRequest {
     std::wstring title;
     std::wstring filter;  // "Label|*.ext"
     std::wstring initial_folder;
+    std::wstring initial_name{};  // what the name box holds at first
 };
 
 class Prompter {

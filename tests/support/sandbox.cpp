@@ -207,6 +207,13 @@ std::vector<std::wstring> tree(const std::wstring& root) {
     return out;
 }
 
+std::string contents(const std::wstring& root) {
+    std::string all;
+    for (const auto& f : tree(root))
+        if (!f.ends_with(L'\\')) all += narrow(f) + "=" + read_bytes(root + L"\\" + f) + ";";
+    return all;
+}
+
 Process::Process(std::wstring command_line, const std::wstring& folder) {
     wchar_t log[MAX_PATH];
     GetTempFileNameW(temp_folder().c_str(), L"out", 0, log);

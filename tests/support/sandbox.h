@@ -46,6 +46,8 @@ std::uint64_t write_time(const std::wstring& path);
 void set_write_time(const std::wstring& path, std::uint64_t ticks);
 // Every file and folder below root, relative, sorted, folders ending in "\".
 std::vector<std::wstring> tree(const std::wstring& root);
+// The files below root and what they hold: "name=content;" each, in tree's order.
+std::string contents(const std::wstring& root);
 
 // A program started with its output in a file; killed if still running at the end.
 class Process {

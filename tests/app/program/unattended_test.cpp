@@ -288,12 +288,7 @@ TEST(Unattended, ARunKilledMidwayIsToldAtTheNextStartButNotWhileItGoes) {
 // Three runs make three states; /restore brings back a file or folder as each held it.
 TEST(Unattended, RestoresAsOfEachRun) {
     Unattended u;
-    const auto files = [](const std::wstring& folder) {  // "name=content;..." of the files below
-        std::string all;
-        for (const auto& f : test::tree(folder))
-            if (!f.ends_with(L'\\')) all += test::narrow(f) + "=" + test::read_bytes(folder + L"\\" + f) + ";";
-        return all;
-    };
+    const auto files = test::contents;
     test::write_bytes(u.src + L"\\x.txt", "x1");
     test::write_bytes(u.src + L"\\gone.txt", "g1");
     EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), 0u);
