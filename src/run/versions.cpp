@@ -4,8 +4,6 @@
 #include <atomic>
 #include <mutex>
 #include <set>
-#include <system_error>
-#include <thread>
 #include <unordered_map>
 
 #include "core/batch_script.h"
@@ -15,6 +13,7 @@
 #include "win/copy_names.h"
 #include "win/handles.h"
 #include "win/link_lead.h"
+#include "win/threads.h"
 
 namespace run {
 namespace {
@@ -422,14 +421,7 @@ std::optional<win::Failure> move_aside(const core::JobCopy& copy, const AsidePla
             next = plan.moves.size();  // the first failure stops the others
         }
     };
-    std::vector<std::thread> helpers;
-    try {
-        while (helpers.size() < std::min<size_t>(3, plan.moves.size() / 64)) helpers.emplace_back(mover);
-    } catch (const std::system_error&) {
-        // fewer helpers, the same moves
-    }
-    mover();
-    for (auto& t : helpers) t.join();
+    win::on_threads(std::min<size_t>(3, plan.moves.size() / 64), mover);
     if (stopped) *stopped = stop_heard;
     return failed;
 }
