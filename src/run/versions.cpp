@@ -609,16 +609,17 @@ void release_spared(const std::wstring& destination, const std::vector<std::wstr
         }
         if (!released) continue;
         // Changing the mark must not make the folder look new to pruning by age. A mark or
-        // time that cannot be changed keeps the folder longer; nothing is lost by that.
+        // a time that cannot be changed only keeps the folder longer; nothing is lost by that.
         const std::wstring folder = core::join_path(versions, e.name);
         WIN32_FILE_ATTRIBUTE_DATA was;
         const bool timed = GetFileAttributesExW(exact(folder).c_str(), GetFileExInfoStandard, &was);
-        if (left.empty()) DeleteFileW(record.c_str());
-        else win::write_text_file(record, core::join_lines(left), CP_UTF8);
+        const bool changed = left.empty() ? DeleteFileW(record.c_str()) != 0
+                                          : win::write_text_file(record, core::join_lines(left), CP_UTF8).ok();
+        if (!changed || !timed) continue;
         const win::Handle h(CreateFileW(exact(folder).c_str(), FILE_WRITE_ATTRIBUTES,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        if (timed && h) SetFileTime(h.get(), nullptr, nullptr, &was.ftLastWriteTime);
+        if (h) SetFileTime(h.get(), nullptr, nullptr, &was.ftLastWriteTime);
     }
 }
 
