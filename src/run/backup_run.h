@@ -56,6 +56,10 @@ struct Hooks {
     std::function<int(const std::wstring& title, const std::wstring& text)> ask;
 };
 
+// Whether runs look for damaged files before copying (run/damage_check.cpp); always on
+// but in the benchmark that measures what the look costs.
+extern bool look_for_damage;
+
 class BackupRun {
 public:
     BackupRun(std::vector<core::JobFolders> jobs, Options options, Hooks hooks)

@@ -67,9 +67,8 @@ TEST(BackupRun, HoldsAJobWhoseFilesTurnedToNoise) {
     run::prune_versions(L"E:\\BK", days_ago(0));
     EXPECT_FALSE(test::exists(older));
     // Room is made from the next oldest instead.
-    const run::FreeSpace real = std::exchange(run::free_space, [](const std::wstring&, auto& free, auto& total) {
+    const run::FreeSpace real = std::exchange(run::free_space, [](const std::wstring&, auto& free, auto&) {
         free = 0;
-        total = 1000;
         return true;
     });
     EXPECT_FALSE(run::make_room(L"E:\\BK", days_ago(0), 100));
