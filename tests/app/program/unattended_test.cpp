@@ -172,6 +172,12 @@ TEST(Unattended, AJobWhoseFilesTurnedToNoiseIsHeld) {
         EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), text == &minutes ? 0u : 7u);
     }
     EXPECT_TRUE(test::read_bytes(L"E:\\BK\\SRC\\m7.txt") == minutes + "!");  // not the noise
+    // Renamed to one new extension, as some ransomware leaves them: held as well.
+    for (int i = 0; i < 8; ++i) {
+        const std::wstring m = u.src + L"\\m" + std::to_wstring(i) + L".txt";
+        ASSERT_TRUE(MoveFileW(m.c_str(), (m + L".locked").c_str()));
+    }
+    EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), 7u);
     EXPECT_NE(u.history().find("\tBACKUP HELD\tThis job was left out of the run, as its files look damaged:"),
               std::string::npos)
         << u.history();
