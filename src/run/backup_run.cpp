@@ -149,6 +149,8 @@ Outcome BackupRun::run() {
                                             : L"These jobs ran without removing anything from their backups:") +
                   rows(purge_declined_);
     if (!kept.empty()) o.text += core::kTwoCr + kept;
+    if (const std::wstring spared = trustedText(); !spared.empty() && o.kind != Outcome::Kind::NotStarted)
+        o.text += core::kTwoCr + spared;
     if (!not_put_back_.empty()) o.text += core::kTwoCr + not_put_back_;
     if (!unrecorded_.empty()) o.text += core::kTwoCr + unrecorded_;
     return o;

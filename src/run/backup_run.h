@@ -111,8 +111,9 @@ private:
         std::wstring renamed_to;  // the new extension of the renamed ones
     };
     Damage damageOf(size_t job) const;
-    std::wstring damagedText(size_t job) const;
+    std::wstring damagedText(size_t job, const wchar_t* indent = L"\r    ") const;
     std::wstring heldText() const;
+    std::wstring trustedText() const;
     // A destination where a job was held or answered Yes: nothing of its versions goes this run.
     bool leavesVersions(const std::wstring& destination) const;
     void pruneVersions() const;

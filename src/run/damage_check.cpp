@@ -63,13 +63,14 @@ std::optional<Outcome> BackupRun::checkDamage() {
         const std::wstring n = std::to_wstring(i + 1);
         hooks_.progress(core::RunProgress{}, L"Checking job " + n + L" of " + std::to_wstring(jobs_.size()));
         std::vector<int> held;
-        if (auto refused =
-                askAbout(i, L"Files Look Damaged",
-                         L"Job " + n + L" would copy files of " + core::quoted(c.source) + L" that look damaged into " +
-                             core::quoted(c.target) + L": " + damagedText(i) + core::kTwoCr +
-                             L"The backup still holds their good copies. Do you want to back these files "
-                             L"up anyway? No leaves this job out of this run; Cancel starts no backup.",
-                         L"replaced", held))
+        if (auto refused = askAbout(
+                i, L"Files Look Damaged",
+                L"Job " + n + L" would replace files in " + core::quoted(c.target) + L" with copies from " +
+                    core::quoted(c.source) + L" that look damaged; the backup still holds their good copies. " +
+                    damagedText(i) + core::kTwoCr +
+                    L"Do you want to back these files up anyway? No leaves this job out of this run; Cancel "
+                    L"starts no backup.",
+                L"replaced", held))
             return refused;
         if (held.empty()) {
             trusted_.push_back(static_cast<int>(i) + 1);
@@ -81,14 +82,14 @@ std::optional<Outcome> BackupRun::checkDamage() {
     return std::nullopt;
 }
 
-// "16 of the 40 files looked at (their format gone, or turned to random bytes):" and the first names.
-std::wstring BackupRun::damagedText(size_t job) const {
+// "16 of the 40 files looked at lost their format or turned to random bytes:" and the first five.
+std::wstring BackupRun::damagedText(size_t job, const wchar_t* indent) const {
     const Damage& d = damage_[job];
     std::wstring text = std::to_wstring(d.names.size()) + L" of the " + std::to_wstring(d.looked_at) +
                         L" files looked at lost their format or turned to random bytes" +
                         (d.renamed_to.empty() ? L"" : L", or were renamed to \"." + d.renamed_to + L"\"") + L":";
-    for (size_t k = 0; k < d.names.size() && k < kNamed; ++k) text += L"\r    " + d.names[k];
-    if (d.names.size() > kNamed) text += L"\r    ... and " + std::to_wstring(d.names.size() - kNamed) + L" more";
+    for (size_t k = 0; k < d.names.size() && k < kNamed; ++k) text += indent + d.names[k];
+    if (d.names.size() > kNamed) text += indent + (L"... and " + std::to_wstring(d.names.size() - kNamed)) + L" more";
     return text;
 }
 
@@ -96,10 +97,25 @@ std::wstring BackupRun::damagedText(size_t job) const {
 std::wstring BackupRun::heldText() const {
     std::wstring text = held_.size() == 1 ? L"This job was left out of the run, as its files look damaged:"
                                           : L"These jobs were left out of the run, as their files look damaged:";
-    for (int n : held_) text += rows({n}) + L"\r    " + damagedText(static_cast<size_t>(n) - 1);
+    for (int n : held_) text += rows({n}) + L"\r    " + damagedText(static_cast<size_t>(n) - 1, L"\r        ");
     return text + core::kTwoCr +
            L"Their backups still hold the good copies. Please check those files in the source; when the changes are "
            L"yours, run the backups again and answer Yes.";
+}
+
+// With Yes and Keep: where the good copies are, and for how long they are spared.
+std::wstring BackupRun::trustedText() const {
+    std::wstring text;
+    for (int n : trusted_) {
+        const size_t i = static_cast<size_t>(n) - 1;
+        if (!moved_aside_ || !refused_[i].empty() || plans_[i].files == 0) continue;
+        text += (text.empty() ? L"" : L" ") + (L"The good copies of job " + std::to_wstring(n)) +
+                L"'s files that looked damaged are in " +
+                core::quoted(dated_folder(jobs_[i].destination, dated_name_) + L"\\" +
+                             core::job_copy(jobs_[i])->target_name) +
+                L", kept from pruning until a run of this job completes without files that look damaged.";
+    }
+    return text;
 }
 
 bool BackupRun::leavesVersions(const std::wstring& destination) const {
