@@ -130,19 +130,20 @@ Outcome BackupRun::run() {
     o.log_copy = kept_log_;
     o.set_aside = kept;
     if (o.kind == Outcome::Kind::Completed) pruneVersions();
-    const bool held = !held_.empty() && o.kind == Outcome::Kind::Completed;
-    if (!only_new_.empty() && o.kind == Outcome::Kind::Completed) o = incomplete(o);
-    // Held jobs come first: they left the most out.
-    if (held) {
-        o.text = heldText() + (o.kind == Outcome::Kind::Incomplete ? core::kTwoCr + o.text : std::wstring());
-        o.kind = Outcome::Kind::Held;
-    } else if (!held_.empty() && o.kind != Outcome::Kind::NotStarted) {
-        o.text += core::kTwoCr + heldText();
-    } else if (!only_new_.empty() && o.kind != Outcome::Kind::NotStarted)
+    const bool completed = o.kind == Outcome::Kind::Completed;
+    if (!only_new_.empty() && completed) o = incomplete(o);
+    else if (!only_new_.empty() && o.kind != Outcome::Kind::NotStarted)
         o.text += core::kTwoCr +
                   (only_new_.size() == 1 ? L"This job copied only new files, replacing none:"
                                          : L"These jobs copied only new files, replacing none:") +
                   rows(only_new_);
+    // Held jobs come first: they left the most out.
+    if (!held_.empty() && completed) {
+        o.text = heldText() + (o.kind == Outcome::Kind::Incomplete ? core::kTwoCr + o.text : std::wstring());
+        o.kind = Outcome::Kind::Held;
+    } else if (!held_.empty() && o.kind != Outcome::Kind::NotStarted) {
+        o.text += core::kTwoCr + heldText();
+    }
     if (!purge_declined_.empty() && o.kind != Outcome::Kind::NotStarted)
         o.text += core::kTwoCr +
                   (purge_declined_.size() == 1 ? L"This job ran without removing anything from its backup:"

@@ -180,7 +180,7 @@ void BackupRun::pruneVersions() const {
             names.push_back(core::job_copy(jobs_[i])->target_name);
     }
     for (const auto& [destination, names] : clean) {
-        release_spared(destination, names);
+        if (!names.empty()) release_spared(destination, names);
         if (!leavesVersions(destination)) prune_versions(destination, dated_name_);
     }
 }

@@ -526,13 +526,17 @@ bool spared(const std::wstring& folder) {
     return a != INVALID_FILE_ATTRIBUTES || !absent(GetLastError());
 }
 
+// A versions folder that is a link leads somewhere else: nothing there is ours to change.
+bool ours(const std::wstring& versions) {
+    const DWORD attributes = GetFileAttributesW(exact(versions).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 // The destination's dated folders, oldest first; links and other names are not ours.
 std::vector<std::wstring> dated_folders(const std::wstring& destination, const std::wstring& run_name) {
     std::vector<std::wstring> names;
-    // A versions folder that is a link leads somewhere else: nothing there is ours to remove.
     const std::wstring versions = core::join_path(destination, core::kVersionsFolder);
-    const DWORD attributes = GetFileAttributesW(exact(versions).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return names;
+    if (!ours(versions)) return names;
     for (const Entry& e : list(versions).value_or(std::vector<Entry>{}))
         if (e.held.kind == core::Held::Kind::Folder && e.name != run_name && core::dated_folder_time(e.name) &&
             !spared(core::join_path(versions, e.name)))
@@ -595,6 +599,7 @@ std::optional<win::Failure> spare_dated_folder(const std::wstring& destination, 
 
 void release_spared(const std::wstring& destination, const std::vector<std::wstring>& names) {
     const std::wstring versions = core::join_path(destination, core::kVersionsFolder);
+    if (!ours(versions)) return;
     for (const Entry& e : list(versions).value_or(std::vector<Entry>{})) {
         if (e.held.kind != core::Held::Kind::Folder || !core::dated_folder_time(e.name)) continue;
         const std::wstring record = spared_record(core::join_path(versions, e.name));
