@@ -7,16 +7,19 @@
 // costs): a first run into an empty target and a rerun, after a rerun without them.
 // Last, keeping old copies: a no-change rerun with Remove ticked, Keep unticked and
 // then ticked; and a rerun after 1 file in 20 changed, Keep ticked and then unticked.
+// And the look for damaged files: a rerun after 1 file in 20 changed and a no-change
+// rerun, each with the look and without it, twice each (the mean).
 // Usage: bench_run_backups.exe SOURCE
 // prints: run_first run_rerun run_rerun_checked copier_first copier_rerun unattended_rerun
 //         plain_rerun except_first except_rerun remove_rerun remove_keep_rerun
-//         changed_keep changed_plain (seconds)
+//         changed_keep changed_plain changed_looked changed_unlooked rerun_looked rerun_unlooked (seconds)
 #include <windows.h>
 
 #include <cstdio>
 
 #include "timing.h"
 #include "core/jobrow.h"
+#include "run/backup_run.h"
 #include "support/app_fixture.h"
 
 namespace {
@@ -102,8 +105,19 @@ int wmain(int argc, wchar_t** argv) {
     tick(a.main->chkKeep, false);
     change_some(source);
     const double changed_plain = run_backups(a);
-    std::printf("%.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f\n", first, rerun, checked,
-                copier_first, copier_rerun, alone_rerun, plain_rerun, except_first, except_rerun, remove_rerun,
-                remove_keep_rerun, changed_keep, changed_plain);
+    tick(a.main->chkKeep, true);
+    // With the look and without, in the order ABBA so that a drift of the machine cancels.
+    double changed_looked = 0, changed_unlooked = 0, rerun_looked = 0, rerun_unlooked = 0;
+    for (bool look : {true, false, false, true}) {
+        run::look_for_damage = look;
+        change_some(source);
+        (look ? changed_looked : changed_unlooked) += run_backups(a) / 2;
+        (look ? rerun_looked : rerun_unlooked) += run_backups(a) / 2;
+    }
+    run::look_for_damage = true;
+    std::printf("%.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f %.3f\n", first, rerun,
+                checked, copier_first, copier_rerun, alone_rerun, plain_rerun, except_first, except_rerun, remove_rerun,
+                remove_keep_rerun, changed_keep, changed_plain, changed_looked, changed_unlooked, rerun_looked,
+                rerun_unlooked);
     return 0;
 }

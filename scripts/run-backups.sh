@@ -4,7 +4,7 @@
 # (where the window keeps its settings), so the date it records is the window's.
 # Exits with the program's code: 0 complete, 1 failed, 2 not finished, 3 not
 # started, 4 not confirmed, 5 bad command line or unreadable job file, 6 not
-# complete (only new files copied).
+# complete (only new files copied), 7 held (files looked damaged).
 # Usage: scripts/run-backups.sh JOBFILE [/quiet]   (a name in ~/Ostrevin, as Open shows it)
 set -u -o pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)

@@ -31,6 +31,8 @@ int exit_code(run::Outcome::Kind kind) {
             return EXIT_NOT_CONFIRMED;
         case Kind::Incomplete:
             return EXIT_INCOMPLETE;
+        case Kind::Held:
+            return EXIT_HELD;
         case Kind::NoJobs:
         case Kind::NotStarted:
             break;

@@ -20,7 +20,8 @@ enum RunExit : int {
     EXIT_NOT_STARTED,
     EXIT_NOT_CONFIRMED,
     EXIT_BAD_INPUT,
-    EXIT_INCOMPLETE
+    EXIT_INCOMPLETE,
+    EXIT_HELD
 };
 
 inline constexpr wchar_t kRunHistoryName[] = L"Ostrevin-runs.log";

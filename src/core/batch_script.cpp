@@ -60,6 +60,7 @@ std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std:
         auto c = job_copy(job);
         const size_t i = static_cast<size_t>(n) - 1;
         const JobLine this_run = i < job_lines.size() ? job_lines[i] : JobLine{};
+        if (c && this_run.held) continue;
         if (!c || this_run.refused) {
             // The run refuses such a list; should one get here, the job fails and copies nothing.
             lines.push_back(record);

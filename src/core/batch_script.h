@@ -40,6 +40,7 @@ struct JobLine {
     bool refused = false;      // copies nothing and fails: its old copies could not be kept
     bool only_new = false;     // copies only files the backup lacks (/XC /XN /XO)
     std::vector<std::wstring> standing;  // full paths of backup folders no purge may take (/XD)
+    bool held = false;  // left out of this run: no line at all, and no failure
 };
 std::vector<std::wstring> script_lines(const std::vector<JobFolders>& jobs, std::wstring_view robocopy,
                                        std::wstring_view suffix, std::wstring_view results_path,

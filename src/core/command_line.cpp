@@ -20,7 +20,8 @@ const wchar_t kUsage[] =
     L"  /?         shows this text.\r\n"
     L"\r\n"
     L"Exit codes of /run: 0 complete, 1 failed, 2 not finished or stopped, 3 not started,\r\n"
-    L"4 not confirmed, 5 bad command line or unreadable job file, 6 not complete (only new files copied).\r\n"
+    L"4 not confirmed, 5 bad command line or unreadable job file, 6 not complete (only new files copied),\r\n"
+    L"7 held (a job's files looked damaged and it was left out).\r\n"
     L"Exit codes of /restore: 0 restored, 1 failed (nothing held then, a file not written or newer),\r\n"
     L"5 bad command line or a path in no job's source.\r\n";
 

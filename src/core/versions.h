@@ -12,6 +12,10 @@ namespace core {
 // Beside the backups in a destination, never inside one: no mirror sees it.
 inline constexpr wchar_t kVersionsFolder[] = L"Ostrevin Versions";
 inline constexpr long long kKeepDays = 30;
+// In a dated folder that holds the good copies of files that looked damaged when the user
+// let them be replaced: the backup folders it keeps them for, one a line. Pruning passes
+// such a folder over until a later run of each of those jobs completes without a hold.
+inline constexpr wchar_t kSparedRecord[] = L"Ostrevin Spared.txt";
 
 struct FileTimes {
     std::uint64_t size = 0, last_write = 0;  // last_write in FILETIME ticks

@@ -1,5 +1,7 @@
 #include "run/backup_run.h"
 
+#include <algorithm>
+
 #include "core/batch_script.h"
 #include "core/path_match.h"
 #include "core/run_verdict.h"
@@ -128,18 +130,28 @@ Outcome BackupRun::run() {
     o.log_copy = kept_log_;
     o.set_aside = kept;
     if (o.kind == Outcome::Kind::Completed) pruneVersions();
-    if (!only_new_.empty() && o.kind == Outcome::Kind::Completed) o = incomplete(o);
+    const bool completed = o.kind == Outcome::Kind::Completed;
+    if (!only_new_.empty() && completed) o = incomplete(o);
     else if (!only_new_.empty() && o.kind != Outcome::Kind::NotStarted)
         o.text += core::kTwoCr +
                   (only_new_.size() == 1 ? L"This job copied only new files, replacing none:"
                                          : L"These jobs copied only new files, replacing none:") +
                   rows(only_new_);
+    // Held jobs come first: they left the most out.
+    if (!held_.empty() && completed) {
+        o.text = heldText() + (o.kind == Outcome::Kind::Incomplete ? core::kTwoCr + o.text : std::wstring());
+        o.kind = Outcome::Kind::Held;
+    } else if (!held_.empty() && o.kind != Outcome::Kind::NotStarted) {
+        o.text += core::kTwoCr + heldText();
+    }
     if (!purge_declined_.empty() && o.kind != Outcome::Kind::NotStarted)
         o.text += core::kTwoCr +
                   (purge_declined_.size() == 1 ? L"This job ran without removing anything from its backup:"
                                             : L"These jobs ran without removing anything from their backups:") +
                   rows(purge_declined_);
     if (!kept.empty()) o.text += core::kTwoCr + kept;
+    if (const std::wstring spared = trustedText(); !spared.empty() && o.kind != Outcome::Kind::NotStarted)
+        o.text += core::kTwoCr + spared;
     if (!not_put_back_.empty()) o.text += core::kTwoCr + not_put_back_;
     if (!unrecorded_.empty()) o.text += core::kTwoCr + unrecorded_;
     return o;
@@ -229,6 +241,7 @@ std::optional<Outcome> BackupRun::prepare(Files& f) {
     }
     for (const auto& job : jobs_) f.file_systems.push_back(file_system_of(job.destination));
     if (auto stopped = planJobs(f.file_systems)) return stopped;
+    if (auto cancelled = checkDamage()) return cancelled;
     if (options_.purge)
         if (auto refused = checkPurges()) return refused;
     Outcome refused;
@@ -257,6 +270,7 @@ std::optional<Outcome> BackupRun::writeScript(const Files& f) {
     }
     for (int n : purge_declined_) lines[static_cast<size_t>(n) - 1].keep_extras = true;
     for (int n : only_new_) lines[static_cast<size_t>(n) - 1].only_new = true;
+    for (int n : held_) lines[static_cast<size_t>(n) - 1].held = true;
     const win::Status written = win::write_text_file(
         f.script, core::join_lines(core::script_lines(jobs_, f.robocopy, f.suffix, f.results, f.log, lines)),
         CP_OEMCP);
@@ -307,6 +321,8 @@ Outcome BackupRun::outcome(bool ended, bool left_running, const Files& f, LogWat
         if (results_text) failed = core::failed_jobs(*results_text, jobs_.size());
         log_read = watch.finish();
         if (log_read) unfinished = watch.log().unfinished(static_cast<int>(jobs_.size()));
+        // A held job has no part in the log: it was left out, not cut off.
+        if (unfinished) std::erase_if(*unfinished, [&](int n) { return std::ranges::count(held_, n) > 0; });
         if (log_read) mismatched = watch.log().mismatched(static_cast<int>(jobs_.size()));
     }
     DeleteFileW(f.results.c_str());

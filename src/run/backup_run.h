@@ -29,13 +29,14 @@ struct Options {
 // How a run ended, and what happened in words; the window gives it its title and icon.
 struct Outcome {
     enum class Kind {
-        Completed,    // every job proved done; the caller records the date
-        NoJobs,       // the list is empty
-        NotStarted,   // nothing copied; the text says why
-        NotFinished,  // stopped, or jobs without their log's end line
-        Failed,       // jobs whose copier reported failure
+        Completed,     // every job proved done; the caller records the date
+        NoJobs,        // the list is empty
+        NotStarted,    // nothing copied; the text says why
+        NotFinished,   // stopped, or jobs without their log's end line
+        Failed,        // jobs whose copier reported failure
         NotConfirmed,  // what happened cannot be read
-        Incomplete     // every job ran to its end, but some copied only new files, leaving changed ones out
+        Incomplete,    // every job ran to its end, but some copied only new files, leaving changed ones out
+        Held           // the rest ran to its end, but jobs whose files looked damaged were left out
     };
     Kind kind = Kind::NotStarted;
     bool list_saved = false;  // Completed: the Program Files list was written
@@ -54,6 +55,10 @@ struct Hooks {
     // answers are Yes, No (the safe one) and Cancel: IDYES, IDNO or IDCANCEL.
     std::function<int(const std::wstring& title, const std::wstring& text)> ask;
 };
+
+// Whether runs look for damaged files before copying (run/damage_check.cpp); always on
+// but in the benchmark that measures what the look costs.
+extern bool look_for_damage;
 
 class BackupRun {
 public:
@@ -87,6 +92,7 @@ private:
     std::optional<Outcome> keepAside(const std::vector<std::wstring>& file_systems);
     // In each dated folder: the files the run's copies will add there.
     void recordAdded();
+    void spareTrusted();
     // After the script: what went aside but whose copy did not come goes back.
     void putBackUncopied();
     std::wstring keptText() const;
@@ -96,6 +102,20 @@ private:
     // the job in `declined`; `done` is what the refusal says nothing was.
     std::optional<Outcome> askAbout(size_t job, const std::wstring& title, const std::wstring& text,
                                     const wchar_t* done, std::vector<int>& declined);
+    // Looks at what each job would replace (run/damage_check.cpp): a job whose files look
+    // damaged is asked about; No holds it, Yes keeps its dated folder from pruning.
+    std::optional<Outcome> checkDamage();
+    struct Damage {
+        std::vector<std::wstring> names;  // paths in the backup: damaged, then renamed
+        size_t looked_at = 0;
+        std::wstring renamed_to;  // the new extension of the renamed ones
+    };
+    Damage damageOf(size_t job) const;
+    std::wstring damagedText(size_t job, const wchar_t* indent = L"\r    ") const;
+    std::wstring heldText() const;
+    std::wstring trustedText() const;
+    // A destination where a job was held or answered Yes: nothing of its versions goes this run.
+    bool leavesVersions(const std::wstring& destination) const;
     void pruneVersions() const;
     Outcome notStarted(const std::wstring& text) const;
     std::wstring rows(const std::vector<int>& numbers, const core::RunLog* reasons = nullptr) const;
@@ -106,6 +126,9 @@ private:
     Hooks hooks_;
     std::vector<int> purge_declined_;  // jobs whose purge was answered No: they run without /PURGE
     std::vector<int> only_new_;     // jobs answered No to replacing most files: /XC /XN /XO
+    std::vector<int> held_;         // jobs whose files looked damaged, answered No: left out
+    std::vector<int> trusted_;      // jobs whose files looked damaged, answered Yes
+    std::vector<Damage> damage_;    // by job: what looked damaged, for the held and trusted ones
     std::vector<int> failed_;
     std::wstring kept_log_;
     std::wstring dated_name_;            // the run's start, as its dated versions folder is named

@@ -25,6 +25,8 @@ std::optional<Outcome> BackupRun::keepAside(const std::vector<std::wstring>& fil
         to_copy[jobs_[i].destination] += plans_[i].to_copy;
     }
     for (const auto& [destination, bytes] : to_copy) {
+        // Where files looked damaged, every old copy stays: a copy short of room fails instead.
+        if (leavesVersions(destination)) continue;
         const auto no_room = make_room(destination, dated_name_, bytes);
         if (!no_room) continue;
         // A copy that cannot fit would fail half-way; the jobs that write there do not start.
@@ -48,7 +50,23 @@ std::optional<Outcome> BackupRun::keepAside(const std::vector<std::wstring>& fil
                               core::kTwoCr + L"Please run the backups again.");
     }
     recordAdded();
+    spareTrusted();
     return std::nullopt;
+}
+
+// The dated folder that took the good copies of files that looked damaged, which the user
+// let the copy replace, is marked so that pruning passes it over.
+void BackupRun::spareTrusted() {
+    std::map<std::wstring, std::vector<std::wstring>> names;  // by destination
+    for (int n : trusted_) {
+        const size_t i = static_cast<size_t>(n) - 1;
+        if (refused_[i].empty() && !plans_[i].moves.empty())
+            names[jobs_[i].destination].push_back(core::job_copy(jobs_[i])->target_name);
+    }
+    for (const auto& [destination, spared] : names)
+        if (const auto failed = spare_dated_folder(destination, dated_name_, spared))
+            unrecorded_ += (unrecorded_.empty() ? L"" : L" ") + failed->text() +
+                           L"; a later run may prune the good copies of the files that looked damaged.";
 }
 
 // What each destination's jobs will add, in the run's dated folder there: a later restore
@@ -154,11 +172,16 @@ std::optional<Outcome> BackupRun::askAbout(size_t job, const std::wstring& title
 }
 
 void BackupRun::pruneVersions() const {
-    std::vector<std::wstring> done;
-    for (const auto& job : jobs_) {
-        if (std::find(done.begin(), done.end(), job.destination) != done.end()) continue;
-        done.push_back(job.destination);
-        prune_versions(job.destination, dated_name_);
+    std::map<std::wstring, std::vector<std::wstring>> clean;  // by destination: jobs done without a hold
+    for (size_t i = 0; i < jobs_.size(); ++i) {
+        std::vector<std::wstring>& names = clean[jobs_[i].destination];
+        const int n = static_cast<int>(i) + 1;
+        if (std::ranges::count(held_, n) == 0 && std::ranges::count(trusted_, n) == 0)
+            names.push_back(core::job_copy(jobs_[i])->target_name);
+    }
+    for (const auto& [destination, names] : clean) {
+        if (!names.empty()) release_spared(destination, names);
+        if (!leavesVersions(destination)) prune_versions(destination, dated_name_);
     }
 }
 

@@ -13,6 +13,7 @@
 #include "win/copy_names.h"
 #include "win/handles.h"
 #include "win/link_lead.h"
+#include "win/textfile.h"
 #include "win/threads.h"
 
 namespace run {
@@ -177,6 +178,7 @@ public:
             const Entry& b = *backups[j];
             plan.held += b.held.kind == core::Held::Kind::File;
             if (i == win::kNone && win::has_twin_key(twin_keys, b.name)) continue;
+            if (!pair && b.held.kind == core::Held::Kind::File) plan.gone.push_back(core::join_path(inside, b.name));
             decide(in_source, inside, pair, b, plan);
         }
     }
@@ -509,15 +511,27 @@ bool remove_tree(const std::wstring& folder) {
     return ok && RemoveDirectoryW(exact(folder).c_str());
 }
 
+std::wstring spared_record(const std::wstring& folder) { return core::join_path(folder, core::kSparedRecord); }
+// Attributes that cannot be read count as spared: a folder kept in doubt costs only room.
+bool spared(const std::wstring& folder) {
+    const DWORD a = GetFileAttributesW(exact(spared_record(folder)).c_str());
+    return a != INVALID_FILE_ATTRIBUTES || !absent(GetLastError());
+}
+
+// A versions folder that is a link leads somewhere else: nothing there is ours to change.
+bool ours(const std::wstring& versions) {
+    const DWORD attributes = GetFileAttributesW(exact(versions).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 // The destination's dated folders, oldest first; links and other names are not ours.
 std::vector<std::wstring> dated_folders(const std::wstring& destination, const std::wstring& run_name) {
     std::vector<std::wstring> names;
-    // A versions folder that is a link leads somewhere else: nothing there is ours to remove.
     const std::wstring versions = core::join_path(destination, core::kVersionsFolder);
-    const DWORD attributes = GetFileAttributesW(exact(versions).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return names;
+    if (!ours(versions)) return names;
     for (const Entry& e : list(versions).value_or(std::vector<Entry>{}))
-        if (e.held.kind == core::Held::Kind::Folder && e.name != run_name && core::dated_folder_time(e.name))
+        if (e.held.kind == core::Held::Kind::Folder && e.name != run_name && core::dated_folder_time(e.name) &&
+            !spared(core::join_path(versions, e.name)))
             names.push_back(e.name);
     std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
         return *core::dated_folder_time(a) < *core::dated_folder_time(b);
@@ -563,6 +577,46 @@ void prune_versions(const std::wstring& destination, const std::wstring& run_nam
         const std::wstring folder = core::join_path(versions, name);
         if (core::dated_folder_expired(name, run_name, made_at(folder), wide(now.dwHighDateTime, now.dwLowDateTime)))
             remove_tree(folder);
+    }
+}
+
+std::optional<win::Failure> spare_dated_folder(const std::wstring& destination, const std::wstring& dated_name,
+                                               const std::vector<std::wstring>& names) {
+    if (auto failed = make_dated_folder(destination, dated_name)) return failed;
+    const std::wstring record = spared_record(dated_folder(destination, dated_name));
+    if (const win::Status w = win::write_text_file(record, core::join_lines(names), CP_UTF8); !w)
+        return win::Failure{L"mark that keeps these old copies from pruning", record, L"written", w.code()};
+    return std::nullopt;
+}
+
+void release_spared(const std::wstring& destination, const std::vector<std::wstring>& names) {
+    const std::wstring versions = core::join_path(destination, core::kVersionsFolder);
+    if (!ours(versions)) return;
+    for (const Entry& e : list(versions).value_or(std::vector<Entry>{})) {
+        if (e.held.kind != core::Held::Kind::Folder || !core::dated_folder_time(e.name)) continue;
+        const std::wstring record = spared_record(core::join_path(versions, e.name));
+        const auto text = win::read_text_file(record, CP_UTF8);
+        if (!text) continue;  // no mark, or one that cannot be read: it stays as it is
+        std::vector<std::wstring> left;
+        bool released = false;
+        for (const std::wstring& line : core::split_lines(*text)) {
+            const bool clean = std::find(names.begin(), names.end(), line) != names.end();
+            released |= clean;
+            if (!clean && !line.empty()) left.push_back(line);
+        }
+        if (!released) continue;
+        // Changing the mark must not make the folder look new to pruning by age. A mark or
+        // a time that cannot be changed only keeps the folder longer; nothing is lost by that.
+        const std::wstring folder = core::join_path(versions, e.name);
+        WIN32_FILE_ATTRIBUTE_DATA was;
+        const bool timed = GetFileAttributesExW(exact(folder).c_str(), GetFileExInfoStandard, &was);
+        const bool changed = left.empty() ? DeleteFileW(record.c_str()) != 0
+                                          : win::write_text_file(record, core::join_lines(left), CP_UTF8).ok();
+        if (!changed || !timed) continue;
+        const win::Handle h(CreateFileW(exact(folder).c_str(), FILE_WRITE_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (h) SetFileTime(h.get(), nullptr, nullptr, &was.ftLastWriteTime);
     }
 }
 

@@ -26,6 +26,7 @@ struct AsidePlan {
     // moves, and the copy must leave them (a copier may purge such a folder whole).
     std::vector<std::wstring> standing;
     std::vector<std::wstring> added;      // files the copy brings where the backup lacks them, or held a folder
+    std::vector<std::wstring> gone;       // files of the backup whose name the source no longer holds
     unsigned long long files = 0;         // the files among them, those in moved folders too (after
                                           // the run: those still kept, none put back)
     std::uint64_t to_copy = 0;            // bytes the copy will write: new and changed files
@@ -93,6 +94,14 @@ void prune_versions(const std::wstring& destination, const std::wstring& run_nam
 // even all of them would not, none goes, and the text says why the copy cannot start.
 std::optional<std::wstring> make_room(const std::wstring& destination, const std::wstring& run_name,
                                       std::uint64_t to_copy);
+
+// Marks the run's dated folder of `destination` as holding the good copies of the jobs
+// whose backup folders are `names` (core::kSparedRecord).
+std::optional<win::Failure> spare_dated_folder(const std::wstring& destination, const std::wstring& dated_name,
+                                               const std::vector<std::wstring>& names);
+// Takes `names` (backup folders whose jobs completed without a hold) off every dated
+// folder's mark in `destination`; a mark left naming none goes, and pruning may take the folder.
+void release_spared(const std::wstring& destination, const std::vector<std::wstring>& names);
 
 // The free space and size of the drive that holds a folder; the tests replace it.
 using FreeSpace = std::function<bool(const std::wstring& folder, std::uint64_t& free, std::uint64_t& total)>;

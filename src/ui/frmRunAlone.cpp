@@ -57,7 +57,7 @@ LRESULT FrmRunAlone::handle(UINT msg, WPARAM w, LPARAM l) {
             lblProgress.setText(run_.progress().line);
             return 0;
         case run::WM_RUN_QUESTION:
-            // No one is there to answer: the job runs without removing or replacing anything.
+            // No one is there to answer: the job runs without removing or replacing anything, or is held.
             if (const auto q = run_.question()) {
                 answered_no.push_back(q->text);
                 run_.answer(IDNO);

@@ -13,7 +13,7 @@ win::Message run_message(const run::Outcome& outcome) {
         {Severity::Information, L"BACKUP COMPLETE"}, {Severity::Warning, L"NO JOBS"},
         {Severity::Error, L"BACKUP NOT STARTED"},    {Severity::Error, L"BACKUP NOT FINISHED"},
         {Severity::Error, L"BACKUP FAILED"},         {Severity::Error, L"BACKUP NOT CONFIRMED"},
-        {Severity::Warning, L"BACKUP INCOMPLETE"},
+        {Severity::Warning, L"BACKUP INCOMPLETE"},   {Severity::Warning, L"BACKUP HELD"},
     };
     Told told = kTold[static_cast<int>(outcome.kind)];
     // Complete, but without the Program Files list it was asked to save.

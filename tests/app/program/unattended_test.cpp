@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 
 #include "core/jobrow.h"
 #include "support/app_fixture.h"
@@ -147,6 +148,29 @@ TEST(Unattended, AMassOverwriteWithoutKeepCopiesOnlyNewFiles) {
     EXPECT_NE(u.history().find("Answered No: Job 1 would replace 10 of the 11 files in"),
               std::string::npos)
         << u.history();
+}
+
+// Files turned to noise: the job is held (exit 7), its backup untouched, and a notification says so.
+TEST(Unattended, AJobWhoseFilesTurnedToNoiseIsHeld) {
+    Unattended u;
+    std::string minutes, noise;
+    while (minutes.size() < 2000) minutes += "Minutes of the meeting, item " + std::to_string(minutes.size()) + "\r\n";
+    for (std::mt19937 rng(1); noise.size() < 2000;) noise += static_cast<char>(rng());
+    for (const std::string* text : {&minutes, &noise}) {
+        for (int i = 0; i < 8; ++i) test::write_bytes(u.src + L"\\m" + std::to_wstring(i) + L".txt", *text + "!");
+        EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), text == &minutes ? 0u : 7u);
+    }
+    EXPECT_TRUE(test::read_bytes(L"E:\\BK\\SRC\\m7.txt") == minutes + "!");  // not the noise
+    // Renamed to one new extension, as some ransomware leaves them: held as well.
+    for (int i = 0; i < 8; ++i) {
+        const std::wstring m = u.src + L"\\m" + std::to_wstring(i) + L".txt";
+        ASSERT_TRUE(MoveFileW(m.c_str(), (m + L".locked").c_str()));
+    }
+    EXPECT_EQ(u.run(L"/run Weekly.ojf /quiet"), 7u);
+    EXPECT_NE(u.history().find("\tBACKUP HELD\tThis job was left out of the run, as its files look damaged:"),
+              std::string::npos)
+        << u.history();
+    EXPECT_NE(test::read_bytes(u.notices).find("/notify \"BACKUP HELD\" \"Weekly.ojf\" "), std::string::npos);
 }
 
 TEST(Unattended, ALockedFileFailsAndStopEndsTheRun) {

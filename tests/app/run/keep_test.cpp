@@ -106,6 +106,7 @@ TEST(BackupRun, AMassOverwriteWithoutKeepIsAskedAbout) {
             EXPECT_EQ(a.prompts.asked[1].text.find(part) != std::wstring::npos, answer == IDNO)
                 << test::narrow(a.prompts.asked[1].text);
         }
+        EXPECT_EQ(a.prompts.asked[1].text.find(L"copied only new files, replacing none"), std::wstring::npos);
         const std::wstring held = answer == IDNO ? L"12 " : L"13 ";  // new.txt came the first time
         EXPECT_EQ(a.prompts.asked[0].text.rfind(L"Job 1 would replace 10 of the " + held + L"files in", 0), 0u);
         EXPECT_EQ(test::read_bytes(L"E:\\BK\\SRCA\\sub\\f9"), answer == IDNO ? "old" : "encrypted");
