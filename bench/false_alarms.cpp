@@ -77,7 +77,7 @@ Judged judge(const std::vector<std::string>& before, const std::vector<std::stri
 
 int main(int argc, char** argv) {
     const int files = argc > 1 ? std::atoi(argv[1]) : 20000, seeds = argc > 2 ? std::atoi(argv[2]) : 5;
-    int alarms = 0;
+    int alarms = 0, misses = 0;
     for (int seed = 1; seed <= seeds; ++seed) {
         rng.seed(static_cast<unsigned>(seed));
         std::vector<std::string> before, edited, noisy;
@@ -89,13 +89,15 @@ int main(int argc, char** argv) {
             noisy.push_back(noise(core::kHeadBytes));
         }
         const Judged e = judge(before, edited, kinds), n = judge(before, noisy, kinds);
-        const bool held = core::damage_holds(e.sampled_damaged, e.sampled);
+        const bool held = core::damage_holds(e.sampled_damaged, e.sampled),
+                   noise_held = core::damage_holds(n.sampled_damaged, n.sampled);
         alarms += held;
+        misses += !noise_held;  // a look that never finds anything would pass the first count
         std::printf("seed %d: %d files, %zu edited: %zu look damaged (%zu of the %zu looked at), %s; "
                     "turned to noise instead: %zu look damaged (%zu of %zu looked at), %s\n",
                     seed, files, before.size(), e.damaged, e.sampled_damaged, e.sampled, held ? "HELD" : "no hold",
                     n.damaged, n.sampled_damaged, n.sampled,
-                    core::damage_holds(n.sampled_damaged, n.sampled) ? "held" : "NOT HELD");
+                    noise_held ? "held" : "NOT HELD");
     }
-    return alarms == 0 ? 0 : 1;
+    return alarms == 0 && misses == 0 ? 0 : 1;
 }
