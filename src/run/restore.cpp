@@ -77,9 +77,10 @@ std::optional<win::Failure> files_below(const std::wstring& root, const std::wst
     return list_files(at, path, out);
 }
 
-// The destination's runs as their dated folders tell them, for the files at or below `path`.
+// The destination's runs as their dated folders tell them, for the files at or below `path`;
+// with `after` (seconds, as core::dated_folder_time counts them), only the runs after it.
 std::optional<win::Failure> runs_of(const std::wstring& destination, const std::wstring& path,
-                                    std::vector<core::RunRecord>& runs) {
+                                    std::vector<core::RunRecord>& runs, std::optional<long long> after = {}) {
     const std::wstring versions = joined(destination, core::kVersionsFolder);
     if (const auto f = found(versions); !f || !f->folder || f->link) return std::nullopt;
     std::vector<std::wstring> names;
@@ -88,8 +89,9 @@ std::optional<win::Failure> runs_of(const std::wstring& destination, const std::
                                                 FindExSearchNameMatch, nullptr, 0));
     if (!find) return win::Failure{L"folder", versions, L"listed", GetLastError()};
     do
-        if ((d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-            core::dated_folder_time(d.cFileName))
+        if (const auto t = core::dated_folder_time(d.cFileName);
+            t && (!after || *t > *after) && (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            !(d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
             names.emplace_back(d.cFileName);
     while (FindNextFileW(find.get(), &d));
     if (GetLastError() != ERROR_NO_MORE_FILES) return win::Failure{L"folder", versions, L"listed", GetLastError()};
@@ -181,8 +183,13 @@ Restored restore(const RestoreRequest& request) {
     std::vector<std::wstring>& backup = job->files;
     std::vector<core::RunRecord>& runs = job->runs;
     if (auto f = files_below(destination, model, backup)) return failed(f->text() + L". Nothing was restored.");
-    if (auto f = runs_of(destination, model, runs)) return failed(f->text() + L". Nothing was restored.");
     const auto moment = request.as_of && !request.as_of->empty() ? request.as_of : std::nullopt;
+    // Only the runs after the moment decide what it held; the backup as it is, or its newest
+    // copies where it holds the path, need none of them.
+    const bool backup_only = request.as_of ? !moment : !backup.empty();
+    if (auto f = backup_only ? std::nullopt
+                             : runs_of(destination, model, runs, moment ? core::dated_folder_time(*moment) : std::nullopt))
+        return failed(f->text() + L". Nothing was restored.");
     const auto files =
         request.as_of ? core::files_as_of(runs, backup, model, moment) : core::newest_files(runs, backup, model);
     const std::wstring when = !request.as_of ? L"" : moment ? L" as of " + *moment : L" as the backup holds it now";
