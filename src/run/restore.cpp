@@ -151,67 +151,13 @@ std::optional<Holdings> place_of(const core::JobFolders& j) {
 
 bool stopped(HANDLE stop) { return stop && WaitForSingleObject(stop, 0) == WAIT_OBJECT_0; }
 
-}  // namespace
-
-std::optional<Holdings> read_holdings(const core::JobFolders& job, std::optional<win::Failure>& failed) {
-    auto h = place_of(job);
-    if (h && !(failed = files_below(h->destination, h->backup, h->files)))
-        failed = runs_of(h->destination, h->backup, h->runs);
-    return h;
-}
-
-std::wstring copy_path(const Holdings& h, const core::RestoreFile& copy) {
-    return joined(copy.run.empty() ? h.destination : dated_folder(h.destination, copy.run), copy.path);
-}
-
-Restored restore(const RestoreRequest& request) {
-    const std::wstring path = full_path(request.path);
-    std::optional<Holdings> job;
-    std::wstring rel;
-    for (const auto& j : request.jobs) {
-        job = place_of(j);
-        if (auto below = job ? core::path_below(path, job->source) : std::nullopt) {
-            rel = *below;
-            break;
-        }
-        job.reset();
-    }
-    if (!job) return {Restored::Kind::BadPath, core::quoted(path) + L" is in none of the job file's sources."};
-    const std::wstring &destination = job->destination, &source = job->source;
-    const std::wstring model = joined(job->backup, rel);
-
-    std::vector<std::wstring>& backup = job->files;
-    std::vector<core::RunRecord>& runs = job->runs;
-    if (auto f = files_below(destination, model, backup)) return failed(f->text() + L". Nothing was restored.");
-    const auto moment = request.as_of && !request.as_of->empty() ? request.as_of : std::nullopt;
-    // Only the runs after the moment decide what it held; the backup as it is, or its newest
-    // copies where it holds the path, need none of them.
-    const bool backup_only = request.as_of ? !moment : !backup.empty();
-    if (auto f = backup_only ? std::nullopt
-                             : runs_of(destination, model, runs, moment ? core::dated_folder_time(*moment) : std::nullopt))
-        return failed(f->text() + L". Nothing was restored.");
-    const auto files =
-        request.as_of ? core::files_as_of(runs, backup, model, moment) : core::newest_files(runs, backup, model);
-    const std::wstring when = !request.as_of ? L"" : moment ? L" as of " + *moment : L" as the backup holds it now";
-    if (files.empty())
-        return failed(L"Neither the backup nor its kept copies held " + core::quoted(path) + when +
-                      L". Nothing was restored.");
-
-    // A file goes to its own place, or under the folder named after it in /to.
-    const std::wstring leaf = path.substr(path.rfind(L'\\') + 1);  // none for a drive root
-    const std::wstring base =
-        request.to.empty() ? path : joined(full_path(request.to), leaf.empty() ? job->backup : leaf);
-    for (const auto& j : request.jobs)
-        if (const auto c = core::job_copy(j))
-            for (const std::wstring& kept : {c->target, joined(j.destination, core::kVersionsFolder)})
-                if (core::path_below(base, kept) || core::path_below(kept, base))
-                    return {Restored::Kind::BadPath, core::quoted(base) +
-                                                         L" is in a backup or its kept copies, or "
-                                                         L"holds them; a restore only reads them."};
-
-    std::vector<Step> steps;
+// Where each file goes and whether it replaces one; a refusal, naming the files in the way,
+// when any would be replaced that must not be. `same` counts those there already, alike.
+std::optional<Restored> plan_steps(const RestoreRequest& request, const std::wstring& destination,
+                                   const std::wstring& model, const std::wstring& base,
+                                   const std::vector<core::RestoreFile>& files, std::vector<Step>& steps,
+                                   size_t& same) {
     std::vector<std::wstring> refused, newer;
-    size_t same = 0;
     std::map<std::wstring, bool> folders;  // whether each target folder is there: a missing one holds nothing
     for (const core::RestoreFile& f : files) {
         const std::wstring rest = *core::path_below(f.path, model);
@@ -246,36 +192,44 @@ Restored restore(const RestoreRequest& request) {
     if (request.replace_newer) newer.clear();
     for (const std::wstring& n : newer)
         refused.push_back(n + L" (newer than the copy restored, and not in the backup)");
-    if (!refused.empty()) {
-        Restored r = failed(L"Nothing was restored, because these files would be replaced:" + named(refused) +
-                            L"\r\nRestore into another folder, or run the backups first.");
-        if (refused.size() == newer.size()) r.newer = std::move(newer);  // asking may let it go on
-        return r;
-    }
+    if (refused.empty()) return std::nullopt;
+    Restored r = failed(L"Nothing was restored, because these files would be replaced:" + named(refused) +
+                        L"\r\nRestore into another folder, or run the backups first.");
+    if (refused.size() == newer.size()) r.newer = std::move(newer);  // asking may let it go on
+    return r;
+}
 
-    std::wstring kept;
-    std::vector<std::wstring> failures;
-    core::JobCopy in_source{source, source, job->backup, {}};
+// In place: what the restore replaces goes first into a new dated folder of the job's
+// destination, with `note` saying why; `kept` then says where. A failure before any move
+// is returned; a move that fails is added to `failures`, and its file is not replaced.
+std::optional<std::wstring> keep_replaced(const Holdings& job, const std::vector<Step>& steps,
+                                          const std::wstring& note, std::wstring& kept,
+                                          std::vector<std::wstring>& failures) {
     AsidePlan plan;
     for (const Step& s : steps)
-        if (s.replaces) plan.moves.push_back(*core::path_below(s.to, source));
-    if (!plan.moves.empty()) {
-        const std::wstring dated = free_dated_name({destination}, core::dated_folder_name(win::local_stamp()));
-        const std::wstring folder = dated_folder(destination, dated);
-        const std::wstring note = L"Ostrevin restored " + path + when + L" on " + win::local_stamp() +
-                                  L".\r\nThis folder keeps the files that restore replaced.\r\n";
-        if (auto f = make_dated_folder(destination, dated)) return failed(f->text() + L". Nothing was restored.");
-        if (const win::Status w = win::write_text_file(joined(folder, core::kRestoreRecord), note, CP_UTF8); !w)
-            return failed(win::Failure{L"file", joined(folder, core::kRestoreRecord), L"written", w.code()}.text() +
-                          L". Nothing was restored.");
-        // Those moved get their restored copy below; one that could not be moved stays, and is named.
-        if (auto f = move_aside(in_source, plan, destination, dated, nullptr, nullptr, true))
-            failures.push_back(f->text());
-        kept = L" The files it replaced are kept in " + core::quoted(folder) + L".";
-    }
-    // The files on a few threads, as a copier does: each waits mostly on the disk.
+        if (s.replaces) plan.moves.push_back(*core::path_below(s.to, job.source));
+    if (plan.moves.empty()) return std::nullopt;
+    const std::wstring dated = free_dated_name({job.destination}, core::dated_folder_name(win::local_stamp()));
+    const std::wstring folder = dated_folder(job.destination, dated), record = joined(folder, core::kRestoreRecord);
+    if (auto f = make_dated_folder(job.destination, dated)) return f->text();
+    if (const win::Status w = win::write_text_file(record, note, CP_UTF8); !w)
+        return win::Failure{L"file", record, L"written", w.code()}.text();
+    // The copy of a file not moved finds it there, and fails naming it: nothing is replaced unkept.
+    if (auto f = move_aside({job.source, job.source, job.backup, {}}, plan, job.destination, dated, nullptr, nullptr,
+                            true))
+        failures.push_back(f->text());
+    kept = L" The files it replaced are kept in " + core::quoted(folder) + L".";
+    return std::nullopt;
+}
+
+struct Written {
+    size_t restored = 0, left = 0;  // left: by STOP
+    std::vector<std::wstring> failures;
+};
+// The files on a few threads, as a copier does: each waits mostly on the disk.
+Written write_files(const std::vector<Step>& steps, const RestoreRequest& request) {
     std::atomic<size_t> next{0}, restored{0}, unwritten{0};
-    std::vector<std::wstring> copy_failures;
+    Written w;
     std::mutex failing;
     const auto writer = [&] {
         std::wstring made;  // the folder its last file went into: the files come folder by folder
@@ -298,13 +252,86 @@ Restored restore(const RestoreRequest& request) {
             const DWORD error = GetLastError();
             ++unwritten;
             const std::lock_guard<std::mutex> hold(failing);
-            copy_failures.push_back(win::Failure{L"file", s.to, L"written from " + core::quoted(s.from), error}.text());
+            w.failures.push_back(win::Failure{L"file", s.to, L"written from " + core::quoted(s.from), error}.text());
         }
     };
     win::on_threads(std::min<size_t>(3, steps.size() / 64), writer);
-    std::sort(copy_failures.begin(), copy_failures.end());
-    failures.insert(failures.end(), copy_failures.begin(), copy_failures.end());
-    const size_t left = steps.size() - restored - unwritten;  // by STOP
+    std::sort(w.failures.begin(), w.failures.end());
+    w.restored = restored;
+    w.left = steps.size() - restored - unwritten;
+    return w;
+}
+
+}  // namespace
+
+std::optional<Holdings> read_holdings(const core::JobFolders& job, std::optional<win::Failure>& failed) {
+    auto h = place_of(job);
+    if (h && !(failed = files_below(h->destination, h->backup, h->files)))
+        failed = runs_of(h->destination, h->backup, h->runs);
+    return h;
+}
+
+std::wstring copy_path(const Holdings& h, const core::RestoreFile& copy) {
+    return joined(copy.run.empty() ? h.destination : dated_folder(h.destination, copy.run), copy.path);
+}
+
+Restored restore(const RestoreRequest& request) {
+    const std::wstring path = full_path(request.path);
+    std::optional<Holdings> job;
+    std::wstring rel;
+    for (const auto& j : request.jobs) {
+        job = place_of(j);
+        if (auto below = job ? core::path_below(path, job->source) : std::nullopt) {
+            rel = *below;
+            break;
+        }
+        job.reset();
+    }
+    if (!job) return {Restored::Kind::BadPath, core::quoted(path) + L" is in none of the job file's sources."};
+    const std::wstring& destination = job->destination;
+    const std::wstring model = joined(job->backup, rel);
+
+    std::vector<std::wstring>& backup = job->files;
+    std::vector<core::RunRecord>& runs = job->runs;
+    if (auto f = files_below(destination, model, backup)) return failed(f->text() + L". Nothing was restored.");
+    const auto moment = request.as_of && !request.as_of->empty() ? request.as_of : std::nullopt;
+    // Only the runs after the moment decide what it held; the backup as it is, or its newest
+    // copies where it holds the path, need none of them.
+    const bool backup_only = request.as_of ? !moment : !backup.empty();
+    if (auto f = backup_only ? std::nullopt
+                             : runs_of(destination, model, runs, moment ? core::dated_folder_time(*moment) : std::nullopt))
+        return failed(f->text() + L". Nothing was restored.");
+    const auto files =
+        request.as_of ? core::files_as_of(runs, backup, model, moment) : core::newest_files(runs, backup, model);
+    const std::wstring when = !request.as_of ? L"" : moment ? L" as of " + *moment : L" as the backup holds it now";
+    if (files.empty())
+        return failed(L"Neither the backup nor its kept copies held " + core::quoted(path) + when +
+                      L". Nothing was restored.");
+
+    // A file goes to its own place, or under the folder named after it in /to.
+    const std::wstring leaf = path.substr(path.rfind(L'\\') + 1);  // none for a drive root
+    const std::wstring base =
+        request.to.empty() ? path : joined(full_path(request.to), leaf.empty() ? job->backup : leaf);
+    for (const auto& j : request.jobs)
+        if (const auto c = core::job_copy(j))
+            for (const std::wstring& kept : {c->target, joined(j.destination, core::kVersionsFolder)})
+                if (core::path_below(base, kept) || core::path_below(kept, base))
+                    return {Restored::Kind::BadPath, core::quoted(base) +
+                                                         L" is in a backup or its kept copies, or "
+                                                         L"holds them; a restore only reads them."};
+
+    std::vector<Step> steps;
+    size_t same = 0;
+    if (auto refused = plan_steps(request, destination, model, base, files, steps, same)) return *refused;
+    std::wstring kept;
+    std::vector<std::wstring> failures;
+    if (auto f = keep_replaced(*job, steps, L"Ostrevin restored " + path + when + L" on " + win::local_stamp() +
+                                                L".\r\nThis folder keeps the files that restore replaced.\r\n",
+                               kept, failures))
+        return failed(*f + L". Nothing was restored.");
+    const Written w = write_files(steps, request);
+    failures.insert(failures.end(), w.failures.begin(), w.failures.end());
+    const size_t restored = w.restored, left = w.left;
     std::wstring text = L"Restored " + std::to_wstring(restored) + (restored == 1 ? L" file of " : L" files of ") +
                         core::quoted(path) + when + L" to " + core::quoted(base) + L"." + kept;
     if (same > 0) text += L" " + std::to_wstring(same) + (same == 1 ? L" file was" : L" files were") + L" so already.";
